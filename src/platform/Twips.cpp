@@ -1,0 +1,32 @@
+#include "platform/Twips.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace nbr {
+
+double logicalDpi() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            return screen->logicalDotsPerInchX();
+    }
+    return 96.0;
+}
+
+int twipsToPixels(int twips) {
+    return static_cast<int>(std::lround(twips * logicalDpi() / kTwipsPerInch));
+}
+
+int pixelsToTwips(int pixels) {
+    return static_cast<int>(std::lround(pixels * kTwipsPerInch / logicalDpi()));
+}
+
+double textWidthTwips(const QFont& font, const QString& text) {
+    const QFontMetricsF metrics(font);
+    return metrics.horizontalAdvance(text) * kTwipsPerInch / logicalDpi();
+}
+
+} // namespace nbr

@@ -1,0 +1,30 @@
+#include "session/DbValue.h"
+
+#include <QDate>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+bool DbValue::toFlag() const {
+    if (m_null)
+        return false;
+    const QString t = m_text.trimmed().toLower();
+    if (t == u"true"_s || t == u"yes"_s)
+        return true;
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    return ok && v != 0.0;
+}
+
+QString DbValue::toDateText() const {
+    if (m_null)
+        return {};
+    const QString t = m_text.trimmed();
+    const QDate d = QDate::fromString(t.left(10), u"yyyy-MM-dd"_s);
+    if (!d.isValid())
+        return {};
+    return d.toString(u"yyyy-MM-dd"_s);
+}
+
+} // namespace nbr

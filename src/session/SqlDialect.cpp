@@ -1,0 +1,32 @@
+#include "session/SqlDialect.h"
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+SqlDialect SqlDialect::forDbmsName(const QString& dbmsName) {
+    return SqlDialect(dbmsName.contains(u"SQLite"_s, Qt::CaseInsensitive) ? SqlEngine::SQLite
+                                                                          : SqlEngine::SqlServer);
+}
+
+QString SqlDialect::yearMonth(const QString& expr) const {
+    if (m_engine == SqlEngine::SQLite)
+        return u"strftime('%Y%m',"_s + expr + u')';
+    return u"CONVERT(char(6),"_s + expr + u",112)"_s;
+}
+
+QString SqlDialect::len(const QString& expr, const QString& keyword) const {
+    if (m_engine == SqlEngine::SQLite)
+        return u"length(rtrim("_s + expr + u"))"_s;
+    return keyword + u'(' + expr + u')';
+}
+
+QString SqlDialect::nationalLiteral(const QString& text) const {
+    QString quoted = text;
+    quoted.replace(u'\'', u"''"_s);
+    if (m_engine == SqlEngine::SQLite)
+        return u'\'' + quoted + u'\'';
+    return u"N'"_s + quoted + u'\'';
+}
+
+} // namespace nbr

@@ -1,0 +1,42 @@
+#include "FakePrompts.h"
+
+namespace nbr::test {
+
+FakePrompts::FakePrompts() { Prompts::install(this); }
+FakePrompts::~FakePrompts() { Prompts::install(nullptr); }
+
+void FakePrompts::message(const QString& text, const QString& title, MessageIcon icon) {
+    recorded.append({RecordedPrompt::Message, text, title, icon});
+}
+
+bool FakePrompts::askYesNo(const QString& text, const QString& title, MessageIcon icon) {
+    recorded.append({RecordedPrompt::Question, text, title, icon});
+    if (yesNoAnswers.empty())
+        return false;
+    const bool answer = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> FakePrompts::saveFileName(const QString& proposedName,
+                                                 const QString& filter) {
+    recorded.append({RecordedPrompt::SaveDialog, proposedName, filter, MessageIcon::None});
+    if (saveAnswers.empty())
+        return std::nullopt;
+    const QString answer = saveAnswers.front().value_or(QString());
+    const bool cancelled = !saveAnswers.front().has_value();
+    saveAnswers.pop_front();
+    if (cancelled)
+        return std::nullopt;
+    return answer;
+}
+
+QStringList FakePrompts::messageTexts() const {
+    QStringList texts;
+    for (const auto& p : recorded)
+        if (p.kind == RecordedPrompt::Message)
+            texts << p.text;
+    return texts;
+}
+
+} // namespace nbr::test

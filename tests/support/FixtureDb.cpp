@@ -1,0 +1,138 @@
+#include "FixtureDb.h"
+
+#include "../../tools/DemoSchema.h"
+#include "session/Connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <sqlite3.h>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr::test {
+
+namespace {
+void check(sqlite3* db, int rc, const QString& what) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw std::runtime_error((what + u": "_s + QString::fromUtf8(sqlite3_errmsg(db)))
+                                     .toStdString());
+}
+} // namespace
+
+FixtureDb::FixtureDb(const QString& path) : m_path(path) {
+    QFile::remove(path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    check(nullptr, sqlite3_open(path.toUtf8().constData(), &m_db), u"open"_s);
+    check(m_db, sqlite3_exec(m_db, demo::kSchemaSql, nullptr, nullptr, nullptr), u"schema"_s);
+    check(m_db, sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr), u"begin"_s);
+}
+
+FixtureDb::~FixtureDb() { close(); }
+
+void FixtureDb::close() {
+    if (!m_db)
+        return;
+    sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
+    m_db = nullptr;
+}
+
+void FixtureDb::exec(const QString& sql, const QVariantList& values) {
+    if (!m_db)
+        throw std::runtime_error("fixture database already closed");
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    check(m_db, sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr), sql);
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values[i];
+        int rc;
+        if (v.isNull()) {
+            rc = sqlite3_bind_null(stmt, i + 1);
+        } else if (v.typeId() == QMetaType::Double) {
+            rc = sqlite3_bind_double(stmt, i + 1, v.toDouble());
+        } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong ||
+                   v.typeId() == QMetaType::Bool) {
+            rc = sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+        } else {
+            const QByteArray s = v.toString().toUtf8();
+            rc = sqlite3_bind_text(stmt, i + 1, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+        }
+        check(m_db, rc, sql);
+    }
+    const int rc = sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    check(m_db, rc, sql);
+}
+
+void FixtureDb::addDepartment(const QString& code, const QString& name, const QString& parent,
+                              const QVariant& endDate) {
+    exec(u"INSERT OR IGNORE INTO 职能部门类别 VALUES ('D1', '职能部门')"_s);
+    exec(u"INSERT INTO 职能部门new VALUES (?, ?, 'D1', ?)"_s, {code, name, endDate});
+    if (!parent.isEmpty())
+        addParentLink(code, parent);
+}
+
+void FixtureDb::addParentLink(const QString& code, const QString& parent,
+                              const QVariant& endDate) {
+    exec(u"INSERT INTO 上级部门new (职能部门编号, 上级部门编号, 终止日期) VALUES (?, ?, ?)"_s,
+         {code, parent, endDate});
+}
+
+void FixtureDb::addEmployee(const QString& number, const QString& password, const QString& name,
+                            const QVariant& leftDate) {
+    exec(u"INSERT INTO 员工档案 VALUES (?, ?, ?, ?)"_s, {number, password, name, leftDate});
+}
+
+void FixtureDb::addPosition(const QString& code, const QString& name, const QString& deptCode,
+                            const QString& categoryCode) {
+    exec(u"INSERT OR IGNORE INTO 岗位类别 VALUES (?, ?)"_s,
+         {categoryCode, QString(categoryCode + u"类岗位"_s)});
+    exec(u"INSERT INTO 岗位信息new VALUES (?, ?, ?, ?)"_s, {code, name, deptCode, categoryCode});
+}
+
+void FixtureDb::assignPosition(const QString& employee, const QString& position, bool main,
+                               const QVariant& endDate) {
+    exec(u"INSERT INTO 岗位员工new (员工代号, 岗位代号, 主要岗位, 离岗日期) VALUES (?, ?, ?, ?)"_s,
+         {employee, position, main ? 1 : 0, endDate});
+}
+
+void FixtureDb::addSubject(const QString& code, const QString& name) {
+    exec(u"INSERT INTO 财务科目 VALUES (?, ?)"_s, {code, name});
+}
+
+qint64 FixtureDb::addClaim(const QString& number, const QString& deptCode, const QString& date,
+                           const QString& type, const QVariant& claimant,
+                           const QVariant& approvalDate, const QVariant& approved,
+                           const QVariant& paymentDate) {
+    exec(u"INSERT INTO 报销单表 (报销单编号, 部门代号, 报销类型, 报批日期, 报销人, 审批日期,"
+         u" 审批通过, 财务支付确认日期) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+         {number, deptCode, type, date, claimant, approvalDate, approved, paymentDate});
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+void FixtureDb::addLine(qint64 claimId, const QString& subject, const QVariant& amount,
+                        const QVariant& tax, const QVariant& summary) {
+    exec(u"INSERT INTO 报销单明细 (报销单ID, 科目代号, 摘要, 金额, 税额) VALUES (?, ?, ?, ?, ?)"_s,
+         {claimId, subject, summary, amount, tax});
+}
+
+bool connectToFile(const QString& path) {
+    ConnectionOptions options;
+    options.engine = SqlEngine::SQLite;
+    return OpenConnection({}, {}, path, {}, options);
+}
+
+void writeSettingsFor(const QString& configHome, const QString& dbPath) {
+    QDir().mkpath(configHome + u"/Corvale2011"_s);
+    QSettings ini(configHome + u"/Corvale2011/Corvale2011.ini"_s, QSettings::IniFormat);
+    ini.beginGroup(u"DBConfig"_s);
+    ini.setValue(u"Engine"_s, u"SQLite"_s);
+    ini.setValue(u"DBname"_s, dbPath);
+    ini.endGroup();
+    ini.sync();
+    qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
+}
+
+} // namespace nbr::test

@@ -1,0 +1,111 @@
+// The database layer against the real SQLite3 ODBC driver: text, NULLs,
+// decimals, dates, flags, bound parameters, read-only access.
+
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "session/Connection.h"
+#include "session/DbError.h"
+#include "session/SharedConnection.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+
+class TestSessionDb : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_path;
+
+private slots:
+    void initTestCase() {
+        m_path = m_dir.filePath(u"layer.db"_s);
+        test::FixtureDb db(m_path);
+        db.exec(u"CREATE TABLE 测试表 (编号 TEXT, 名称 TEXT, 金额 REAL, 日期 TEXT, 标志 INTEGER)"_s);
+        db.exec(u"INSERT INTO 测试表 VALUES (?, ?, ?, ?, ?)"_s,
+                {u"001"_s, QString(2000, QChar(u'报')), 12.345, u"2026-03-05"_s, 1});
+        db.exec(u"INSERT INTO 测试表 VALUES (?, ?, ?, ?, ?)"_s,
+                {u"002"_s, u""_s, -2.675, u"2026-12-31 14:30:00"_s, 0});
+        db.exec(u"INSERT INTO 测试表 VALUES (?, ?, ?, ?, ?)"_s,
+                {u"O'Brien"_s, QVariant(), QVariant(), QVariant(), QVariant()});
+        db.close();
+    }
+
+    void chineseIdentifiersAndLongValuesRoundTrip() {
+        test::FakePrompts prompts;
+        QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
+        Recordset rs = openRecordset(u"Select 编号, 名称 From 测试表 Where 编号 = ?"_s, {u"001"_s});
+        QCOMPARE(rs.columns(), QStringList({u"编号"_s, u"名称"_s}));
+        QVERIFY(!rs.eof());
+        QCOMPARE(rs.field(u"名称"_s).text(), QString(2000, QChar(u'报')));
+        rs.moveNext();
+        QVERIFY(rs.eof());
+    }
+
+    void nullIsDistinctFromEmpty() {
+        test::FakePrompts prompts;
+        QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
+        Recordset rs = openRecordset(u"Select 名称 From 测试表 Where 编号 in (?, ?) Order By 编号"_s,
+                                     {u"002"_s, u"O'Brien"_s});
+        QCOMPARE(rs.rowCount(), 2);
+        QVERIFY(!rs.field(u"名称"_s).isNull());
+        QCOMPARE(rs.field(u"名称"_s).text(), QString());
+        rs.moveNext();
+        QVERIFY(rs.field(u"名称"_s).isNull());
+    }
+
+    void decimalsDatesAndFlagsConvert() {
+        test::FakePrompts prompts;
+        QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
+        Recordset rs = openRecordset(u"Select 金额, 日期, 标志 From 测试表 Order By 编号"_s);
+        QCOMPARE(rs.field(u"金额"_s).text(), u"12.345"_s);
+        QCOMPARE(rs.field(u"日期"_s).toDateText(), u"2026-03-05"_s);
+        QVERIFY(rs.field(u"标志"_s).toFlag());
+        rs.moveNext();
+        QCOMPARE(rs.field(u"金额"_s).text(), u"-2.675"_s);
+        QCOMPARE(rs.field(u"日期"_s).toDateText(), u"2026-12-31"_s);
+        QVERIFY(!rs.field(u"标志"_s).toFlag());
+        rs.moveNext();
+        QVERIFY(rs.field(u"日期"_s).toDateText().isEmpty());
+        QVERIFY(!rs.field(u"标志"_s).toFlag());
+    }
+
+    void quotesInParametersStayValues() {
+        test::FakePrompts prompts;
+        QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
+        QCOMPARE(openRecordset(u"Select * From 测试表 Where 编号 = ?"_s, {u"O'Brien"_s}).rowCount(), 1);
+        QCOMPARE(openRecordset(u"Select * From 测试表 Where 编号 = ?"_s, {u"' or '1'='1"_s}).rowCount(), 0);
+    }
+
+    void unknownFieldAndFailingQueryThrow() {
+        test::FakePrompts prompts;
+        QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
+        Recordset rs = openRecordset(u"Select 编号 From 测试表"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.field(u"没有"_s));
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"Select * From 不存在的表"_s));
+        // The connection is still usable after an error.
+        QCOMPARE(openRecordset(u"Select 编号 From 测试表"_s).rowCount(), 3);
+    }
+
+    void writesAreRefused() {
+        test::FakePrompts prompts;
+        QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"Delete From 测试表"_s));
+        QCOMPARE(openRecordset(u"Select 编号 From 测试表"_s).rowCount(), 3);
+    }
+
+    void missingFileFailsAndCreatesNothing() {
+        test::FakePrompts prompts;
+        const QString missing = m_dir.filePath(u"没有这个文件.db"_s);
+        QVERIFY(!test::connectToFile(missing));
+        QVERIFY(!QFile::exists(missing));
+        QCOMPARE(prompts.recorded.size(), 1);
+        QVERIFY(prompts.recorded[0].text.startsWith(u"错误信息："_s));
+        QCOMPARE(prompts.recorded[0].title, u"信息文本"_s);
+        QVERIFY(sharedConnection() == nullptr);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSessionDb)
+#include "tst_session_db.moc"
