@@ -43,7 +43,11 @@ DbSettings readDbSettings() {
 #endif
     QSettings store(location, format);
     store.beginGroup(u"DBConfig"_s);
-    auto key = [&](const QString& name) { return store.value(name, QString()).toString(); };
+    // The INI format reads an unquoted "host,1433" as a list: join it back.
+    auto key = [&](const QString& name) {
+        const QVariant v = store.value(name, QString());
+        return v.typeId() == QMetaType::QStringList ? v.toStringList().join(u',') : v.toString();
+    };
     DbSettings s;
     s.server = key(u"Svr"_s);
     s.user = key(u"UID"_s);
