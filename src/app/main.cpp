@@ -1,12 +1,12 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
-#include "platform/Prompts.h"
+#include "platform/QtPrompts.h"
 #include "session/CommandLine.h"
-#include "session/Connection.h"
-#include "session/SharedConnection.h"
+#include "session/LoginWindow.h"
+#include "session/SessionState.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QFont>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -34,15 +34,20 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QApplication app(argc, argv);
+    QFont font;
+    font.setFamilies({u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
+                      u"WenQuanYi Micro Hei"_s});
+    font.setPointSize(9);
+    QApplication::setFont(font);
+
     nbr::startCommandLine() = nbr::commandLineText(QCoreApplication::arguments());
 
-    if (!nbr::ConnectFromSettings())
-        return 1;
-    const nbr::Recordset departments =
-        nbr::openRecordset(u"Select count(*) As n From 职能部门new"_s);
-    QLabel label(u"已连接数据库，部门数：%1"_s.arg(departments.field(u"n"_s).text()));
-    label.setWindowTitle(u"非预算报销统计"_s);
-    label.resize(360, 80);
-    label.show();
+    // The login window is the start-up object; after a complete command-line
+    // session it never shows and the main window takes over.
+    nbr::LoginWindow login;
+    if (!login.load())
+        login.show();
+    if (nbr::QtPrompts::quitRequested())
+        return 0;
     return app.exec();
 }

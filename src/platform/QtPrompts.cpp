@@ -62,9 +62,17 @@ std::optional<QString> QtPrompts::saveFileName(const QString& proposedName,
     return dialog.selectedFiles().constFirst();
 }
 
+namespace {
+bool quitWasRequested = false;
+} // namespace
+
+// Leaves every event loop at once (a modal dialog's too); no window gets to
+// ask its closing question.
 void QtPrompts::quit() {
-    QApplication::closeAllWindows();
+    quitWasRequested = true;
     QCoreApplication::exit(0);
 }
+
+bool QtPrompts::quitRequested() { return quitWasRequested; }
 
 } // namespace nbr

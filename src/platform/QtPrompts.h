@@ -12,6 +12,9 @@ public:
     std::optional<QString> saveFileName(const QString& proposedName,
                                         const QString& filter) override;
     void quit() override;
+
+    // True once quit() ran (a quit before the event loop starts must end the program too).
+    static bool quitRequested();
 };
 
 } // namespace nbr

@@ -1,0 +1,64 @@
+#pragma once
+// frmLogin: the program's start-up window. Checks an employee number and
+// password, lists the employee's current positions and fixes the chosen one
+// as the session; the built-in super user bypasses the check. Shown again
+// modally in switch mode (tag "切换") when the user logs out.
+
+#include "session/LoginQueries.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace nbr {
+
+class LoginWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit LoginWindow(QWidget* parent = nullptr);
+
+    // The load handler: runs the command-line start. Returns true when the
+    // program went straight to the main window (this window stays hidden).
+    bool load();
+
+    // Switch mode: "切换" after a logout (the main window is already open).
+    void setSwitchMode(bool on);
+    bool isSwitchMode() const { return !m_tag.isEmpty(); }
+
+    // Clicks of cmdOK and cmdCancel, a double-click on a line of List1.
+    void loginAttempt();
+    void cancel();
+    void choosePosition(int line);
+
+    const std::vector<PositionRecord>& positionRecords() const { return m_positionRecords; }
+
+    // Hides the position list (logout does this before showing the window).
+    void hidePositionList();
+    void clearPassword();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void reportError(int number, const QString& description);
+    void finishLogin();
+
+    QLineEdit* m_user;
+    QLineEdit* m_password;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
+    QLabel* m_version;
+    QListWidget* m_list;
+    QLabel* m_listCaption;
+    QString m_tag;
+    std::vector<PositionRecord> m_positionRecords;
+    bool m_finished = false;
+};
+
+} // namespace nbr

@@ -1,0 +1,27 @@
+#include "shell/HandOver.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+QByteArray handOverFileContent() {
+    // "注销" in code page 936 (GBK), then CR LF. Spelled as bytes because the
+    // host program reads it in that code page whatever the local one is.
+    return QByteArray("\xD7\xA2\xCF\xFA\r\n");
+}
+
+bool writeHandOverFile(const QString& folder, QString* error) {
+    QSaveFile file(QDir(folder).filePath(u"Command.Dll"_s));
+    if (!file.open(QIODevice::WriteOnly) || file.write(handOverFileContent()) < 0 ||
+        !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace nbr

@@ -1,0 +1,322 @@
+// The login window driven as a user would: typing, Enter, clicks and
+// double-clicks, against a real SQLite fixture through the ODBC driver.
+
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "session/LoginWindow.h"
+#include "session/SessionState.h"
+#include "shell/MainWindow.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+
+class TestLogin : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_db;
+
+    static QLineEdit* edit(QWidget& w, const char* name) {
+        return w.findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+    static void typeLogin(LoginWindow& w, const QString& user, const QString& password) {
+        edit(w, "TxtUser")->setText(user);
+        edit(w, "txtPassword")->setText(password);
+        QTest::mouseClick(w.findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
+    }
+
+private slots:
+    void initTestCase() {
+        m_db = m_dir.filePath(u"login.db"_s);
+        test::FixtureDb db(m_db);
+        db.addDepartment(u"01"_s, u"总部"_s);
+        db.addDepartment(u"0102"_s, u"财务部"_s, u"01"_s);
+        db.addDepartment(u"0103"_s, u"人事部"_s, u"01"_s);
+        db.addPosition(u"P01"_s, u"会计"_s, u"0102"_s);
+        db.addPosition(u"P02"_s, u"出纳"_s, u"0102"_s);
+        db.addPosition(u"P03"_s, u"招聘专员"_s, u"0103"_s);
+        db.addPosition(u"P04"_s, u"临时岗位"_s, u"0103"_s, u"G9"_s);
+        db.exec(u"UPDATE 岗位类别 SET 岗位类别名称 = NULL WHERE 岗位类别编号 = 'G9'"_s);
+        db.addEmployee(u"1001"_s, u"pw1"_s, u" 李明 "_s);
+        db.assignPosition(u"1001"_s, u"P01"_s, true);
+        db.addEmployee(u"1002"_s, u"pw2"_s, u"王芳"_s);
+        db.assignPosition(u"1002"_s, u"P03"_s, false); // database order: part-time first
+        db.assignPosition(u"1002"_s, u"P02"_s, true);
+        db.addEmployee(u"1003"_s, u"pw3"_s, u"赵离"_s, u"2025-06-30"_s);
+        db.assignPosition(u"1003"_s, u"P01"_s, true);
+        db.addEmployee(u"1004"_s, u"pw4"_s, u"钱止"_s);
+        db.assignPosition(u"1004"_s, u"P02"_s, true, u"2025-01-31"_s);
+        db.addEmployee(u"1005"_s, u"pw5"_s, u"孙空"_s);
+        db.assignPosition(u"1005"_s, u"P04"_s, true);
+        db.addEmployee(u"1006"_s, u"pw6"_s, u"周无"_s);
+        db.close();
+        test::writeSettingsFor(m_dir.filePath(u"config"_s), m_db);
+    }
+
+    void cleanup() {
+        MainWindow::destroyInstance();
+        sessionState().clear();
+    }
+
+    void emptyFieldsAreRefused_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no user") << QString() << u"x"_s << u"用户名不能为空!"_s;
+        QTest::newRow("no password") << u"1001"_s << QString() << u"密码不能为空!"_s;
+    }
+    void emptyFieldsAreRefused() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, message);
+        test::FakePrompts prompts;
+        sessionState().employeeName = u"保留"_s;
+        LoginWindow w;
+        w.load();
+        typeLogin(w, user, password);
+        QCOMPARE(prompts.messageTexts(), QStringList{message});
+        QCOMPARE(sessionState().employeeName, u"保留"_s); // nothing cleared before the checks
+        QVERIFY(!MainWindow::instance());
+    }
+
+    void wrongCredentialsAndInjectionDoNotLogIn_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("wrong password") << u"1001"_s << u"pw2"_s;
+        QTest::newRow("employee number is not trimmed") << u" 1001"_s << u"pw1"_s;
+        QTest::newRow("or 1=1 in password") << u"1001"_s << u"' or '1'='1"_s;
+        QTest::newRow("or 1=1 in user") << u"' or '1'='1"_s << u"' or '1'='1"_s;
+        QTest::newRow("comment") << u"x'--"_s << u"x"_s;
+        QTest::newRow("semicolon") << u"1001;"_s << u";"_s;
+        QTest::newRow("4000 characters") << QString(4000, u'a') << QString(4000, u'b');
+    }
+    void wrongCredentialsAndInjectionDoNotLogIn() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        typeLogin(w, user, password);
+        QCOMPARE(prompts.messageTexts(), QStringList{u"用户名或密码不正确,请重新输入!"_s});
+        QVERIFY(!MainWindow::instance());
+        QVERIFY(sessionState().employeeCode.isEmpty());
+    }
+
+    void onePositionLogsInAtOnceWithTrimmedFields() {
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        w.show();
+        typeLogin(w, u"1001"_s, u"  pw1 "_s); // the password's edge blanks are dropped
+        QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u'|')));
+        QVERIFY(MainWindow::instance() && MainWindow::instance()->isVisible());
+        QVERIFY(!w.isVisible());
+        const SessionState& s = sessionState();
+        QCOMPARE(s.employeeCode, u"1001"_s);
+        QCOMPARE(s.employeeName, u"李明"_s);
+        QCOMPARE(s.departmentCode, u"0102"_s);
+        QCOMPARE(s.departmentName, u"财务部"_s);
+        QCOMPARE(s.positionCode, u"P01"_s);
+        QCOMPARE(s.positionName, u"会计"_s);
+        QCOMPARE(s.departmentCategoryCode, u"D1"_s);
+        QCOMPARE(s.departmentCategoryName, u"职能部门"_s);
+        QCOMPARE(s.positionCategoryCode, u"G1"_s);
+        QCOMPARE(s.positionCategoryName, u"G1类岗位"_s);
+    }
+
+    void twoPositionsWaitForADoubleClick() {
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        w.show();
+        typeLogin(w, u"1002"_s, u"pw2"_s);
+        auto* list = w.findChild<QListWidget*>(u"List1"_s);
+        QVERIFY(list->isVisible());
+        QVERIFY(w.findChild<QLabel*>(u"Label2"_s)->isVisible());
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), u"人事部 招聘专员(兼职)"_s);
+        QCOMPARE(list->item(1)->text(), u"财务部 出纳(主要)"_s);
+        QCOMPARE(w.positionRecords().size(), size_t(3)); // one more than the lines
+        QVERIFY(!MainWindow::instance());
+        QVERIFY(sessionState().employeeCode.isEmpty());
+
+        const QRect line = list->visualItemRect(list->item(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
+        QVERIFY(MainWindow::instance());
+        QCOMPARE(sessionState().positionCode, u"P02"_s);
+        QCOMPARE(sessionState().employeeName, u"王芳"_s);
+    }
+
+    void focusOnUserSelectsAllAndHidesTheList() {
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        typeLogin(w, u"1002"_s, u"pw2"_s);
+        auto* list = w.findChild<QListWidget*>(u"List1"_s);
+        QVERIFY(list->isVisible());
+        edit(w, "txtPassword")->setFocus();
+        edit(w, "TxtUser")->setFocus();
+        QVERIFY(!list->isVisible());
+        QCOMPARE(edit(w, "TxtUser")->selectedText(), u"1002"_s);
+    }
+
+    void enterMovesToTheNextControl() {
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        edit(w, "TxtUser")->setFocus();
+        QTest::keyClicks(edit(w, "TxtUser"), u"1001"_s);
+        QTest::keyClick(edit(w, "TxtUser"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), edit(w, "txtPassword"));
+        QTest::keyClicks(edit(w, "txtPassword"), u"pw1"_s);
+        QTest::keyClick(edit(w, "txtPassword"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton*>(u"cmdOK"_s));
+        QVERIFY(!MainWindow::instance()); // Enter never submits by itself
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    void noCurrentPosition_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("employee has left") << u"1003"_s << u"pw3"_s;
+        QTest::newRow("only position ended") << u"1004"_s << u"pw4"_s;
+        QTest::newRow("never had a position") << u"1006"_s << u"pw6"_s;
+    }
+    void noCurrentPosition() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        typeLogin(w, user, password);
+        QCOMPARE(prompts.messageTexts(), QStringList{u"对不起，您没有岗位，请选择系统管理员"_s});
+        QCOMPARE(prompts.recorded[0].icon, MessageIcon::None);
+        QVERIFY(!MainWindow::instance());
+    }
+
+    void nullColumnReadsAsEmptyText() {
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        typeLogin(w, u"1005"_s, u"pw5"_s);
+        QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u'|')));
+        QVERIFY(MainWindow::instance());
+        QCOMPARE(sessionState().positionCategoryCode, u"G9"_s);
+        QCOMPARE(sessionState().positionCategoryName, QString());
+    }
+
+    void superUserOnlyAfterTheConnection() {
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        typeLogin(w, u"mgrOp"_s, u"harbor"_s);
+        QVERIFY(prompts.recorded.isEmpty());
+        QVERIFY(MainWindow::instance());
+        QCOMPARE(sessionState().employeeCode, u"超级用户"_s);
+        for (int i = 1; i < SessionState::kFieldCount; ++i)
+            QVERIFY(sessionState().field(i).isEmpty());
+        MainWindow::destroyInstance();
+
+        // Case matters, and an unreachable database stops even the super user.
+        sessionState().clear();
+        LoginWindow w2;
+        typeLogin(w2, u"mgrop"_s, u"harbor"_s);
+        QCOMPARE(sessionState().employeeCode, QString());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"nowhere"_s).toUtf8());
+        prompts.clear();
+        LoginWindow w3;
+        typeLogin(w3, u"mgrOp"_s, u"harbor"_s);
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
+        QCOMPARE(prompts.messageTexts().size(), 2);
+        QCOMPARE(prompts.messageTexts()[1], u"数据库连接失败!"_s);
+        QCOMPARE(prompts.quitCount, 1); // a failed connection ends the program
+        QVERIFY(!MainWindow::instance());
+        QVERIFY(sessionState().employeeCode.isEmpty());
+    }
+
+    void failingQueryShowsTheErrorBox() {
+        test::FakePrompts prompts;
+        const QString broken = m_dir.filePath(u"broken.db"_s);
+        {
+            test::FixtureDb db(broken);
+            db.exec(u"DROP TABLE 岗位类别"_s);
+            db.addEmployee(u"1001"_s, u"pw1"_s, u"李明"_s);
+        }
+        test::writeSettingsFor(m_dir.filePath(u"config-broken"_s), broken);
+        LoginWindow w;
+        typeLogin(w, u"1001"_s, u"pw1"_s);
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
+        QCOMPARE(prompts.recorded.size(), 1);
+        QVERIFY(prompts.recorded[0].text.contains(u"岗位类别"_s));
+        QVERIFY(prompts.recorded[0].text.contains(u' '));
+        QCOMPARE(prompts.recorded[0].title, programTitle());
+        QVERIFY(!MainWindow::instance());
+    }
+
+    void cancelEndsTheProgram() {
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        w.show();
+        QTest::mouseClick(w.findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
+        QCOMPARE(prompts.quitCount, 1);
+    }
+
+    void versionCaption() {
+        test::FakePrompts prompts;
+        LoginWindow w;
+        w.load();
+        QCOMPARE(w.findChild<QLabel*>(u"Label1"_s)->text(), u"V1.0版"_s);
+        QCOMPARE(w.windowTitle(), u"Corvale系统"_s);
+    }
+
+    void commandLineStartSkipsTheLoginWindow() {
+        test::FakePrompts prompts;
+        startCommandLine() = u"E9,张 三 ,0102,财务部,P01,会计,D1,职能,G1,管理,多余"_s;
+        LoginWindow w;
+        QVERIFY(w.load());
+        QVERIFY(!w.isVisible());
+        QVERIFY(MainWindow::instance() && MainWindow::instance()->isVisible());
+        QCOMPARE(sessionState().employeeName, u"张 三 "_s);
+        QCOMPARE(sessionState().positionCategoryName, u"管理"_s);
+        startCommandLine().clear();
+    }
+
+    void commandLineFallsBackToTheLoginWindow() {
+        test::FakePrompts prompts;
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"nowhere"_s).toUtf8());
+        startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
+        LoginWindow w;
+        QVERIFY(!w.load());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
+        QCOMPARE(prompts.messageTexts().size(), 2); // both connection messages
+        QVERIFY(!MainWindow::instance());
+        QCOMPARE(sessionState().employeeCode, u"E9"_s); // kept until the next attempt
+        QCOMPARE(prompts.quitCount, 0);
+
+        // An incomplete command line is refused with a message.
+        prompts.clear();
+        sessionState().clear();
+        startCommandLine() = u"E9,张三,0102"_s;
+        LoginWindow w2;
+        QVERIFY(!w2.load());
+        QCOMPARE(prompts.messageTexts().size(), 1);
+        QVERIFY(prompts.messageTexts()[0].contains(u"启动命令不完整"_s));
+        QVERIFY(sessionState().employeeCode.isEmpty());
+        startCommandLine().clear();
+    }
+};
+
+QTEST_MAIN(TestLogin)
+#include "tst_login.moc"
