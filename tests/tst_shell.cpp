@@ -1,0 +1,226 @@
+// The main window: menu, exit question, logout both ways, the special-audit
+// flag, the banner's slices and the single report window.
+
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "platform/ProgramFolder.h"
+#include "report/ReportWindow.h"
+#include "session/LoginWindow.h"
+#include "session/ProjectAudit.h"
+#include "session/SessionState.h"
+#include "shell/BannerLayout.h"
+#include "shell/HandOver.h"
+#include "shell/MainWindow.h"
+
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+
+class TestShell : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    static QAction* action(const QString& name) {
+        return MainWindow::instance()->findChild<QAction*>(name);
+    }
+
+private slots:
+    void initTestCase() {
+        const QString path = m_dir.filePath(u"shell.db"_s);
+        test::FixtureDb db(path);
+        db.addDepartment(u"0102"_s, u"财务部"_s);
+        db.addPosition(u"P01"_s, u"会计"_s, u"0102"_s);
+        db.addEmployee(u"1001"_s, u"pw1"_s, u"李明"_s);
+        db.assignPosition(u"1001"_s, u"P01"_s, true);
+        db.addEmployee(u"1002"_s, u"pw2"_s, u"王芳"_s);
+        db.assignPosition(u"1002"_s, u"P01"_s, true);
+        db.exec(u"INSERT INTO 专项审核权限表 (类型, 部门代号, 岗位代号) VALUES ('项目管理', '0102', 'P01')"_s);
+        db.close();
+        test::writeSettingsFor(m_dir.filePath(u"config"_s), path);
+        test::FakePrompts prompts;
+        QVERIFY(test::connectToFile(path));
+    }
+
+    void cleanup() {
+        MainWindow::destroyInstance();
+        startCommandLine().clear();
+        setProgramFolder({});
+    }
+
+    void menuEntriesAndAvailability() {
+        test::FakePrompts prompts;
+        MainWindow::showAndActivate();
+        MainWindow* w = MainWindow::instance();
+        QCOMPARE(w->windowTitle(), u"非预算报销统计"_s);
+        QStringList tops;
+        for (QAction* a : w->menuBar()->actions())
+            tops << a->text() + (a->isEnabled() ? u""_s : u"(off)"_s);
+        QCOMPARE(tops, (QStringList{u"非预算报销"_s, u"退出系统"_s, u"关于(off)"_s}));
+        QVERIFY(action(u"非预算报销月报"_s)->isEnabled());
+        QVERIFY(action(u"退出"_s)->isEnabled());
+        QVERIFY(action(u"注销"_s)->isEnabled());
+        QVERIFY(action(u"关于软件"_s)->isEnabled());
+        QVERIFY(!action(u"联系我们"_s)->isEnabled());
+        // 退出 carries no action.
+        action(u"退出"_s)->trigger();
+        QVERIFY(w->isVisible());
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    void exitQuestion_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("No keeps the program running") << false;
+        QTest::newRow("Yes ends it") << true;
+    }
+    void exitQuestion() {
+        QFETCH(bool, yes);
+        test::FakePrompts prompts;
+        prompts.yesNoAnswers.push_back(yes);
+        MainWindow::showAndActivate();
+        MainWindow* w = MainWindow::instance();
+        w->close();
+        QCOMPARE(prompts.recorded.size(), 1);
+        QCOMPARE(prompts.recorded[0].kind, test::RecordedPrompt::Question);
+        QCOMPARE(prompts.recorded[0].text, u"确认要退出系统吗？"_s);
+        QCOMPARE(w->isVisible(), !yes);
+        QCOMPARE(prompts.quitCount, yes ? 1 : 0);
+    }
+
+    void reportWindowIsASingleInstance() {
+        test::FakePrompts prompts;
+        MainWindow::showAndActivate();
+        MainWindow* w = MainWindow::instance();
+        action(u"非预算报销月报"_s)->trigger();
+        ReportWindow* first = w->reportWindow();
+        QVERIFY(first);
+        QCOMPARE(first->objectName(), u"frm非预算报销月报"_s);
+        action(u"非预算报销月报"_s)->trigger();
+        QCOMPARE(w->reportWindow(), first);
+        QCOMPARE(w->mdiArea()->subWindowList().size(), 1);
+    }
+
+    void logoutAfterCommandLineStartHandsOver() {
+        test::FakePrompts prompts;
+        QTemporaryDir folder;
+        setProgramFolder(folder.path());
+        startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
+        MainWindow::showAndActivate();
+        MainWindow* w = MainWindow::instance();
+        action(u"非预算报销月报"_s)->trigger();
+        action(u"注销"_s)->trigger(); // no host window here: nothing to activate, no crash
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->reportWindow());
+        QVERIFY(w->mdiArea()->subWindowList().isEmpty());
+        QFile file(folder.filePath(u"Command.Dll"_s));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("\xD7\xA2\xCF\xFA\r\n"));
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    void unwritableHandOverIsReported() {
+        test::FakePrompts prompts;
+        QTemporaryDir folder;
+        // A folder in the file's place blocks the write even for root.
+        QVERIFY(QDir(folder.path()).mkdir(u"Command.Dll"_s));
+        setProgramFolder(folder.path());
+        startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
+        MainWindow::showAndActivate();
+        action(u"注销"_s)->trigger();
+        QCOMPARE(prompts.recorded.size(), 1);
+        QVERIFY(prompts.recorded[0].text.contains(u"Command.Dll"_s));
+    }
+
+    void handOverFailsCleanlyWhenTheFolderIsMissing() {
+        QString error;
+        QVERIFY(!writeHandOverFile(m_dir.filePath(u"no/such/folder"_s), &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void logoutShowsTheLoginWindowInSwitchMode() {
+        test::FakePrompts prompts;
+        sessionState().employeeCode = u"1001"_s;
+        MainWindow::showAndActivate();
+        MainWindow* w = MainWindow::instance();
+        action(u"非预算报销月报"_s)->trigger();
+        bool sawSwitchMode = false;
+        bool reportClosedFirst = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* login = qobject_cast<LoginWindow*>(QApplication::activeModalWidget());
+            QVERIFY(login);
+            sawSwitchMode = login->isSwitchMode();
+            reportClosedFirst = !w->reportWindow();
+            login->findChild<QLineEdit*>(u"TxtUser"_s)->setText(u"1002"_s);
+            login->findChild<QLineEdit*>(u"txtPassword"_s)->setText(u"pw2"_s);
+            QTest::mouseClick(login->findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
+        });
+        action(u"注销"_s)->trigger(); // returns when the modal login closed
+        QVERIFY(sawSwitchMode);
+        QVERIFY(reportClosedFirst);
+        QCOMPARE(sessionState().employeeCode, u"1002"_s);
+        QCOMPARE(sessionState().employeeName, u"王芳"_s);
+        QCOMPARE(MainWindow::instance(), w);
+        QVERIFY(w->isVisible());
+        QVERIFY(hasProjectAudit()); // recomputed for the new session
+    }
+
+    void auditFlag() {
+        test::FakePrompts prompts;
+        sessionState().departmentCode = u"0102"_s;
+        sessionState().positionCode = u"P01"_s;
+        LoadProjectAuditFlag();
+        QVERIFY(hasProjectAudit());
+        sessionState().positionCode = u"P01' OR '1'='1"_s;
+        LoadProjectAuditFlag();
+        QVERIFY(!hasProjectAudit());
+        QCOMPARE(projectAuditSql(),
+                 u"SELECT     ID, 类型, 部门代号, 岗位代号 From 专项审核权限表 WHERE     "
+                 u"(部门代号 = ?) AND (岗位代号 = ?) AND (类型 = N'项目管理')"_s
+                     .replace(u"N'"_s, u"'"_s)); // the SQLite spelling of the literal
+    }
+
+    void failingAuditQueryIsReportedAndTheWindowOpens() {
+        test::FakePrompts prompts;
+        const QString path = m_dir.filePath(u"noaudit.db"_s);
+        {
+            test::FixtureDb db(path);
+            db.exec(u"DROP TABLE 专项审核权限表"_s);
+        }
+        QVERIFY(test::connectToFile(path));
+        hasProjectAudit() = true;
+        MainWindow::showAndActivate();
+        QVERIFY(MainWindow::instance()->isVisible());
+        QVERIFY(!hasProjectAudit());
+        QCOMPARE(prompts.recorded.size(), 1);
+        QVERIFY(prompts.recorded[0].text.startsWith(u"错误码: "_s));
+        QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
+        QVERIFY(test::connectToFile(m_dir.filePath(u"shell.db"_s)));
+    }
+
+    void bannerSlices() {
+        // Wide strip: slices at 9150, 9450, ... while width - 4000 > x, then the right part.
+        const auto copies = bannerCopies(15000);
+        QCOMPARE(copies.size(), size_t(8)); // x = 9150 ... 10950 (11000 > x), then the tail
+        QCOMPARE(copies.front().destLeft, 9150);
+        QCOMPARE(copies[6].destLeft, 10950);
+        QCOMPARE(copies.back().destLeft, 11000);
+        QCOMPARE(copies.back().destWidth, 4000);
+        QCOMPARE(copies.back().sourceWidth, -1);
+        // Narrow strip: no slice, the right part only (it may start left of 0).
+        const auto narrow = bannerCopies(3000);
+        QCOMPARE(narrow.size(), size_t(1));
+        QCOMPARE(narrow[0].destLeft, -1000);
+        // Exactly at the limit: width - 4000 == x is not greater, so no slice.
+        QCOMPARE(bannerCopies(4000 + 9150).size(), size_t(1));
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
