@@ -1,0 +1,131 @@
+#include "report/DeptTree.h"
+
+#include "report/controls/TreeError.h"
+#include "report/controls/TreeNodesModel.h"
+#include "session/DbError.h"
+#include "session/DbSchema.h"
+#include "session/SharedConnection.h"
+#include "session/SqlDialect.h"
+
+#include <QHash>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+namespace {
+
+constexpr int kChildRelationship = 4;
+
+// Builds the tree from the rows with the children of each code indexed, so
+// the build is linear in the number of rows.
+class TreeBuilder {
+public:
+    TreeBuilder(TreeNodesModel& nodes, const std::vector<DeptRow>& rows)
+        : m_nodes(nodes), m_rows(rows) {
+        for (size_t k = 0; k < rows.size(); ++k)
+            if (!rows[k].ParentCode.isEmpty())
+                m_children[rows[k].ParentCode].push_back(k);
+    }
+
+    void build() {
+        for (const DeptRow& row : m_rows) {
+            if (!row.ParentCode.isEmpty())
+                continue;
+            if (add(QString(), row, 1))
+                AddChildNodes(row.Code);
+        }
+    }
+
+private:
+    void AddChildNodes(const QString& parentCode) {
+        const auto it = m_children.constFind(parentCode);
+        if (it == m_children.constEnd())
+            return;
+        for (size_t k : *it) {
+            const DeptRow& row = m_rows[k];
+            if (add(u'$' + parentCode, row, 2))
+                AddChildNodes(row.Code);
+        }
+    }
+
+    bool add(const QString& relativeKey, const DeptRow& row, int image) {
+        try {
+            m_nodes.add(relativeKey, relativeKey.isEmpty() ? 0 : kChildRelationship,
+                        u'$' + row.Code, row.Code + u' ' + row.Name, image);
+            return true;
+        } catch (const TreeError&) {
+            return false;
+        }
+    }
+
+    TreeNodesModel& m_nodes;
+    const std::vector<DeptRow>& m_rows;
+    QHash<QString, std::vector<size_t>> m_children;
+};
+
+} // namespace
+
+NodeDepartment splitNodeText(const QString& text) {
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank < 0)
+        return {text, text};
+    return {text.left(blank), text.mid(blank + 1)};
+}
+
+QString deptTreeSql(const SqlDialect& dialect) {
+    return u"Select 职能部门new.职能部门编号,职能部门new.职能部门名称,上级部门编号"_s
+           u" from 职能部门new left join 上级部门new on 职能部门new.职能部门编号=上级部门new.职能部门编号"_s
+           u" where 职能部门new.终止日期 Is Null And 上级部门new.终止日期 Is Null"_s
+           u" order by "_s +
+           dialect.len(u"职能部门new.职能部门编号"_s, u"len"_s) + u",职能部门new.职能部门编号"_s;
+}
+
+void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
+    deptRows.clear();
+    try {
+        for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof();
+             rs.moveNext()) {
+            DeptRow row;
+            row.Code = rs.field(schema::DeptCode).text();
+            row.Name = rs.field(schema::DeptName).text();
+            row.Name.remove(u"\r\n"_s);
+            row.ParentCode = rs.field(schema::ParentDeptCode).text();
+            deptRows.push_back(std::move(row));
+        }
+    } catch (const DbError&) {
+        // Nothing to show; the window opens with an empty tree.
+    }
+    nodes.beginBulkLoad();
+    TreeBuilder(nodes, deptRows).build();
+    if (nodes.count() > 1)
+        nodes.setExpanded(1, true);
+    nodes.endBulkLoad();
+}
+
+void PropagateCheck(TreeNodesModel& nodes, int node) {
+    const bool state = nodes.checked(node);
+    for (int child : nodes.childNodes(node)) {
+        nodes.setChecked(child, state);
+        if (nodes.children(child) > 0)
+            PropagateCheck(nodes, child);
+    }
+}
+
+void NodeCheck(TreeNodesModel& nodes, int node) {
+    if (nodes.count() == 0)
+        return;
+    if (nodes.children(node) > 0)
+        PropagateCheck(nodes, node);
+}
+
+void SelectAllDepartments(TreeNodesModel& nodes, bool ticked) {
+    for (int i = 1; i <= nodes.count(); ++i) {
+        if (!ticked)
+            nodes.setChecked(i, false);
+        else if (!nodes.text(i).contains(u"Tervo中心"_s))
+            nodes.setChecked(i, true);
+    }
+}
+
+} // namespace nbr

@@ -1,0 +1,84 @@
+#include "report/DetailListing.h"
+
+#include "report/AmountText.h"
+#include "report/GridWidening.h"
+#include "report/controls/FlexGridModel.h"
+#include "session/DbSchema.h"
+#include "session/SharedConnection.h"
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+QString detailFormatString() {
+    return u"^序  |<报销单编号    |<报批日期    |<报销人    |<审批日期    |<审批通过  |<支付日期    "
+           u"|<科目名称    |<摘要    |>金额        |>税额        |>合计        |"_s;
+}
+
+QString detailListSql(const SqlDialect& dialect) {
+    return u"select 报销单表.报销单编号 , 报销单表.报批日期 , 报销单表.报销人 , 报销单表.审批日期,"_s
+           u" 报销单表.审批通过, 报销单表.财务支付确认日期 ,"_s
+           u" 报销单明细.摘要 , 报销单明细.金额, 税额, 财务科目.科目代号, 财务科目.科目名称"_s
+           u" From 报销单表"_s
+           u" Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"_s
+           u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"_s
+           u" where 部门代号 = ?"_s
+           u" And 报销类型='非预算'"_s
+           u" And "_s +
+           dialect.yearMonth(u"报批日期"_s) +
+           u" = ?"_s
+           u" And 报销单明细.科目代号 = ?"_s
+           u" order by 报销单表.报批日期"_s;
+}
+
+void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,
+                    const QString& deptCode, const QString& yearText) {
+    grid.setRows(1);
+    Recordset rs = openRecordset(detailListSql(sharedDialect()),
+                                 {deptCode, yearText + month, subjectCode});
+    grid.setRedraw(false);
+    double amountTotal = 0, taxTotal = 0, lineTotal = 0;
+    for (; !rs.eof(); rs.moveNext()) {
+        grid.setRows(grid.rows() + 1);
+        const int row = grid.rows() - 1;
+        grid.setRow(row);
+        const DbValue& amount = rs.field(schema::Amount);
+        const DbValue& tax = rs.field(schema::Tax);
+        const QString amountText = amount.isNull() ? QString() : formatAmount(amount.text());
+        const QString taxText = tax.isNull() ? QString() : formatAmount(tax.text());
+        const QString cells[] = {
+            QString::number(row),
+            rs.field(schema::ClaimNumber).text(),
+            rs.field(schema::SubmitDate).toDateText(),
+            rs.field(schema::Claimant).text(),
+            rs.field(schema::ApprovalDate).toDateText(),
+            rs.field(schema::Approved).toFlag() ? u"是"_s : u"否"_s,
+            rs.field(schema::PaymentDate).toDateText(),
+            rs.field(schema::SubjectCode).text() + u' ' + rs.field(schema::SubjectName).text(),
+            rs.field(schema::Summary).text(),
+            amountText,
+            taxText,
+            formatAmount(amountValue(amountText) + amountValue(taxText)),
+        };
+        for (int c = 0; c < 12; ++c)
+            grid.setTextMatrix(row, c, cells[c]);
+        // A missing amount or tax adds nothing to the totals.
+        amountTotal += amountValue(amount.text());
+        taxTotal += amountValue(tax.text());
+        lineTotal += amountValue(amount.text()) + amountValue(tax.text());
+        widenColumns(grid, row, 0, 11);
+    }
+    grid.setRedraw(true);
+
+    grid.setRows(grid.rows() + 1);
+    const int row = grid.rows() - 1;
+    grid.setRow(row);
+    grid.setTextMatrix(row, 0, QString::number(row));
+    grid.setTextMatrix(row, 1, u"合计"_s);
+    grid.setTextMatrix(row, 9, formatAmount(amountTotal));
+    grid.setTextMatrix(row, 10, formatAmount(taxTotal));
+    grid.setTextMatrix(row, 11, formatAmount(lineTotal));
+    widenColumns(grid, row, 0, 11);
+}
+
+} // namespace nbr
