@@ -34,9 +34,15 @@ void NodeTreeView::setModel(QAbstractItemModel* model) {
     m_nodes = qobject_cast<TreeNodesModel*>(model);
     if (!m_nodes)
         return;
-    connect(m_nodes, &TreeNodesModel::expandedChanged, this,
-            [this](int i, bool expanded) { setExpanded(m_nodes->indexOfNode(i), expanded); });
-    connect(m_nodes, &TreeNodesModel::selectedItemChanged, this, [this] { showSelectedItem(); });
+    // During a bulk load the model is mid-reset; the reset brings everything.
+    connect(m_nodes, &TreeNodesModel::expandedChanged, this, [this](int i, bool expanded) {
+        if (!m_nodes->bulkLoading())
+            setExpanded(m_nodes->indexOfNode(i), expanded);
+    });
+    connect(m_nodes, &TreeNodesModel::selectedItemChanged, this, [this] {
+        if (!m_nodes->bulkLoading())
+            showSelectedItem();
+    });
     connect(m_nodes, &QAbstractItemModel::modelReset, this, [this] {
         showAllExpandedStates();
         showSelectedItem();

@@ -40,6 +40,7 @@ public:
     // themselves out once. Calls may nest.
     void beginBulkLoad();
     void endBulkLoad();
+    bool bulkLoading() const { return m_bulkDepth > 0; }
 
     int count() const { return static_cast<int>(m_nodes.size()); }
     QString text(int i) const;
