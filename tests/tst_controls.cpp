@@ -56,7 +56,8 @@ private slots:
         QCOMPARE(grid.colAlignment(1), FlexGridModel::kAlignLeft);
         QCOMPARE(grid.colAlignment(4), FlexGridModel::kAlignRight);
         for (int c : {0, 1, 4, 17}) {
-            const int expected = static_cast<int>(std::lround(grid.textWidth(grid.textMatrix(0, c))));
+            const int expected =
+                static_cast<int>(std::lround(grid.textWidth(grid.textMatrix(0, c))));
             QCOMPARE(grid.colWidth(c), expected + FlexGridModel::kHeaderPadding);
         }
         QVERIFY(grid.colWidth(1) > grid.colWidth(0));
@@ -242,8 +243,7 @@ private slots:
         grid.setRows(4);
         grid.setColSel(2);
         QList<QPoint> seen;
-        connect(&grid, &FlexGridModel::click, this,
-                [&] { seen.append({grid.col(), grid.row()}); });
+        connect(&grid, &FlexGridModel::click, this, [&] { seen.append({grid.col(), grid.row()}); });
         grid.userClick(3, 1);
         QCOMPARE(seen, QList<QPoint>({QPoint(1, 3)}));
         QCOMPARE(grid.colSel(), 1);
@@ -404,6 +404,14 @@ private slots:
         QVERIFY(!view.isColumnHidden(1));
         QCOMPARE(view.columnWidth(1), twipsToPixels(1500));
         QCOMPARE(view.rowHeight(5), twipsToPixels(grid.rowHeight(5)));
+        QFont big = grid.measureFont();
+        big.setPointSize(24);
+        grid.setMeasureFont(big);
+        QCOMPARE(view.rowHeight(5), twipsToPixels(grid.rowHeight(5)));
+        QStyleOptionViewItem option;
+        QCOMPARE(QColor::fromRgb(static_cast<QRgb>(
+                     view.style()->styleHint(QStyle::SH_Table_GridLineColor, &option, &view))),
+                 QColor(192, 192, 192));
 
         QSignalSpy click(&grid, &FlexGridModel::click);
         const QRect cell = view.visualRect(grid.index(3, 2));
@@ -478,7 +486,8 @@ private slots:
         QCOMPARE(nodeClick.size(), 0);
 
         const QRect row = view.visualRect(personnel);
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(row.right() - 5, row.center().y()));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          QPoint(row.right() - 5, row.center().y()));
         QCOMPARE(nodeClick.size(), 1);
         QCOMPARE(tree.selectedItem(), 3);
         QCOMPARE(view.currentIndex(), personnel);

@@ -16,22 +16,31 @@ namespace {
 
 Qt::Alignment toQtAlignment(int alignment) {
     switch (alignment) {
-    case 0: return Qt::AlignLeft | Qt::AlignTop;
-    case 2: return Qt::AlignLeft | Qt::AlignBottom;
-    case 3: return Qt::AlignHCenter | Qt::AlignTop;
-    case 4: return Qt::AlignCenter;
-    case 5: return Qt::AlignHCenter | Qt::AlignBottom;
-    case 6: return Qt::AlignRight | Qt::AlignTop;
-    case 7: return Qt::AlignRight | Qt::AlignVCenter;
-    case 8: return Qt::AlignRight | Qt::AlignBottom;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    case 0:
+        return Qt::AlignLeft | Qt::AlignTop;
+    case 2:
+        return Qt::AlignLeft | Qt::AlignBottom;
+    case 3:
+        return Qt::AlignHCenter | Qt::AlignTop;
+    case 4:
+        return Qt::AlignCenter;
+    case 5:
+        return Qt::AlignHCenter | Qt::AlignBottom;
+    case 6:
+        return Qt::AlignRight | Qt::AlignTop;
+    case 7:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case 8:
+        return Qt::AlignRight | Qt::AlignBottom;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
 
 QFont defaultMeasureFont() {
     QFont font;
-    font.setFamilies({u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
-                      u"WenQuanYi Micro Hei"_s});
+    font.setFamilies(
+        {u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s});
     font.setPointSize(9);
     return font;
 }
@@ -46,7 +55,11 @@ FlexGridModel::FlexGridModel(QObject* parent)
 void FlexGridModel::setMeasureFont(const QFont& font) {
     m_font = font;
     const double lineTwips = QFontMetricsF(m_font).height() * kTwipsPerInch / logicalDpi();
-    m_rowHeight = static_cast<int>(std::lround(lineTwips)) + 60;
+    const int height = static_cast<int>(std::lround(lineTwips)) + 60;
+    if (height == m_rowHeight)
+        return;
+    m_rowHeight = height;
+    emit rowHeightChanged(height);
 }
 
 double FlexGridModel::textWidth(const QString& text) const {

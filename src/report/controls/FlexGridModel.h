@@ -108,6 +108,8 @@ signals:
     void colWidthChanged(int col, int twips);
     // Row, Col or ColSel changed.
     void currentCellChanged();
+    // A new measure font changed the height of every row.
+    void rowHeightChanged(int twips);
 
 private:
     struct Column {

@@ -43,6 +43,8 @@ void FlexGridView::setModel(QAbstractItemModel* model) {
         if (m_grid->redraw())
             applyColumnWidth(col, twips);
     });
+    connect(m_grid, &FlexGridModel::rowHeightChanged, this,
+            [this](int twips) { verticalHeader()->setDefaultSectionSize(twipsToPixels(twips)); });
     connect(m_grid, &FlexGridModel::currentCellChanged, this, [this] {
         if (m_grid->redraw() && !m_followingModel)
             showCurrentCell();

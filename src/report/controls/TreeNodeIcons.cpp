@@ -21,8 +21,8 @@ QIcon drawFolder() {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QColor(150, 110, 20));
     painter.setBrush(QColor(240, 200, 90));
-    painter.drawRect(QRectF(1.5, 3.5, 6, 3));   // tab
-    painter.drawRect(QRectF(1.5, 5.5, 13, 9));  // body
+    painter.drawRect(QRectF(1.5, 3.5, 6, 3));  // tab
+    painter.drawRect(QRectF(1.5, 5.5, 13, 9)); // body
     return QIcon(pixmap);
 }
 
@@ -47,9 +47,12 @@ QIcon treeNodeIcon(int image) {
     static const QIcon folder = drawFolder();
     static const QIcon document = drawDocument();
     switch (image) {
-    case 1: return folder;
-    case 2: return document;
-    default: return {};
+    case 1:
+        return folder;
+    case 2:
+        return document;
+    default:
+        return {};
     }
 }
 

@@ -25,12 +25,23 @@ int TreeNodesModel::add(const QString& relativeKey, int relationship, const QStr
         const auto row = static_cast<std::size_t>(rel.row);
         parent = relationship == Child ? relative : rel.parent;
         switch (relationship) {
-        case Child: position = rel.children.size(); break;
-        case First: position = 0; break;
-        case Last: position = childList(parent).size(); break;
-        case Next: position = row + 1; break;
-        case Previous: position = row; break;
-        default: throw TreeError(u"关系参数无效"_s);
+        case Child:
+            position = rel.children.size();
+            break;
+        case First:
+            position = 0;
+            break;
+        case Last:
+            position = childList(parent).size();
+            break;
+        case Next:
+            position = row + 1;
+            break;
+        case Previous:
+            position = row;
+            break;
+        default:
+            throw TreeError(u"关系参数无效"_s);
         }
     }
 
@@ -57,13 +68,16 @@ int TreeNodesModel::add(const QString& relativeKey, int relationship, const QStr
 }
 
 void TreeNodesModel::clear() {
-    beginResetModel();
+    const bool signalling = m_bulkDepth == 0; // a bulk load already resets
+    if (signalling)
+        beginResetModel();
     m_nodes.clear();
     m_topLevel.clear();
     m_byKey.clear();
     const bool hadSelection = m_selected != 0;
     m_selected = 0;
-    endResetModel();
+    if (signalling)
+        endResetModel();
     if (hadSelection)
         emit selectedItemChanged(0);
 }
@@ -223,14 +237,18 @@ QVariant TreeNodesModel::data(const QModelIndex& index, int role) const {
         return {};
     const Node& n = node(i);
     switch (role) {
-    case Qt::DisplayRole: return n.text;
-    case Qt::CheckStateRole: return n.checked ? Qt::Checked : Qt::Unchecked;
+    case Qt::DisplayRole:
+        return n.text;
+    case Qt::CheckStateRole:
+        return n.checked ? Qt::Checked : Qt::Unchecked;
     case Qt::DecorationRole: {
         const QIcon icon = treeNodeIcon(n.image);
         return icon.isNull() ? QVariant() : QVariant(icon);
     }
-    case Qt::BackgroundRole: return n.backColor.isValid() ? QVariant(QBrush(n.backColor)) : QVariant();
-    default: return {};
+    case Qt::BackgroundRole:
+        return n.backColor.isValid() ? QVariant(QBrush(n.backColor)) : QVariant();
+    default:
+        return {};
     }
 }
 

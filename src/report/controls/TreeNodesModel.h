@@ -32,8 +32,8 @@ public:
     // the relative's siblings; Next/Previous: right after/before it).
     // Throws TreeError for a duplicate key, an unknown relative or an unknown
     // relationship, leaving the tree unchanged. An empty key is allowed and simply not looked up.
-    int add(const QString& relativeKey, int relationship, const QString& key,
-            const QString& text, int image);
+    int add(const QString& relativeKey, int relationship, const QString& key, const QString& text,
+            int image);
     void clear();
 
     // Wraps many add() calls in a single model reset, so attached views lay
@@ -57,7 +57,7 @@ public:
     bool checked(int i) const;
     void setChecked(int i, bool checked); // no nodeCheck: that is for the user's ticks
     bool selected(int i) const;
-    void setSelected(int i, bool selected); // selecting one node deselects the other
+    void setSelected(int i, bool selected);         // selecting one node deselects the other
     int selectedItem() const { return m_selected; } // 0 when none
     bool expanded(int i) const;
     void setExpanded(int i, bool expanded);
