@@ -70,19 +70,20 @@ void FlexGridModel::setFormatString(const QString& format) {
     const QStringList fields = format.split(u'|');
     resizeColumns(static_cast<int>(fields.size()));
     const bool silent = quiet();
+    Row& headerRow = m_rows.front();
+    headerRow.texts.resize(m_columns.size());
     for (int c = 0; c < cols(); ++c) {
         QString header = fields[c];
         Column& column = m_columns[c];
         column = Column();
-        if (header.startsWith(u'^'))
-            column.alignment = kAlignCentre;
-        else if (header.startsWith(u'>'))
-            column.alignment = kAlignRight;
-        if (header.startsWith(u'^') || header.startsWith(u'<') || header.startsWith(u'>'))
+        const QChar lead = header.isEmpty() ? QChar() : header.front();
+        if (lead == u'^' || lead == u'<' || lead == u'>') {
+            column.alignment = lead == u'^'   ? kAlignCentre
+                               : lead == u'>' ? kAlignRight
+                                              : kAlignLeft;
             header.remove(0, 1);
+        }
         column.width = static_cast<int>(std::lround(textWidth(header))) + kHeaderPadding;
-        Row& headerRow = m_rows.front();
-        headerRow.texts.resize(m_columns.size());
         headerRow.texts[c] = header;
         emit colWidthChanged(c, column.width);
     }
@@ -228,7 +229,7 @@ int FlexGridModel::fixedAlignment(int col) const {
     if (col < 0 || col >= cols())
         return 0;
     const Column& column = m_columns[col];
-    return column.fixedAlignment ? column.fixedAlignment : column.alignment;
+    return column.fixedAlignment >= 0 ? column.fixedAlignment : column.alignment;
 }
 
 void FlexGridModel::setFixedAlignment(int col, int alignment) {

@@ -115,7 +115,7 @@ private:
     struct Column {
         int width = kDefaultColWidth;
         int alignment = kAlignLeft;
-        int fixedAlignment = 0; // 0 = follow alignment
+        int fixedAlignment = -1; // -1 = follow alignment
     };
     // Cells are created on first write, so appending a row costs next to nothing.
     struct Row {
