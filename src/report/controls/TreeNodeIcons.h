@@ -1,0 +1,12 @@
+#pragma once
+// The small node pictures of the department tree, drawn in code: a folder
+// for top-level nodes (image 1) and a sheet of paper for children (image 2).
+
+#include <QIcon>
+
+namespace nbr {
+
+// The icon for a node's image number; a null icon for numbers without one.
+QIcon treeNodeIcon(int image);
+
+} // namespace nbr

@@ -1,0 +1,523 @@
+// The report grid and department tree models, and their views offscreen:
+// format strings, row handling, the current cell, redraw suspension, user
+// clicks and ticks, and the sizes the report loads (40 000 rows, 5 000 nodes).
+
+#include "platform/Twips.h"
+#include "report/controls/FlexGridModel.h"
+#include "report/controls/FlexGridView.h"
+#include "report/controls/NodeTreeView.h"
+#include "report/controls/TreeError.h"
+#include "report/controls/TreeNodesModel.h"
+
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+
+namespace {
+
+const QString kReportFormat =
+    u"^序  |<部门名称      |<科目代号      |<科目名称      |>01月份          |>02月份          |"
+    u">03月份          |>04月份          |>05月份          |>06月份          |>07月份          |"
+    u">08月份          |>09月份          |>10月份          |>11月份          |>12月份          |"
+    u">合计          |"_s;
+
+// A three-level department tree: 1 总部 {2 财务部 {4 会计科}, 3 人事部}.
+void addDepartments(TreeNodesModel& tree) {
+    tree.add({}, 4, u"D01"_s, u"总部"_s, 1);
+    tree.add(u"D01"_s, 4, u"D0101"_s, u"财务部"_s, 2);
+    tree.add(u"D01"_s, 4, u"D0102"_s, u"人事部"_s, 2);
+    tree.add(u"D0101"_s, 4, u"D010101"_s, u"会计科"_s, 2);
+}
+
+} // namespace
+
+class TestControls : public QObject {
+    Q_OBJECT
+
+private slots:
+    // --- FlexGridModel -------------------------------------------------
+
+    void formatStringDefinesColumns() {
+        FlexGridModel grid;
+        grid.setFormatString(kReportFormat);
+        QCOMPARE(grid.cols(), 18);
+        QCOMPARE(grid.rows(), 1);
+        QCOMPARE(grid.textMatrix(0, 0), u"序  "_s);
+        QCOMPARE(grid.textMatrix(0, 1), u"部门名称      "_s);
+        QCOMPARE(grid.textMatrix(0, 16), u"合计          "_s);
+        QCOMPARE(grid.textMatrix(0, 17), QString());
+        QCOMPARE(grid.colAlignment(0), FlexGridModel::kAlignCentre);
+        QCOMPARE(grid.colAlignment(1), FlexGridModel::kAlignLeft);
+        QCOMPARE(grid.colAlignment(4), FlexGridModel::kAlignRight);
+        for (int c : {0, 1, 4, 17}) {
+            const int expected =
+                static_cast<int>(std::lround(grid.textWidth(grid.textMatrix(0, c))));
+            QCOMPARE(grid.colWidth(c), expected + FlexGridModel::kHeaderPadding);
+        }
+        QVERIFY(grid.colWidth(1) > grid.colWidth(0));
+        QCOMPARE(grid.colWidth(17), FlexGridModel::kHeaderPadding);
+
+        // A field without an alignment character keeps its first character.
+        grid.setFormatString(u"^序  |<名称  |"_s);
+        QCOMPARE(grid.cols(), 3);
+        grid.setFormatString(u"X名|>金额"_s);
+        QCOMPARE(grid.cols(), 2);
+        QCOMPARE(grid.textMatrix(0, 0), u"X名"_s);
+        QCOMPARE(grid.colAlignment(0), FlexGridModel::kAlignLeft);
+        QCOMPARE(grid.textMatrix(0, 1), u"金额"_s);
+    }
+
+    void formatStringKeepsBodyRowsAndHeaderFollowsFixedAlignment() {
+        FlexGridModel grid;
+        grid.setFormatString(u"^序|<名称|>金额"_s);
+        grid.setRows(3);
+        grid.setTextMatrix(2, 2, u"12.50"_s);
+        grid.setFormatString(u"^序|<名称"_s);
+        QCOMPARE(grid.rows(), 3);
+        QCOMPARE(grid.cols(), 2);
+        grid.setCols(3);
+        QCOMPARE(grid.textMatrix(2, 2), QString()); // dropped with its column
+
+        const auto alignment = [&](int r, int c) {
+            return Qt::Alignment(grid.index(r, c).data(Qt::TextAlignmentRole).toInt());
+        };
+        QCOMPARE(alignment(0, 1), Qt::AlignLeft | Qt::AlignVCenter);
+        grid.setFixedAlignment(1, FlexGridModel::kAlignCentre);
+        QCOMPARE(alignment(0, 1), Qt::Alignment(Qt::AlignCenter));
+        QCOMPARE(alignment(1, 1), Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+    void rowsOneKeepsHeaderAndPlusOneAppends() {
+        FlexGridModel grid;
+        grid.setFormatString(u"^序|<名称"_s);
+        grid.setRows(4);
+        grid.setTextMatrix(3, 1, u"末行"_s);
+        grid.setRows(1);
+        QCOMPARE(grid.rows(), 1);
+        QCOMPARE(grid.textMatrix(0, 1), u"名称"_s);
+        QCOMPARE(grid.rowCount(), 1);
+
+        QSignalSpy inserted(&grid, &QAbstractItemModel::rowsInserted);
+        grid.setRows(grid.rows() + 1);
+        QCOMPARE(grid.rows(), 2);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted[0][1].toInt(), 1);
+        QCOMPARE(inserted[0][2].toInt(), 1);
+        QCOMPARE(grid.textMatrix(1, 1), QString()); // the old row 3 did not come back
+
+        grid.setRows(0); // there is always the header row
+        QCOMPARE(grid.rows(), 2);
+    }
+
+    void currentCellAndOutOfRangeValues() {
+        FlexGridModel grid;
+        grid.setFormatString(u"^序|<名称|>金额"_s);
+        grid.setRows(3);
+        grid.setRow(2);
+        grid.setCol(1);
+        grid.setText(u"财务部"_s);
+        QCOMPARE(grid.textMatrix(2, 1), u"财务部"_s);
+        grid.setTextMatrix(2, 2, u"10.00"_s);
+        grid.setCol(2);
+        QCOMPARE(grid.text(), u"10.00"_s);
+
+        grid.setRow(3);
+        grid.setCol(-1);
+        grid.setColSel(3);
+        QCOMPARE(grid.row(), 2);
+        QCOMPARE(grid.col(), 2);
+        QCOMPARE(grid.colSel(), 2);
+        grid.setTextMatrix(3, 0, u"越界"_s);
+        QCOMPARE(grid.textMatrix(3, 0), QString());
+
+        grid.setCol(0);
+        grid.setColSel(2);
+        grid.setRow(1); // Row keeps the selection's columns, Col collapses them
+        QCOMPARE(grid.colSel(), 2);
+        grid.setCol(1);
+        QCOMPARE(grid.colSel(), 1);
+
+        // Shrinking moves a current cell that no longer exists.
+        grid.setRow(2);
+        grid.setCol(2);
+        grid.setRows(2);
+        grid.setCols(2);
+        QCOMPARE(grid.row(), 1);
+        QCOMPARE(grid.col(), 1);
+        grid.setCellBackColor(Qt::red); // must stay inside the grid
+        QCOMPARE(grid.backColor(1, 1), QColor(Qt::red));
+    }
+
+    void colWidthZeroAndCellGeometry() {
+        FlexGridModel grid;
+        grid.setFormatString(u"^序|<名称|>金额"_s);
+        grid.setRows(5);
+        QSignalSpy widths(&grid, &FlexGridModel::colWidthChanged);
+        grid.setColWidth(0, 500);
+        grid.setColWidth(1, 0);
+        QCOMPARE(grid.colWidth(1), 0);
+        QCOMPARE(widths.size(), 2);
+        QCOMPARE(widths[1][0].toInt(), 1);
+        QCOMPARE(widths[1][1].toInt(), 0);
+
+        grid.setRow(3);
+        grid.setCol(2);
+        QCOMPARE(grid.cellLeft(), 500);
+        QCOMPARE(grid.cellTop(), 3 * grid.rowHeight(0));
+        QCOMPARE(grid.cellWidth(), grid.colWidth(2));
+
+        QFont big = grid.measureFont();
+        big.setPointSize(20);
+        const int small = grid.rowHeight(1);
+        grid.setMeasureFont(big);
+        QVERIFY(grid.rowHeight(1) > small);
+    }
+
+    void cellBackColorOnlyOnCurrentCell() {
+        FlexGridModel grid;
+        grid.setFormatString(u"^序|<名称|>金额"_s);
+        grid.setRows(3);
+        grid.setRow(1);
+        grid.setCol(2);
+        grid.setColSel(0);
+        QSignalSpy changed(&grid, &QAbstractItemModel::dataChanged);
+        grid.setCellBackColor(QColor(255, 255, 192));
+        QCOMPARE(grid.cellBackColor(), QColor(255, 255, 192));
+        QCOMPARE(grid.backColor(1, 2), QColor(255, 255, 192));
+        QVERIFY(!grid.backColor(1, 1).isValid());
+        QVERIFY(!grid.backColor(2, 2).isValid());
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].toModelIndex(), grid.index(1, 2));
+
+        const QColor button = QGuiApplication::palette().color(QPalette::Button);
+        QCOMPARE(grid.index(1, 2).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 192));
+        QCOMPARE(grid.index(0, 2).data(Qt::BackgroundRole).value<QColor>(), button);
+        QCOMPARE(grid.index(2, 0).data(Qt::BackgroundRole).value<QColor>(), button);
+        QVERIFY(!grid.index(2, 2).data(Qt::BackgroundRole).isValid());
+    }
+
+    void redrawOffGivesOneResetAndConsistentCounts() {
+        FlexGridModel grid;
+        grid.setFormatString(u"^序|<名称|>金额"_s);
+        QSignalSpy aboutToReset(&grid, &QAbstractItemModel::modelAboutToBeReset);
+        QSignalSpy reset(&grid, &QAbstractItemModel::modelReset);
+        QSignalSpy inserted(&grid, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(&grid, &QAbstractItemModel::dataChanged);
+        int rowsSeenAtReset = -1;
+        connect(&grid, &QAbstractItemModel::modelReset, this,
+                [&] { rowsSeenAtReset = grid.rowCount(); });
+
+        grid.setRedraw(false);
+        QCOMPARE(aboutToReset.size(), 0); // nothing changed yet
+        for (int r = 1; r <= 100; ++r) {
+            grid.setRows(grid.rows() + 1);
+            grid.setTextMatrix(r, 1, QString::number(r));
+        }
+        grid.setRows(51);
+        grid.setFormatString(u"^序|<名称|>金额|>合计"_s);
+        QCOMPARE(aboutToReset.size(), 1);
+        QCOMPARE(reset.size(), 0);
+        grid.setRedraw(true);
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(rowsSeenAtReset, 51);
+        QCOMPARE(grid.columnCount(), 4);
+        QCOMPARE(inserted.size(), 0);
+        QCOMPARE(changed.size(), 0);
+        QCOMPARE(grid.index(50, 1).data().toString(), u"50"_s);
+
+        grid.setRedraw(true); // no second end of reset
+        grid.setRows(52);
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(inserted.size(), 1);
+    }
+
+    void userClickSetsCurrentCellBeforeClick() {
+        FlexGridModel grid;
+        grid.setFormatString(u"^序|<名称|>金额"_s);
+        grid.setRows(4);
+        grid.setColSel(2);
+        QList<QPoint> seen;
+        connect(&grid, &FlexGridModel::click, this, [&] { seen.append({grid.col(), grid.row()}); });
+        grid.userClick(3, 1);
+        QCOMPARE(seen, QList<QPoint>({QPoint(1, 3)}));
+        QCOMPARE(grid.colSel(), 1);
+        grid.userClick(4, 1); // outside the grid: no click
+        QCOMPARE(seen.size(), 1);
+    }
+
+    void fortyThousandRowsAppendFast() {
+        FlexGridModel grid;
+        grid.setFormatString(kReportFormat);
+        QElapsedTimer timer;
+        timer.start();
+        for (int r = 1; r <= 40000; ++r) {
+            grid.setRows(grid.rows() + 1);
+            grid.setTextMatrix(r, 1, u"部门"_s);
+            grid.setTextMatrix(r, 16, QString::number(r));
+        }
+        const qint64 elapsed = timer.elapsed();
+        qInfo("40000 rows with 2 texts each appended in %lld ms", elapsed);
+        QCOMPARE(grid.rows(), 40001);
+        QCOMPARE(grid.textMatrix(40000, 16), u"40000"_s);
+        QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+    }
+
+    // --- TreeNodesModel ------------------------------------------------
+
+    void nodesKeepInsertionOrderAndStructure() {
+        TreeNodesModel tree;
+        addDepartments(tree);
+        QCOMPARE(tree.add({}, 4, u"D02"_s, u"分公司"_s, 1), 5);
+        QCOMPARE(tree.count(), 5);
+        QCOMPARE(tree.text(4), u"会计科"_s);
+        QCOMPARE(tree.key(3), u"D0102"_s);
+        QCOMPARE(tree.image(1), 1);
+        QCOMPARE(tree.parent(1), 0);
+        QCOMPARE(tree.parent(4), 2);
+        QCOMPARE(tree.children(1), 2);
+        QCOMPARE(tree.childNodes(1), QList<int>({2, 3}));
+        QCOMPARE(tree.childNodes(0), QList<int>({1, 5}));
+        QCOMPARE(tree.indexOfKey(u"D0102"_s), 3);
+        QCOMPARE(tree.indexOfKey(u"D99"_s), 0);
+
+        // The Qt side describes the same tree.
+        const QModelIndex finance = tree.index(0, 0, tree.index(0, 0));
+        QCOMPARE(tree.nodeAt(finance), 2);
+        QCOMPARE(tree.rowCount(finance), 1);
+        QCOMPARE(tree.nodeAt(tree.parent(tree.indexOfNode(4))), 2);
+        QCOMPARE(tree.indexOfNode(3).row(), 1);
+        QCOMPARE(tree.rowCount(), 2);
+        QCOMPARE(tree.indexOfNode(5).data().toString(), u"分公司"_s);
+        QVERIFY(tree.indexOfNode(1).data(Qt::DecorationRole).isValid());
+    }
+
+    void siblingRelationshipsPlaceNodes() {
+        TreeNodesModel tree;
+        addDepartments(tree);
+        tree.add(u"D0102"_s, TreeNodesModel::Previous, u"P"_s, u"前"_s, 2);
+        tree.add(u"D0101"_s, TreeNodesModel::First, u"F"_s, u"首"_s, 2);
+        tree.add(u"D0101"_s, TreeNodesModel::Next, u"N"_s, u"后"_s, 2);
+        tree.add(u"D0101"_s, TreeNodesModel::Last, u"L"_s, u"尾"_s, 2);
+        QCOMPARE(tree.childNodes(1), QList<int>({6, 2, 7, 5, 3, 8}));
+        const QList<int> order = tree.childNodes(1);
+        for (int row = 0; row < order.size(); ++row)
+            QCOMPARE(tree.nodeAt(tree.index(row, 0, tree.indexOfNode(1))), order[row]);
+        QCOMPARE(tree.indexOfNode(3).row(), 4);
+    }
+
+    void invalidAddsLeaveTreeUnchanged() {
+        TreeNodesModel tree;
+        addDepartments(tree);
+        QSignalSpy inserted(&tree, &QAbstractItemModel::rowsAboutToBeInserted);
+        const auto messageOf = [&](auto&& add) {
+            try {
+                add();
+            } catch (const TreeError& error) {
+                return error.message();
+            }
+            return QString();
+        };
+        QCOMPARE(messageOf([&] { tree.add({}, 4, u"D0101"_s, u"重复"_s, 1); }), u"键值不唯一"_s);
+        QCOMPARE(messageOf([&] { tree.add(u"D09"_s, 4, u"D0901"_s, u"孤儿"_s, 2); }),
+                 u"找不到元素"_s);
+        QVERIFY(!messageOf([&] { tree.add(u"D01"_s, 9, u"X"_s, u"怪"_s, 2); }).isEmpty());
+        QCOMPARE(tree.count(), 4);
+        QCOMPARE(tree.text(2), u"财务部"_s);
+        QCOMPARE(tree.indexOfKey(u"D0901"_s), 0);
+        QCOMPARE(tree.children(1), 2);
+        QCOMPARE(inserted.size(), 0);
+    }
+
+    void checkFromCodeIsSilentFromUserRaisesNodeCheck() {
+        TreeNodesModel tree;
+        addDepartments(tree);
+        QSignalSpy nodeCheck(&tree, &TreeNodesModel::nodeCheck);
+        QSignalSpy changed(&tree, &QAbstractItemModel::dataChanged);
+        tree.setChecked(2, true);
+        QVERIFY(tree.checked(2));
+        QCOMPARE(nodeCheck.size(), 0);
+        QCOMPARE(changed.size(), 1);
+
+        bool checkedWhenRaised = false;
+        connect(&tree, &TreeNodesModel::nodeCheck, this,
+                [&](int i) { checkedWhenRaised = tree.checked(i); });
+        tree.userCheck(3, true);
+        QCOMPARE(nodeCheck.size(), 1);
+        QCOMPARE(nodeCheck[0][0].toInt(), 3);
+        QVERIFY(checkedWhenRaised);
+
+        QVERIFY(tree.setData(tree.indexOfNode(2), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(!tree.checked(2));
+        QCOMPARE(nodeCheck.size(), 2);
+        QCOMPARE(tree.indexOfNode(3).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    }
+
+    void userClickSelectsExactlyOne() {
+        TreeNodesModel tree;
+        addDepartments(tree);
+        QSignalSpy nodeClick(&tree, &TreeNodesModel::nodeClick);
+        tree.setSelected(2, true);
+        tree.userClick(4);
+        QCOMPARE(nodeClick.size(), 1);
+        QCOMPARE(tree.selectedItem(), 4);
+        int selectedCount = 0;
+        for (int i = 1; i <= tree.count(); ++i)
+            selectedCount += tree.selected(i) ? 1 : 0;
+        QCOMPARE(selectedCount, 1);
+        tree.setSelected(4, false);
+        QCOMPARE(tree.selectedItem(), 0);
+
+        tree.setBackColor(3, Qt::yellow);
+        QCOMPARE(tree.indexOfNode(3).data(Qt::BackgroundRole).value<QBrush>().color(),
+                 QColor(Qt::yellow));
+        QVERIFY(!tree.indexOfNode(2).data(Qt::BackgroundRole).isValid());
+
+        tree.clear();
+        QCOMPARE(tree.count(), 0);
+        QCOMPARE(tree.indexOfKey(u"D01"_s), 0);
+        tree.add({}, 4, u"D01"_s, u"总部"_s, 1); // the key is free again
+        QCOMPARE(tree.count(), 1);
+    }
+
+    // --- Views, offscreen ----------------------------------------------
+
+    void gridViewShowsModelAndHandsOnClicks() {
+        FlexGridModel grid;
+        grid.setFormatString(u"^序  |<名称      |>金额      "_s);
+        grid.setRows(200);
+        grid.setColWidth(1, 0);
+        FlexGridView view;
+        view.setModel(&grid);
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        QVERIFY(view.isColumnHidden(1));
+        QCOMPARE(view.columnWidth(2), twipsToPixels(grid.colWidth(2)));
+        grid.setColWidth(1, 1500);
+        QVERIFY(!view.isColumnHidden(1));
+        QCOMPARE(view.columnWidth(1), twipsToPixels(1500));
+        QCOMPARE(view.rowHeight(5), twipsToPixels(grid.rowHeight(5)));
+        QFont big = grid.measureFont();
+        big.setPointSize(24);
+        grid.setMeasureFont(big);
+        QCOMPARE(view.rowHeight(5), twipsToPixels(grid.rowHeight(5)));
+        QStyleOptionViewItem option;
+        QCOMPARE(QColor::fromRgb(static_cast<QRgb>(
+                     view.style()->styleHint(QStyle::SH_Table_GridLineColor, &option, &view))),
+                 QColor(192, 192, 192));
+
+        QSignalSpy click(&grid, &FlexGridModel::click);
+        const QRect cell = view.visualRect(grid.index(3, 2));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(click.size(), 1);
+        QCOMPARE(grid.row(), 3);
+        QCOMPARE(grid.col(), 2);
+        QCOMPARE(view.cellLeft(), pixelsToTwips(view.viewport()->x() + cell.left()));
+
+        // The whole row shows selected when the selection spans it.
+        grid.setCol(0);
+        grid.setColSel(grid.cols() - 1);
+        QVERIFY(view.selectionModel()->isRowSelected(3, {}));
+
+        // Scrolling moves the view's cell position, not the model's.
+        grid.setRow(150);
+        const int topBefore = view.cellTop();
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->value() + 20);
+        QCOMPARE(view.cellTop(), topBefore - pixelsToTwips(20 * view.rowHeight(0)));
+        QCOMPARE(grid.cellTop(), 150 * grid.rowHeight(0));
+    }
+
+    void gridViewCatchesUpAfterRedraw() {
+        FlexGridModel grid;
+        grid.setFormatString(kReportFormat);
+        FlexGridView view;
+        view.setModel(&grid);
+        view.resize(600, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        QElapsedTimer timer;
+        timer.start();
+        grid.setRedraw(false);
+        for (int r = 1; r <= 40000; ++r) {
+            grid.setRows(grid.rows() + 1);
+            grid.setTextMatrix(r, 16, QString::number(r));
+        }
+        grid.setColWidth(3, 0);
+        grid.setRedraw(true);
+        qInfo("40000 rows loaded into a shown grid in %lld ms", timer.elapsed());
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(view.model()->rowCount(), 40001);
+        QVERIFY(view.isColumnHidden(3));
+        QVERIFY(view.updatesEnabled());
+        view.scrollToBottom();
+        QCOMPARE(view.rowAt(view.viewport()->height() - 2) > 39000, true);
+    }
+
+    void treeViewReportsTicksAndClicks() {
+        TreeNodesModel tree;
+        NodeTreeView view;
+        view.setModel(&tree);
+        addDepartments(tree);
+        view.resize(300, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        tree.setExpanded(1, true);
+        QVERIFY(view.isExpanded(tree.indexOfNode(1)));
+        view.expand(tree.indexOfNode(2));
+        QVERIFY(tree.expanded(2));
+
+        QSignalSpy nodeCheck(&tree, &TreeNodesModel::nodeCheck);
+        QSignalSpy nodeClick(&tree, &TreeNodesModel::nodeClick);
+        const QModelIndex personnel = tree.indexOfNode(3);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          view.checkBoxRect(personnel).center());
+        QCOMPARE(nodeCheck.size(), 1);
+        QCOMPARE(nodeCheck[0][0].toInt(), 3);
+        QVERIFY(tree.checked(3));
+        QCOMPARE(nodeClick.size(), 0);
+
+        const QRect row = view.visualRect(personnel);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          QPoint(row.right() - 5, row.center().y()));
+        QCOMPARE(nodeClick.size(), 1);
+        QCOMPARE(tree.selectedItem(), 3);
+        QCOMPARE(view.currentIndex(), personnel);
+        QCOMPARE(nodeCheck.size(), 1);
+    }
+
+    void bulkLoadWithViewIsFast() {
+        TreeNodesModel tree;
+        NodeTreeView view;
+        view.setModel(&tree);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QElapsedTimer timer;
+        timer.start();
+        tree.beginBulkLoad();
+        for (int d = 0; d < 100; ++d) {
+            const QString parentKey = u"D%1"_s.arg(d);
+            tree.add({}, 4, parentKey, parentKey, 1);
+            for (int k = 0; k < 49; ++k)
+                tree.add(parentKey, 4, u"%1-%2"_s.arg(parentKey).arg(k), u"科室"_s, 2);
+        }
+        tree.setExpanded(1, true);
+        tree.endBulkLoad();
+        qInfo("5000 nodes bulk-loaded into a shown tree in %lld ms", timer.elapsed());
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(tree.count(), 5000);
+        QCOMPARE(view.model()->rowCount(), 100);
+        QVERIFY(view.isExpanded(tree.indexOfNode(1)));
+    }
+};
+
+QTEST_MAIN(TestControls)
+#include "tst_controls.moc"
