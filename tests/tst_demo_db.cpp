@@ -236,6 +236,11 @@ private slots:
         QCOMPARE(count(u"报销单明细 Where abs(金额 * 100 - round(金额 * 100)) > 1e-6"
                        u" Or abs(税额 * 100 - round(税额 * 100)) > 1e-6"_s),
                  0);
+        // Yuan with fen, in believable sizes; tax at most the 13% rate.
+        QVERIFY(count(u"报销单明细 Where 金额 <> round(金额)"_s) > 0);
+        QCOMPARE(
+            count(u"报销单明细 Where abs(金额) >= 100000 Or abs(税额) > abs(金额) * 0.13 + 0.01"_s),
+            0);
         QVERIFY(count(u"报销单表 c Join 职能部门new d On c.部门代号 = d.职能部门编号"
                       u" Where d.终止日期 Is Not Null"_s) > 0);
 

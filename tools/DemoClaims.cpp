@@ -3,7 +3,6 @@
 #include "DemoOrganisation.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
@@ -101,7 +100,7 @@ std::string dateText(sys_days day) {
     return buffer;
 }
 
-// A date, or in about half the cases a date with the time of day it was entered.
+// A date, or with timeChance percent a date with the time of day it was entered.
 std::string dateMaybeWithTime(sys_days day, DemoRandom& random, int timeChance) {
     std::string text = dateText(day);
     if (random.percent(timeChance)) {

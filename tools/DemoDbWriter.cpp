@@ -75,10 +75,10 @@ private:
     }
     void bind(int column, std::int64_t value) { check(sqlite3_bind_int64(m_stmt, column, value)); }
     void bind(int column, bool flag) { bind(column, std::int64_t(flag ? 1 : 0)); }
-    // Money in fen is stored as REAL yuan, NULL when missing.
-    void bind(int column, const std::optional<std::int64_t>& fen) {
-        if (fen)
-            check(sqlite3_bind_double(m_stmt, column, double(*fen) / 100.0));
+    void bind(int column, double value) { check(sqlite3_bind_double(m_stmt, column, value)); }
+    void bind(int column, const std::optional<double>& value) {
+        if (value)
+            bind(column, *value);
         else
             check(sqlite3_bind_null(m_stmt, column));
     }
@@ -90,6 +90,14 @@ private:
     Database& m_db;
     sqlite3_stmt* m_stmt = nullptr;
 };
+
+// Money is kept in fen and stored as REAL yuan.
+double yuan(std::int64_t fen) {
+    return double(fen) / 100.0;
+}
+std::optional<double> yuan(const std::optional<std::int64_t>& fen) {
+    return fen ? std::optional<double>(yuan(*fen)) : std::nullopt;
+}
 
 void writeTables(Database& db, const Data& data) {
     // A fresh file nobody reads before the rename: no journal, no syncs
@@ -135,8 +143,7 @@ void writeTables(Database& db, const Data& data) {
         Insert line(db, "INSERT INTO 报销单明细 (报销单ID, 科目代号, 摘要, 金额, 税额)"
                         " VALUES (?, ?, ?, ?, ?)");
         for (const auto& l : data.claimLines)
-            line.row(l.claimId, l.subjectCode, l.summary, std::optional<std::int64_t>(l.amountFen),
-                     l.taxFen);
+            line.row(l.claimId, l.subjectCode, l.summary, yuan(l.amountFen), yuan(l.taxFen));
     }
     db.exec("COMMIT");
 }

@@ -14,12 +14,13 @@ using Data = DemoDataset;
 struct BaseDepartment {
     const char* code;
     const char* name;
-    const char* parent; // nullptr: top level
+    const char* parent; // nullptr: top level, no link row
     const char* category;
+    const char* endDate = nullptr;     // 职能部门new.终止日期
+    const char* linkEndDate = nullptr; // 上级部门new.终止日期 of the link to parent
 };
 
-// The fixed tree. Codes grow by two digits per level. The cases that are not
-// a plain "one active link to an active parent" are added in build().
+// The fixed tree. Codes grow by two digits per level.
 constexpr std::array<BaseDepartment, 28> kBaseDepartments{{
     {"01", "集团总部", nullptr, "D01"},
     {"0101", "总经理办公室", "01", "D01"},
@@ -38,20 +39,30 @@ constexpr std::array<BaseDepartment, 28> kBaseDepartments{{
     {"020101", "一车间", "0201", "D02"},
     {"020102", "二车间", "0201", "D02"},
     {"0202", "质量检验部", "02", "D02"},
-    {"0203", "设备动力部", "02", "D02"},     // terminated, see build()
-    {"020301", "动力维修班", "0203", "D02"}, // still active under it
+    // Dissolved mid-2025; its repair team was never moved and still links to it.
+    {"0203", "设备动力部", "02", "D02", "2025-06-30"},
+    {"020301", "动力维修班", "0203", "D02"},
     {"03", "市场营销中心", nullptr, "D04"},
     {"0301", "销售一部", "03", "D04"},
     {"030101", "华东区", "0301", "D04"},
     {"030102", "华南区", "0301", "D04"},
     {"0302", "销售二部", "03", "D04"},
-    {"030201", "品牌推广科", "0302", "D04"}, // also under 0301, see build()
-    {"04", "后勤保障中心", nullptr, "D05"},  // top level by a NULL parent link
+    {"030201", "品牌推广科", "0302", "D04"}, // also under 0301, see kExtraLinks
+    {"04", "后勤保障中心", nullptr, "D05"},
     {"0401", "行政后勤部", "04", "D05"},
-    {"0402", "安全保卫部", "04", "D05"}, // its only link has ended
+    // Moved out of 后勤保障中心 at the end of 2025 and never linked again.
+    {"0402", "安全保卫部", "04", "D05", nullptr, "2025-12-31"},
 }};
 
-constexpr const char* kTerminatedDate = "2025-06-30";
+struct ExtraLink {
+    const char* code;
+    const char* parent;
+};
+
+constexpr std::array<ExtraLink, 2> kExtraLinks{{
+    {"030201", "0301"}, // shared by both sales departments
+    {"04", nullptr},    // a top level may also be marked by a link without parent
+}};
 
 // Second-level departments that take the generated third-level ones.
 constexpr std::array<const char*, 8> kGrowingParents{"0101", "0102", "0103", "0201",
@@ -84,11 +95,11 @@ std::string generatedName(int index) {
     return name;
 }
 
-void addDepartment(Data& data, std::string code, std::string name, std::string category,
-                   OptText parent, OptText endDate = {}) {
-    data.departments.push_back({code, std::move(name), std::move(category), std::move(endDate)});
-    if (parent)
-        data.parentLinks.push_back({std::move(code), std::move(parent), {}});
+// A generated department with its one active link.
+void addDepartment(Data& data, const std::string& code, std::string name, std::string category,
+                   const std::string& parent) {
+    data.departments.push_back({code, std::move(name), std::move(category), {}});
+    data.parentLinks.push_back({code, parent, {}});
 }
 
 // Third-level departments under the growing parents in turn; when a parent
@@ -107,14 +118,19 @@ void addGeneratedDepartments(Data& data, int count) {
     int nextTop = 0;
     for (int made = 0; made < count; ++made) {
         if (parents.empty()) {
-            const std::string top = twoDigits(1 + nextTop++ % 4);
+            const int branch = nextTop++;
+            const std::string top = twoDigits(1 + branch % 4);
             const int suffix = std::max(lastChild[top], 49) + 1;
             if (suffix > 99)
                 break; // far beyond any scale the command line accepts
             lastChild[top] = suffix;
             const std::string code = top + twoDigits(suffix);
             categoryOf[code] = categoryOf[top];
-            addDepartment(data, code, generatedName(made) + "分部", categoryOf[top], top);
+            std::string name =
+                std::string(kCities[std::size_t(branch) % kCities.size()]) + "分公司";
+            if (branch >= int(kCities.size()))
+                name += std::to_string(branch / int(kCities.size()) + 1);
+            addDepartment(data, code, std::move(name), categoryOf[top], top);
             parents.push_back(code);
             continue;
         }
@@ -163,19 +179,14 @@ void DemoOrganisation::build(Data& data, int scale) {
     data.positionCategories = {
         {"G01", "管理岗"}, {"G02", "专业技术岗"}, {"G03", "工勤岗"}, {"G09", std::nullopt}};
 
+    auto text = [](const char* value) { return value ? OptText(value) : std::nullopt; };
     for (const auto& d : kBaseDepartments) {
-        const std::string_view code = d.code;
-        OptText parent = d.parent ? OptText(d.parent) : std::nullopt;
-        OptText endDate = code == kTerminatedDepartment ? OptText(kTerminatedDate) : std::nullopt;
-        addDepartment(data, d.code, d.name, d.category, code == "0402" ? OptText() : parent,
-                      endDate);
-        if (code == "04") // a top-level department may also carry a link without parent
-            data.parentLinks.push_back({d.code, std::nullopt, {}});
-        if (code == "0402") // moved out of 后勤保障中心 and never linked again
-            data.parentLinks.push_back({d.code, OptText("04"), OptText("2025-12-31")});
-        if (code == "030201") // shared by both sales departments
-            data.parentLinks.push_back({d.code, OptText("0301"), {}});
+        data.departments.push_back({d.code, d.name, d.category, text(d.endDate)});
+        if (d.parent)
+            data.parentLinks.push_back({d.code, d.parent, text(d.linkEndDate)});
     }
+    for (const auto& l : kExtraLinks)
+        data.parentLinks.push_back({l.code, text(l.parent), {}});
     addGeneratedDepartments(data, extraDepartments(scale));
 
     // Every base department has a head and a staff position: <code>001, <code>002.
