@@ -64,6 +64,8 @@ public:
     }
 
 private:
+    // Only the exact types below bind; no silent conversions between them.
+    template <typename T> void bind(int column, const T& value) = delete;
     void bind(int column, const std::string& text) {
         check(sqlite3_bind_text(m_stmt, column, text.data(), int(text.size()), SQLITE_STATIC));
     }
