@@ -3,7 +3,8 @@
 // the fictitious 澄川实业集团. The base part is fixed and holds every case
 // the program has to cope with (terminated departments and links, a
 // department under two parents, staff who left, a NULL category name, ...);
-// a scale above 1 adds generated third-level departments for benchmarks.
+// a scale above 1 adds generated departments for benchmarks (third-level,
+// and second-level ones once a parent has used all 99 child codes).
 
 #include "DemoDataset.h"
 
