@@ -1,1 +1,124 @@
-int main() { return 0; }
+// nbreport-make-demo: writes the demo database, the SQLite file with the
+// program's tables that the demo, the tests and the benchmarks read.
+// The content depends only on --scale and --seed.
+
+#include "DemoClaims.h"
+#include "DemoDbWriter.h"
+#include "DemoOrganisation.h"
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+using namespace nbr::demo;
+
+namespace {
+
+constexpr std::uint64_t kDefaultSeed = 20250101;
+constexpr int kMaxScale = 1000;
+
+constexpr const char* kUsage = "用法：nbreport-make-demo [--scale N] [--seed S] OUTPUT.db\n"
+                               "  --scale N  部门和报销单的倍数，1 到 1000，默认 1\n"
+                               "  --seed S   随机种子（非负整数），默认 20250101\n";
+
+struct Options {
+    int scale = 1;
+    std::uint64_t seed = kDefaultSeed;
+    std::string output;
+};
+
+template <typename Number> std::optional<Number> parseNumber(std::string_view text) {
+    Number value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// The options, or a message saying what is wrong with the arguments.
+std::optional<Options> parseArguments(int argc, char** argv, std::string& error) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--scale" || arg == "--seed") {
+            if (i + 1 >= argc) {
+                error = std::string(arg) + " 后缺少数值";
+                return std::nullopt;
+            }
+            const std::string_view value = argv[++i];
+            if (arg == "--scale") {
+                const auto scale = parseNumber<int>(value);
+                if (!scale || *scale < 1 || *scale > kMaxScale) {
+                    error = "--scale 应为 1 到 1000 的整数：" + std::string(value);
+                    return std::nullopt;
+                }
+                options.scale = *scale;
+            } else {
+                const auto seed = parseNumber<std::uint64_t>(value);
+                if (!seed) {
+                    error = "--seed 应为非负整数：" + std::string(value);
+                    return std::nullopt;
+                }
+                options.seed = *seed;
+            }
+        } else if (arg.starts_with("-") && arg.size() > 1) {
+            error = "未知选项：" + std::string(arg);
+            return std::nullopt;
+        } else if (options.output.empty()) {
+            options.output = arg;
+        } else {
+            error = "只能指定一个输出文件";
+            return std::nullopt;
+        }
+    }
+    if (options.output.empty()) {
+        error = "缺少输出文件";
+        return std::nullopt;
+    }
+    return options;
+}
+
+void printSummary(const DemoDataset& data, const Options& options) {
+    std::size_t active = 0;
+    for (const auto& d : data.departments)
+        active += d.endDate ? 0 : 1;
+    std::printf("已生成 %s（规模 %d，种子 %llu）\n", options.output.c_str(), options.scale,
+                static_cast<unsigned long long>(options.seed));
+    std::printf("部门 %zu 个（有效 %zu 个），员工 %zu 名，报销单 %zu 张，明细 %zu 行\n",
+                data.departments.size(), active, data.employees.size(), data.claims.size(),
+                data.claimLines.size());
+    std::printf("演示登录：\n");
+    for (const auto& login : data.demoLogins)
+        std::printf("  工号 %s  密码 %s  %s\n", login.number.c_str(), login.password.c_str(),
+                    login.shows.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    std::string error;
+    const std::optional<Options> options = parseArguments(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "错误：%s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+
+    DemoDataset data;
+    DemoRandom random(options->seed);
+    DemoOrganisation::build(data, options->scale);
+    DemoClaims::build(data, options->scale, random);
+    try {
+        DemoDbWriter::write(data, options->output);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "错误：%s\n", e.what());
+        return 1;
+    }
+    printSummary(data, *options);
+    return 0;
+}
