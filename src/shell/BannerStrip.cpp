@@ -7,10 +7,15 @@
 
 using namespace Qt::StringLiterals;
 
+// The banner is compiled into the static core library, whose resources must
+// be registered by hand.
+static void registerAssets() { Q_INIT_RESOURCE(assets); }
+
 namespace nbr {
 
-BannerStrip::BannerStrip(QWidget* parent)
-    : QWidget(parent), m_picture(u":/nbreport/banner.png"_s) {
+BannerStrip::BannerStrip(QWidget* parent) : QWidget(parent) {
+    registerAssets();
+    m_picture.load(u":/nbreport/banner.png"_s);
     setObjectName(u"Picture1"_s);
     setFixedHeight(twipsToPixels(810));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -79,7 +79,7 @@ MainWindow::MainWindow() {
     m_mdi->setObjectName(u"MDIClient"_s);
     layout->addWidget(m_mdi, 1);
     setCentralWidget(central);
-    m_mdi->installEventFilter(this);
+    m_mdi->viewport()->installEventFilter(this);
 
     buildMenu();
     resize(1280, 800);
@@ -180,7 +180,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_mdi && event->type() == QEvent::Resize)
+    if (watched == m_mdi->viewport() && event->type() == QEvent::Resize)
         updateBackground();
     return QMainWindow::eventFilter(watched, event);
 }

@@ -20,6 +20,8 @@ FlexGridView::FlexGridView(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
+    // Widths come from the widening rule; a text that still does not fit is cut, not elided.
+    setTextElideMode(Qt::ElideNone);
     setStyleSheet(u"QTableView { gridline-color: rgb(192, 192, 192); }"_s);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, Qt::white);
