@@ -120,12 +120,15 @@ void MainWindow::buildMenu() {
 }
 
 ReportWindow* MainWindow::reportWindow() const {
-    return m_reportSubWindow ? qobject_cast<ReportWindow*>(m_reportSubWindow->widget()) : nullptr;
+    // A closed report window is only waiting for its deletion: it is gone.
+    if (!m_reportSubWindow || m_reportSubWindow->isHidden())
+        return nullptr;
+    return qobject_cast<ReportWindow*>(m_reportSubWindow->widget());
 }
 
 void MainWindow::openReportWindow() {
     setMousePointer(MousePointer::Hourglass);
-    if (!m_reportSubWindow) {
+    if (!reportWindow()) {
         auto* report = new ReportWindow;
         m_reportSubWindow = m_mdi->addSubWindow(report);
         m_reportSubWindow->setAttribute(Qt::WA_DeleteOnClose);

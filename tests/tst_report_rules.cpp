@@ -1,0 +1,100 @@
+// Amount texts ("0.00", ties away from zero on the decimal value, read back
+// as numbers) and the report window's layout rules in twips.
+
+#include "report/AmountText.h"
+#include "report/ReportLayout.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+
+class TestReportRules : public QObject {
+    Q_OBJECT
+private slots:
+    void formatsDecimalTexts_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("tie rounds up") << u"1.005"_s << u"1.01"_s;
+        QTest::newRow("negative tie rounds away from zero") << u"-2.675"_s << u"-2.68"_s;
+        QTest::newRow("money with four decimals") << u"1234.5000"_s << u"1234.50"_s;
+        QTest::newRow("integer") << u"100"_s << u"100.00"_s;
+        QTest::newRow("SQLite real") << u"100.0"_s << u"100.00"_s;
+        QTest::newRow("carry through nines") << u"999.995"_s << u"1000.00"_s;
+        QTest::newRow("small tie") << u"0.005"_s << u"0.01"_s;
+        QTest::newRow("below half") << u"0.0049"_s << u"0.00"_s;
+        QTest::newRow("negative rounding to zero") << u"-0.004"_s << u"0.00"_s;
+        QTest::newRow("exponent form") << u"1.5e-05"_s << u"0.00"_s;
+        QTest::newRow("large exponent") << u"1.2345e3"_s << u"1234.50"_s;
+        QTest::newRow("money maximum") << u"922337203685477.5807"_s << u"922337203685477.58"_s;
+        QTest::newRow("leading dot") << u".5"_s << u"0.50"_s;
+        QTest::newRow("not a number") << u"abc"_s << QString();
+        QTest::newRow("empty") << QString() << QString();
+    }
+    void formatsDecimalTexts() {
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QCOMPARE(formatAmount(input), expected);
+    }
+
+    void formatsDoublesThroughTheirShortestForm() {
+        // 1.005 is 1.00499999999999989... in binary: the decimal form decides.
+        QCOMPARE(formatAmount(1.005), u"1.01"_s);
+        QCOMPARE(formatAmount(0.1 + 0.2), u"0.30"_s);
+        QCOMPARE(formatAmount(-2.675), u"-2.68"_s);
+        QCOMPARE(formatAmount(0.0), u"0.00"_s);
+    }
+
+    void readsDisplayedTextsBack() {
+        QCOMPARE(amountValue(QString()), 0.0);
+        QCOMPARE(amountValue(u"1234.50"_s), 1234.5);
+        QCOMPARE(amountValue(u"-0.01"_s), -0.01);
+        QCOMPARE(amountValue(u"小计"_s), 0.0);
+    }
+
+    void mainLayoutAtTheDesignWidth() {
+        MainGeometry g;
+        applyMainLayout(g, 22455, 10140);
+        QCOMPARE(g.picture3.width, 18435);
+        QCOMPARE(g.picture4.width, 18435);
+        QCOMPARE(g.msFlexGrid1.width, 18345);
+        QCOMPARE(g.command1.left, 16125);
+        QCOMPARE(g.picture2.height, 10140 - 630 - 375);
+        QCOMPARE(g.picture4.top, 10140 - 375 - 585);
+        QCOMPARE(g.progressBar1.width, 18435 - 210);
+    }
+
+    void shrinkingBelowZeroKeepsPreviousSizes() {
+        MainGeometry g;
+        applyMainLayout(g, 22455, 10140);
+        const MainGeometry before = g;
+        applyMainLayout(g, 2000, 800); // too small for almost everything
+        QCOMPARE(g.picture3.width, before.picture3.width);
+        QCOMPARE(g.msFlexGrid1.height, before.msFlexGrid1.height);
+        QCOMPARE(g.picture2.height, before.picture2.height);
+        // Positions still follow, and the next assignment ran.
+        QCOMPARE(g.picture4.top, 800 - 375 - 585);
+        applyMainLayout(g, 22455, 10140);
+        QCOMPARE(g.picture3.width, 18435);
+        QCOMPARE(g.msFlexGrid1.height, before.msFlexGrid1.height);
+    }
+
+    void detailLayout() {
+        DetailGeometry g;
+        g.picture7 = {4125, 630, 18435, 9135};
+        applyDetailLayout(g);
+        QCOMPARE(g.picture5.top, 9135 - 630);
+        QCOMPARE(g.picture5.width, 18435 - 150);
+        QCOMPARE(g.command4.left, 18285 - 1875 - 1155);
+        QCOMPARE(g.msFlexGrid2.width, 18435 - 60 - 30);
+        QCOMPARE(g.msFlexGrid2.height, 9135 - 780 - 630);
+        QCOMPARE(g.progressBar2.width, 18285 - 330);
+        g.picture7.height = 500; // the grid would go negative: it keeps its height
+        applyDetailLayout(g);
+        QCOMPARE(g.msFlexGrid2.height, 9135 - 780 - 630);
+        QCOMPARE(g.picture5.top, 500 - 630);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportRules)
+#include "tst_report_rules.moc"

@@ -1,0 +1,244 @@
+// The report window opened from the main window's menu: load sequence,
+// grids, year list, department tree and its ticking rules, node clicks,
+// layout, closing and reopening.
+
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "report/ReportWindow.h"
+#include "report/controls/FlexGridModel.h"
+#include "report/controls/FlexGridView.h"
+#include "report/controls/TreeNodesModel.h"
+#include "session/SessionState.h"
+#include "shell/MainWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+
+class TestReportWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    ReportWindow* open() {
+        MainWindow::showAndActivate();
+        MainWindow::instance()->findChild<QAction*>(u"非预算报销月报"_s)->trigger();
+        return MainWindow::instance()->reportWindow();
+    }
+    static QStringList texts(const TreeNodesModel& nodes) {
+        QStringList t;
+        for (int i = 1; i <= nodes.count(); ++i)
+            t << nodes.text(i);
+        return t;
+    }
+    static int node(const TreeNodesModel& nodes, const QString& code) {
+        return nodes.indexOfKey(u'$' + code);
+    }
+
+private slots:
+    void initTestCase() {
+        const QString path = m_dir.filePath(u"tree.db"_s);
+        test::FixtureDb db(path);
+        db.addDepartment(u"01"_s, u"总部"_s);
+        db.addDepartment(u"0101"_s, u"办公室"_s, u"01"_s);
+        db.addDepartment(u"0102"_s, u"财务部"_s, u"01"_s);
+        db.addDepartment(u"0103"_s, u"Tervo中心"_s, u"01"_s);
+        db.addDepartment(u"010301"_s, u"一组"_s, u"0103"_s);
+        db.addDepartment(u"010302"_s, u"二组"_s, u"0103"_s);
+        db.addDepartment(u"02"_s, u"生产部"_s);
+        db.addDepartment(u"0201"_s, u"车间"_s, u"02"_s);
+        db.addDepartment(u"0202"_s, u"已撤销部门"_s, u"02"_s, u"2025-12-31"_s);
+        db.addDepartment(u"020201"_s, u"撤销部门下属"_s, u"0202"_s);
+        db.addDepartment(u"0203"_s, u"断开的部门"_s);
+        db.addParentLink(u"0203"_s, u"02"_s, u"2024-01-01"_s);
+        db.addDepartment(u"0204"_s, u"双上级部门"_s, u"01"_s);
+        db.addParentLink(u"0204"_s, u"02"_s);
+        db.addDepartment(u"0205"_s, u"仓库"_s, u"02"_s);
+        db.addDepartment(u"020401"_s, u"双上级下属"_s, u"0204"_s);
+        db.addDepartment(u"03"_s, u"后勤\r\n中心"_s);
+        db.addDepartment(u"0301"_s, u"食堂\n二楼"_s, u"03"_s);
+        db.close();
+        test::FakePrompts prompts;
+        QVERIFY(test::connectToFile(path));
+        sessionState().employeeName = u"李明"_s;
+        sessionState().departmentName = u"财务部"_s;
+        sessionState().positionName = u"会计"_s;
+    }
+    void cleanupTestCase() { MainWindow::destroyInstance(); }
+
+    void loadFillsStatusGridsAndYears() {
+        test::FakePrompts prompts;
+        ReportWindow* w = open();
+        QVERIFY(w);
+        QCOMPARE(w->objectName(), u"frm非预算报销月报"_s);
+        QCOMPARE(w->windowTitle(), u"非预算报销月报统计"_s);
+        QCOMPARE(w->statusPanelText(1), u"操作员"_s);
+        QCOMPARE(w->statusPanelText(2), u"李明"_s);
+        QCOMPARE(w->statusPanelText(4), u"财务部"_s);
+        QCOMPARE(w->statusPanelText(6), u"会计"_s);
+
+        FlexGridModel& g1 = w->grid1();
+        QCOMPARE(g1.rows(), 1);
+        QCOMPARE(g1.cols(), 18);
+        QCOMPARE(g1.textMatrix(0, 0), u"序  "_s);
+        QCOMPARE(g1.textMatrix(0, 16), u"合计          "_s);
+        QCOMPARE(g1.colWidth(17), 0);
+        for (int c = 0; c < 17; ++c) {
+            QVERIFY(g1.colWidth(c) > 0);
+            QCOMPARE(g1.fixedAlignment(c), 4);
+        }
+        QCOMPARE(w->grid2().cols(), 13);
+        QCOMPARE(w->grid2().rows(), 1);
+        QCOMPARE(w->grid2().colWidth(12), 0);
+
+        auto* combo = w->findChild<QComboBox*>(u"Combo1"_s);
+        QCOMPARE(combo->count(), 80);
+        QCOMPARE(combo->itemText(0), u"2000年"_s);
+        QCOMPARE(combo->itemText(79), u"2079年"_s);
+        QCOMPARE(combo->currentText(), u"%1年"_s.arg(QDate::currentDate().year()));
+        QCOMPARE(w->yearText(), QString::number(QDate::currentDate().year()));
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    void treeFollowsTheDepartmentRules() {
+        test::FakePrompts prompts;
+        ReportWindow* w = open();
+        const TreeNodesModel& n = w->nodes();
+        QCOMPARE(texts(n), (QStringList{
+                               u"01 总部"_s, u"0101 办公室"_s, u"0102 财务部"_s, u"0103 Tervo中心"_s,
+                               u"010301 一组"_s, u"010302 二组"_s, u"0204 双上级部门"_s,
+                               u"020401 双上级下属"_s, u"02 生产部"_s, u"0201 车间"_s,
+                               u"0205 仓库"_s, u"03 后勤中心"_s, u"0301 食堂\n二楼"_s}));
+        QCOMPARE(n.key(1), u"$01"_s);
+        QCOMPARE(n.image(1), 1);
+        QCOMPARE(n.image(2), 2);
+        QCOMPARE(n.parent(node(n, u"0204"_s)), node(n, u"01"_s));
+        QVERIFY(n.expanded(1));
+        for (int i = 2; i <= n.count(); ++i)
+            QVERIFY(!n.expanded(i));
+        // The rows behind it: the department under two parents is returned twice.
+        int twice = 0;
+        for (const DeptRow& r : w->deptRows())
+            twice += r.Code == u"0204"_s;
+        QCOMPARE(twice, 2);
+    }
+
+    void selectAllSkipsTervoAndTicksItsChildren() {
+        test::FakePrompts prompts;
+        ReportWindow* w = open();
+        TreeNodesModel& n = w->nodes();
+        auto* check = w->findChild<QCheckBox*>(u"Check1"_s);
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+        QVERIFY(check->isChecked());
+        for (int i = 1; i <= n.count(); ++i)
+            QCOMPARE(n.checked(i), !n.text(i).contains(u"Tervo中心"_s));
+        // Ticking Tervo by hand, then clearing 全选 clears everything.
+        n.userCheck(node(n, u"0103"_s), true);
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+        for (int i = 1; i <= n.count(); ++i)
+            QVERIFY(!n.checked(i));
+    }
+
+    void tickingFollowsTheSubtreeOnly() {
+        test::FakePrompts prompts;
+        ReportWindow* w = open();
+        TreeNodesModel& n = w->nodes();
+        n.userCheck(node(n, u"01"_s), true);
+        for (const char* code : {"01", "0101", "0102", "0103", "010301", "010302", "0204", "020401"})
+            QVERIFY2(n.checked(node(n, QString::fromLatin1(code))), code);
+        QVERIFY(!n.checked(node(n, u"02"_s)));
+        // Clearing a child leaves its parent ticked; ticking the parent again ticks all.
+        n.userCheck(node(n, u"0103"_s), false);
+        QVERIFY(n.checked(node(n, u"01"_s)));
+        QVERIFY(!n.checked(node(n, u"010301"_s)));
+        n.userCheck(node(n, u"01"_s), true);
+        QVERIFY(n.checked(node(n, u"010302"_s)));
+        n.userCheck(node(n, u"01"_s), false);
+        for (int i = 1; i <= n.count(); ++i)
+            QVERIFY(!n.checked(i));
+    }
+
+    void nodeClickMakesTheDepartmentCurrent() {
+        test::FakePrompts prompts;
+        ReportWindow* w = open();
+        TreeNodesModel& n = w->nodes();
+        w->grid1().setRows(3);
+        const int finance = node(n, u"0102"_s);
+        n.userClick(finance);
+        QCOMPARE(w->currentDeptCode(), u"0102"_s);
+        QCOMPARE(w->currentDeptName(), u"财务部"_s);
+        QCOMPARE(w->findChild<QLabel*>(u"Label1(0)"_s)->text(), u"部门：财务部"_s);
+        QCOMPARE(w->grid1().rows(), 1);
+        QVERIFY(!w->findChild<QPushButton*>(u"btnB"_s)->isVisible());
+        QCOMPARE(n.backColor(finance), QColor(0, 192, 192));
+        n.userClick(1);
+        QCOMPARE(n.backColor(finance), QColor());
+        QCOMPARE(n.backColor(1), QColor(0, 192, 192));
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    void closingAndReopeningLoadsAfresh() {
+        test::FakePrompts prompts;
+        ReportWindow* w = open();
+        w->nodes().userCheck(1, true);
+        QTest::mouseClick(w->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QVERIFY(!MainWindow::instance()->reportWindow());
+        ReportWindow* again = open();
+        QVERIFY(again);
+        QVERIFY(!again->nodes().checked(1));
+        QCOMPARE(MainWindow::instance()->mdiArea()->subWindowList().size(), 1);
+    }
+
+    void detailPanelClosesOnlyWithImageZeroAndCommand4() {
+        test::FakePrompts prompts;
+        ReportWindow* w = open();
+        auto* panel = w->findChild<QWidget*>(u"Picture7"_s);
+        auto* left = w->findChild<QWidget*>(u"Picture2"_s);
+        panel->show();
+        left->setEnabled(false);
+        w->onImage1Clicked(3); // another member of the array: nothing
+        QVERIFY(panel->isVisible());
+        QTest::mouseClick(w->findChild<QWidget*>(u"Image1(0)"_s), Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(left->isEnabled());
+        panel->show();
+        QTest::mouseClick(w->findChild<QPushButton*>(u"Command4"_s), Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+    }
+
+    void layoutFollowsEveryResize() {
+        test::FakePrompts prompts;
+        ReportWindow* w = open();
+        QMdiSubWindow* sub = MainWindow::instance()->mdiArea()->subWindowList().first();
+        sub->showMaximized();
+        MainWindow::instance()->resize(1600, 1000);
+        QCoreApplication::processEvents();
+        auto* grid = w->findChild<QWidget*>(u"MSFlexGrid1"_s);
+        auto* picture3 = w->findChild<QWidget*>(u"Picture3"_s);
+        QCOMPARE(w->mainGeometry().picture3.width,
+                 pixelsToTwipsForTest(w->width()) - 3990 - 30);
+        QVERIFY(grid->width() < picture3->width());
+        QVERIFY(picture3->geometry().right() <= w->width());
+        // Very small: nothing reported, and it recovers.
+        sub->showNormal();
+        sub->resize(60, 40);
+        QCoreApplication::processEvents();
+        sub->resize(1200, 700);
+        QCoreApplication::processEvents();
+        QVERIFY(grid->width() > 0);
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+private:
+    static int pixelsToTwipsForTest(int px) { return int(std::lround(px * 1440.0 / 96.0)); }
+};
+
+QTEST_MAIN(TestReportWindow)
+#include "tst_report_window.moc"
