@@ -69,6 +69,8 @@ CREATE TABLE 报销单表 (
     财务支付确认日期 TEXT
 );
 CREATE INDEX 报销单表_部门 ON 报销单表(部门代号, 报销类型, 报批日期);
+-- The report selects a department's claims by the year and month of 报批日期.
+CREATE INDEX 报销单表_部门年月 ON 报销单表(部门代号, 报销类型, strftime('%Y%m', 报批日期));
 CREATE TABLE 报销单明细 (
     明细ID INTEGER PRIMARY KEY,
     报销单ID INTEGER NOT NULL REFERENCES 报销单表(报销单ID),

@@ -1,0 +1,56 @@
+#pragma once
+// Small helpers shared by the benchmarks: timing, peak memory, writing SQLite.
+
+#include <QElapsedTimer>
+#include <QString>
+#include <algorithm>
+#include <functional>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <vector>
+
+namespace nbr::bench {
+
+// The median of several runs, in milliseconds.
+inline double medianMs(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+inline long peakMemoryKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Runs statements on a SQLite file (the program itself never writes).
+class SqliteWriter {
+public:
+    explicit SqliteWriter(const QString& path) {
+        if (sqlite3_open(path.toUtf8().constData(), &m_db) != SQLITE_OK)
+            throw std::runtime_error("cannot open benchmark database");
+        exec("BEGIN");
+    }
+    ~SqliteWriter() {
+        exec("COMMIT");
+        sqlite3_close(m_db);
+    }
+    void exec(const char* sql) {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_db));
+    }
+    void exec(const QString& sql) { exec(sql.toUtf8().constData()); }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace nbr::bench
