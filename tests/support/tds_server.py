@@ -171,8 +171,14 @@ def plp(data):
     return out + struct.pack("<I", 0)
 
 
-def to_decimal(value):
-    return value if isinstance(value, decimal.Decimal) else decimal.Decimal(str(value))
+# Enough digits for decimal(38, s) and money, whatever the thread's context.
+DECIMALS = decimal.Context(prec=60)
+
+
+def to_units(value, scale):
+    """The value as a whole number of 10**-scale units, rounded half away from zero."""
+    scaled = DECIMALS.scaleb(decimal.Decimal(str(value)), scale)
+    return int(scaled.to_integral_value(decimal.ROUND_HALF_UP, DECIMALS))
 
 
 def decimal_size(precision):
@@ -206,8 +212,9 @@ class ColumnType:
         self.name = type_text
         self.is_max = str(size).lower() == "max"
         self.size = 0 if self.is_max or size is None else int(size)
-        self.precision = int(spec.get("precision", args[0] if args else 18))
-        self.scale = int(spec.get("scale", args[1] if len(args) > 1 else 0))
+        decimal_type = type_text in ("decimal", "numeric")
+        self.precision = int(spec.get("precision", args[0] if decimal_type and args else 18))
+        self.scale = int(spec.get("scale", args[1] if decimal_type and len(args) > 1 else 0))
         builders = {
             "nvarchar": self._nvarchar, "nchar": self._nvarchar, "varchar": self._varchar,
             "char": self._varchar, "ntext": self._text, "text": self._text,
@@ -286,7 +293,7 @@ class ColumnType:
         def encode(v):
             if v is None:
                 return b"\x00"
-            scaled = int(to_decimal(v).scaleb(self.scale).to_integral_value(decimal.ROUND_HALF_UP))
+            scaled = to_units(v, self.scale)
             sign = 0 if scaled < 0 else 1
             return struct.pack("<BB", size, sign) + abs(scaled).to_bytes(size - 1, "little")
 
@@ -298,7 +305,7 @@ class ColumnType:
         def encode(v):
             if v is None:
                 return b"\x00"
-            units = int((to_decimal(v) * 10000).to_integral_value(decimal.ROUND_HALF_UP))
+            units = to_units(v, 4)
             if size == 4:
                 return struct.pack("<Bi", 4, units)
             # Eight-byte money goes high half first.
@@ -508,12 +515,13 @@ def value_text(info, raw):
     if name == "bit":
         return "1" if raw[0] else "0"
     if name in ("decimal", "numeric"):
-        magnitude = decimal.Decimal(int.from_bytes(raw[1:], "little")).scaleb(-info["scale"])
+        magnitude = DECIMALS.scaleb(decimal.Decimal(int.from_bytes(raw[1:], "little")),
+                                    -info["scale"])
         return str(magnitude if raw[0] else -magnitude)
     if name in ("money", "smallmoney"):
         units = struct.unpack("<i", raw)[0] if len(raw) == 4 else \
             (struct.unpack("<i", raw[:4])[0] << 32) | struct.unpack("<I", raw[4:])[0]
-        return str(decimal.Decimal(units).scaleb(-4))
+        return str(DECIMALS.scaleb(decimal.Decimal(units), -4))
     if name in ("datetime", "smalldatetime"):
         if len(raw) == 4:
             days, minutes = struct.unpack("<HH", raw)
@@ -721,7 +729,12 @@ class Session:
         if "error" in rule:
             return error_tokens(rule["error"]) + done(done_token, flags | DONE_ERROR)
         if "columns" in rule:
-            tokens, count = result_set(rule)
+            try:
+                tokens, count = result_set(rule)
+            except (ValueError, TypeError, KeyError, decimal.InvalidOperation) as e:
+                # A fault in the script: tell the test instead of hanging up.
+                fault = {"number": 50000, "message": "tds_server script: %s" % e}
+                return error_tokens(fault) + done(done_token, flags | DONE_ERROR)
             return tokens + done(done_token, flags | DONE_COUNT, count)
         if "rowcount" in rule:
             return done(done_token, flags | DONE_COUNT, int(rule["rowcount"]))
