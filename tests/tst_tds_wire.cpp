@@ -32,14 +32,14 @@ bool connectTo(const TdsTestServer& server, const QString& user = u"sa"_s,
     return OpenConnection(user, password, database, server.serverAddress(), wireOptions());
 }
 
-// The statement's result, or the description of its failure.
-QString failureOf(const QString& sql, const QStringList& parameters = {}) {
+// How the statement fails; nothing when it does not.
+std::optional<DbError> failureOf(const QString& sql, const QStringList& parameters) {
     try {
         openRecordset(sql, parameters);
     } catch (const DbError& e) {
-        return e.description();
+        return e;
     }
-    return {};
+    return std::nullopt;
 }
 
 QJsonObject lastLogin(const TdsTestServer& server) {
@@ -296,6 +296,53 @@ private slots:
         QCOMPARE(rs.field(u"日期"_s).toDateText(), QString());
     }
 
+    // Every column type the script offers, as the driver turns it into text.
+    void everyScriptColumnTypeReadsAsText_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("tinyint") << u"tinyint"_s << u"255"_s << u"255"_s;
+        QTest::newRow("smallint") << u"smallint"_s << u"-32768"_s << u"-32768"_s;
+        QTest::newRow("bigint") << u"bigint"_s << u"-9223372036854775808"_s
+                                << u"-9223372036854775808"_s;
+        QTest::newRow("numeric(10,4)") << u"numeric(10,4)"_s << u"-123456.789"_s
+                                       << u"-123456.7890"_s;
+        QTest::newRow("decimal(5,0)") << u"decimal(5,0)"_s << u"12345"_s << u"12345"_s;
+        QTest::newRow("money") << u"money"_s << u"1234.5"_s << u"1234.5000"_s;
+        QTest::newRow("smallmoney") << u"smallmoney"_s << u"-214748.3648"_s << u"-214748.3648"_s;
+        // Stored in 1/300 s: .998 becomes .997.
+        QTest::newRow("datetime") << u"datetime"_s << u"2026-12-31 23:59:59.998"_s
+                                  << u"2026-12-31 23:59:59.997"_s;
+        QTest::newRow("smalldatetime") << u"smalldatetime"_s << u"2026-03-05 14:30"_s
+                                       << u"2026-03-05 14:30:00"_s;
+        QTest::newRow("float") << u"float"_s << u"0.25"_s << u"0.25"_s;
+        QTest::newRow("real") << u"real"_s << u"-1.5"_s << u"-1.5"_s;
+        QTest::newRow("bit") << u"bit"_s << u"true"_s << u"1"_s;
+        QTest::newRow("char(5), code page 936") << u"char(5)"_s << u"甲"_s << u"甲   "_s;
+        QTest::newRow("nchar(5)") << u"nchar(5)"_s << u"甲"_s << u"甲    "_s;
+        QTest::newRow("text, code page 936") << u"text"_s << u"报销摘要"_s << u"报销摘要"_s;
+        QTest::newRow("ntext") << u"ntext"_s << u"😀摘要"_s << u"😀摘要"_s;
+    }
+
+    void everyScriptColumnTypeReadsAsText() {
+        QFETCH(QString, type);
+        QFETCH(QString, value);
+        QFETCH(QString, expected);
+        TdsTestServer server({TdsTestServer::resultRule(
+            u"From 值表"_s, {TdsTestServer::column(u"值"_s, type)}, {{value}, {{}}})});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        try {
+            const Recordset rs = openRecordset(u"Select 值 From 值表"_s);
+            QCOMPARE(rs.rowCount(), 2);
+            QCOMPARE(rs.value(0, 0).text(), expected);
+            QVERIFY(rs.value(1, 0).isNull());
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+    }
+
     void serverErrorsComeThroughAndTheConnectionStaysUsable_data() {
         QTest::addColumn<QStringList>("parameters");
         QTest::newRow("batch") << QStringList();
@@ -304,30 +351,37 @@ private slots:
 
     void serverErrorsComeThroughAndTheConnectionStaysUsable() {
         QFETCH(QStringList, parameters);
+        const QJsonArray name{TdsTestServer::column(u"名称"_s, u"nvarchar(10)"_s)};
+        // Fails half-way, after two rows.
+        QJsonObject halfWay = TdsTestServer::resultRule(u"From 汇总"_s, name, {{u"甲"_s}, {u"乙"_s}});
+        halfWay[u"error"_s] = TdsTestServer::error(8115, u"将表达式转换为数据类型 int 时出现算术溢出错误。"_s);
         TdsTestServer server(
             {TdsTestServer::errorRule(u"不存在的表"_s,
                                       {TdsTestServer::error(208, u"对象名 '不存在的表' 无效。"_s),
                                        TdsTestServer::error(8180, u"未能准备语句。"_s)}),
-             TdsTestServer::resultRule(u"From 部门"_s,
-                                       {TdsTestServer::column(u"名称"_s, u"nvarchar(10)"_s)},
-                                       {{u"总部"_s}, {u"分部"_s}})});
+             halfWay, TdsTestServer::resultRule(u"From 部门"_s, name, {{u"总部"_s}, {u"分部"_s}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         const QString where = parameters.isEmpty() ? u""_s : u" Where 代号 = ?"_s;
-        for (int round = 0; round < 2; ++round) {
-            QCOMPARE(failureOf(u"Select * From 不存在的表"_s + where, parameters),
-                     u"对象名 '不存在的表' 无效。\n未能准备语句。"_s);
+        struct Failure {
+            QString sql;
+            int number;
+            QString description;
+        };
+        const QList<Failure> failures{
+            {u"Select * From 不存在的表"_s, 208, u"对象名 '不存在的表' 无效。\n未能准备语句。"_s},
+            {u"Select 名称 From 汇总"_s, 8115, u"将表达式转换为数据类型 int 时出现算术溢出错误。"_s}};
+        for (const auto& [sql, number, description] : failures) {
+            const std::optional<DbError> failure = failureOf(sql + where, parameters);
+            QVERIFY2(failure, qPrintable(sql));
+            QCOMPARE(failure->description(), description);
+            QCOMPARE(failure->number(), number);
             try {
                 QCOMPARE(openRecordset(u"Select 名称 From 部门"_s + where, parameters).rowCount(), 2);
             } catch (const DbError& e) {
-                QFAIL(qPrintable(e.description()));
+                QFAIL(qPrintable(u"after \""_s + sql + u"\": "_s + e.description()));
             }
-        }
-        try {
-            openRecordset(u"Select * From 不存在的表"_s + where, parameters);
-        } catch (const DbError& e) {
-            QCOMPARE(e.number(), 208);
         }
     }
 };

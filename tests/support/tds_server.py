@@ -51,7 +51,8 @@ connections):
   rows      one list per row; null is NULL. Decimals, money and dates are
             best given as text ("1234.50", "2026-03-05 14:30:00.123").
   error     one object or a list of them (several diagnostic records);
-            "state" defaults to 1 and "class" to 16.
+            "state" defaults to 1 and "class" to 16. With "columns" the
+            error follows the rows, as when a statement fails half-way.
   rowcount  optional, for rules without columns: the count in the DONE.
 
 Record (one JSON object per line, written before the answer is sent):
@@ -721,31 +722,32 @@ class Session:
         return None
 
     def answer(self, sql, done_token, more):
-        """The tokens that answer one statement, ending in done_token."""
+        """The tokens that answer one statement, ending in done_token, and
+        whether the statement failed."""
         flags = DONE_MORE if more else DONE_FINAL
         rule = self.find_rule(sql) if sql is not None else None
         if rule is None:
-            return done(done_token, flags)
-        if "error" in rule:
-            return error_tokens(rule["error"]) + done(done_token, flags | DONE_ERROR)
+            return done(done_token, flags), False
+        tokens, count = b"", int(rule.get("rowcount", 0))
         if "columns" in rule:
             try:
                 tokens, count = result_set(rule)
             except (ValueError, TypeError, KeyError, decimal.InvalidOperation) as e:
                 # A fault in the script: tell the test instead of hanging up.
                 fault = {"number": 50000, "message": "tds_server script: %s" % e}
-                return error_tokens(fault) + done(done_token, flags | DONE_ERROR)
-            return tokens + done(done_token, flags | DONE_COUNT, count)
-        if "rowcount" in rule:
-            return done(done_token, flags | DONE_COUNT, int(rule["rowcount"]))
-        return done(done_token, flags)
+                return error_tokens(fault) + done(done_token, flags | DONE_ERROR), True
+        if "error" in rule:
+            # After the rows, if any: a statement can fail half-way through its result.
+            return tokens + error_tokens(rule["error"]) + done(done_token, flags | DONE_ERROR), True
+        counted = DONE_COUNT if "columns" in rule or "rowcount" in rule else 0
+        return tokens + done(done_token, flags | counted, count), False
 
     def on_batch(self, payload):
         r = Reader(payload)
         skip_all_headers(r)
         sql = r.take(r.left()).decode("utf-16-le", "replace")
         self.recorder.write({"kind": "batch", "sql": sql})
-        self.send(PKT_REPLY, self.answer(sql, TOK_DONE, False))
+        self.send(PKT_REPLY, self.answer(sql, TOK_DONE, False)[0])
 
     def on_rpc(self, payload):
         calls = parse_rpc(payload)
@@ -774,10 +776,9 @@ class Session:
 
     def call_result(self, proc, sql, handle, more):
         flags = DONE_MORE if more else DONE_FINAL
-        out = b""
+        out, failed = b"", False
         if proc != "sp_prepare":
-            out += self.answer(sql, TOK_DONEINPROC, True)
-        failed = out and out[0] == TOK_ERROR
+            out, failed = self.answer(sql, TOK_DONEINPROC, True)
         out += struct.pack("<Bi", TOK_RETURNSTATUS, 1 if failed else 0)
         if handle is not None:
             # The new handle goes back in the first (output) parameter.
