@@ -47,7 +47,9 @@ QJsonObject lastLogin(const TdsTestServer& server) {
     return logins.isEmpty() ? QJsonObject() : logins.last();
 }
 
-QString text(const QJsonValue& value) { return value.toString(); }
+QString text(const QJsonValue& value) {
+    return value.toString();
+}
 
 } // namespace
 
@@ -94,12 +96,14 @@ private slots:
         // Drivers that follow the usual rule read "}}" as one "}".
         ConnectionOptions standard;
         standard.driver = u"ODBC Driver 18 for SQL Server"_s;
-        QCOMPARE(odbcConnectionString(u"sa"_s, u"a};b"_s, u"db"_s, u"h,1"_s, standard),
-                 u"DRIVER={ODBC Driver 18 for SQL Server};SERVER=h,1;UID=sa;PWD={a}};b};DATABASE=db"_s);
+        QCOMPARE(
+            odbcConnectionString(u"sa"_s, u"a};b"_s, u"db"_s, u"h,1"_s, standard),
+            u"DRIVER={ODBC Driver 18 for SQL Server};SERVER=h,1;UID=sa;PWD={a}};b};DATABASE=db"_s);
     }
 
     void rejectedLoginShowsTheServersMessage() {
-        TdsTestServer server({}, {{u"reject"_s, true}});
+        const QJsonObject account{{u"user"_s, u"李四"_s}, {u"password"_s, u"口令;1"_s}};
+        TdsTestServer server({}, account);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY(!connectTo(server, u"张三"_s));
@@ -116,20 +120,27 @@ private slots:
             ini.beginGroup(u"DBConfig"_s);
             ini.setValue(u"Svr"_s, server.serverAddress());
             ini.setValue(u"UID"_s, u"李四"_s);
-            ini.setValue(u"PWD"_s, u"口令;1"_s);
+            ini.setValue(u"PWD"_s, u"旧口令"_s);
             ini.setValue(u"DBname"_s, u"报销库"_s);
             ini.setValue(u"Driver"_s, QString());
         }
         const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         prompts.clear();
-        const bool connected = ConnectFromSettings();
+        const bool refused = !ConnectFromSettings();
+        // Once the server takes the stored password, the same settings connect.
+        server.setScript({}, {{u"user"_s, u"李四"_s}, {u"password"_s, u"旧口令"_s}});
+        const QStringList refusalTexts = prompts.messageTexts();
+        const QString noticeTitle = prompts.recorded.value(1).title;
+        prompts.clear();
+        const bool accepted = ConnectFromSettings();
         qputenv("XDG_CONFIG_HOME", previousConfig);
-        QVERIFY(!connected);
-        QCOMPARE(prompts.messageTexts(), QStringList({u"错误信息：Login failed for user '李四'."_s,
-                                                      u"数据库连接失败!"_s}));
-        QCOMPARE(prompts.recorded[1].title, u"连接提示"_s);
-        QCOMPARE(text(lastLogin(server)[u"password"_s]), u"口令;1"_s);
+        QVERIFY(refused);
+        QCOMPARE(refusalTexts,
+                 QStringList({u"错误信息：Login failed for user '李四'."_s, u"数据库连接失败!"_s}));
+        QCOMPARE(noticeTitle, u"连接提示"_s);
+        QCOMPARE(prompts.recorded.size(), 0);
+        QVERIFY(accepted);
         QCOMPARE(text(lastLogin(server)[u"database"_s]), u"报销库"_s);
     }
 
@@ -143,9 +154,9 @@ private slots:
         QFETCH(bool, listening);
         TdsTestServer server({}, {}, TdsTestServer::Mode::CloseAtOnce);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        const QString address = listening ? server.serverAddress()
-                                          : u"127.0.0.1,"_s +
-                                                QString::number(TdsTestServer::unusedPort());
+        const QString address =
+            listening ? server.serverAddress()
+                      : u"127.0.0.1,"_s + QString::number(TdsTestServer::unusedPort());
         test::FakePrompts prompts;
         QElapsedTimer clock;
         clock.start();
@@ -169,6 +180,21 @@ private slots:
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY2(prompts.recorded[0].text.startsWith(u"错误信息：Timeout expired"_s),
                  qPrintable(prompts.recorded[0].text));
+    }
+
+    void slowStatementOutlastsTheLoginTimeout() {
+        QJsonObject slow = TdsTestServer::resultRule(
+            u"From 汇总"_s, {TdsTestServer::column(u"合计"_s, u"int"_s)}, {{1}});
+        slow[u"delay"_s] = kLoginTimeoutSeconds + 1;
+        TdsTestServer server({slow});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        try {
+            QCOMPARE(openRecordset(u"Select 合计 From 汇总"_s).rowCount(), 1);
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
     }
 
     void chineseTextArrivesIntact_data() {
@@ -221,9 +247,10 @@ private slots:
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         Recordset rs;
         try {
-            rs = openRecordset(u"Select 编号 From 员工档案 Where 姓名 = ? And 部门 = ? And 备注 <> ? "
-                               u"And 摘要 <> ?"_s,
-                               {u"O'Brien"_s, u"财务部"_s, QString(), longValue});
+            rs = openRecordset(
+                u"Select 编号 From 员工档案 Where 姓名 = ? And 部门 = ? And 备注 <> ? "
+                u"And 摘要 <> ?"_s,
+                {u"O'Brien"_s, u"财务部"_s, QString(), longValue});
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -256,13 +283,14 @@ private slots:
             TdsTestServer::column(u"次数"_s, u"int"_s),
             TdsTestServer::column(u"大数"_s, u"decimal(38,10)"_s),
         };
-        TdsTestServer server({TdsTestServer::resultRule(
-            u"From 报销单"_s, columns,
-            {{u"0.005"_s, u"1234.5"_s, u"-2.675"_s, u"922337203685477.5807"_s,
-              u"2026-03-05 14:30:59.997"_s, true, 42, u"-1234567890123456789012345678.0123456789"_s},
-             {u"0"_s, u"0"_s, u"0"_s, u"-922337203685477.5808"_s, u"1900-01-01"_s, false, 0,
-              u"0"_s},
-             {{}, {}, {}, {}, {}, {}, {}, {}}})});
+        TdsTestServer server(
+            {TdsTestServer::resultRule(u"From 报销单"_s, columns,
+                                       {{u"0.005"_s, u"1234.5"_s, u"-2.675"_s,
+                                         u"922337203685477.5807"_s, u"2026-03-05 14:30:59.997"_s,
+                                         true, 42, u"-1234567890123456789012345678.0123456789"_s},
+                                        {u"0"_s, u"0"_s, u"0"_s, u"-922337203685477.5808"_s,
+                                         u"1900-01-01"_s, false, 0, u"0"_s},
+                                        {{}, {}, {}, {}, {}, {}, {}, {}}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
@@ -305,16 +333,16 @@ private slots:
         QTest::newRow("smallint") << u"smallint"_s << u"-32768"_s << u"-32768"_s;
         QTest::newRow("bigint") << u"bigint"_s << u"-9223372036854775808"_s
                                 << u"-9223372036854775808"_s;
-        QTest::newRow("numeric(10,4)") << u"numeric(10,4)"_s << u"-123456.789"_s
-                                       << u"-123456.7890"_s;
+        QTest::newRow("numeric(10,4)")
+            << u"numeric(10,4)"_s << u"-123456.789"_s << u"-123456.7890"_s;
         QTest::newRow("decimal(5,0)") << u"decimal(5,0)"_s << u"12345"_s << u"12345"_s;
         QTest::newRow("money") << u"money"_s << u"1234.5"_s << u"1234.5000"_s;
         QTest::newRow("smallmoney") << u"smallmoney"_s << u"-214748.3648"_s << u"-214748.3648"_s;
         // Stored in 1/300 s: .998 becomes .997.
         QTest::newRow("datetime") << u"datetime"_s << u"2026-12-31 23:59:59.998"_s
                                   << u"2026-12-31 23:59:59.997"_s;
-        QTest::newRow("smalldatetime") << u"smalldatetime"_s << u"2026-03-05 14:30"_s
-                                       << u"2026-03-05 14:30:00"_s;
+        QTest::newRow("smalldatetime")
+            << u"smalldatetime"_s << u"2026-03-05 14:30"_s << u"2026-03-05 14:30:00"_s;
         QTest::newRow("float") << u"float"_s << u"0.25"_s << u"0.25"_s;
         QTest::newRow("real") << u"real"_s << u"-1.5"_s << u"-1.5"_s;
         QTest::newRow("bit") << u"bit"_s << u"true"_s << u"1"_s;
@@ -353,8 +381,10 @@ private slots:
         QFETCH(QStringList, parameters);
         const QJsonArray name{TdsTestServer::column(u"名称"_s, u"nvarchar(10)"_s)};
         // Fails half-way, after two rows.
-        QJsonObject halfWay = TdsTestServer::resultRule(u"From 汇总"_s, name, {{u"甲"_s}, {u"乙"_s}});
-        halfWay[u"error"_s] = TdsTestServer::error(8115, u"将表达式转换为数据类型 int 时出现算术溢出错误。"_s);
+        QJsonObject halfWay =
+            TdsTestServer::resultRule(u"From 汇总"_s, name, {{u"甲"_s}, {u"乙"_s}});
+        halfWay[u"error"_s] =
+            TdsTestServer::error(8115, u"将表达式转换为数据类型 int 时出现算术溢出错误。"_s);
         TdsTestServer server(
             {TdsTestServer::errorRule(u"不存在的表"_s,
                                       {TdsTestServer::error(208, u"对象名 '不存在的表' 无效。"_s),
@@ -371,14 +401,16 @@ private slots:
         };
         const QList<Failure> failures{
             {u"Select * From 不存在的表"_s, 208, u"对象名 '不存在的表' 无效。\n未能准备语句。"_s},
-            {u"Select 名称 From 汇总"_s, 8115, u"将表达式转换为数据类型 int 时出现算术溢出错误。"_s}};
+            {u"Select 名称 From 汇总"_s, 8115,
+             u"将表达式转换为数据类型 int 时出现算术溢出错误。"_s}};
         for (const auto& [sql, number, description] : failures) {
             const std::optional<DbError> failure = failureOf(sql + where, parameters);
             QVERIFY2(failure, qPrintable(sql));
             QCOMPARE(failure->description(), description);
             QCOMPARE(failure->number(), number);
             try {
-                QCOMPARE(openRecordset(u"Select 名称 From 部门"_s + where, parameters).rowCount(), 2);
+                QCOMPARE(openRecordset(u"Select 名称 From 部门"_s + where, parameters).rowCount(),
+                         2);
             } catch (const DbError& e) {
                 QFAIL(qPrintable(u"after \""_s + sql + u"\": "_s + e.description()));
             }

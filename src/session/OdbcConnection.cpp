@@ -38,10 +38,11 @@ QString fromNarrow(const SQLCHAR* p, qsizetype n) {
 
 bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-// The message without the components that passed it on: drivers and the driver
-// manager put "[FreeTDS][SQL Server]" or "[unixODBC][Driver Manager]" in front.
+// The message without the (at most three) components that passed it on: drivers
+// and the driver manager put "[FreeTDS][SQL Server]" or "[unixODBC][Driver Manager]"
+// in front, which the user does not need to read.
 QString withoutComponentTags(QString message) {
-    while (message.startsWith(u'[')) {
+    for (int tag = 0; tag < 3 && message.startsWith(u'['); ++tag) {
         const qsizetype end = message.indexOf(u']');
         if (end < 0)
             break;
@@ -235,9 +236,8 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
             // SQL_WVARCHAR value down to that silently: longer ones go as long text.
             const SQLSMALLINT sqlType = chars > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
             rc = SQLBindParameter(stmt.handle, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                  sqlType, qMax<SQLULEN>(chars, 1), 0,
-                                  wptr(wideValues[i]), lengths[i] + SQLLEN(sizeof(SQLWCHAR)),
-                                  &lengths[i]);
+                                  sqlType, qMax<SQLULEN>(chars, 1), 0, wptr(wideValues[i]),
+                                  lengths[i] + SQLLEN(sizeof(SQLWCHAR)), &lengths[i]);
         } else {
             narrowValues[i] = parameters[i].toUtf8();
             lengths[i] = SQLLEN(narrowValues[i].size());

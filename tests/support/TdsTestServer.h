@@ -1,13 +1,12 @@
 #pragma once
 // A scripted SQL Server stand-in for the wire tests: runs tests/support/tds_server.py
-// on a loopback port, answers from a script (see the top of that file for its
-// format) and records every request the driver sends. Stopped when destroyed.
+// on a loopback port, answers from a script (its format is described at the top
+// of that file) and records every request the driver sends. Stopped when destroyed.
 //
-//     TdsTestServer server({TdsTestServer::resultRule(u"from 部门"_s,
-//                                                     {TdsTestServer::column(u"名称"_s, u"nvarchar(50)"_s)},
-//                                                     {QJsonArray{u"总部"_s}})});
-//     OpenConnection(u"sa"_s, u"pw"_s, u"db"_s, server.serverAddress(), options);
-//     server.requests(u"rpc"_s) ...
+//     const QJsonArray columns{TdsTestServer::column(u"名称"_s, u"nvarchar(50)"_s)};
+//     TdsTestServer server({TdsTestServer::resultRule(u"From 部门"_s, columns, {{u"总部"_s}})});
+//     OpenConnection(u"sa"_s, u"pw"_s, u"库"_s, server.serverAddress(), options);
+//     ... openRecordset(...) ...; server.requests(u"rpc"_s), server.statements()
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -51,8 +50,7 @@ public:
     static QJsonObject resultRule(const QString& match, const QJsonArray& columns,
                                   const QList<QJsonArray>& rows);
     static QJsonObject errorRule(const QString& match, const QJsonArray& errors);
-    static QJsonObject error(int number, const QString& message, int severity = 16,
-                             int state = 1);
+    static QJsonObject error(int number, const QString& message, int severity = 16, int state = 1);
 
     // A loopback port nothing listens on (for a refused connection).
     static quint16 unusedPort();

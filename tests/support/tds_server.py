@@ -54,6 +54,7 @@ connections):
             "state" defaults to 1 and "class" to 16. With "columns" the
             error follows the rows, as when a statement fails half-way.
   rowcount  optional, for rules without columns: the count in the DONE.
+  delay     optional: seconds to wait before answering (a slow statement).
 
 Record (one JSON object per line, written before the answer is sent):
 
@@ -728,6 +729,8 @@ class Session:
         rule = self.find_rule(sql) if sql is not None else None
         if rule is None:
             return done(done_token, flags), False
+        # A slow statement: bounded by the server's own lifetime.
+        time.sleep(max(0.0, min(float(rule.get("delay", 0)), self.deadline - time.monotonic())))
         tokens, count = b"", int(rule.get("rowcount", 0))
         if "columns" in rule:
             try:
