@@ -47,10 +47,6 @@ QJsonObject lastLogin(const TdsTestServer& server) {
     return logins.isEmpty() ? QJsonObject() : logins.last();
 }
 
-QString text(const QJsonValue& value) {
-    return value.toString();
-}
-
 } // namespace
 
 class TestTdsWire : public QObject {
@@ -80,9 +76,9 @@ private slots:
         QVERIFY2(connectTo(server, user, password, database),
                  qPrintable(prompts.messageTexts().join(u" | "_s)));
         const QJsonObject login = lastLogin(server);
-        QCOMPARE(text(login[u"user"_s]), user);
-        QCOMPARE(text(login[u"password"_s]), password);
-        QCOMPARE(text(login[u"database"_s]), database);
+        QCOMPARE(login[u"user"_s].toString(), user);
+        QCOMPARE(login[u"password"_s].toString(), password);
+        QCOMPARE(login[u"database"_s].toString(), database);
         QCOMPARE(sharedConnection()->dbmsName(), u"Microsoft SQL Server"_s);
     }
 
@@ -141,17 +137,20 @@ private slots:
         QCOMPARE(noticeTitle, u"连接提示"_s);
         QCOMPARE(prompts.recorded.size(), 0);
         QVERIFY(accepted);
-        QCOMPARE(text(lastLogin(server)[u"database"_s]), u"报销库"_s);
+        QCOMPARE(lastLogin(server)[u"database"_s].toString(), u"报销库"_s);
     }
 
     void unreachableServerFailsAtOnce_data() {
         QTest::addColumn<bool>("listening");
-        QTest::newRow("closed port") << false;
-        QTest::newRow("accepts and closes") << true;
+        QTest::addColumn<QString>("message");
+        QTest::newRow("closed port")
+            << false << u"Unable to connect: Adaptive Server is unavailable or does not exist"_s;
+        QTest::newRow("accepts and closes") << true << u"Adaptive Server connection failed"_s;
     }
 
     void unreachableServerFailsAtOnce() {
         QFETCH(bool, listening);
+        QFETCH(QString, message);
         TdsTestServer server({}, {}, TdsTestServer::Mode::CloseAtOnce);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         const QString address =
@@ -162,10 +161,7 @@ private slots:
         clock.start();
         QVERIFY(!OpenConnection(u"sa"_s, u"pw"_s, u"db"_s, address, wireOptions()));
         QCOMPARE_LT(clock.elapsed(), 5000);
-        QCOMPARE(prompts.recorded.size(), 1);
-        QVERIFY2(prompts.recorded[0].text.startsWith(u"错误信息：Unable to connect"_s) ||
-                     prompts.recorded[0].text.startsWith(u"错误信息：Adaptive Server"_s),
-                 qPrintable(prompts.recorded[0].text));
+        QCOMPARE(prompts.messageTexts(), QStringList{u"错误信息："_s + message});
     }
 
     void silentServerFailsAfterTheLoginTimeout() {
@@ -257,18 +253,19 @@ private slots:
         QCOMPARE(rs.value(0, 0).text(), u"7"_s);
 
         const QJsonObject call = server.requests(u"rpc"_s).last();
-        QCOMPARE(text(call[u"proc"_s]), u"sp_executesql"_s);
+        QCOMPARE(call[u"proc"_s].toString(), u"sp_executesql"_s);
         // FreeTDS names the markers @P1, @P2...: what SQL Server sees.
-        QCOMPARE(text(call[u"sql"_s]), u"Select 编号 From 员工档案 Where 姓名 = @P1 And 部门 = @P2 "
-                                       u"And 备注 <> @P3 And 摘要 <> @P4"_s);
+        QCOMPARE(call[u"sql"_s].toString(),
+                 u"Select 编号 From 员工档案 Where 姓名 = @P1 And 部门 = @P2 "
+                 u"And 备注 <> @P3 And 摘要 <> @P4"_s);
         const QJsonArray params = call[u"params"_s].toArray();
         QCOMPARE(params.size(), 2 + 4);
         const QStringList expected{u"O'Brien"_s, u"财务部"_s, QString(), longValue};
         for (int i = 0; i < 4; ++i) {
             const QJsonObject p = params[2 + i].toObject();
-            QCOMPARE(text(p[u"type"_s]).left(1), u"n"_s); // nvarchar, ntext: Unicode
+            QCOMPARE(p[u"type"_s].toString().left(1), u"n"_s); // nvarchar, ntext: Unicode
             QVERIFY2(p[u"value"_s].isString(), "an empty value must not arrive as NULL");
-            QCOMPARE(text(p[u"value"_s]), expected[i]);
+            QCOMPARE(p[u"value"_s].toString(), expected[i]);
         }
     }
 

@@ -424,9 +424,9 @@ FIXED_TYPES = {
     0x3A: ("smalldatetime", 4),
 }
 BYTELEN_TYPES = {
-    0x26: "int", 0x68: "bit", 0x6D: "float", 0x6E: "money", 0x6F: "datetime", 0x24: "uniqueidentifier",
-    0x6A: "decimal", 0x6C: "numeric", 0x27: "varchar", 0x2F: "char", 0x25: "varbinary",
-    0x2D: "binary",
+    0x26: "int", 0x68: "bit", 0x6D: "float", 0x6E: "money", 0x6F: "datetime",
+    0x24: "uniqueidentifier", 0x6A: "decimal", 0x6C: "numeric", 0x27: "varchar", 0x2F: "char",
+    0x25: "varbinary", 0x2D: "binary",
 }
 USHORTLEN_TYPES = {
     0xE7: "nvarchar", 0xEF: "nchar", 0xA7: "varchar", 0xAF: "char", 0xA5: "varbinary",
@@ -574,7 +574,7 @@ def parse_rpc(data):
 
 def parse_login(data):
     r = Reader(data)
-    length, version, packet_size = r.unpack("<III")
+    _, version, packet_size = r.unpack("<III")
     r.pos = 36
     fields = {}
     for key in ("host", "user", "password", "app", "server", "extension", "library",
@@ -645,7 +645,7 @@ class Session:
 
     def read_message(self):
         """One request message, reassembled from its packets."""
-        kind, payload = None, b""
+        payload = b""
         for _ in range(100000):
             header = self.recv_exact(8)
             kind, status, length = struct.unpack(">BBH", header[:4])
