@@ -203,20 +203,20 @@ def parse_datetime(value):
 class ColumnType:
     """One column type of the script: its TYPE_INFO bytes and value encoder."""
 
-    def __init__(self, spec):
-        type_text = str(spec["type"]).strip().lower()
+    def __init__(self, definition):
+        type_text = str(definition["type"]).strip().lower()
         args = []
         m = re.fullmatch(r"(\w+)\s*\(([^)]*)\)", type_text)
         if m:
             type_text = m.group(1)
             args = [a.strip() for a in m.group(2).split(",")]
-        size = spec.get("size", args[0] if args else None)
+        size = definition.get("size", args[0] if args else None)
         self.name = type_text
         self.is_max = str(size).lower() == "max"
         self.size = 0 if self.is_max or size is None else int(size)
         decimal_type = type_text in ("decimal", "numeric")
-        self.precision = int(spec.get("precision", args[0] if decimal_type and args else 18))
-        self.scale = int(spec.get("scale", args[1] if decimal_type and len(args) > 1 else 0))
+        self.precision = int(definition.get("precision", args[0] if decimal_type and args else 18))
+        self.scale = int(definition.get("scale", args[1] if decimal_type and len(args) > 1 else 0))
         builders = {
             "nvarchar": self._nvarchar, "nchar": self._nvarchar, "varchar": self._varchar,
             "char": self._varchar, "ntext": self._text, "text": self._text,
@@ -227,7 +227,7 @@ class ColumnType:
             "real": self._float,
         }
         if type_text not in builders:
-            raise ValueError("unknown column type %r" % spec["type"])
+            raise ValueError("unknown column type %r" % definition["type"])
         self.type_info, self.encode = builders[type_text]()
         # Text columns carry the table they come from in their metadata.
         self.table_name = b"\x01" + us_varchar("t") if type_text in ("ntext", "text") else b""
@@ -356,10 +356,10 @@ class ColumnType:
 def result_set(rule):
     columns = [ColumnType(c) for c in rule["columns"]]
     meta = struct.pack("<BH", TOK_COLMETADATA, len(columns))
-    for spec, col in zip(rule["columns"], columns):
+    for definition, col in zip(rule["columns"], columns):
         # User type 0, flags: nullable.
         meta += struct.pack("<IH", 0, 0x0001) + col.type_info + col.table_name
-        meta += b_varchar(spec["name"])
+        meta += b_varchar(definition["name"])
     rows = b""
     for row in rule.get("rows", []):
         if len(row) != len(columns):
