@@ -57,7 +57,7 @@ QString classicConnectionString(const QString& user, const QString& password,
            database + u"';Data Source='"_s + server + u'\'';
 }
 
-std::optional<QString> odbcValue(const QString& value) {
+std::optional<QString> odbcValue(const QString& value, OdbcBraces braces) {
     if (value.contains(QChar(u'\0')))
         return std::nullopt;
     const bool needsBraces = value.contains(u';') || value.contains(u'{') ||
@@ -66,6 +66,11 @@ std::optional<QString> odbcValue(const QString& value) {
                                                    value.back().isSpace()));
     if (!needsBraces)
         return value;
+    if (braces == OdbcBraces::FreeTds) {
+        if (value.contains(u"};"_s))
+            return std::nullopt;
+        return u'{' + value + u'}';
+    }
     QString escaped = value;
     escaped.replace(u"}"_s, u"}}"_s);
     return u'{' + escaped + u'}';
@@ -76,9 +81,10 @@ std::optional<QString> odbcConnectionString(const QString& user, const QString& 
                                             const ConnectionOptions& options) {
     const QString driver =
         options.driver.isEmpty() ? defaultDriver(options.engine) : options.driver;
+    const OdbcBraces braces = isFreeTds(driver) ? OdbcBraces::FreeTds : OdbcBraces::Doubled;
     QStringList parts;
     auto add = [&](const QString& keyword, const QString& value) {
-        const auto v = odbcValue(value);
+        const auto v = odbcValue(value, braces);
         if (!v)
             return false;
         parts << keyword + u'=' + *v;

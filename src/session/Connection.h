@@ -26,9 +26,15 @@ const QString& connectionString();
 QString classicConnectionString(const QString& user, const QString& password,
                                 const QString& database, const QString& server);
 
-// One value in an ODBC connection string: bare when harmless, else wrapped in
-// braces with "}" doubled. Nothing when it cannot be expressed (a NUL).
-std::optional<QString> odbcValue(const QString& value);
+// How a driver reads a value in braces. The usual rule takes "}}" for one "}".
+// FreeTDS ends the value at the first "};" instead and takes what comes before
+// as it is: there a "}" stays single, and "};" cannot be expressed at all.
+enum class OdbcBraces { Doubled, FreeTds };
+
+// One value in an ODBC connection string that goes on with further keywords:
+// bare when harmless, else wrapped in braces as the driver reads them.
+// Nothing when it cannot be expressed (a NUL; "};" for FreeTDS).
+std::optional<QString> odbcValue(const QString& value, OdbcBraces braces = OdbcBraces::Doubled);
 
 // The ODBC connection string for the given values and options; nothing when
 // a value cannot be expressed safely.

@@ -5,6 +5,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,17 +38,37 @@ QString fromNarrow(const SQLCHAR* p, qsizetype n) {
 
 bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-// Collects every diagnostic record of a handle into one DbError.
+// The message without the (at most three) components that passed it on: drivers
+// and the driver manager put "[FreeTDS][SQL Server]" or "[unixODBC][Driver Manager]"
+// in front, which the user does not need to read.
+QString withoutComponentTags(QString message) {
+    for (int tag = 0; tag < 3 && message.startsWith(u'['); ++tag) {
+        const qsizetype end = message.indexOf(u']');
+        if (end < 0)
+            break;
+        message.remove(0, end + 1);
+    }
+    return message.trimmed();
+}
+
+struct DiagnosticRecord {
+    int native = 0;
+    QString state;
+    QString message;
+};
+
+// Collects the diagnostic records of a handle into one DbError. The user sees
+// the messages as the server wrote them; the driver's own closing summary
+// ("Unable to connect to data source", native number 0) is left out when the
+// server or the network layer said what went wrong.
 DbError diagnostics(SQLSMALLINT type, SQLHANDLE handle, OdbcTextMode mode,
                     const QString& fallback) {
-    int firstNative = 0;
-    QString firstState;
-    QStringList messages;
+    std::vector<DiagnosticRecord> records;
     for (SQLSMALLINT rec = 1; rec <= 20; ++rec) {
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
         SQLRETURN rc;
-        QString state, message;
+        DiagnosticRecord record;
         if (mode == OdbcTextMode::Wide) {
             SQLWCHAR st[6] = {};
             std::vector<SQLWCHAR> msg(2048);
@@ -55,8 +76,9 @@ DbError diagnostics(SQLSMALLINT type, SQLHANDLE handle, OdbcTextMode mode,
                                 SQLSMALLINT(msg.size()), &length);
             if (!succeeded(rc))
                 break;
-            state = fromWide(st, 5);
-            message = fromWide(msg.data(), qMin<qsizetype>(length, qsizetype(msg.size()) - 1));
+            record.state = fromWide(st, 5);
+            record.message =
+                fromWide(msg.data(), qMin<qsizetype>(length, qsizetype(msg.size()) - 1));
         } else {
             SQLCHAR st[6] = {};
             std::vector<SQLCHAR> msg(4096);
@@ -64,19 +86,30 @@ DbError diagnostics(SQLSMALLINT type, SQLHANDLE handle, OdbcTextMode mode,
                                SQLSMALLINT(msg.size()), &length);
             if (!succeeded(rc))
                 break;
-            state = fromNarrow(st, 5);
-            message = fromNarrow(msg.data(), qMin<qsizetype>(length, qsizetype(msg.size()) - 1));
+            record.state = fromNarrow(st, 5);
+            record.message =
+                fromNarrow(msg.data(), qMin<qsizetype>(length, qsizetype(msg.size()) - 1));
         }
-        if (rec == 1) {
-            firstNative = int(native);
-            firstState = state;
-        }
-        if (!message.isEmpty() && !messages.contains(message))
-            messages << message;
+        record.native = int(native);
+        record.message = withoutComponentTags(record.message);
+        records.push_back(std::move(record));
+    }
+    const bool anyNumbered = std::any_of(records.begin(), records.end(),
+                                         [](const DiagnosticRecord& r) { return r.native != 0; });
+    const DiagnosticRecord* first = nullptr;
+    QStringList messages;
+    for (const DiagnosticRecord& record : records) {
+        if (anyNumbered && record.native == 0)
+            continue;
+        if (!first)
+            first = &record;
+        if (!record.message.isEmpty() && !messages.contains(record.message))
+            messages << record.message;
     }
     if (messages.isEmpty())
         messages << fallback;
-    return DbError(firstNative, messages.join(u'\n'), firstState);
+    return first ? DbError(first->native, messages.join(u'\n'), first->state)
+                 : DbError(0, messages.join(u'\n'));
 }
 
 // Owns one ODBC handle and frees it.
@@ -199,10 +232,12 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
             wideValues[i].push_back(u'\0');
             const SQLULEN chars = SQLULEN(parameters[i].size());
             lengths[i] = SQLLEN(chars * sizeof(SQLWCHAR));
+            // SQL Server's nvarchar(n) ends at 4000 characters, and FreeTDS cuts a longer
+            // SQL_WVARCHAR value down to that silently: longer ones go as long text.
+            const SQLSMALLINT sqlType = chars > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
             rc = SQLBindParameter(stmt.handle, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                  SQL_WVARCHAR, qMax<SQLULEN>(chars, 1), 0,
-                                  wptr(wideValues[i]), lengths[i] + SQLLEN(sizeof(SQLWCHAR)),
-                                  &lengths[i]);
+                                  sqlType, qMax<SQLULEN>(chars, 1), 0, wptr(wideValues[i]),
+                                  lengths[i] + SQLLEN(sizeof(SQLWCHAR)), &lengths[i]);
         } else {
             narrowValues[i] = parameters[i].toUtf8();
             lengths[i] = SQLLEN(narrowValues[i].size());
