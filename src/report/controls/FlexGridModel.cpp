@@ -54,6 +54,9 @@ FlexGridModel::FlexGridModel(QObject* parent)
 
 void FlexGridModel::setMeasureFont(const QFont& font) {
     m_font = font;
+    m_metrics = std::make_unique<QFontMetricsF>(m_font);
+    m_twipsPerPixel = kTwipsPerInch / logicalDpi();
+    m_widthCache.clear();
     const double lineTwips = QFontMetricsF(m_font).height() * kTwipsPerInch / logicalDpi();
     const int height = static_cast<int>(std::lround(lineTwips)) + 60;
     if (height == m_rowHeight)
@@ -63,7 +66,16 @@ void FlexGridModel::setMeasureFont(const QFont& font) {
 }
 
 double FlexGridModel::textWidth(const QString& text) const {
-    return textWidthTwips(m_font, text);
+    // Called for every cell a run writes: names repeat from row to row, so
+    // their widths are kept; empty month cells need no measuring at all.
+    if (text.isEmpty())
+        return 0;
+    if (const auto it = m_widthCache.constFind(text); it != m_widthCache.constEnd())
+        return *it;
+    const double width = m_metrics->horizontalAdvance(text) * m_twipsPerPixel;
+    if (m_widthCache.size() < kWidthCacheLimit)
+        m_widthCache.insert(text, width);
+    return width;
 }
 
 void FlexGridModel::setFormatString(const QString& format) {

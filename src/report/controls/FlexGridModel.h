@@ -11,7 +11,10 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace nbr {
@@ -133,6 +136,10 @@ private:
     void cellChanged(int row, int col, int role);
 
     QFont m_font;
+    std::unique_ptr<QFontMetricsF> m_metrics;
+    double m_twipsPerPixel = 15.0;
+    static constexpr qsizetype kWidthCacheLimit = 20000;
+    mutable QHash<QString, double> m_widthCache;
     std::vector<Column> m_columns;
     std::vector<Row> m_rows;
     int m_row = 0;
