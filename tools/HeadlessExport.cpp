@@ -124,8 +124,8 @@ int runHeadlessExport(const ExportArguments& a) {
     } catch (const Failure& f) {
         exitCode = f.exitCode;
     } catch (const DbError& e) {
-        printError(u"数据库查询失败：错误码: "_s + QString::number(e.number()) +
-                   u" 错误描述: "_s + e.description());
+        printError(u"数据库查询失败：错误码: "_s + QString::number(e.number()) + u" 错误描述: "_s +
+                   e.description());
         exitCode = ExitBadData;
     }
     Prompts::install(nullptr);

@@ -93,8 +93,8 @@ void SheetWriter::writeBlankLine(int row, int fromColumn) {
 }
 
 void SheetWriter::writeHeader() {
-    lxw_format* format = m_formats.format(
-        {.align = CellAlign::Centre, .fill = kExportTotalsFill, .border = true});
+    lxw_format* format =
+        m_formats.format({.align = CellAlign::Centre, .fill = kExportTotalsFill, .border = true});
     for (int c = 0; c < m_columns; ++c)
         writeText(kFirstGridRow, c, m_grid.textMatrix(0, c), format);
 }
@@ -113,8 +113,8 @@ std::uint32_t SheetWriter::bodyFill(int gridRow) const {
 void SheetWriter::writeBodyRow(int gridRow) {
     const std::uint32_t fill = bodyFill(gridRow);
     lxw_format* text = m_formats.format({.fill = fill, .border = true});
-    lxw_format* amount = m_formats.format(
-        {.align = CellAlign::Right, .fill = fill, .border = true, .amount = true});
+    lxw_format* amount =
+        m_formats.format({.align = CellAlign::Right, .fill = fill, .border = true, .amount = true});
     const auto row = lxw_row_t(kFirstGridRow + gridRow);
     for (int c = 0; c < m_columns; ++c) {
         const QString cell = m_grid.textMatrix(gridRow, c);

@@ -18,8 +18,8 @@ struct GridSheetLayout {
     QString sheetName;
     QString title;
     QString caption;
-    int captionColumns = 1;    // worksheet columns the caption is merged over
-    QList<int> amountColumns;  // grid columns written as numbers "#0.00"
+    int captionColumns = 1;      // worksheet columns the caption is merged over
+    QList<int> amountColumns;    // grid columns written as numbers "#0.00"
     bool paintSubtotals = false; // "小计" rows take their row-total cell's colour
 };
 

@@ -11,8 +11,8 @@ namespace nbr {
 
 ReplacingFile::ReplacingFile(const QString& finalPath) : m_finalPath(finalPath) {
     do {
-        m_temporaryPath = finalPath + u".tmp-"_s +
-                          QString::number(QRandomGenerator::global()->generate(), 36);
+        m_temporaryPath =
+            finalPath + u".tmp-"_s + QString::number(QRandomGenerator::global()->generate(), 36);
     } while (QFile::exists(m_temporaryPath));
 }
 

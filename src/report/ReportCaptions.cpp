@@ -4,13 +4,21 @@ using namespace Qt::StringLiterals;
 
 namespace nbr {
 
-QString summaryTitle() { return u"部门非预算报销月报"_s; }
+QString summaryTitle() {
+    return u"部门非预算报销月报"_s;
+}
 
-QString detailTitle() { return u"部门非预算科目销明细月报"_s; }
+QString detailTitle() {
+    return u"部门非预算科目销明细月报"_s;
+}
 
-QString yearCaption(const QString& year) { return year + u'年'; }
+QString yearCaption(const QString& year) {
+    return year + u'年';
+}
 
-QString deptCaption(const QString& deptName) { return u"部门："_s + deptName; }
+QString deptCaption(const QString& deptName) {
+    return u"部门："_s + deptName;
+}
 
 QString listingCaption(const QString& monthHeader, const QString& subjectName) {
     return monthHeader + u"【"_s + subjectName + u"】报销明细"_s;

@@ -446,11 +446,10 @@ void ReportWindow::onCommand2Clicked() {
     if (m_grid1->rows() == 1)
         return;
     const QString year = yearCaption(m_runYear);
-    runExport(summaryFileName(year), {m_command1, m_command2, m_command3}, m_progressBar1,
-              *m_grid1, u"非预算报销月报导出成功!"_s,
+    runExport(summaryFileName(year), {m_command1, m_command2, m_command3}, m_progressBar1, *m_grid1,
+              u"非预算报销月报导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
-                  return ExportMonthlyReport(*m_grid1, m_label1[2]->text(), year, path,
-                                             progress);
+                  return ExportMonthlyReport(*m_grid1, m_label1[2]->text(), year, path, progress);
               });
 }
 
@@ -459,19 +458,18 @@ void ReportWindow::onCommand5Clicked() {
     if (m_grid1->rows() == 1)
         return;
     const QString year = yearCaption(m_runYear);
-    runExport(detailFileName(year, m_label14->text(), m_listingDeptName),
-              {m_command4, m_command5}, m_progressBar2, *m_grid2,
-              u"非预算报销明细月报导出成功!"_s,
+    runExport(detailFileName(year, m_label14->text(), m_listingDeptName), {m_command4, m_command5},
+              m_progressBar2, *m_grid2, u"非预算报销明细月报导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
-                  return ExportDetailList(*m_grid2, m_label1[4]->text(), m_label1[5]->text(),
-                                          year, m_label14->text(), path, progress);
+                  return ExportDetailList(*m_grid2, m_label1[4]->text(), m_label1[5]->text(), year,
+                                          m_label14->text(), path, progress);
               });
 }
 
 void ReportWindow::runExport(const QString& proposedName,
-                             std::initializer_list<QPushButton*> buttons,
-                             QProgressBar* progressBar, const FlexGridModel& grid,
-                             const QString& successText, const ExportWriter& write) {
+                             std::initializer_list<QPushButton*> buttons, QProgressBar* progressBar,
+                             const FlexGridModel& grid, const QString& successText,
+                             const ExportWriter& write) {
     for (QPushButton* b : buttons)
         b->hide();
     const auto showButtons = [&] {

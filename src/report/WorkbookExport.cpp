@@ -20,8 +20,7 @@ QString workbookPath(const QString& chosenPath) {
 }
 
 std::optional<ExportError> ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
-                                               const QString& yearText,
-                                               const QString& chosenPath,
+                                               const QString& yearText, const QString& chosenPath,
                                                const ExportProgress& progress) {
     GridSheetLayout layout;
     layout.sheetName = u"非预算报销月报"_s;

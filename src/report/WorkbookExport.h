@@ -19,8 +19,7 @@ QString workbookPath(const QString& chosenPath);
 // Sheet "非预算报销月报". yearText like "2026年", the year of the run that
 // filled the grid.
 std::optional<ExportError> ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
-                                               const QString& yearText,
-                                               const QString& chosenPath,
+                                               const QString& yearText, const QString& chosenPath,
                                                const ExportProgress& progress = {});
 
 // Sheet "非预算报销明细". The caption line joins the department caption

@@ -31,8 +31,8 @@ public:
     void quit() override { ++quitCount; }
 
     QList<RecordedPrompt> recorded;
-    std::deque<bool> yesNoAnswers;                   // empty: answers No
-    std::deque<std::optional<QString>> saveAnswers;  // empty: cancels
+    std::deque<bool> yesNoAnswers;                  // empty: answers No
+    std::deque<std::optional<QString>> saveAnswers; // empty: cancels
     int quitCount = 0;
     // Called with each prompt as it is recorded, while the caller waits for
     // it: lets a test look at the window at that moment.
