@@ -16,6 +16,8 @@ namespace {
 
 // Grid rows start at worksheet row 4 (0-based 3): title, empty line, caption.
 constexpr int kFirstGridRow = 3;
+// The header and totals rows' fill, RGB(192, 192, 255).
+constexpr std::uint32_t kExportTotalsFill = 0xC0C0FF;
 // One character of column width is 110 twips.
 constexpr double kTwipsPerCharacter = 110.0;
 

@@ -23,9 +23,6 @@ struct GridSheetLayout {
     bool paintSubtotals = false; // "小计" rows take their row-total cell's colour
 };
 
-// The header and totals rows' fill, RGB(192, 192, 255).
-inline constexpr unsigned kExportTotalsFill = 0xC0C0FF;
-
 // Writes the workbook to path (replacing an existing file only on success).
 std::optional<ExportError> writeGridWorkbook(const FlexGridModel& grid,
                                              const GridSheetLayout& layout, const QString& path,
