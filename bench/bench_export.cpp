@@ -25,7 +25,7 @@ using namespace nbr;
 
 namespace {
 
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 void buildSummary(FlexGridModel& g, int bodyRows) {
     setUpReportGrid(g, summaryFormatString());

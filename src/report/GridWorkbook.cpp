@@ -5,7 +5,11 @@
 #include "report/controls/FlexGridModel.h"
 
 #include <QFile>
+#include <QStringEncoder>
+#include <algorithm>
+#include <charconv>
 #include <cstring>
+#include <vector>
 #include <xlsxwriter.h>
 
 using namespace Qt::StringLiterals;
@@ -25,7 +29,12 @@ class SheetWriter {
 public:
     SheetWriter(lxw_workbook* workbook, const FlexGridModel& grid, const GridSheetLayout& layout)
         : m_formats(workbook), m_grid(grid), m_layout(layout), m_columns(grid.cols() - 1),
-          m_sheet(workbook_add_worksheet(workbook, layout.sheetName.toUtf8().constData())) {}
+          m_sheet(workbook_add_worksheet(workbook, layout.sheetName.toUtf8().constData())),
+          m_isAmount(size_t(std::max(m_columns, 0)), false) {
+        for (int c : layout.amountColumns)
+            if (c >= 0 && c < m_columns)
+                m_isAmount[size_t(c)] = true;
+    }
 
     lxw_error write(const ExportProgress& progress);
 
@@ -37,6 +46,8 @@ private:
     void writeBodyRow(int gridRow);
     std::uint32_t bodyFill(int gridRow) const;
     void writeText(int row, int col, const QString& text, lxw_format* format);
+    const char* utf8(const QString& text);
+    std::optional<double> amountOf(const QString& text);
     void keep(lxw_error error) {
         if (m_error == LXW_NO_ERROR)
             m_error = error;
@@ -47,6 +58,10 @@ private:
     const GridSheetLayout& m_layout;
     const int m_columns;
     lxw_worksheet* m_sheet;
+    std::vector<bool> m_isAmount;
+    // One UTF-8 buffer for every cell text instead of an allocation per cell.
+    QStringEncoder m_utf8{QStringEncoder::Utf8};
+    QByteArray m_buffer;
     lxw_error m_error = LXW_NO_ERROR;
 };
 
@@ -120,25 +135,45 @@ void SheetWriter::writeBodyRow(int gridRow) {
     const auto row = lxw_row_t(kFirstGridRow + gridRow);
     for (int c = 0; c < m_columns; ++c) {
         const QString cell = m_grid.textMatrix(gridRow, c);
-        if (!m_layout.amountColumns.contains(c)) {
+        if (!m_isAmount[size_t(c)]) {
             writeText(int(row), c, cell, text);
             continue;
         }
-        bool isNumber = false;
-        const double value = cell.toDouble(&isNumber);
-        if (isNumber)
-            keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), value, amount));
+        if (const std::optional<double> value = amountOf(cell))
+            keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), *value, amount));
         else // an empty cell keeps its format; any other text stays text
             writeText(int(row), c, cell, amount);
     }
+}
+
+std::optional<double> SheetWriter::amountOf(const QString& text) {
+    if (text.isEmpty())
+        return std::nullopt;
+    // The grid's amount texts ("1234.50") take the fast path; anything else
+    // is read as QString reads numbers.
+    const char* begin = utf8(text);
+    const char* end = begin + std::strlen(begin);
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error == std::errc() && stop == end)
+        return value;
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+const char* SheetWriter::utf8(const QString& text) {
+    m_buffer.resize(m_utf8.requiredSpace(text.size()) + 1);
+    char* end = m_utf8.appendToBuffer(m_buffer.data(), text);
+    *end = '\0';
+    return m_buffer.constData();
 }
 
 void SheetWriter::writeText(int row, int col, const QString& text, lxw_format* format) {
     if (text.isEmpty())
         keep(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(col), format));
     else
-        keep(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col),
-                                    text.toUtf8().constData(), format));
+        keep(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), utf8(text), format));
 }
 
 ExportError lxwError(lxw_error error) {
