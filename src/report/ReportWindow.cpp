@@ -9,6 +9,9 @@
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/PictureBox.h"
+#include "report/ReportCaptions.h"
+#include "report/ReportGridSetup.h"
+#include "report/WorkbookExport.h"
 #include "report/controls/FlexGridModel.h"
 #include "report/controls/FlexGridView.h"
 #include "report/controls/NodeTreeView.h"
@@ -147,7 +150,7 @@ void ReportWindow::buildControls() {
     m_picture3 = new PictureBox(u"Picture3"_s, this);
     m_picture3->setBackColor(palette().color(QPalette::Window));
     m_label1[0] = label(u"Label1(0)"_s, u"部门"_s, QColor(0, 0, 128), m_picture3, 225, 150);
-    m_label1[2] = label(u"Label1(2)"_s, u"部门非预算报销月报"_s, QColor(0, 0, 192), m_picture3,
+    m_label1[2] = label(u"Label1(2)"_s, summaryTitle(), QColor(0, 0, 192), m_picture3,
                         0, 90);
     m_label1[2]->setAlignment(Qt::AlignCenter);
     m_grid1View = new FlexGridView(m_picture3);
@@ -180,7 +183,7 @@ void ReportWindow::buildControls() {
     m_picture7 = new PictureBox(u"Picture7"_s, this);
     m_picture7->setBackgroundImage(detailBackground());
     m_label14 = label(u"Label14"_s, u"明细"_s, QColor(0, 0, 0), m_picture7, 105, 75);
-    m_label1[4] = label(u"Label1(4)"_s, u"部门非预算科目销明细月报"_s, QColor(0, 0, 192),
+    m_label1[4] = label(u"Label1(4)"_s, detailTitle(), QColor(0, 0, 192),
                         m_picture7, 0, 75);
     QFont panelTitle = font();
     panelTitle.setPointSize(11);
@@ -247,17 +250,8 @@ void ReportWindow::load() {
     m_panels[3]->setText(s.departmentName);
     m_panels[5]->setText(s.positionName);
 
-    m_grid1->setFormatString(summaryFormatString());
-    m_grid1->setRows(1);
-    for (int c = 0; c < m_grid1->cols(); ++c)
-        m_grid1->setFixedAlignment(c, 4);
-    m_grid1->setColWidth(m_grid1->cols() - 1, 0);
-
-    m_grid2->setFormatString(detailFormatString());
-    m_grid2->setRows(1);
-    for (int c = 0; c < m_grid2->cols(); ++c)
-        m_grid2->setFixedAlignment(c, 4);
-    m_grid2->setColWidth(m_grid2->cols() - 1, 0);
+    setUpReportGrid(*m_grid1, summaryFormatString());
+    setUpReportGrid(*m_grid2, detailFormatString());
 
     LoadYearList();
     LoadDeptTree(*m_nodes, m_deptRows);
@@ -434,9 +428,10 @@ void ReportWindow::onBtnBClicked() {
     const QString subjectCode = g.textMatrix(g.row(), 2);
     const QString subjectName = g.textMatrix(g.row(), 3);
     const QString deptCode = g.textMatrix(g.row(), g.cols() - 1);
-    m_label14->setText(monthHeader + u"【"_s + subjectName + u"】报销明细"_s);
+    m_label14->setText(listingCaption(monthHeader, subjectName));
     m_label14->adjustSize();
-    m_label1[5]->setText(u"部门："_s + g.textMatrix(g.row(), 1));
+    m_listingDeptName = g.textMatrix(g.row(), 1);
+    m_label1[5]->setText(deptCaption(m_listingDeptName));
     m_label1[5]->adjustSize();
     try {
         LoadDetailList(*m_grid2, subjectCode, monthHeader.left(2), deptCode, m_runYear);
@@ -447,9 +442,65 @@ void ReportWindow::onBtnBClicked() {
     m_picture2->setEnabled(false);
 }
 
-void ReportWindow::onCommand2Clicked() {}
+void ReportWindow::onCommand2Clicked() {
+    if (m_grid1->rows() == 1)
+        return;
+    const QString year = yearCaption(m_runYear);
+    runExport(summaryFileName(year), {m_command1, m_command2, m_command3}, m_progressBar1, *m_grid1,
+              u"非预算报销月报导出成功!"_s,
+              [&](const QString& path, const ExportProgress& progress) {
+                  return ExportMonthlyReport(*m_grid1, m_label1[2]->text(), year, path, progress);
+              });
+}
 
-void ReportWindow::onCommand5Clicked() {}
+void ReportWindow::onCommand5Clicked() {
+    // The guard looks at the summary grid: a listing only exists beside one.
+    if (m_grid1->rows() == 1)
+        return;
+    const QString year = yearCaption(m_runYear);
+    runExport(detailFileName(year, m_label14->text(), m_listingDeptName), {m_command4, m_command5},
+              m_progressBar2, *m_grid2, u"非预算报销明细月报导出成功!"_s,
+              [&](const QString& path, const ExportProgress& progress) {
+                  return ExportDetailList(*m_grid2, m_label1[4]->text(), m_label1[5]->text(), year,
+                                          m_label14->text(), path, progress);
+              });
+}
+
+void ReportWindow::runExport(const QString& proposedName,
+                             std::initializer_list<QPushButton*> buttons, QProgressBar* progressBar,
+                             const FlexGridModel& grid, const QString& successText,
+                             const ExportWriter& write) {
+    for (QPushButton* b : buttons)
+        b->hide();
+    const auto showButtons = [&] {
+        for (QPushButton* b : buttons)
+            b->show();
+    };
+    const std::optional<QString> path =
+        Prompts::current().saveFileName(proposedName, u"电子表|*.xls;*.xlsx"_s);
+    if (!path) {
+        showButtons();
+        Prompts::current().message(u"您取消了导出操作！"_s, u"系统提示"_s,
+                                   MessageIcon::Information);
+        return;
+    }
+    progressBar->setMinimum(0);
+    progressBar->setMaximum(grid.rows());
+    progressBar->setValue(0);
+    progressBar->show();
+    QCoreApplication::processEvents();
+    setMousePointer(MousePointer::Hourglass);
+    const std::optional<ExportError> error =
+        write(*path, [progressBar](int row) { progressBar->setValue(row); });
+    setMousePointer(MousePointer::Default);
+    showButtons();
+    if (error) {
+        reportError(error->number, error->description);
+        return;
+    }
+    Prompts::current().message(successText, u"系统提示"_s, MessageIcon::Information);
+    progressBar->hide();
+}
 
 void ReportWindow::onGrid2Clicked() {
     m_grid2->setCol(0);

@@ -5,10 +5,14 @@
 // (tree, summary, listing, exports) work on its models.
 
 #include "report/DeptTree.h"
+#include "report/ExportError.h"
 #include "report/ReportLayout.h"
 
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <initializer_list>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -75,6 +79,13 @@ private:
     void layoutDetail();
     void closeDetailPanel();
     void reportError(int number, const QString& description);
+    // Both export buttons: ask for the file, write it with the progress bar
+    // running, tell the outcome. The buttons are hidden meanwhile.
+    using ExportWriter =
+        std::function<std::optional<ExportError>(const QString& path, const ExportProgress&)>;
+    void runExport(const QString& proposedName, std::initializer_list<QPushButton*> buttons,
+                   QProgressBar* progressBar, const FlexGridModel& grid, const QString& successText,
+                   const ExportWriter& write);
 
     // Controls, named as in the window design.
     PictureBox* m_picture1;
@@ -115,6 +126,8 @@ private:
     QString m_currentDeptCode;
     QString m_currentDeptName;
     QString m_runYear;
+    // The department of the open listing, as Label1(5) names it.
+    QString m_listingDeptName;
 };
 
 } // namespace nbr

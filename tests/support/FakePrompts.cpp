@@ -6,11 +6,11 @@ FakePrompts::FakePrompts() { Prompts::install(this); }
 FakePrompts::~FakePrompts() { Prompts::install(nullptr); }
 
 void FakePrompts::message(const QString& text, const QString& title, MessageIcon icon) {
-    recorded.append({RecordedPrompt::Message, text, title, icon});
+    record({RecordedPrompt::Message, text, title, icon});
 }
 
 bool FakePrompts::askYesNo(const QString& text, const QString& title, MessageIcon icon) {
-    recorded.append({RecordedPrompt::Question, text, title, icon});
+    record({RecordedPrompt::Question, text, title, icon});
     if (yesNoAnswers.empty())
         return false;
     const bool answer = yesNoAnswers.front();
@@ -20,7 +20,7 @@ bool FakePrompts::askYesNo(const QString& text, const QString& title, MessageIco
 
 std::optional<QString> FakePrompts::saveFileName(const QString& proposedName,
                                                  const QString& filter) {
-    recorded.append({RecordedPrompt::SaveDialog, proposedName, filter, MessageIcon::None});
+    record({RecordedPrompt::SaveDialog, proposedName, filter, MessageIcon::None});
     if (saveAnswers.empty())
         return std::nullopt;
     const QString answer = saveAnswers.front().value_or(QString());
@@ -29,6 +29,12 @@ std::optional<QString> FakePrompts::saveFileName(const QString& proposedName,
     if (cancelled)
         return std::nullopt;
     return answer;
+}
+
+void FakePrompts::record(const RecordedPrompt& prompt) {
+    recorded.append(prompt);
+    if (onPrompt)
+        onPrompt(prompt);
 }
 
 QStringList FakePrompts::messageTexts() const {

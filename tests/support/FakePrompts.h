@@ -7,6 +7,7 @@
 #include <QList>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace nbr::test {
 
@@ -30,13 +31,19 @@ public:
     void quit() override { ++quitCount; }
 
     QList<RecordedPrompt> recorded;
-    std::deque<bool> yesNoAnswers;                   // empty: answers No
-    std::deque<std::optional<QString>> saveAnswers;  // empty: cancels
+    std::deque<bool> yesNoAnswers;                  // empty: answers No
+    std::deque<std::optional<QString>> saveAnswers; // empty: cancels
     int quitCount = 0;
+    // Called with each prompt as it is recorded, while the caller waits for
+    // it: lets a test look at the window at that moment.
+    std::function<void(const RecordedPrompt&)> onPrompt;
 
     // The texts of the recorded messages, in order.
     QStringList messageTexts() const;
     void clear() { recorded.clear(); }
+
+private:
+    void record(const RecordedPrompt& prompt);
 };
 
 } // namespace nbr::test

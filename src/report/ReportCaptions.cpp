@@ -1,0 +1,36 @@
+#include "report/ReportCaptions.h"
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+QString summaryTitle() {
+    return u"部门非预算报销月报"_s;
+}
+
+QString detailTitle() {
+    return u"部门非预算科目销明细月报"_s;
+}
+
+QString yearCaption(const QString& year) {
+    return year + u'年';
+}
+
+QString deptCaption(const QString& deptName) {
+    return u"部门："_s + deptName;
+}
+
+QString listingCaption(const QString& monthHeader, const QString& subjectName) {
+    return monthHeader + u"【"_s + subjectName + u"】报销明细"_s;
+}
+
+QString summaryFileName(const QString& yearCaption) {
+    return u"非预算报销月报_"_s + yearCaption;
+}
+
+QString detailFileName(const QString& yearCaption, const QString& listingCaption,
+                       const QString& deptName) {
+    return yearCaption + listingCaption + u'_' + deptName;
+}
+
+} // namespace nbr

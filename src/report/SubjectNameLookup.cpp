@@ -1,0 +1,18 @@
+#include "report/SubjectNameLookup.h"
+
+#include "session/DbSchema.h"
+#include "session/SharedConnection.h"
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+std::optional<QString> lookUpSubjectName(const QString& subjectCode) {
+    const Recordset rs =
+        openRecordset(u"select 科目名称 from 财务科目 where 科目代号 = ?"_s, {subjectCode});
+    if (rs.eof())
+        return std::nullopt;
+    return rs.field(schema::SubjectName).text();
+}
+
+} // namespace nbr

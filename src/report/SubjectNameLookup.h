@@ -1,0 +1,13 @@
+#pragma once
+// The name of an accounting subject (财务科目) by its code, for listings
+// opened without a summary row to take it from.
+
+#include <QString>
+#include <optional>
+
+namespace nbr {
+
+// Nothing when no subject has the code. Throws DbError when the query fails.
+std::optional<QString> lookUpSubjectName(const QString& subjectCode);
+
+} // namespace nbr

@@ -1,0 +1,50 @@
+#include "report/WorkbookExport.h"
+
+#include "report/GridWorkbook.h"
+#include "report/MonthlySummary.h"
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+namespace {
+// The detail listing's amount, tax and line total columns.
+const QList<int> kDetailAmountColumns = {9, 10, 11};
+} // namespace
+
+QString workbookPath(const QString& chosenPath) {
+    const qsizetype nameStart = chosenPath.lastIndexOf(u'/') + 1;
+    const qsizetype dot = chosenPath.lastIndexOf(u'.');
+    const QString base = dot >= nameStart ? chosenPath.left(dot) : chosenPath;
+    return base + u".xlsx"_s;
+}
+
+std::optional<ExportError> ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
+                                               const QString& yearText, const QString& chosenPath,
+                                               const ExportProgress& progress) {
+    GridSheetLayout layout;
+    layout.sheetName = u"非预算报销月报"_s;
+    layout.title = title;
+    layout.caption = u" 月报年度："_s + yearText + u'度';
+    layout.captionColumns = 3;
+    for (int c = MonthlySummary::kFirstMonthCol; c <= MonthlySummary::kTotalCol; ++c)
+        layout.amountColumns.append(c);
+    layout.paintSubtotals = true;
+    return writeGridWorkbook(grid, layout, workbookPath(chosenPath), progress);
+}
+
+std::optional<ExportError> ExportDetailList(const FlexGridModel& grid, const QString& title,
+                                            const QString& deptCaption, const QString& yearText,
+                                            const QString& listingCaption,
+                                            const QString& chosenPath,
+                                            const ExportProgress& progress) {
+    GridSheetLayout layout;
+    layout.sheetName = u"非预算报销明细"_s;
+    layout.title = title;
+    layout.caption = deptCaption + u"   "_s + yearText + listingCaption;
+    layout.captionColumns = 6;
+    layout.amountColumns = kDetailAmountColumns;
+    return writeGridWorkbook(grid, layout, workbookPath(chosenPath), progress);
+}
+
+} // namespace nbr

@@ -1,0 +1,33 @@
+#pragma once
+// The two workbook exports of the report: the monthly summary grid
+// ("导出Excel") and the detail listing grid ("导出明细"). Widget-free: the
+// window and the headless export hand over the grid and the texts around it.
+
+#include "report/ExportError.h"
+
+#include <QString>
+#include <optional>
+
+namespace nbr {
+
+class FlexGridModel;
+
+// The file a chosen name is written to: its extension (from the last "." of
+// the file name on) replaced by ".xlsx", a name without one extended.
+QString workbookPath(const QString& chosenPath);
+
+// Sheet "非预算报销月报". yearText like "2026年", the year of the run that
+// filled the grid.
+std::optional<ExportError> ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
+                                               const QString& yearText, const QString& chosenPath,
+                                               const ExportProgress& progress = {});
+
+// Sheet "非预算报销明细". The caption line joins the department caption
+// ("部门：" + name), the year text and the listing's caption.
+std::optional<ExportError> ExportDetailList(const FlexGridModel& grid, const QString& title,
+                                            const QString& deptCaption, const QString& yearText,
+                                            const QString& listingCaption,
+                                            const QString& chosenPath,
+                                            const ExportProgress& progress = {});
+
+} // namespace nbr

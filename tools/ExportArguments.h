@@ -1,0 +1,36 @@
+#pragma once
+// The command line of nbreport-export: which year, which departments, and
+// which workbooks to write.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <variant>
+
+namespace nbr {
+
+// One listing: the drill-down of one month cell of the summary.
+struct DetailRequest {
+    QString deptCode;
+    QString subjectCode;
+    QString month; // "01".."12"
+    QString path;
+};
+
+struct ExportArguments {
+    QString year; // "2026"
+    QStringList deptCodes;
+    bool allDepartments = false;
+    QString summaryPath;
+    std::optional<DetailRequest> detail;
+    QString settingsFile;
+};
+
+// The usage text printed with every argument error.
+QString exportUsage();
+
+// Parses the arguments after the program name; a Chinese error text when
+// they do not make one complete request.
+std::variant<ExportArguments, QString> parseExportArguments(const QStringList& args);
+
+} // namespace nbr

@@ -1,0 +1,135 @@
+#include "HeadlessExport.h"
+
+#include "StderrPrompts.h"
+#include "platform/WindowFont.h"
+#include "report/DeptTree.h"
+#include "report/DetailListing.h"
+#include "report/MonthlySummary.h"
+#include "report/ReportCaptions.h"
+#include "report/ReportGridSetup.h"
+#include "report/SubjectNameLookup.h"
+#include "report/WorkbookExport.h"
+#include "report/controls/FlexGridModel.h"
+#include "report/controls/TreeNodesModel.h"
+#include "session/Connection.h"
+#include "session/DbError.h"
+
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+namespace {
+
+// A failure already told on standard error, with the exit code it ends in.
+struct Failure {
+    int exitCode;
+};
+
+[[noreturn]] void fail(int exitCode, const QString& text) {
+    printError(text);
+    throw Failure{exitCode};
+}
+
+// Progress lines for long grids: every 10 000 rows and the last one.
+ExportProgress progressLines(const QString& what, int rows) {
+    return [what, rows](int row) {
+        if (row + 1 == rows || (row > 0 && row % 10000 == 0))
+            printError(u"%1：已写 %2/%3 行"_s.arg(what).arg(row + 1).arg(rows));
+    };
+}
+
+void checkWritten(const std::optional<ExportError>& error, const QString& path) {
+    if (error)
+        fail(ExitWriteFailed, u"导出失败（"_s + path + u"）：错误码: "_s +
+                                  QString::number(error->number) + u" 错误描述: "_s +
+                                  error->description);
+    printError(u"已导出 "_s + workbookPath(path));
+}
+
+int nodeOf(const TreeNodesModel& nodes, const QString& deptCode) {
+    const int node = nodes.indexOfKey(u'$' + deptCode);
+    if (node == 0)
+        fail(ExitBadData, u"未知部门："_s + deptCode);
+    return node;
+}
+
+void tickDepartments(TreeNodesModel& nodes, const ExportArguments& a) {
+    if (a.allDepartments) {
+        SelectAllDepartments(nodes, true);
+        return;
+    }
+    // The summary walks the nodes in tree order, whatever the argument order.
+    for (const QString& code : a.deptCodes)
+        nodes.setChecked(nodeOf(nodes, code), true);
+}
+
+void exportSummary(FlexGridModel& grid, const TreeNodesModel& nodes, const ExportArguments& a) {
+    MonthlySummary run(grid, nodes);
+    run.appendTickedDepartments(a.year);
+    run.appendGrandTotal();
+    if (grid.rows() == 1)
+        fail(ExitBadData, u"所选部门在 "_s + yearCaption(a.year) + u" 没有非预算报销，未导出"_s);
+    checkWritten(ExportMonthlyReport(grid, summaryTitle(), yearCaption(a.year), a.summaryPath,
+                                     progressLines(u"月报"_s, grid.rows())),
+                 a.summaryPath);
+}
+
+void exportDetail(const FlexGridModel& summary, const TreeNodesModel& nodes,
+                  const ExportArguments& a) {
+    const DetailRequest& d = *a.detail;
+    const QString deptName = splitNodeText(nodes.text(nodeOf(nodes, d.deptCode))).name;
+    const std::optional<QString> subjectName = lookUpSubjectName(d.subjectCode);
+    if (!subjectName)
+        fail(ExitBadData, u"未知科目："_s + d.subjectCode);
+    // The month header as the summary grid's month column shows it.
+    const QString monthHeader =
+        summary.textMatrix(0, MonthlySummary::kFirstMonthCol - 1 + d.month.toInt());
+
+    FlexGridModel grid;
+    grid.setMeasureFont(windowFont());
+    setUpReportGrid(grid, detailFormatString());
+    LoadDetailList(grid, d.subjectCode, d.month, d.deptCode, a.year);
+    checkWritten(ExportDetailList(grid, detailTitle(), deptCaption(deptName), yearCaption(a.year),
+                                  listingCaption(monthHeader, *subjectName), d.path,
+                                  progressLines(u"明细"_s, grid.rows())),
+                 d.path);
+}
+
+} // namespace
+
+int runHeadlessExport(const ExportArguments& a) {
+    StderrPrompts prompts;
+    Prompts::install(&prompts);
+    int exitCode = ExitSuccess;
+    try {
+        if (!a.settingsFile.isEmpty())
+            setSettingsFile(a.settingsFile);
+        if (!ConnectFromSettings())
+            fail(ExitNoConnection, u"无法连接数据库，请检查连接设置："_s + settingsLocation());
+
+        TreeNodesModel nodes;
+        std::vector<DeptRow> deptRows;
+        LoadDeptTree(nodes, deptRows);
+        FlexGridModel summary;
+        summary.setMeasureFont(windowFont());
+        setUpReportGrid(summary, summaryFormatString());
+        if (!a.summaryPath.isEmpty()) {
+            tickDepartments(nodes, a);
+            exportSummary(summary, nodes, a);
+        }
+        if (a.detail)
+            exportDetail(summary, nodes, a);
+    } catch (const Failure& f) {
+        exitCode = f.exitCode;
+    } catch (const DbError& e) {
+        printError(u"数据库查询失败：错误码: "_s + QString::number(e.number()) + u" 错误描述: "_s +
+                   e.description());
+        exitCode = ExitBadData;
+    }
+    Prompts::install(nullptr);
+    return exitCode;
+}
+
+} // namespace nbr

@@ -1,0 +1,22 @@
+#pragma once
+// The prompts of the headless export: every message goes to standard error,
+// questions are answered No and save dialogs cancelled, since nobody is
+// there to answer them.
+
+#include "platform/Prompts.h"
+
+namespace nbr {
+
+class StderrPrompts final : public Prompts {
+public:
+    void message(const QString& text, const QString& title, MessageIcon icon) override;
+    bool askYesNo(const QString& text, const QString& title, MessageIcon icon) override;
+    std::optional<QString> saveFileName(const QString& proposedName,
+                                        const QString& filter) override;
+    void quit() override {}
+};
+
+// One line on standard error, UTF-8.
+void printError(const QString& line);
+
+} // namespace nbr
