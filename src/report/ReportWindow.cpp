@@ -479,9 +479,9 @@ void ReportWindow::runExport(const QString& proposedName,
     const std::optional<QString> path =
         Prompts::current().saveFileName(proposedName, u"电子表|*.xls;*.xlsx"_s);
     if (!path) {
-        showButtons();
         Prompts::current().message(u"您取消了导出操作！"_s, u"系统提示"_s,
                                    MessageIcon::Information);
+        showButtons();
         return;
     }
     progressBar->setMinimum(0);
@@ -493,13 +493,15 @@ void ReportWindow::runExport(const QString& proposedName,
     const std::optional<ExportError> error =
         write(*path, [progressBar](int row) { progressBar->setValue(row); });
     setMousePointer(MousePointer::Default);
-    showButtons();
+    // The buttons come back after the message, whatever the outcome; the
+    // progress bar goes only after a success.
     if (error) {
         reportError(error->number, error->description);
-        return;
+    } else {
+        Prompts::current().message(successText, u"系统提示"_s, MessageIcon::Information);
+        progressBar->hide();
     }
-    Prompts::current().message(successText, u"系统提示"_s, MessageIcon::Information);
-    progressBar->hide();
+    showButtons();
 }
 
 void ReportWindow::onGrid2Clicked() {
