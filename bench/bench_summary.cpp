@@ -90,12 +90,15 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i <= window.nodes().count(); ++i)
         ticked += window.nodes().checked(i);
     qint64 statements = 0;
-    const double run = bench::medianMs(5, [&] {
+    auto runOnce = [&] {
         const qint64 before = sharedConnection()->statementCount();
         window.onCommand3Clicked();
         QApplication::processEvents();
         statements = sharedConnection()->statementCount() - before;
-    });
+    };
+    // The first run measures every text; later runs of the same window reuse the widths.
+    const double firstRun = bench::medianMs(1, runOnce);
+    const double run = bench::medianMs(5, runOnce);
 
     // The same statements without any grid work, to tell query time from grid time.
     const double queriesOnly = bench::medianMs(3, [&] {
@@ -130,10 +133,11 @@ int main(int argc, char* argv[]) {
     std::printf("ticked departments     %d\n", ticked);
     std::printf("plain GROUP BY         %8.1f ms  (%lld groups)\n", baseline,
                 static_cast<long long>(groups));
-    std::printf("whole summary run      %8.1f ms  (%.2f x the GROUP BY; goal <= 2 x)\n", run,
-                run / baseline);
+    std::printf("first summary run      %8.1f ms  (%.2f x the GROUP BY; goal <= 2 x)\n",
+                firstRun, firstRun / baseline);
+    std::printf("later summary runs     %8.1f ms  (%.2f x the GROUP BY)\n", run, run / baseline);
     std::printf("  of which statements  %8.1f ms\n", queriesOnly);
-    std::printf("  same run, no view    %8.1f ms\n", modelOnly);
+    std::printf("  same run, no view    %8.1f ms  (a fresh grid model each time)\n", modelOnly);
     std::printf("statements per run     %8lld\n", static_cast<long long>(statements));
     std::printf("summary grid rows      %8d\n", window.grid1().rows());
     std::printf("detail listing         %8.1f ms  (%d lines; goal <= 500 ms)\n", detail,
