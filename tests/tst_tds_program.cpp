@@ -38,6 +38,8 @@ namespace {
 
 const SqlDialect kSqlServer(SqlEngine::SqlServer);
 
+const QJsonValue kNull; // a NULL in a script row
+
 QJsonObject col(const QString& name, const QString& type) {
     return TdsTestServer::column(name, type);
 }
@@ -142,6 +144,13 @@ const QJsonArray kPositionColumns{
     col(u"岗位类别名称"_s, u"nvarchar(50)"_s), col(u"职能部门编号"_s, u"nvarchar(20)"_s),
     col(u"职能部门名称"_s, u"varchar(50)"_s),  col(u"岗位代号"_s, u"nchar(6)"_s),
     col(u"岗位名称"_s, u"nvarchar(50)"_s),     col(u"主要岗位"_s, u"bit"_s)};
+// A row of the position query in its column order, department category D1 职能部门.
+QJsonArray positionRow(const QString& staffName, const QString& deptCode, const QString& deptName,
+                       const QString& positionCode, const QString& positionName,
+                       const QString& categoryCode, const QJsonValue& categoryName, bool main) {
+    return {staffName, u"D1"_s,  u"职能部门"_s, categoryCode, categoryName,
+            deptCode,  deptName, positionCode,  positionName, main};
+}
 const QJsonArray kAuditColumns{col(u"ID"_s, u"int"_s), col(u"类型"_s, u"nvarchar(20)"_s),
                                col(u"部门代号"_s, u"nvarchar(20)"_s),
                                col(u"岗位代号"_s, u"nvarchar(20)"_s)};
@@ -188,22 +197,14 @@ private slots:
         const QString user = u" O'张 三"_s; // taken as typed
         const QString password = u"口令 'x' "_s;
         const QString stored = u"口令 'x'"_s;
-        TdsTestServer server(
-            {rule(kPasswordMatch, kStaffColumns, {{user, u"张三"_s, stored, {}}}, {user, stored}),
-             rule(kPositionMatch, kPositionColumns,
-                  {{u" 张三 "_s,
-                    u"D1"_s,
-                    u"职能部门"_s,
-                    u"G2"_s,
-                    {},
-                    u"0103"_s,
-                    u"人事部"_s,
-                    u"P03"_s,
-                    u"招聘专员"_s,
-                    false},
-                   {u" 张三 "_s, u"D1"_s, u"职能部门"_s, u"G1"_s, u"G1类岗位"_s, u"0102"_s,
-                    u"财务部"_s, u"P02"_s, u"出纳"_s, true}},
-                  {user})});
+        TdsTestServer server({rule(kPasswordMatch, kStaffColumns,
+                                   {{user, u"张三"_s, stored, kNull}}, {user, stored}),
+                              rule(kPositionMatch, kPositionColumns,
+                                   {positionRow(u" 张三 "_s, u"0103"_s, u"人事部"_s, u"P03"_s,
+                                                u"招聘专员"_s, u"G2"_s, kNull, false),
+                                    positionRow(u" 张三 "_s, u"0102"_s, u"财务部"_s, u"P02"_s,
+                                                u"出纳"_s, u"G1"_s, u"G1类岗位"_s, true)},
+                                   {user})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
@@ -230,12 +231,10 @@ private slots:
         QCOMPARE(withFreeTdsMarkers(passwordCheckSql()), passwordSql);
         QCOMPARE(boundValues(server, passwordSql),
                  (QList<QStringList>{{user, stored}, {user.trimmed(), stored}, {user, u"口令"_s}}));
+        // clang-format off
         const QString positionSql =
-            u"Select "
-            u"员工档案.姓名,职能部门类别.部门类别代号,职能部门类别.部门类别名称,岗位类别."
-            u"岗位类别编号,岗位类别名称,"
-            u" 职能部门new.职能部门编号 , 职能部门new.职能部门名称, 岗位信息new.岗位代号, "
-            u"岗位信息new.岗位名称,"
+            u"Select 员工档案.姓名,职能部门类别.部门类别代号,职能部门类别.部门类别名称,岗位类别.岗位类别编号,岗位类别名称,"
+            u" 职能部门new.职能部门编号 , 职能部门new.职能部门名称, 岗位信息new.岗位代号, 岗位信息new.岗位名称,"
             u" 岗位员工new.主要岗位 From 岗位员工new"
             u" Inner joIn 岗位信息new on 岗位员工new.岗位代号 = 岗位信息new.岗位代号"
             u" Inner joIn 职能部门new on 岗位信息new.职能部门代号 = 职能部门new.职能部门编号"
@@ -244,6 +243,7 @@ private slots:
             u" Inner joIn 员工档案 on 岗位员工new.员工代号 = 员工档案.工号"
             u" Where 岗位员工new.员工代号=@P1"
             u" and 员工档案.离职日期 is null AND (岗位员工new.离岗日期 IS NULL)"_s;
+        // clang-format on
         QCOMPARE(withFreeTdsMarkers(positionQuerySql()), positionSql);
         QCOMPARE(boundValues(server, positionSql), (QList<QStringList>{{user}, {user.trimmed()}}));
         verifyEveryCallBindsUnicodeValues(server);
@@ -279,8 +279,8 @@ private slots:
     void departmentTreeInTheServersOrder() {
         // Ordered as the statement asks: by code length, then code.
         TdsTestServer server({TdsTestServer::resultRule(kTreeMatch, kTreeColumns,
-                                                        {{u"01"_s, u"总部"_s, {}},
-                                                         {u"02"_s, u"分公司\r\n"_s, {}},
+                                                        {{u"01"_s, u"总部"_s, kNull},
+                                                         {u"02"_s, u"分公司\r\n"_s, kNull},
                                                          {u"0101"_s, u"财务部"_s, u"01"_s},
                                                          {u"0102"_s, u"人事部"_s, u"01"_s},
                                                          {u"0201"_s, u"销售\r\n部"_s, u"02"_s},
@@ -368,16 +368,15 @@ private slots:
                                              u"1234668.23"_s, u"0.00"_s));
 
         QCOMPARE(withFreeTdsMarkers(MonthlySummary::monthSumsSql(kSqlServer)),
-                 u"select 报销单明细.科目代号, CONVERT(char(6),报批日期,112) As 年月,"
+                 u"select 财务科目.科目代号, CONVERT(char(6),报批日期,112) As 年月,"
                  u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
                  u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
                  u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
                  u" where 部门代号 = @P1 And 报销类型='非预算'"
                  u" And CONVERT(char(6),报批日期,112) between @P2 and @P3"
-                 u" GROUP BY 报销单明细.科目代号, CONVERT(char(6),报批日期,112)"_s);
-        const QList<QStringList> ticked{financeRange, staffRange};
+                 u" GROUP BY 财务科目.科目代号, CONVERT(char(6),报批日期,112)"_s);
         QCOMPARE(boundValues(server, withFreeTdsMarkers(MonthlySummary::monthSumsSql(kSqlServer))),
-                 ticked);
+                 (QList<QStringList>{financeRange, staffRange}));
         // The department without claims asks for its subjects and stops there.
         QCOMPARE(
             boundValues(server, withFreeTdsMarkers(MonthlySummary::subjectListSql(kSqlServer))),
@@ -403,28 +402,10 @@ private slots:
                   {{u"BX'001"_s, u"2026-03-05 14:30:59.997"_s, u"张三"_s, u"2026-03-06 09:00"_s,
                     true, u"2026-03-10 16:45:00"_s, u"差旅费 '北京'"_s, u"1234.5"_s, u"6.00"_s,
                     subject, u"管理费用"_s},
-                   {u"BX002"_s,
-                    u"2026-03-15"_s,
-                    u"李四"_s,
-                    {},
-                    false,
-                    {},
-                    {},
-                    u"0.0050"_s,
-                    {},
-                    subject,
-                    u"管理费用"_s},
-                   {u"BX003"_s,
-                    u"2026-03-31 23:59:59.997"_s,
-                    u"王五"_s,
-                    u"2026-04-01"_s,
-                    true,
-                    {},
-                    u"冲销"_s,
-                    u"-2.675"_s,
-                    u"-0.50"_s,
-                    subject,
-                    u"管理费用"_s}},
+                   {u"BX002"_s, u"2026-03-15"_s, u"李四"_s, kNull, false, kNull, kNull, u"0.0050"_s,
+                    kNull, subject, u"管理费用"_s},
+                   {u"BX003"_s, u"2026-03-31 23:59:59.997"_s, u"王五"_s, u"2026-04-01"_s, true,
+                    kNull, u"冲销"_s, u"-2.675"_s, u"-0.50"_s, subject, u"管理费用"_s}},
                   {u"财'01"_s, u"202603"_s, subject})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
@@ -462,18 +443,18 @@ private slots:
         const QString typedPassword = u" 口令'1 "_s;
         const QString range[] = {u"0102"_s, u"202601"_s, u"202612"_s};
         TdsTestServer server(
-            {rule(kPasswordMatch, kStaffColumns, {{u"1002"_s, u"王芳"_s, u"口令'1"_s, {}}},
+            {rule(kPasswordMatch, kStaffColumns, {{u"1002"_s, u"王芳"_s, u"口令'1"_s, kNull}},
                   {u"1002"_s, u"口令'1"_s}),
              rule(kPositionMatch, kPositionColumns,
-                  {{u" 王芳 "_s, u"D1"_s, u"职能部门"_s, u"G2"_s, u"G2类岗位"_s, u"0103"_s,
-                    u"人事部"_s, u"P03"_s, u"招聘专员"_s, false},
-                   {u" 王芳 "_s, u"D1"_s, u"职能部门"_s, u"G1"_s, u"G1类岗位 "_s, u"0102"_s,
-                    u"财务部"_s, u"P02"_s, u"出纳"_s, true}},
+                  {positionRow(u" 王芳 "_s, u"0103"_s, u"人事部"_s, u"P03"_s, u"招聘专员"_s,
+                               u"G2"_s, u"G2类岗位"_s, false),
+                   positionRow(u" 王芳 "_s, u"0102"_s, u"财务部"_s, u"P02"_s, u"出纳"_s, u"G1"_s,
+                               u"G1类岗位 "_s, true)},
                   {u"1002"_s}),
              rule(kAuditMatch, kAuditColumns, {{3, u"项目管理"_s, u"0102"_s, u"P02"_s}},
                   {u"0102"_s, u"P02"_s}),
              TdsTestServer::resultRule(kTreeMatch, kTreeColumns,
-                                       {{u"01"_s, u"总部"_s, {}},
+                                       {{u"01"_s, u"总部"_s, kNull},
                                         {u"0102"_s, u"财务部"_s, u"01"_s},
                                         {u"0103"_s, u"人事部"_s, u"01"_s}}),
              rule(kSubjectMatch, kSubjectColumns,
@@ -577,7 +558,7 @@ private slots:
         TdsTestServer server(
             {TdsTestServer::resultRule(
                  kTreeMatch, kTreeColumns,
-                 {{u"0102"_s, u"财务部"_s, {}}, {u"0103"_s, u"人事部"_s, {}}}),
+                 {{u"0102"_s, u"财务部"_s, kNull}, {u"0103"_s, u"人事部"_s, kNull}}),
              rule(kSubjectMatch, kSubjectColumns, {{u"6602"_s, u"管理费用"_s, 4}}, first),
              rule(kSubjectMatch, kSubjectColumns, {{u"6603"_s, u"财务费用"_s, 4}}, second),
              rule(kMonthSumMatch, monthSumColumns(u"money"_s), {{u"6602"_s, u"202601"_s, u"10"_s}},
