@@ -345,6 +345,42 @@ private slots:
         QVERIFY(window().grid1().redraw());
     }
 
+    // The database compares codes under its collation; SQL Server's ignores
+    // trailing blanks, which a char column adds. A line whose code is spelt
+    // with them still counts under its subject, in the cell and in its listing.
+    void linesCountUnderTheSubjectTheyJoin() {
+        test::FakePrompts prompts;
+        const QString path = m_dir.filePath(u"collation.db"_s);
+        {
+            test::FixtureDb db(path);
+            db.exec(u"DROP TABLE 报销单明细"_s);
+            db.exec(u"DROP TABLE 财务科目"_s);
+            db.exec(u"CREATE TABLE 财务科目 (科目代号 TEXT COLLATE RTRIM PRIMARY KEY,"
+                    u" 科目名称 TEXT)"_s);
+            db.exec(u"CREATE TABLE 报销单明细 (明细ID INTEGER PRIMARY KEY, 报销单ID INTEGER,"
+                    u" 科目代号 TEXT COLLATE RTRIM, 摘要 TEXT, 金额 REAL, 税额 REAL)"_s);
+            db.addDepartment(u"0102"_s, u"财务部"_s);
+            db.addSubject(u"6602"_s, u"管理费用"_s);
+            const qint64 c = db.addClaim(u"0001"_s, u"0102"_s, u"2026-01-15"_s);
+            db.addLine(c, u"6602    "_s, 100.0, 6.0);
+            db.addLine(c, u"6602    "_s, 20.0);
+        }
+        QVERIFY(test::connectToFile(path));
+        m_window.reset();
+        openWindow();
+        tick({"0102"});
+        run();
+        const FlexGridModel& g = window().grid1();
+        QCOMPARE(row(g, 1, 2, 3), (QStringList{u"6602"_s, u"管理费用"_s}));
+        QCOMPARE(months(g, 1), monthsWith({{1, u"126.00"_s}}, u"126.00"_s));
+        click(1, 4);
+        QTest::mouseClick(btnB(), Qt::LeftButton);
+        QCOMPARE(window().grid2().rows(), 1 + 2 + 1);
+        QCOMPARE(window().grid2().textMatrix(3, 11), u"126.00"_s);
+        QVERIFY(prompts.recorded.isEmpty());
+        QVERIFY(test::connectToFile(m_db));
+    }
+
     void queryTextsInTheSqlServerDialect() {
         const SqlDialect server(SqlEngine::SqlServer);
         QCOMPARE(MonthlySummary::subjectListSql(server),

@@ -64,11 +64,14 @@ QString MonthlySummary::subjectListSql(const SqlDialect& dialect) {
 QString MonthlySummary::monthSumsSql(const SqlDialect& dialect) {
     // One grouped statement per department gives every month of every
     // subject; a missing amount or tax counts 0, as in the detail listing.
+    // The code is the subject's own, the text the subject list gives: the
+    // database joins a line to its subject under its collation (SQL Server's
+    // ignores case and trailing blanks), so the line may spell it otherwise.
     const QString month = dialect.yearMonth(u"报批日期"_s);
-    return u"select 报销单明细.科目代号, "_s + month + u" As 年月,"_s +
+    return u"select 财务科目.科目代号, "_s + month + u" As 年月,"_s +
            u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"_s +
            joins() + u" where 部门代号 = ?"_s + u" And 报销类型='非预算'"_s + u" And "_s +
-           month + u" between ? and ?"_s + u" GROUP BY 报销单明细.科目代号, "_s + month;
+           month + u" between ? and ?"_s + u" GROUP BY 财务科目.科目代号, "_s + month;
 }
 
 void MonthlySummary::appendTickedDepartments(const QString& yearText) {

@@ -146,6 +146,11 @@ QJsonObject TdsTestServer::error(int number, const QString& message, int severit
             {u"state"_s, state}};
 }
 
+QJsonObject TdsTestServer::boundTo(QJsonObject rule, const QStringList& values) {
+    rule[u"params"_s] = QJsonArray::fromStringList(values);
+    return rule;
+}
+
 quint16 TdsTestServer::unusedPort() {
     // Bound and closed again at once: free, and nobody listens on it.
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

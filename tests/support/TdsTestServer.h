@@ -51,6 +51,8 @@ public:
                                   const QList<QJsonArray>& rows);
     static QJsonObject errorRule(const QString& match, const QJsonArray& errors);
     static QJsonObject error(int number, const QString& message, int severity = 16, int state = 1);
+    // The rule, answering only a statement bound to exactly these values.
+    static QJsonObject boundTo(QJsonObject rule, const QStringList& values);
 
     // A loopback port nothing listens on (for a refused connection).
     static quint16 unusedPort();

@@ -41,6 +41,10 @@ connections):
             matches (the driver's own SET statements, say) get an empty DONE.
             For sp_executesql and the prepare procedures the statement text is
             the @stmt parameter, i.e. with "?" already replaced by @P1, @P2...
+  params    optional: the rule answers only a statement whose bound values
+            (as recorded, after the statement text and its declarations) are
+            exactly these, e.g. ["D01", "202601"]; a batch has none. Lets one
+            statement text get a different answer per department.
   columns   name, type and its arguments, either as "size" / "precision" /
             "scale" keys or in the type: "nvarchar(50)", "decimal(18,3)".
             Types: nvarchar(n|max), nchar(n), varchar(n|max), char(n) (single
@@ -716,17 +720,19 @@ class Session:
         out += env_change(4, b_varchar(str(self.packet_size)), b_varchar(str(DEFAULT_PACKET_SIZE)))
         self.send(PKT_REPLY, out + done(TOK_DONE, DONE_FINAL))
 
-    def find_rule(self, sql):
+    def find_rule(self, sql, values):
         for rule in self.script.get("rules", []):
+            if "params" in rule and rule["params"] != values:
+                continue
             if re.search(rule["match"], sql, re.S):
                 return rule
         return None
 
-    def answer(self, sql, done_token, more):
-        """The tokens that answer one statement, ending in done_token, and
-        whether the statement failed."""
+    def answer(self, sql, values, done_token, more):
+        """The tokens that answer one statement with its bound values, ending
+        in done_token, and whether the statement failed."""
         flags = DONE_MORE if more else DONE_FINAL
-        rule = self.find_rule(sql) if sql is not None else None
+        rule = self.find_rule(sql, values) if sql is not None else None
         if rule is None:
             return done(done_token, flags), False
         # A slow statement: bounded by the server's own lifetime.
@@ -750,7 +756,7 @@ class Session:
         skip_all_headers(r)
         sql = r.take(r.left()).decode("utf-16-le", "replace")
         self.recorder.write({"kind": "batch", "sql": sql})
-        self.send(PKT_REPLY, self.answer(sql, TOK_DONE, False)[0])
+        self.send(PKT_REPLY, self.answer(sql, [], TOK_DONE, False)[0])
 
     def on_rpc(self, payload):
         calls = parse_rpc(payload)
@@ -759,7 +765,8 @@ class Session:
             sql, handle = self.statement_of(proc, params)
             self.recorder.write({"kind": "rpc", "proc": proc, "procId": proc_id, "sql": sql,
                                  "params": params})
-            out += self.call_result(proc, sql, handle, i < len(calls) - 1)
+            out += self.call_result(proc, sql, bound_values(proc, params), handle,
+                                    i < len(calls) - 1)
         self.send(PKT_REPLY, out)
 
     def statement_of(self, proc, params):
@@ -777,11 +784,11 @@ class Session:
             return None, None
         return proc, None
 
-    def call_result(self, proc, sql, handle, more):
+    def call_result(self, proc, sql, values, handle, more):
         flags = DONE_MORE if more else DONE_FINAL
         out, failed = b"", False
         if proc != "sp_prepare":
-            out, failed = self.answer(sql, TOK_DONEINPROC, True)
+            out, failed = self.answer(sql, values, TOK_DONEINPROC, True)
         out += struct.pack("<Bi", TOK_RETURNSTATUS, 1 if failed else 0)
         if handle is not None:
             # The new handle goes back in the first (output) parameter.
@@ -793,6 +800,13 @@ class Session:
     def on_attention(self, payload):
         self.recorder.write({"kind": "attention"})
         self.send(PKT_REPLY, done(TOK_DONE, DONE_ATTN))
+
+
+def bound_values(proc, params):
+    """The values a call binds to the statement's markers: what follows the
+    handle, the declarations and the statement text of the procedure."""
+    first = {"sp_executesql": 2, "sp_prepexec": 3, "sp_execute": 1}.get(proc)
+    return [] if first is None else [p["value"] for p in params[first:]]
 
 
 def handle_client(sock, options, recorder, deadline):
