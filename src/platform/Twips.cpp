@@ -1,7 +1,5 @@
 #include "platform/Twips.h"
 
-#include <QFont>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
@@ -22,11 +20,6 @@ int twipsToPixels(int twips) {
 
 int pixelsToTwips(int pixels) {
     return static_cast<int>(std::lround(pixels * kTwipsPerInch / logicalDpi()));
-}
-
-double textWidthTwips(const QFont& font, const QString& text) {
-    const QFontMetricsF metrics(font);
-    return metrics.horizontalAdvance(text) * kTwipsPerInch / logicalDpi();
 }
 
 } // namespace nbr
