@@ -13,6 +13,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -105,6 +107,84 @@ private slots:
         QCOMPARE(combo->currentText(), u"%1年"_s.arg(QDate::currentDate().year()));
         QCOMPARE(w->yearText(), QString::number(QDate::currentDate().year()));
         QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    void everyControlWithItsKindParentAndCaption_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QString>("caption");
+        auto row = [](const char* name, const char* kind, const char* parent, const char* caption) {
+            QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(kind)
+                                << QString::fromUtf8(parent) << QString::fromUtf8(caption);
+        };
+        row("Label1(9)", "QLabel", "Picture1", "部门非预算报销月度统计");
+        row("Label2", "QLabel", "Picture1", "说明：点击数据网格可查看月报明细！");
+        row("Label1(1)", "QLabel", "Picture2", "统计年度");
+        row("Combo1", "QComboBox", "Picture2", "");
+        row("Label1(3)", "QLabel", "Picture2", "选择部门");
+        row("Check1", "QCheckBox", "Picture2", "全选");
+        row("TreeView1", "nbr::NodeTreeView", "Picture2", "");
+        row("Label1(0)", "QLabel", "Picture3", "部门");
+        row("Label1(2)", "QLabel", "Picture3", "部门非预算报销月报");
+        row("MSFlexGrid1", "nbr::FlexGridView", "Picture3", "");
+        row("btnB", "QPushButton", "Picture3", "");
+        row("Picture6", "nbr::PictureBox", "Picture3", "");
+        row("Label4", "QLabel", "Picture6", "正在进行数据统计，请稍等......");
+        row("Command3", "QPushButton", "Picture4", "开始统计");
+        row("Command2", "QPushButton", "Picture4", "导出Excel");
+        row("Command1", "QPushButton", "Picture4", "退出");
+        row("ProgressBar1", "QProgressBar", "Picture4", "");
+        row("Label14", "QLabel", "Picture7", "明细");
+        row("Label1(4)", "QLabel", "Picture7", "部门非预算科目销明细月报");
+        row("Label1(5)", "QLabel", "Picture7", "部门");
+        row("Image1(0)", "nbr::ClickableImage", "Picture7", "");
+        row("MSFlexGrid2", "nbr::FlexGridView", "Picture7", "");
+        row("Picture5", "nbr::PictureBox", "Picture7", "");
+        row("Command5", "QPushButton", "Picture5", "导出明细");
+        row("Command4", "QPushButton", "Picture5", "关闭");
+        row("ProgressBar2", "QProgressBar", "Picture5", "");
+        row("StatusBar1", "QStatusBar", "frm非预算报销月报", "");
+    }
+    void everyControlWithItsKindParentAndCaption() {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QString, parent);
+        QFETCH(QString, caption);
+        ReportWindow w;
+        auto* control = w.findChild<QWidget*>(name);
+        QVERIFY(control);
+        QVERIFY(control->inherits(kind.toLatin1().constData()));
+        QCOMPARE(control->parentWidget()->objectName(), parent);
+        if (auto* label = qobject_cast<QLabel*>(control))
+            QCOMPARE(label->text(), caption);
+        else if (auto* button = qobject_cast<QAbstractButton*>(control))
+            QCOMPARE(button->text(), caption);
+    }
+
+    void designColoursAndPositions() {
+        ReportWindow w;
+        auto colour = [&](const char* name) {
+            return w.findChild<QWidget*>(QString::fromUtf8(name))->palette().color(QPalette::Window);
+        };
+        QCOMPARE(colour("Picture1"), QColor(232, 251, 255));
+        QCOMPARE(colour("Picture2"), QColor(232, 251, 255));
+        QCOMPARE(colour("Picture4"), QColor(232, 251, 255));
+        QCOMPARE(colour("Picture6"), QColor(255, 192, 192));
+        auto text = [&](const char* name) {
+            return w.findChild<QLabel*>(QString::fromUtf8(name))->palette().color(QPalette::WindowText);
+        };
+        QCOMPARE(text("Label1(9)"), QColor(128, 0, 0));
+        QCOMPARE(text("Label2"), QColor(255, 0, 0));
+        QCOMPARE(text("Label1(1)"), QColor(0, 0, 128));
+        QCOMPARE(text("Label1(2)"), QColor(0, 0, 192));
+        QCOMPARE(text("Label4"), QColor(192, 0, 0));
+        // Design positions in twips, at 15 twips per pixel.
+        QCOMPARE(w.findChild<QWidget*>(u"Command3"_s)->geometry(), QRect(77, 7, 86, 23));
+        QCOMPARE(w.findChild<QWidget*>(u"Label1(1)"_s)->pos(), QPoint(25, 10));
+        QCOMPARE(w.findChild<QWidget*>(u"btnB"_s)->isVisible(), false);
+        QVERIFY(w.font().families().contains(u"微软雅黑"_s));
+        QCOMPARE(w.font().pointSize(), 9);
     }
 
     void treeFollowsTheDepartmentRules() {
