@@ -193,6 +193,30 @@ private slots:
         }
     }
 
+    void hangingStatementEndsAfterTheQueryTimeout() {
+        QJsonObject hanging = TdsTestServer::resultRule(
+            u"From 汇总"_s, {TdsTestServer::column(u"合计"_s, u"int"_s)}, {{1}});
+        hanging[u"delay"_s] = 6;
+        QJsonObject quick = TdsTestServer::resultRule(
+            u"From 其他"_s, {TdsTestServer::column(u"值"_s, u"int"_s)}, {{7}});
+        TdsTestServer server({hanging, quick});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY(connectTo(server));
+        sharedConnection()->setQueryTimeout(1);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"Select 合计 From 汇总"_s));
+        QCOMPARE_LT(clock.elapsed(), 4000);
+        // The connection is usable again once the server has finished.
+        sharedConnection()->setQueryTimeout(30);
+        try {
+            QCOMPARE(openRecordset(u"Select 值 From 其他"_s).field(u"值"_s).text(), u"7"_s);
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+    }
+
     void chineseTextArrivesIntact_data() {
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("value");

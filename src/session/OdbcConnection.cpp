@@ -219,6 +219,9 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
                    reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
     SQLSetStmtAttr(stmt.handle, SQL_ATTR_CONCURRENCY,
                    reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+    // A server that stops answering must not freeze the window for ever.
+    SQLSetStmtAttr(stmt.handle, SQL_ATTR_QUERY_TIMEOUT,
+                   reinterpret_cast<SQLPOINTER>(SQLULEN(m_queryTimeoutSeconds)), 0);
 
     // Parameter buffers must outlive the execution.
     const int count = int(parameters.size());

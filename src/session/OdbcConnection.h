@@ -35,6 +35,10 @@ public:
     // whole result before returning; throws DbError on failure.
     Recordset query(const QString& sql, const QStringList& parameters = {});
 
+    // How long one statement may run before it is cancelled with an error
+    // (30 seconds, the classic command time-out; 0 waits for ever).
+    void setQueryTimeout(int seconds) { m_queryTimeoutSeconds = seconds; }
+
     // Statements run since the connection opened (for benchmarks).
     qint64 statementCount() const { return m_statementCount; }
 
@@ -46,6 +50,7 @@ private:
     OdbcTextMode m_mode;
     QString m_dbmsName;
     qint64 m_statementCount = 0;
+    int m_queryTimeoutSeconds = 30;
 };
 
 } // namespace nbr

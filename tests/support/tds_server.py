@@ -79,6 +79,7 @@ import datetime
 import decimal
 import json
 import re
+import select
 import socket
 import struct
 import sys
@@ -735,8 +736,10 @@ class Session:
         rule = self.find_rule(sql, values) if sql is not None else None
         if rule is None:
             return done(done_token, flags), False
-        # A slow statement: bounded by the server's own lifetime.
-        time.sleep(max(0.0, min(float(rule.get("delay", 0)), self.deadline - time.monotonic())))
+        # A slow statement: bounded by the server's own lifetime, and cut short
+        # by the client's attention (a cancel or a query time-out).
+        self.wait_unless_cancelled(
+            max(0.0, min(float(rule.get("delay", 0)), self.deadline - time.monotonic())))
         tokens, count = b"", int(rule.get("rowcount", 0))
         if "columns" in rule:
             try:
@@ -751,22 +754,44 @@ class Session:
         counted = DONE_COUNT if "columns" in rule or "rowcount" in rule else 0
         return tokens + done(done_token, flags | counted, count), False
 
+    def wait_unless_cancelled(self, seconds):
+        """Waits, unless an attention arrives first: then raises Cancelled."""
+        end = time.monotonic() + seconds
+        for _ in range(100000):
+            left = end - time.monotonic()
+            if left <= 0:
+                return
+            readable, _, _ = select.select([self.sock], [], [], min(left, 0.1))
+            if readable:
+                kind, _ = self.read_message()
+                if kind == PKT_ATTENTION:
+                    raise Cancelled()
+                raise ProtocolError("a request arrived while a statement was running")
+
     def on_batch(self, payload):
         r = Reader(payload)
         skip_all_headers(r)
         sql = r.take(r.left()).decode("utf-16-le", "replace")
         self.recorder.write({"kind": "batch", "sql": sql})
-        self.send(PKT_REPLY, self.answer(sql, [], TOK_DONE, False)[0])
+        try:
+            self.send(PKT_REPLY, self.answer(sql, [], TOK_DONE, False)[0])
+        except Cancelled:
+            self.on_attention(b"")
 
     def on_rpc(self, payload):
         calls = parse_rpc(payload)
         out = b""
-        for i, (proc, proc_id, params) in enumerate(calls):
-            sql, handle = self.statement_of(proc, params)
-            self.recorder.write({"kind": "rpc", "proc": proc, "procId": proc_id, "sql": sql,
-                                 "params": params})
-            out += self.call_result(proc, sql, bound_values(proc, params), handle,
-                                    i < len(calls) - 1)
+        try:
+            for i, (proc, proc_id, params) in enumerate(calls):
+                sql, handle = self.statement_of(proc, params)
+                self.recorder.write({"kind": "rpc", "proc": proc, "procId": proc_id, "sql": sql,
+                                     "params": params})
+                out += self.call_result(proc, sql, bound_values(proc, params), handle,
+                                        i < len(calls) - 1)
+        except Cancelled:
+            # The statement was abandoned: only the attention's acknowledgement goes back.
+            self.on_attention(b"")
+            return
         self.send(PKT_REPLY, out)
 
     def statement_of(self, proc, params):
@@ -800,6 +825,10 @@ class Session:
     def on_attention(self, payload):
         self.recorder.write({"kind": "attention"})
         self.send(PKT_REPLY, done(TOK_DONE, DONE_ATTN))
+
+
+class Cancelled(Exception):
+    """The client sent an attention while a statement was running."""
 
 
 def bound_values(proc, params):
