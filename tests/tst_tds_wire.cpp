@@ -284,9 +284,10 @@ private slots:
                  u"And 备注 <> @P3 And 摘要 <> @P4"_s);
         const QJsonArray params = call[u"params"_s].toArray();
         QCOMPARE(params.size(), 2 + 4);
-        // Past 4000 characters only nvarchar(max) holds the whole value.
+        // One declaration whatever the length, so the server keeps one plan; past
+        // 4000 characters only nvarchar(max) holds the whole value.
         QCOMPARE(params[1].toObject()[u"value"_s].toString(),
-                 u"@P1 NVARCHAR(7),@P2 NVARCHAR(3),@P3 NVARCHAR(1),@P4 NVARCHAR(MAX)"_s);
+                 u"@P1 NVARCHAR(4000),@P2 NVARCHAR(4000),@P3 NVARCHAR(4000),@P4 NVARCHAR(MAX)"_s);
         const QStringList expected{u"O'Brien"_s, u"财务部"_s, QString(), longValue};
         for (int i = 0; i < 4; ++i) {
             const QJsonObject p = params[2 + i].toObject();

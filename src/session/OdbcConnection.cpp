@@ -237,9 +237,12 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
             lengths[i] = SQLLEN(chars * sizeof(SQLWCHAR));
             // SQL Server's nvarchar(n) ends at 4000 characters, and FreeTDS cuts a longer
             // SQL_WVARCHAR value down to that silently: longer ones go as long text.
-            const SQLSMALLINT sqlType = chars > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+            // Shorter ones are all declared nvarchar(4000), so the server keeps one
+            // plan per statement instead of one per length of its values.
+            const bool longText = chars > 4000;
             rc = SQLBindParameter(stmt.handle, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                  sqlType, qMax<SQLULEN>(chars, 1), 0, wptr(wideValues[i]),
+                                  longText ? SQL_WLONGVARCHAR : SQL_WVARCHAR,
+                                  longText ? chars : SQLULEN(4000), 0, wptr(wideValues[i]),
                                   lengths[i] + SQLLEN(sizeof(SQLWCHAR)), &lengths[i]);
         } else {
             narrowValues[i] = parameters[i].toUtf8();
