@@ -26,7 +26,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QSettings>
+#include "FixtureDb.h"
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -467,18 +467,9 @@ private slots:
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
 
         QTemporaryDir config;
-        QDir().mkpath(config.filePath(u"Corvale2011"_s));
-        {
-            QSettings ini(config.filePath(u"Corvale2011/Corvale2011.ini"_s), QSettings::IniFormat);
-            ini.beginGroup(u"DBConfig"_s);
-            ini.setValue(u"Svr"_s, server.serverAddress());
-            ini.setValue(u"UID"_s, u"sa"_s);
-            ini.setValue(u"PWD"_s, u"secret"_s);
-            ini.setValue(u"DBname"_s, u"报销库"_s);
-            ini.setValue(u"Driver"_s, QString());
-        }
         const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        test::writeServerSettingsFor(config.path(), server.serverAddress(), u"sa"_s, u"secret"_s,
+                                     u"报销库"_s);
         const auto restoreConfig = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", previousConfig); });
 
         test::FakePrompts prompts;

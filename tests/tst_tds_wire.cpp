@@ -9,7 +9,7 @@
 #include "session/SharedConnection.h"
 
 #include <QElapsedTimer>
-#include <QSettings>
+#include "FixtureDb.h"
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -110,18 +110,9 @@ private slots:
 
         // The same through the settings store, which adds its own notice.
         QTemporaryDir config;
-        QDir().mkpath(config.filePath(u"Corvale2011"_s));
-        {
-            QSettings ini(config.filePath(u"Corvale2011/Corvale2011.ini"_s), QSettings::IniFormat);
-            ini.beginGroup(u"DBConfig"_s);
-            ini.setValue(u"Svr"_s, server.serverAddress());
-            ini.setValue(u"UID"_s, u"李四"_s);
-            ini.setValue(u"PWD"_s, u"旧口令"_s);
-            ini.setValue(u"DBname"_s, u"报销库"_s);
-            ini.setValue(u"Driver"_s, QString());
-        }
         const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        test::writeServerSettingsFor(config.path(), server.serverAddress(), u"李四"_s, u"旧口令"_s,
+                                     u"报销库"_s);
         prompts.clear();
         const bool refused = !ConnectFromSettings();
         // Once the server takes the stored password, the same settings connect.

@@ -124,15 +124,31 @@ bool connectToFile(const QString& path) {
     return OpenConnection({}, {}, path, {}, options);
 }
 
-void writeSettingsFor(const QString& configHome, const QString& dbPath) {
+namespace {
+// Writes [DBConfig] under configHome/Corvale2011/ and points XDG_CONFIG_HOME there.
+void writeDbConfig(const QString& configHome, const QList<QPair<QString, QString>>& keys) {
     QDir().mkpath(configHome + u"/Corvale2011"_s);
     QSettings ini(configHome + u"/Corvale2011/Corvale2011.ini"_s, QSettings::IniFormat);
     ini.beginGroup(u"DBConfig"_s);
-    ini.setValue(u"Engine"_s, u"SQLite"_s);
-    ini.setValue(u"DBname"_s, dbPath);
+    for (const auto& [key, value] : keys)
+        ini.setValue(key, value);
     ini.endGroup();
     ini.sync();
     qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
+}
+} // namespace
+
+void writeSettingsFor(const QString& configHome, const QString& dbPath) {
+    writeDbConfig(configHome, {{u"Engine"_s, u"SQLite"_s}, {u"DBname"_s, dbPath}});
+}
+
+void writeServerSettingsFor(const QString& configHome, const QString& server, const QString& user,
+                            const QString& password, const QString& database) {
+    writeDbConfig(configHome, {{u"Svr"_s, server},
+                               {u"UID"_s, user},
+                               {u"PWD"_s, password},
+                               {u"DBname"_s, database},
+                               {u"Driver"_s, QString()}});
 }
 
 } // namespace nbr::test

@@ -62,5 +62,8 @@ bool connectToFile(const QString& path);
 // Writes a settings INI for the file under configHome/Corvale2011/ and
 // points XDG_CONFIG_HOME there.
 void writeSettingsFor(const QString& configHome, const QString& dbPath);
+// The same for a SQL Server reached through the default driver (FreeTDS).
+void writeServerSettingsFor(const QString& configHome, const QString& server, const QString& user,
+                            const QString& password, const QString& database);
 
 } // namespace nbr::test
