@@ -92,7 +92,7 @@ QJsonObject summaryExpectation(const FlexGridModel& g, const QString& year) {
         amounts << c;
     return expectationFor(g, u"非预算报销月报"_s, u"部门非预算报销月报"_s,
                           u" 月报年度："_s + year + u"年度"_s, 3, amounts, [&g](int r) {
-                              return g.textMatrix(r, 1).contains(u"小计"_s)
+                              return g.rowKind(r) == FlexGridModel::RowKind::Subtotal
                                          ? QJsonValue(kSubtotalFill)
                                          : QJsonValue();
                           });
@@ -193,6 +193,7 @@ class TestExport : public QObject {
             for (int c = 4; c <= 16; ++c)
                 g.setTextMatrix(r, c, (r + c) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + c));
             if (subtotal) {
+                g.setRowKind(r, FlexGridModel::RowKind::Subtotal);
                 g.setRow(r);
                 g.setCol(16);
                 g.setCellBackColor(QColor(192, 255, 255));
@@ -222,6 +223,7 @@ private slots:
         db.addDepartment(u"01"_s, u"总部"_s);
         db.addDepartment(u"0102"_s, u"财务部"_s, u"01"_s);
         db.addDepartment(u"0103"_s, u"人事部"_s, u"01"_s);
+        db.addDepartment(u"0104"_s, u"审计小计组"_s, u"01"_s); // "小计" in a real name
         db.addDepartment(u"09"_s, u"Tervo中心"_s);
         db.addSubject(u"0012"_s, u"差旅费"_s);
         db.addSubject(u"6601"_s, u"办公费"_s);
@@ -233,6 +235,7 @@ private slots:
         db.addLine(b, u"0012"_s, 200, {}, u"市内交通"_s);
         db.addLine(db.addClaim(u"00203"_s, u"0102"_s, u"2026-01-10"_s), u"6601"_s, 88);
         db.addLine(db.addClaim(u"00204"_s, u"0103"_s, u"2026-02-02"_s), u"6601"_s, 50);
+        db.addLine(db.addClaim(u"00206"_s, u"0104"_s, u"2026-03-03"_s), u"6601"_s, 12);
         db.addLine(db.addClaim(u"00205"_s, u"09"_s, u"2026-04-01"_s), u"6601"_s, 7);
         db.close();
         QVERIFY(test::connectToFile(m_db));
@@ -550,6 +553,10 @@ private slots:
             QTest::mouseClick(button(w, u"Command3"_s), Qt::LeftButton);
             for (int r = 1; r < w.grid1().rows(); ++r)
                 QVERIFY(!w.grid1().textMatrix(r, 1).contains(u"Tervo"_s));
+            // A department whose name holds "小计" has its figures, exported as
+            // a data row.
+            QCOMPARE(w.grid1().textMatrix(6, 1), u"审计小计组"_s);
+            QCOMPARE(w.grid1().textMatrix(6, 6), u"12.00"_s);
         }
         QVERIFY(w.grid1().rows() > 2);
         openListing(w, 1, 6);

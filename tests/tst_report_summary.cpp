@@ -173,14 +173,24 @@ private slots:
         QCOMPARE(g.textMatrix(5, 1), u"财务部小计"_s);
         QCOMPARE(g.textMatrix(5, 16), u"1234.50"_s); // its own department only
         QCOMPARE(g.textMatrix(3, 16), u"147.00"_s);
-        // A department named with the subtotal mark: its data row gets no month cells.
+        // A department whose name holds "小计" is an ordinary department: its
+        // data row has its figures, its subtotal and the grand total count them,
+        // its cells open their listing.
         QCOMPARE(g.textMatrix(6, 1), u"小计组"_s);
-        QCOMPARE(months(g, 6), QStringList(13, QString()));
-        QCOMPARE(g.textMatrix(7, 16), u"0.00"_s);
+        QCOMPARE(months(g, 6), monthsWith({{6, u"11.00"_s}}, u"11.00"_s));
+        QCOMPARE(g.textMatrix(7, 1), u"小计组小计"_s);
+        QCOMPARE(g.textMatrix(7, 16), u"11.00"_s);
+        QCOMPARE(g.backColor(6, 16), QColor());
         // Codes with an apostrophe find their claims.
         QCOMPARE(row(g, 8, 1, 3), (QStringList{u"引号部门"_s, u"66'01"_s, u"引号科目"_s}));
         QCOMPARE(g.textMatrix(8, 10), u"5.25"_s);
-        QCOMPARE(g.textMatrix(10, 16), u"1386.75"_s);
+        QCOMPARE(g.textMatrix(10, 16), u"1397.75"_s);
+        click(6, 9);
+        QVERIFY(btnB()->isVisible());
+        QTest::mouseClick(btnB(), Qt::LeftButton);
+        QCOMPARE(window().grid2().textMatrix(1, 11), u"11.00"_s);
+        click(7, 9);
+        QVERIFY(!btnB()->isVisible());
     }
 
     void runningTwiceGivesTheSameGrid() {

@@ -392,7 +392,8 @@ void ReportWindow::onGrid1Clicked() {
     FlexGridModel& g = *m_grid1;
     if (g.rows() == 1)
         return;
-    if (g.textMatrix(g.row(), 1).contains(u"小计"_s) || g.rows() == g.row() + 1) {
+    // Subtotal and grand-total rows have no listing behind their cells.
+    if (g.rowKind(g.row()) != FlexGridModel::RowKind::Data) {
         m_btnB->hide();
         return;
     }
