@@ -78,6 +78,9 @@ private slots:
         db.addDepartment(u"0105"_s, u"小计组"_s);
         db.addDepartment(u"0106"_s, u"空部门"_s);
         db.addDepartment(u"08'x"_s, u"引号部门"_s);
+        db.addDepartment(u"0107"_s, u"大额部"_s);
+        db.addDepartment(u"0108"_s, u"大额一部"_s);
+        db.addDepartment(u"0109"_s, u"大额二部"_s);
         db.addSubject(u"6602"_s, u"管理费用"_s);
         db.addSubject(u"660201"_s, u"办公费"_s);
         db.addSubject(u"0501"_s, u"研究费"_s);
@@ -116,6 +119,12 @@ private slots:
         // Codes with an apostrophe.
         c = claim("08'x", "2026-07-07");
         db.addLine(c, u"66'01"_s, 5.0, 0.25);
+        // Totals longer than every amount they add up.
+        c = claim("0107", "2026-08-08");
+        db.addLine(c, u"S1"_s, 600000000.0, QVariant());
+        db.addLine(c, u"S2"_s, 600000000.0, QVariant());
+        for (const char* dept : {"0108", "0109"})
+            db.addLine(claim(dept, "2026-08-08"), u"S1"_s, 600000000.0, QVariant());
         db.close();
         test::FakePrompts prompts;
         QVERIFY(test::connectToFile(m_db));
@@ -219,17 +228,34 @@ private slots:
         QVERIFY(prompts.recorded.isEmpty());
     }
 
+    void columnsOnlyWiden_data() {
+        QTest::addColumn<QStringList>("codes");
+        QTest::newRow("a name wider than its column") << QStringList{u"0105"_s};
+        QTest::newRow("a subtotal wider than its rows") << QStringList{u"0107"_s};
+        QTest::newRow("a grand total wider than every subtotal")
+            << QStringList{u"0108"_s, u"0109"_s};
+    }
+    // Every cell's column, subtotal and grand-total cells included, is at
+    // least its text's width plus 90 twips, and no column is narrower than
+    // its header made it.
     void columnsOnlyWiden() {
+        QFETCH(QStringList, codes);
         test::FakePrompts prompts;
         FlexGridModel& g = window().grid1();
-        const int nameWidth = g.colWidth(1);
-        tick({"0105"});
+        std::vector<int> expected;
+        for (int c = 0; c <= 16; ++c)
+            expected.push_back(g.colWidth(c));
+        for (const QString& code : codes)
+            window().nodes().userCheck(window().nodes().indexOfKey(u'$' + code), true);
         run();
-        // "小计组小计" is wider than the header field: the column grows to text + 90.
-        const int grown = g.colWidth(1);
-        QVERIFY(grown >= nameWidth);
-        QCOMPARE(grown, std::max(nameWidth, int(std::lround(g.textWidth(u"小计组小计"_s) + 90))));
-        QVERIFY(g.colWidth(4) >= int(std::lround(g.textWidth(u"0.00"_s) + 90)));
+        QVERIFY(g.rows() > 1);
+        for (int r = 1; r < g.rows(); ++r)
+            for (int c = 0; c <= 16; ++c)
+                expected[size_t(c)] = std::max(
+                    expected[size_t(c)], int(std::lround(g.textWidth(g.textMatrix(r, c)) + 90)));
+        for (int c = 0; c <= 16; ++c)
+            QCOMPARE(g.colWidth(c), expected[size_t(c)]);
+        QCOMPARE(g.colWidth(17), 0);
     }
 
     void clickRulesForTheDrillDownButton() {

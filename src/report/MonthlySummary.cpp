@@ -152,6 +152,9 @@ void MonthlySummary::writeSubtotals(int firstRow, int subtotalRow) {
             totals[size_t(c - 3)] += amountValue(m_grid.textMatrix(k, c));
     for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
         m_grid.setTextMatrix(subtotalRow, c, formatAmount(totals[size_t(c - 3)]));
+    // A subtotal is wider than the amounts it adds up: its columns grow too,
+    // or the view would cut its leading digits.
+    widenColumns(m_grid, subtotalRow, kFirstMonthCol, kTotalCol);
     paintRow(m_grid, subtotalRow, kSubtotalColor);
 }
 
@@ -173,6 +176,7 @@ void MonthlySummary::appendGrandTotal() {
     m_grid.setTextMatrix(row, 1, u"合计"_s);
     for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
         m_grid.setTextMatrix(row, c, formatAmount(totals[size_t(c - 3)]));
+    widenColumns(m_grid, row, 1, kTotalCol);
     paintRow(m_grid, row, kGrandTotalColor);
     m_grid.setRedraw(true);
 }
