@@ -146,6 +146,7 @@ class TestExport : public QObject {
     QTemporaryDir m_dir;
     QString m_db;
     QString m_ini;
+    QString m_brokenIni; // a database whose department tree cannot be read
 
     static QPushButton* button(ReportWindow& w, const QString& name) {
         return w.findChild<QPushButton*>(name);
@@ -203,6 +204,16 @@ class TestExport : public QObject {
         g.setRedraw(true);
     }
 
+    QString settingsFile(const QString& name, const QString& db) {
+        const QString path = m_dir.filePath(name);
+        QSettings ini(path, QSettings::IniFormat);
+        ini.beginGroup(u"DBConfig"_s);
+        ini.setValue(u"Engine"_s, u"SQLite"_s);
+        ini.setValue(u"DBname"_s, db);
+        ini.endGroup();
+        return path;
+    }
+
     ToolRun runTool(const QStringList& args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -240,13 +251,10 @@ private slots:
         db.close();
         QVERIFY(test::connectToFile(m_db));
 
-        m_ini = m_dir.filePath(u"tool.ini"_s);
-        QSettings ini(m_ini, QSettings::IniFormat);
-        ini.beginGroup(u"DBConfig"_s);
-        ini.setValue(u"Engine"_s, u"SQLite"_s);
-        ini.setValue(u"DBname"_s, m_db);
-        ini.endGroup();
-        ini.sync();
+        const QString broken = m_dir.filePath(u"broken.db"_s);
+        test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
+        m_ini = settingsFile(u"tool.ini"_s, m_db);
+        m_brokenIni = settingsFile(u"broken.ini"_s, broken);
     }
 
     void summaryExportWritesTheGridCellByCell() {
@@ -602,6 +610,10 @@ private slots:
             << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2019"_s,
                            u"--all"_s,      u"--summary"_s, out}
             << 3 << u"没有非预算报销"_s;
+        QTest::newRow("tree query fails")
+            << QStringList{u"--settings"_s, u"BROKEN"_s, u"--year"_s,    u"2026"_s,
+                           u"--dept"_s,     u"0102"_s,   u"--summary"_s, out}
+            << 3 << u"上级部门new"_s;
         QTest::newRow("unwritable path") << QStringList{u"--settings"_s,
                                                         u"INI"_s,
                                                         u"--year"_s,
@@ -617,7 +629,9 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir out;
         for (QString& a : args)
-            a.replace(u"OUT"_s, out.path()).replace(u"INI"_s, m_ini);
+            a.replace(u"OUT"_s, out.path())
+                .replace(u"INI"_s, m_ini)
+                .replace(u"BROKEN"_s, m_brokenIni);
         const ToolRun run = runTool(args);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));

@@ -316,6 +316,28 @@ private slots:
         QVERIFY(prompts.recorded.isEmpty());
     }
 
+    // A tree query that fails (here a missing table) leaves the tree empty
+    // but the window opens, and the user is told why, once.
+    void failedTreeQueryIsToldAndTheWindowOpens() {
+        const QString broken = m_dir.filePath(u"broken.db"_s);
+        test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
+        test::FakePrompts prompts;
+        QVERIFY(test::connectToFile(broken));
+        if (ReportWindow* old = MainWindow::instance()->reportWindow())
+            old->onCommand1Clicked();
+        ReportWindow* w = open();
+        QVERIFY(test::connectToFile(m_dir.filePath(u"tree.db"_s)));
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->nodes().count(), 0);
+        QCOMPARE(prompts.recorded.size(), 1);
+        QVERIFY2(prompts.recorded[0].text.startsWith(u"错误码: "_s) &&
+                     prompts.recorded[0].text.contains(u" 错误描述: "_s) &&
+                     prompts.recorded[0].text.contains(u"上级部门new"_s),
+                 qPrintable(prompts.recorded[0].text));
+        QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
+        w->onCommand1Clicked();
+    }
+
 private:
     static int pixelsToTwipsForTest(int px) { return int(std::lround(px * 1440.0 / 96.0)); }
 };

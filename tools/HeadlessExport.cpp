@@ -111,7 +111,8 @@ int runHeadlessExport(const ExportArguments& a) {
 
         TreeNodesModel nodes;
         std::vector<DeptRow> deptRows;
-        LoadDeptTree(nodes, deptRows);
+        if (std::optional<DbError> failure = LoadDeptTree(nodes, deptRows))
+            throw std::move(*failure);
         FlexGridModel summary;
         summary.setMeasureFont(windowFont());
         setUpReportGrid(summary, summaryFormatString());

@@ -254,8 +254,11 @@ void ReportWindow::load() {
     setUpReportGrid(*m_grid2, detailFormatString());
 
     LoadYearList();
-    LoadDeptTree(*m_nodes, m_deptRows);
+    const std::optional<DbError> treeFailure = LoadDeptTree(*m_nodes, m_deptRows);
     setMousePointer(MousePointer::Default);
+    // The window opens all the same; the user learns why departments are missing.
+    if (treeFailure)
+        reportError(treeFailure->number(), treeFailure->description());
 }
 
 void ReportWindow::LoadYearList() {
