@@ -543,16 +543,18 @@ private slots:
     void toolWritesWhatTheWindowWrites_data() {
         QTest::addColumn<QStringList>("windowTicks"); // empty: 全选
         QTest::addColumn<QStringList>("selection");
+        QTest::addColumn<QString>("month");
         QTest::newRow("one department")
-            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s};
-        QTest::newRow("tree order, not argument order")
+            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s} << u"03"_s;
+        QTest::newRow("tree order, not argument order, a one-digit month")
             << QStringList{u"0102"_s, u"0103"_s}
-            << QStringList{u"--dept"_s, u"0103"_s, u"--dept"_s, u"0102"_s};
-        QTest::newRow("all") << QStringList{} << QStringList{u"--all"_s};
+            << QStringList{u"--dept"_s, u"0103"_s, u"--dept"_s, u"0102"_s} << u"3"_s;
+        QTest::newRow("all") << QStringList{} << QStringList{u"--all"_s} << u"03"_s;
     }
     void toolWritesWhatTheWindowWrites() {
         QFETCH(QStringList, windowTicks);
         QFETCH(QStringList, selection);
+        QFETCH(QString, month);
         test::FakePrompts prompts;
         ReportWindow w;
         runSummary(w, windowTicks);
@@ -573,8 +575,8 @@ private slots:
         const QString detail = out.filePath(u"明细.xlsx"_s);
         const ToolRun run =
             runTool(QStringList{u"--settings"_s, m_ini, u"--year"_s, u"2026"_s} + selection +
-                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s, u"0012"_s,
-                                u"03"_s, detail});
+                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s, u"0012"_s, month,
+                                detail});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
         QString failure = checkWorkbook(summary, summaryExpectation(w.grid1(), u"2026"_s));
@@ -610,6 +612,31 @@ private slots:
             << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2019"_s,
                            u"--all"_s,      u"--summary"_s, out}
             << 3 << u"没有非预算报销"_s;
+        QTest::newRow("year with a final newline")
+            << QStringList{u"--year"_s, u"2026\n"_s, u"--all"_s, u"--summary"_s, out} << 1
+            << u"四位数字"_s;
+        QTest::newRow("month with a final newline")
+            << QStringList{u"--settings"_s, u"INI"_s,  u"--year"_s, u"2026"_s, u"--detail"_s,
+                           u"0102"_s,       u"0012"_s, u"03\n"_s,   out}
+            << 1 << u"月份"_s;
+        QTest::newRow("output names a folder")
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2026"_s,
+                           u"--all"_s,      u"--summary"_s, u"OUT"_s}
+            << 1 << u"文件夹"_s;
+        QTest::newRow("output ends in a slash")
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,  u"2026"_s,
+                           u"--all"_s,      u"--summary"_s, u"OUT/new/"_s}
+            << 1 << u"文件夹"_s;
+        QTest::newRow("both outputs end up as one workbook")
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,    u"2026"_s,
+                           u"--all"_s,      u"--summary"_s, u"OUT/a.xls"_s, u"--detail"_s,
+                           u"0102"_s,       u"0012"_s,      u"03"_s,        u"OUT/./a.xlsx"_s}
+            << 1 << u"同一个文件"_s;
+        QTest::newRow("empty cell: nothing written, the summary neither")
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2026"_s,
+                           u"--all"_s,      u"--summary"_s, out,         u"--detail"_s,
+                           u"0102"_s,       u"0012"_s,      u"07"_s,     u"OUT/d.xlsx"_s}
+            << 3 << u"该单元格没有非预算报销明细"_s;
         QTest::newRow("tree query fails")
             << QStringList{u"--settings"_s, u"BROKEN"_s, u"--year"_s,    u"2026"_s,
                            u"--dept"_s,     u"0102"_s,   u"--summary"_s, out}
