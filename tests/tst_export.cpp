@@ -26,7 +26,6 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -204,16 +203,6 @@ class TestExport : public QObject {
         g.setRedraw(true);
     }
 
-    QString settingsFile(const QString& name, const QString& db) {
-        const QString path = m_dir.filePath(name);
-        QSettings ini(path, QSettings::IniFormat);
-        ini.beginGroup(u"DBConfig"_s);
-        ini.setValue(u"Engine"_s, u"SQLite"_s);
-        ini.setValue(u"DBname"_s, db);
-        ini.endGroup();
-        return path;
-    }
-
     ToolRun runTool(const QStringList& args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -253,8 +242,10 @@ private slots:
 
         const QString broken = m_dir.filePath(u"broken.db"_s);
         test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
-        m_ini = settingsFile(u"tool.ini"_s, m_db);
-        m_brokenIni = settingsFile(u"broken.ini"_s, broken);
+        test::writeSettingsFor(m_dir.filePath(u"tool"_s), m_db);
+        test::writeSettingsFor(m_dir.filePath(u"broken"_s), broken);
+        m_ini = m_dir.filePath(u"tool/Corvale2011/Corvale2011.ini"_s);
+        m_brokenIni = m_dir.filePath(u"broken/Corvale2011/Corvale2011.ini"_s);
     }
 
     void summaryExportWritesTheGridCellByCell() {
@@ -616,21 +607,18 @@ private slots:
             << QStringList{u"--year"_s, u"2026\n"_s, u"--all"_s, u"--summary"_s, out} << 1
             << u"四位数字"_s;
         QTest::newRow("month with a final newline")
-            << QStringList{u"--settings"_s, u"INI"_s,  u"--year"_s, u"2026"_s, u"--detail"_s,
-                           u"0102"_s,       u"0012"_s, u"03\n"_s,   out}
+            << QStringList{u"--year"_s, u"2026"_s, u"--detail"_s, u"01"_s, u"0012"_s,
+                           u"03\n"_s,   out}
             << 1 << u"月份"_s;
         QTest::newRow("output names a folder")
-            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2026"_s,
-                           u"--all"_s,      u"--summary"_s, u"OUT"_s}
-            << 1 << u"文件夹"_s;
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT"_s} << 1
+            << u"文件夹"_s;
         QTest::newRow("output ends in a slash")
-            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,  u"2026"_s,
-                           u"--all"_s,      u"--summary"_s, u"OUT/new/"_s}
-            << 1 << u"文件夹"_s;
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/new/"_s} << 1
+            << u"文件夹"_s;
         QTest::newRow("both outputs end up as one workbook")
-            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,    u"2026"_s,
-                           u"--all"_s,      u"--summary"_s, u"OUT/a.xls"_s, u"--detail"_s,
-                           u"0102"_s,       u"0012"_s,      u"03"_s,        u"OUT/./a.xlsx"_s}
+            << QStringList{u"--year"_s,   u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/a.xls"_s,
+                           u"--detail"_s, u"01"_s,   u"0012"_s,  u"03"_s,        u"OUT/./a.xlsx"_s}
             << 1 << u"同一个文件"_s;
         QTest::newRow("empty cell: nothing written, the summary neither")
             << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2026"_s,
