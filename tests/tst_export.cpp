@@ -12,6 +12,7 @@
 #include "report/MonthlySummary.h"
 #include "report/ReportGridSetup.h"
 #include "report/ReportWindow.h"
+#include "report/WorkbookCheck.h"
 #include "report/WorkbookExport.h"
 #include "report/controls/FlexGridModel.h"
 #include "report/controls/TreeNodesModel.h"
@@ -30,6 +31,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
@@ -133,6 +139,50 @@ QJsonObject spot(const QJsonValue& value, const QString& type = {}, const QStrin
         o[u"format"_s] = format;
     return o;
 }
+
+// An export error's description for a failure message; empty without one.
+QByteArray describe(const std::optional<ExportError>& error) {
+    return error ? error->description.toUtf8() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(data);
+}
+
+// A tmpfs of a few pages at dir, in the test's own mount namespace: nobody
+// else sees it, and it goes with the test at the latest.
+class PrivateTmpfs {
+public:
+    explicit PrivateTmpfs(const QString& dir) : m_dir(QFile::encodeName(dir)) {
+        static const bool ownNamespace =
+            ::unshare(CLONE_NEWNS) == 0 &&
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        m_mounted = ownNamespace && ::mount("tmpfs", m_dir, "tmpfs", 0, "size=64k") == 0;
+    }
+    ~PrivateTmpfs() { unmount(); }
+    bool mounted() const { return m_mounted; }
+    // Writes a filler file until not one byte more fits.
+    void fill() {
+        const int fd = ::open((m_dir + "/filler").constData(), O_WRONLY | O_CREAT, 0644);
+        const QByteArray block(4096, 'x');
+        while (::write(fd, block.constData(), size_t(block.size())) > 0) {
+        }
+        while (::write(fd, "x", 1) > 0) {
+        }
+        ::close(fd);
+    }
+    void unmount() {
+        if (m_mounted)
+            ::umount2(m_dir.constData(), MNT_DETACH);
+        m_mounted = false;
+    }
+
+private:
+    QByteArray m_dir;
+    bool m_mounted = false;
+};
 
 struct ToolRun {
     int exitCode = -1;
@@ -306,6 +356,8 @@ private slots:
         QTest::newRow("xlsx kept") << u"a.xlsx"_s << u"a.xlsx"_s;
         QTest::newRow("last dot only") << u"a.b.xls"_s << u"a.b.xlsx"_s;
         QTest::newRow("dot in folder") << u"my.dir/a"_s << u"my.dir/a.xlsx"_s;
+        const QString longName = QString(81, u'长') + u"ab"_s; // 245 bytes
+        QTest::newRow("250-byte name") << longName + u".xls"_s << longName + u".xlsx"_s;
     }
     void workbookNameTakesXlsxAndReplacesAnExistingFile() {
         QFETCH(QString, answer);
@@ -327,6 +379,24 @@ private slots:
         QCOMPARE(entries(folder.absolutePath()), QStringList{folder.fileName()});
         const QString failure = checkWorkbook(target, summaryExpectation(w.grid1(), u"2026"_s));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void replacementKeepsTheLinkAndThePermissions() {
+        QTemporaryDir out;
+        const QString real = out.filePath(u"real.xlsx"_s);
+        const QString link = out.filePath(u"link.xlsx"_s);
+        writeFile(real, "an older report");
+        QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+        QVERIFY(QFile::link(u"real.xlsx"_s, link));
+        FlexGridModel g;
+        buildLargeSummary(g, 20);
+        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, link));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), real);
+        QVERIFY(contents(real).startsWith("PK"));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0640u);
+        QCOMPARE(entries(out.path()), (QStringList{u"link.xlsx"_s, u"real.xlsx"_s}));
     }
 
     void nothingHappensBeforeASummaryRun() {
@@ -397,22 +467,92 @@ private slots:
         QCOMPARE(mousePointer(), MousePointer::Default);
     }
 
-    void writeErrorLeavesTheExistingFileByteForByte() {
-        QTemporaryDir out;
-        const QString target = out.filePath(u"keep.xlsx"_s);
-        QFile old(target);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("the previous month's workbook");
-        old.close();
+    void fullDiskNeverCostsTheExistingWorkbook_data() {
+        QTest::addColumn<bool>("targetFolderFull"); // else the system's temporary folder
+        QTest::newRow("temporary folder full: written whole") << false;
+        QTest::newRow("target folder full: old file byte for byte") << true;
+    }
+    void fullDiskNeverCostsTheExistingWorkbook() {
+        QFETCH(bool, targetFolderFull);
+        // Outside /tmp, which one row fills.
+        QTemporaryDir out(qEnvironmentVariable("NBR_BINARY_DIR") + u"/full-XXXXXX"_s);
+        const QString folder = out.filePath(u"reports"_s);
+        QVERIFY(QDir().mkpath(folder));
+        PrivateTmpfs full(targetFolderFull ? folder : u"/tmp"_s);
+        if (!full.mounted())
+            QSKIP("mounting a small tmpfs in a private mount namespace is not permitted here");
+        const QString target = folder + u"/keep.xlsx"_s;
+        writeFile(target, "the previous month's workbook");
+        full.fill();
         FlexGridModel g;
-        buildLargeSummary(g, 20);
-        g.setTextMatrix(12, 3, QString(40000, u'长')); // beyond a cell's 32 767 characters
+        buildLargeSummary(g, 2000);
         const std::optional<ExportError> error =
             ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, target);
-        QVERIFY(error);
-        QVERIFY(error->number != 0 && !error->description.isEmpty());
-        QCOMPARE(contents(target), QByteArray("the previous month's workbook"));
-        QCOMPARE(entries(out.path()), QStringList{u"keep.xlsx"_s});
+        const QStringList left = entries(folder);
+        const QByteArray kept = contents(target);
+        full.unmount();
+
+        if (targetFolderFull) {
+            QVERIFY(error);
+            QVERIFY(error->number != 0 && !error->description.isEmpty());
+            QCOMPARE(kept, QByteArray("the previous month's workbook"));
+            QCOMPARE(left, (QStringList{u"filler"_s, u"keep.xlsx"_s}));
+        } else {
+            QVERIFY2(!error, describe(error).constData());
+            QCOMPARE(left, QStringList{u"keep.xlsx"_s});
+            const QString failure = checkWorkbook(target, summaryExpectation(g, u"2026"_s));
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        }
+    }
+
+    // What a writer that lost data leaves: parts with matching checksums whose
+    // XML is empty, cut off or broken, or an archive cut short.
+    void workbookCheckFindsBrokenParts_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("defectNames");
+        QTest::newRow("sound") << u""_s << QString();
+        QTest::newRow("empty [Content_Types].xml") << u"empty"_s << u"[Content_Types].xml"_s;
+        QTest::newRow("sheet cut mid-way") << u"cut"_s << u"sheet1.xml"_s;
+        QTest::newRow("control character in a cell") << u"control"_s << u"sheet1.xml"_s;
+        QTest::newRow("archive cut short") << u"short"_s << u"zip"_s;
+    }
+    void workbookCheckFindsBrokenParts() {
+        QFETCH(QString, damage);
+        QFETCH(QString, defectNames);
+        QTemporaryDir out;
+        const QString sound = out.filePath(u"sound.xlsx"_s);
+        FlexGridModel g;
+        buildLargeSummary(g, 20);
+        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, sound));
+        const QString damaged = out.filePath(u"damaged.xlsx"_s);
+        const char* script = R"(
+import sys, zipfile
+src, dst, damage = sys.argv[1:]
+if damage == "short":
+    data = open(src, "rb").read()
+    open(dst, "wb").write(data[: len(data) // 2])
+    sys.exit()
+with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) as out:
+    for info in z.infolist():
+        data = z.read(info.filename)
+        if damage == "empty" and info.filename == "[Content_Types].xml":
+            data = b""
+        if damage == "cut" and info.filename.endswith("sheet1.xml"):
+            data = data[: len(data) // 2]
+        if damage == "control" and info.filename.endswith("sheet1.xml"):
+            data = data.replace(b"</t>", b"\x01</t>", 1)
+        out.writestr(info, data)
+)";
+        QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s,
+                                   {u"-c"_s, QString::fromUtf8(script), sound, damaged,
+                                    damage.isEmpty() ? u"none"_s : damage}),
+                 0);
+        const std::optional<QString> defect = findWorkbookDefect(damaged);
+        if (defectNames.isEmpty())
+            QVERIFY2(!defect, qPrintable(*defect));
+        else
+            QVERIFY2(defect && defect->contains(defectNames),
+                     qPrintable(defect.value_or(u"none"_s)));
     }
 
     void detailExportNamesTheListingsDepartment() {

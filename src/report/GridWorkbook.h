@@ -23,7 +23,8 @@ struct GridSheetLayout {
     bool paintSubtotals = false; // "小计" rows take their row-total cell's colour
 };
 
-// Writes the workbook to path (replacing an existing file only on success).
+// Writes the workbook to path, replacing an existing file only with a
+// complete workbook that has been read back.
 std::optional<ExportError> writeGridWorkbook(const FlexGridModel& grid,
                                              const GridSheetLayout& layout, const QString& path,
                                              const ExportProgress& progress);
