@@ -31,6 +31,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -151,6 +152,15 @@ void writeFile(const QString& path, const QByteArray& data) {
         f.write(data);
 }
 
+// Settings for the headless export: the embedded database at db.
+void writeToolSettings(const QString& ini, const QString& db) {
+    QSettings settings(ini, QSettings::IniFormat);
+    settings.beginGroup(u"DBConfig"_s);
+    settings.setValue(u"Engine"_s, u"SQLite"_s);
+    settings.setValue(u"DBname"_s, db);
+    settings.endGroup();
+}
+
 // A tmpfs of a few pages at dir, in the test's own mount namespace: nobody
 // else sees it, and it goes with the test at the latest.
 class PrivateTmpfs {
@@ -252,11 +262,15 @@ class TestExport : public QObject {
         g.setRedraw(true);
     }
 
-    ToolRun runTool(const QStringList& args) {
-        QProcess p;
+    QProcessEnvironment toolEnvironment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"no-config"_s)); // no user store
-        p.setProcessEnvironment(env);
+        return env;
+    }
+
+    ToolRun runTool(const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(toolEnvironment());
         p.start(toolPath(), args);
         if (!p.waitForFinished(120000))
             return {};
@@ -288,12 +302,7 @@ private slots:
         QVERIFY(test::connectToFile(m_db));
 
         m_ini = m_dir.filePath(u"tool.ini"_s);
-        QSettings ini(m_ini, QSettings::IniFormat);
-        ini.beginGroup(u"DBConfig"_s);
-        ini.setValue(u"Engine"_s, u"SQLite"_s);
-        ini.setValue(u"DBname"_s, m_db);
-        ini.endGroup();
-        ini.sync();
+        writeToolSettings(m_ini, m_db);
     }
 
     void summaryExportWritesTheGridCellByCell() {
@@ -755,6 +764,69 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
         QVERIFY(entries(out.path()).isEmpty());
+    }
+
+    // The tool stopped in the middle of a 30 000-row summary, or finishing it
+    // after the reader of its standard error went away.
+    void toolLeavesNoTemporaryFile_data() {
+        QTest::addColumn<int>("signal"); // 0: no signal, standard error closed
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("closed standard error: exit 0") << 0;
+    }
+    void toolLeavesNoTemporaryFile() {
+        QFETCH(int, signal);
+        const QString db = m_dir.filePath(u"big.db"_s);
+        const QString ini = m_dir.filePath(u"big.ini"_s);
+        if (!QFile::exists(ini)) {
+            test::FixtureDb big(db);
+            big.exec(u"INSERT INTO 职能部门类别 VALUES ('D1', '职能部门')"_s);
+            const QString numbers = u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1"
+                                    u" FROM n WHERE i < 200) "_s;
+            big.exec(numbers + u"INSERT INTO 职能部门new SELECT printf('K%03d', i), '部门' || i,"
+                               u" 'D1', NULL FROM n WHERE i <= 150"_s);
+            big.exec(numbers +
+                     u"INSERT INTO 财务科目 SELECT printf('S%03d', i), '科目' || i FROM n"_s);
+            big.exec(numbers + u"INSERT INTO 报销单表 (报销单ID, 报销单编号, 部门代号, 报销类型,"
+                               u" 报批日期, 审批通过) SELECT i, i, printf('K%03d', i), '非预算',"
+                               u" '2026-03-05', 1 FROM n WHERE i <= 150"_s);
+            big.exec(numbers + u"INSERT INTO 报销单明细 (报销单ID, 科目代号, 金额)"
+                               u" SELECT c.i, printf('S%03d', s.i), s.i FROM n c, n s"
+                               u" WHERE c.i <= 150"_s);
+            big.close();
+            writeToolSettings(ini, db);
+        }
+        QTemporaryDir out;
+        const QString target = out.filePath(u"k.xlsx"_s);
+        writeFile(target, "the previous month's workbook");
+        const QStringList args{u"--settings"_s, ini,   u"--year"_s, u"2026"_s, u"--all"_s,
+                               u"--summary"_s,  target};
+        QProcess p;
+        p.setProcessEnvironment(toolEnvironment());
+        if (signal == 0) {
+            p.start(u"/bin/bash"_s, QStringList{u"-c"_s,
+                                                u"\"$@\" 2>&1 >/dev/null | true;"
+                                                u" exit ${PIPESTATUS[0]}"_s,
+                                                u"bash"_s, toolPath()} +
+                                        args);
+            QVERIFY(p.waitForFinished(120000));
+            QCOMPARE(p.exitCode(), 0);
+            QVERIFY(contents(target).startsWith("PK"));
+        } else {
+            p.setReadChannel(QProcess::StandardError);
+            p.start(toolPath(), args);
+            QByteArray progress;
+            while (!progress.contains("已写 10001/") && p.waitForReadyRead(120000))
+                progress += p.readAll();
+            QVERIFY2(progress.contains("已写 10001/"), progress.constData());
+            ::kill(pid_t(p.processId()), signal);
+            QVERIFY(p.waitForFinished(120000));
+            QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+            QCOMPARE(p.exitCode(), signal);
+            QCOMPARE(contents(target), QByteArray("the previous month's workbook"));
+        }
+        QCOMPARE(entries(out.path()), QStringList{u"k.xlsx"_s});
     }
 };
 

@@ -1,5 +1,7 @@
 #include "report/ReplacingFile.h"
 
+#include "platform/InterruptCleanup.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -64,6 +66,7 @@ ReplacingFile::~ReplacingFile() {
     if (m_temporaryPath.isEmpty() || m_committed)
         return;
     ::unlink(encoded(m_temporaryPath).constData());
+    InterruptCleanup::untrack();
 }
 
 int ReplacingFile::open() {
@@ -84,6 +87,7 @@ int ReplacingFile::open() {
                               m_keptMode ? *m_keptMode | S_IRUSR | S_IWUSR : 0666);
         if (fd >= 0) {
             ::close(fd);
+            InterruptCleanup::track(path);
             m_temporaryPath = QFile::decodeName(path);
             return 0;
         }
@@ -111,6 +115,7 @@ int ReplacingFile::commit() {
     if (std::rename(temporary.constData(), target.constData()) != 0)
         return errno;
     m_committed = true;
+    InterruptCleanup::untrack();
     return syncFolder(m_folder);
 }
 

@@ -2,8 +2,9 @@
 // A file written under a temporary name in its target folder and renamed
 // over the final name only once it is complete: an existing file of that
 // name is either replaced by a whole new one or left untouched, and the
-// temporary file never outlives a failed or abandoned write. A final name
-// that is a symbolic link keeps its link: the file it points to is replaced.
+// temporary file never outlives a failed or abandoned write, nor a SIGINT,
+// SIGTERM or SIGHUP (see InterruptCleanup). A final name that is a symbolic
+// link keeps its link: the file it points to is replaced.
 
 #include <QString>
 #include <optional>
