@@ -181,7 +181,7 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < kRuns; ++i) {
         QElapsedTimer t;
         t.start();
-        if (ExportMonthlyReport(grid, u"部门非预算报销月报"_s, u"2026年"_s, exportPath)) {
+        if (ExportMonthlyReport(grid, u"部门非预算报销月报"_s, u"2026年"_s, exportPath).error) {
             std::fprintf(stderr, "export failed\n");
             return 1;
         }

@@ -298,6 +298,8 @@ private slots:
         db.addLine(db.addClaim(u"00203"_s, u"0102"_s, u"2026-01-10"_s), u"6601"_s, 88);
         db.addLine(db.addClaim(u"00204"_s, u"0103"_s, u"2026-02-02"_s), u"6601"_s, 50);
         db.addLine(db.addClaim(u"00205"_s, u"09"_s, u"2026-04-01"_s), u"6601"_s, 7);
+        db.addLine(db.addClaim(u"00206"_s, u"0103"_s, u"2026-05-08"_s), u"6601"_s, 9, {},
+                   QString(40000, u'长'));
         db.close();
         QVERIFY(test::connectToFile(m_db));
 
@@ -399,7 +401,7 @@ private slots:
         QVERIFY(QFile::link(u"real.xlsx"_s, link));
         FlexGridModel g;
         buildLargeSummary(g, 20);
-        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, link));
+        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, link).error);
         QCOMPARE(QFileInfo(link).symLinkTarget(), real);
         QVERIFY(contents(real).startsWith("PK"));
         struct stat st {};
@@ -495,19 +497,19 @@ private slots:
         full.fill();
         FlexGridModel g;
         buildLargeSummary(g, 2000);
-        const std::optional<ExportError> error =
+        const ExportResult result =
             ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, target);
         const QStringList left = entries(folder);
         const QByteArray kept = contents(target);
         full.unmount();
 
         if (targetFolderFull) {
-            QVERIFY(error);
-            QVERIFY(error->number != 0 && !error->description.isEmpty());
+            QVERIFY(result.error);
+            QVERIFY(result.error->number != 0 && !result.error->description.isEmpty());
             QCOMPARE(kept, QByteArray("the previous month's workbook"));
             QCOMPARE(left, (QStringList{u"filler"_s, u"keep.xlsx"_s}));
         } else {
-            QVERIFY2(!error, describe(error).constData());
+            QVERIFY2(!result.error, describe(result.error).constData());
             QCOMPARE(left, QStringList{u"keep.xlsx"_s});
             const QString failure = checkWorkbook(target, summaryExpectation(g, u"2026"_s));
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
@@ -532,7 +534,7 @@ private slots:
         const QString sound = out.filePath(u"sound.xlsx"_s);
         FlexGridModel g;
         buildLargeSummary(g, 20);
-        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, sound));
+        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, sound).error);
         const QString damaged = out.filePath(u"damaged.xlsx"_s);
         const char* script = R"(
 import sys, zipfile
@@ -562,6 +564,69 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
         else
             QVERIFY2(defect && defect->contains(defectNames),
                      qPrintable(defect.value_or(u"none"_s)));
+    }
+
+    void textsAreMadeFitForACell_data() {
+        QTest::addColumn<QString>("memo");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("truncated");
+        const QChar bad(0xFFFD), high(0xD83D), low(0xDE00); // high + low: one emoji
+        QTest::newRow("C0 controls replaced, tab and LF kept")
+            << u"a"_s + QChar(1) + u"b"_s + QChar(0x1F) + u"\tc\nd"_s
+            << u"a"_s + bad + u"b"_s + bad + u"\tc\nd"_s << false;
+        QTest::newRow("U+FFFE and U+FFFF replaced")
+            << u"x"_s + QChar(0xFFFE) + QChar(0xFFFF) + u"y"_s << u"x"_s + bad + bad + u"y"_s
+            << false;
+        QTest::newRow("unpaired surrogates replaced, a pair kept")
+            << QString(high) + u"a"_s + low + high + low + high
+            << QString(bad) + u"a"_s + bad + high + low + bad << false;
+        QTest::newRow("40 000 characters cut to 32 767")
+            << QString(40000, u'长') << QString(32767, u'长') << true;
+        QTest::newRow("a pair at the limit is not split")
+            << QString(32766, u'a') + high + low << QString(32766, u'a') << true;
+        QTest::newRow("32 767 characters kept")
+            << QString(32767, u'b') << QString(32767, u'b') << false;
+    }
+    void textsAreMadeFitForACell() {
+        QFETCH(QString, memo);
+        QFETCH(QString, written);
+        QFETCH(bool, truncated);
+        FlexGridModel g;
+        g.setMeasureFont(windowFont());
+        setUpReportGrid(g, detailFormatString());
+        LoadDetailList(g, u"0012"_s, u"03"_s, u"0102"_s, u"2026"_s);
+        g.setTextMatrix(1, 8, memo);
+        // The short texts go into the caption line too, which is made fit the same way.
+        const bool shortText = memo.size() < 100;
+        QTemporaryDir out;
+        const QString path = out.filePath(u"明细.xlsx"_s);
+        const ExportResult result =
+            ExportDetailList(g, u"部门非预算科目销明细月报"_s, shortText ? memo : u"部门：财务部"_s,
+                             u"2026年"_s, u"03月份【差旅费】报销明细"_s, path);
+        QVERIFY2(!result.error, describe(result.error).constData());
+        QCOMPARE(result.textsTruncated, truncated);
+        g.setTextMatrix(1, 8, written);
+        const QString caption =
+            (shortText ? written : u"部门：财务部"_s) + u"   2026年03月份【差旅费】报销明细"_s;
+        const QString failure = checkWorkbook(path, detailExpectation(g, caption));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure.left(2000)));
+    }
+
+    void longMemoIsCutAndTheOutcomeSaysSo() {
+        const QString note = u"（部分超长文本已截断为 32767 个字符）"_s;
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0103"_s});
+        QCOMPARE(w.grid1().textMatrix(1, 2), u"6601"_s);
+        openListing(w, 1, 8); // May: the line with a 40 000-character memo
+        QTemporaryDir out;
+        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xlsx"_s));
+        QCOMPARE(prompts.messageTexts(), QStringList{u"非预算报销明细月报导出成功!\n"_s + note});
+
+        const ToolRun run = runTool({u"--settings"_s, m_ini, u"--year"_s, u"2026"_s, u"--detail"_s,
+                                     u"0103"_s, u"6601"_s, u"05"_s, out.filePath(u"tool.xlsx"_s)});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.errors.endsWith(note + u'\n'), qPrintable(run.errors));
     }
 
     void detailExportNamesTheListingsDepartment() {
@@ -614,7 +679,8 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
         QTemporaryDir out;
         const QString caption = u"部门：财务部   2026年07月份【差旅费】报销明细"_s;
         QVERIFY(!ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
-                                  u"07月份【差旅费】报销明细"_s, out.filePath(u"空.xls"_s)));
+                                  u"07月份【差旅费】报销明细"_s, out.filePath(u"空.xls"_s))
+                     .error);
         const QJsonObject cells{
             {u"B5"_s, spot(u"合计"_s, u"s"_s)},
             {u"J5"_s, spot(0, u"n"_s, u"#0.00"_s)},
@@ -635,7 +701,8 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
         timer.start();
         QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
                                      out.filePath(u"大.xlsx"_s),
-                                     [&progress](int row) { progress << row; }));
+                                     [&progress](int row) { progress << row; })
+                     .error);
         qInfo("40 000-row export: %lld ms", timer.elapsed());
         QCOMPARE(progress.size(), g.rows());
         QCOMPARE(progress.first(), 0);

@@ -3,6 +3,7 @@
 #include "report/ReplacingFile.h"
 #include "report/WorkbookCheck.h"
 #include "report/WorkbookFormats.h"
+#include "report/WorkbookText.h"
 #include "report/controls/FlexGridModel.h"
 
 #include <QFile>
@@ -26,6 +27,9 @@ constexpr int kFirstGridRow = 3;
 constexpr std::uint32_t kExportTotalsFill = 0xC0C0FF;
 // One character of column width is 110 twips.
 constexpr double kTwipsPerCharacter = 110.0;
+// The widest column a spreadsheet accepts, in characters; a column widened
+// by a 32 767-character memo would be far wider.
+constexpr double kMaxColumnWidth = 255.0;
 
 class SheetWriter {
 public:
@@ -39,6 +43,8 @@ public:
     }
 
     lxw_error write(const ExportProgress& progress);
+    // Some text was longer than a cell holds and went in cut.
+    bool truncated() const { return m_truncated; }
 
 private:
     void writeColumnWidths();
@@ -66,6 +72,7 @@ private:
     QStringEncoder m_utf8{QStringEncoder::Utf8};
     QByteArray m_buffer;
     lxw_error m_error = LXW_NO_ERROR;
+    bool m_truncated = false;
 };
 
 lxw_error SheetWriter::write(const ExportProgress& progress) {
@@ -92,8 +99,9 @@ lxw_error SheetWriter::write(const ExportProgress& progress) {
 
 void SheetWriter::writeColumnWidths() {
     for (int c = 0; c < m_columns; ++c)
-        keep(worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c),
-                                  m_grid.colWidth(c) / kTwipsPerCharacter, nullptr));
+        keep(worksheet_set_column(
+            m_sheet, lxw_col_t(c), lxw_col_t(c),
+            std::min(m_grid.colWidth(c) / kTwipsPerCharacter, kMaxColumnWidth), nullptr));
 }
 
 lxw_format* SheetWriter::format(const CellStyle& style) {
@@ -171,9 +179,12 @@ std::optional<double> SheetWriter::amountOf(const QString& text) {
     return ok ? std::optional(value) : std::nullopt;
 }
 
+// Every text reaches the workbook through here, made fit for a cell.
 const char* SheetWriter::utf8(const QString& text) {
-    m_buffer.resize(m_utf8.requiredSpace(text.size()) + 1);
-    char* end = m_utf8.appendToBuffer(m_buffer.data(), text);
+    const std::optional<QString> safe = workbookSafeText(text, m_truncated);
+    const QString& written = safe ? *safe : text;
+    m_buffer.resize(m_utf8.requiredSpace(written.size()) + 1);
+    char* end = m_utf8.appendToBuffer(m_buffer.data(), written);
     *end = '\0';
     return m_buffer.constData();
 }
@@ -185,20 +196,19 @@ void SheetWriter::writeText(int row, int col, const QString& text, lxw_format* f
         keep(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), utf8(text), format));
 }
 
-ExportError lxwError(lxw_error error) {
-    return {int(error), QString::fromUtf8(lxw_strerror(error))};
+ExportResult lxwError(lxw_error error) {
+    return {ExportError{int(error), QString::fromUtf8(lxw_strerror(error))}};
 }
 
-ExportError fileError(int error, const QString& path) {
-    return {error,
-            u"无法保存文件“"_s + path + u"”："_s + QString::fromLocal8Bit(std::strerror(error))};
+ExportResult fileError(int error, const QString& path) {
+    return {ExportError{error, u"无法保存文件“"_s + path + u"”："_s +
+                                   QString::fromLocal8Bit(std::strerror(error))}};
 }
 
 } // namespace
 
-std::optional<ExportError> writeGridWorkbook(const FlexGridModel& grid,
-                                             const GridSheetLayout& layout, const QString& path,
-                                             const ExportProgress& progress) {
+ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout& layout,
+                               const QString& path, const ExportProgress& progress) {
     ReplacingFile file(path);
     if (const int error = file.open())
         return fileError(error, path);
@@ -213,7 +223,8 @@ std::optional<ExportError> writeGridWorkbook(const FlexGridModel& grid,
         workbook_new_opt(QFile::encodeName(file.temporaryPath()).constData(), &options);
     if (!workbook)
         return lxwError(LXW_ERROR_MEMORY_MALLOC_FAILED);
-    const lxw_error written = SheetWriter(workbook, grid, layout).write(progress);
+    SheetWriter sheet(workbook, grid, layout);
+    const lxw_error written = sheet.write(progress);
     // Closing also frees the workbook, so it runs after a failed write too.
     const lxw_error closed = workbook_close(workbook);
     if (written != LXW_NO_ERROR)
@@ -221,11 +232,11 @@ std::optional<ExportError> writeGridWorkbook(const FlexGridModel& grid,
     if (closed != LXW_NO_ERROR)
         return lxwError(closed);
     if (const std::optional<QString> defect = findWorkbookDefect(file.temporaryPath()))
-        return ExportError{EIO, u"写出的工作簿不完整（"_s + *defect +
-                                    u"），可能是磁盘空间不足；未保存，原有文件不变"_s};
+        return {ExportError{EIO, u"写出的工作簿不完整（"_s + *defect +
+                                     u"），可能是磁盘空间不足；未保存，原有文件不变"_s}};
     if (const int error = file.commit())
         return fileError(error, path);
-    return std::nullopt;
+    return {std::nullopt, sheet.truncated()};
 }
 
 } // namespace nbr

@@ -8,7 +8,6 @@
 
 #include <QList>
 #include <QString>
-#include <optional>
 
 namespace nbr {
 
@@ -25,8 +24,7 @@ struct GridSheetLayout {
 
 // Writes the workbook to path, replacing an existing file only with a
 // complete workbook that has been read back.
-std::optional<ExportError> writeGridWorkbook(const FlexGridModel& grid,
-                                             const GridSheetLayout& layout, const QString& path,
-                                             const ExportProgress& progress);
+ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout& layout,
+                               const QString& path, const ExportProgress& progress);
 
 } // namespace nbr
