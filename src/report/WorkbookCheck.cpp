@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <expat.h>
+#include <memory>
 #include <unzip.h>
 
 using namespace Qt::StringLiterals;
@@ -16,65 +17,36 @@ bool isXmlPart(const QByteArray& name) {
     return name.endsWith(".xml") || name.endsWith(".rels");
 }
 
-// Parses an XML part chunk by chunk as it is inflated (expat: a conforming
-// parser that checks well-formedness at several hundred MB/s, against a
-// fraction of that for QXmlStreamReader's token by token decoding).
-class XmlPartCheck {
-public:
-    XmlPartCheck() : m_parser(XML_ParserCreate(nullptr)) {}
-    ~XmlPartCheck() {
-        if (m_parser)
-            XML_ParserFree(m_parser);
-    }
-    XmlPartCheck(const XmlPartCheck&) = delete;
-    XmlPartCheck& operator=(const XmlPartCheck&) = delete;
-
-    void feed(const char* data, int size) {
-        m_bytes += size;
-        parse(data, size, false);
-    }
-    // Ends the part: it must be a whole document.
-    std::optional<QString> defect() {
-        if (m_bytes == 0)
-            return u"内容为空"_s;
-        parse(nullptr, 0, true);
-        if (!m_parser)
-            return u"内存不足"_s;
-        if (!m_wellFormed)
-            return u"XML 格式错误（第 %1 行：%2）"_s.arg(XML_GetCurrentLineNumber(m_parser))
-                .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(m_parser))));
-        return std::nullopt;
-    }
-
-private:
-    void parse(const char* data, int size, bool last) {
-        if (m_parser && m_wellFormed)
-            m_wellFormed = XML_Parse(m_parser, data, size, last) == XML_STATUS_OK;
-    }
-
-    XML_Parser m_parser;
-    qint64 m_bytes = 0;
-    bool m_wellFormed = true;
-};
-
-// Inflates the archive's current part; its defect, if any.
-std::optional<QString> checkCurrentPart(unzFile zip, const QByteArray& name, QByteArray& buffer) {
+// Inflates the archive's current part and parses an XML part as it comes,
+// chunk by chunk (expat checks well-formedness at several hundred MB/s;
+// QXmlStreamReader's token by token decoding cost as much as the export).
+std::optional<QString> checkCurrentPart(unzFile zip, bool xml, QByteArray& buffer) {
     if (unzOpenCurrentFile(zip) != UNZ_OK)
         return u"无法解压"_s;
-    const bool xml = isXmlPart(name);
-    XmlPartCheck check;
+    const std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(
+        XML_ParserCreate(nullptr), XML_ParserFree);
+    bool wellFormed = parser != nullptr;
+    qint64 bytes = 0;
     int read = 0;
-    while ((read = unzReadCurrentFile(zip, buffer.data(), int(buffer.size()))) > 0)
-        if (xml)
-            check.feed(buffer.constData(), read);
+    while ((read = unzReadCurrentFile(zip, buffer.data(), int(buffer.size()))) > 0) {
+        bytes += read;
+        if (xml && wellFormed)
+            wellFormed = XML_Parse(parser.get(), buffer.constData(), read, false) == XML_STATUS_OK;
+    }
     const int closed = unzCloseCurrentFile(zip);
-    if (read < 0)
-        return u"压缩数据损坏"_s;
-    if (closed == UNZ_CRCERROR)
-        return u"校验和不符"_s;
-    if (closed != UNZ_OK)
-        return u"无法解压"_s;
-    return xml ? check.defect() : std::nullopt;
+    if (read < 0 || closed != UNZ_OK)
+        return closed == UNZ_CRCERROR ? u"校验和不符"_s : u"压缩数据损坏"_s;
+    if (!xml)
+        return std::nullopt;
+    if (bytes == 0)
+        return u"内容为空"_s;
+    // The last call tells expat the document ends here: it must be whole.
+    if (wellFormed && XML_Parse(parser.get(), nullptr, 0, true) == XML_STATUS_OK)
+        return std::nullopt;
+    if (!parser)
+        return u"内存不足"_s;
+    return u"XML 格式错误（第 %1 行：%2）"_s.arg(XML_GetCurrentLineNumber(parser.get()))
+        .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser.get()))));
 }
 
 } // namespace
@@ -97,7 +69,7 @@ std::optional<QString> findWorkbookDefect(const QString& path) {
         }
         const QByteArray partName(name);
         hasContentTypes |= partName == "[Content_Types].xml";
-        if (const auto partDefect = checkCurrentPart(zip, partName, buffer))
+        if (const auto partDefect = checkCurrentPart(zip, isXmlPart(partName), buffer))
             defect = QString::fromUtf8(partName) + u"："_s + *partDefect;
     }
     unzClose(zip);
