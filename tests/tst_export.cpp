@@ -141,11 +141,6 @@ QJsonObject spot(const QJsonValue& value, const QString& type = {}, const QStrin
     return o;
 }
 
-// An export error's description for a failure message; empty without one.
-QByteArray describe(const std::optional<ExportError>& error) {
-    return error ? error->description.toUtf8() : QByteArray();
-}
-
 void writeFile(const QString& path, const QByteArray& data) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
@@ -162,7 +157,7 @@ void writeToolSettings(const QString& ini, const QString& db) {
 }
 
 // A tmpfs of a few pages at dir, in the test's own mount namespace: nobody
-// else sees it, and it goes with the test at the latest.
+// else sees it, and it goes with this object.
 class PrivateTmpfs {
 public:
     explicit PrivateTmpfs(const QString& dir) : m_dir(QFile::encodeName(dir)) {
@@ -171,22 +166,17 @@ public:
             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         m_mounted = ownNamespace && ::mount("tmpfs", m_dir, "tmpfs", 0, "size=64k") == 0;
     }
-    ~PrivateTmpfs() { unmount(); }
+    ~PrivateTmpfs() {
+        if (m_mounted)
+            ::umount2(m_dir.constData(), MNT_DETACH);
+    }
     bool mounted() const { return m_mounted; }
     // Writes a filler file until not one byte more fits.
     void fill() {
         const int fd = ::open((m_dir + "/filler").constData(), O_WRONLY | O_CREAT, 0644);
-        const QByteArray block(4096, 'x');
-        while (::write(fd, block.constData(), size_t(block.size())) > 0) {
-        }
-        while (::write(fd, "x", 1) > 0) {
+        while (::write(fd, "x", 1) == 1) {
         }
         ::close(fd);
-    }
-    void unmount() {
-        if (m_mounted)
-            ::umount2(m_dir.constData(), MNT_DETACH);
-        m_mounted = false;
     }
 
 private:
@@ -262,15 +252,11 @@ class TestExport : public QObject {
         g.setRedraw(true);
     }
 
-    QProcessEnvironment toolEnvironment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"no-config"_s)); // no user store
-        return env;
-    }
-
     ToolRun runTool(const QStringList& args) {
         QProcess p;
-        p.setProcessEnvironment(toolEnvironment());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"no-config"_s)); // no user store
+        p.setProcessEnvironment(env);
         p.start(toolPath(), args);
         if (!p.waitForFinished(120000))
             return {};
@@ -392,24 +378,6 @@ private slots:
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
-    void replacementKeepsTheLinkAndThePermissions() {
-        QTemporaryDir out;
-        const QString real = out.filePath(u"real.xlsx"_s);
-        const QString link = out.filePath(u"link.xlsx"_s);
-        writeFile(real, "an older report");
-        QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0640), 0);
-        QVERIFY(QFile::link(u"real.xlsx"_s, link));
-        FlexGridModel g;
-        buildLargeSummary(g, 20);
-        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, link).error);
-        QCOMPARE(QFileInfo(link).symLinkTarget(), real);
-        QVERIFY(contents(real).startsWith("PK"));
-        struct stat st {};
-        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
-        QCOMPARE(st.st_mode & 07777, 0640u);
-        QCOMPARE(entries(out.path()), (QStringList{u"link.xlsx"_s, u"real.xlsx"_s}));
-    }
-
     void nothingHappensBeforeASummaryRun() {
         test::FakePrompts prompts;
         ReportWindow w;
@@ -478,6 +446,8 @@ private slots:
         QCOMPARE(mousePointer(), MousePointer::Default);
     }
 
+    // The name exported to is a link to a private (0640) workbook: the link
+    // stays, the file it points to is replaced and keeps its permissions.
     void fullDiskNeverCostsTheExistingWorkbook_data() {
         QTest::addColumn<bool>("targetFolderFull"); // else the system's temporary folder
         QTest::newRow("temporary folder full: written whole") << false;
@@ -487,83 +457,61 @@ private slots:
         QFETCH(bool, targetFolderFull);
         // Outside /tmp, which one row fills.
         QTemporaryDir out(qEnvironmentVariable("NBR_BINARY_DIR") + u"/full-XXXXXX"_s);
-        const QString folder = out.filePath(u"reports"_s);
+        const QString folder = out.filePath(u"reports"_s), old = folder + u"/old.xlsx"_s;
         QVERIFY(QDir().mkpath(folder));
-        PrivateTmpfs full(targetFolderFull ? folder : u"/tmp"_s);
-        if (!full.mounted())
-            QSKIP("mounting a small tmpfs in a private mount namespace is not permitted here");
-        const QString target = folder + u"/keep.xlsx"_s;
-        writeFile(target, "the previous month's workbook");
-        full.fill();
         FlexGridModel g;
         buildLargeSummary(g, 2000);
-        const ExportResult result =
-            ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, target);
-        const QStringList left = entries(folder);
-        const QByteArray kept = contents(target);
-        full.unmount();
+        ExportResult result;
+        QStringList left;
+        QByteArray kept;
+        struct stat st {};
+        {
+            PrivateTmpfs full(targetFolderFull ? folder : u"/tmp"_s);
+            if (!full.mounted())
+                QSKIP("mounting a small tmpfs in a private mount namespace is not permitted here");
+            writeFile(old, "the previous month's workbook");
+            QCOMPARE(::chmod(QFile::encodeName(old).constData(), 0640), 0);
+            QVERIFY(QFile::link(u"old.xlsx"_s, folder + u"/keep.xlsx"_s));
+            full.fill();
+            result = ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
+                                         folder + u"/keep.xlsx"_s);
+            left = entries(folder);
+            kept = contents(old);
+            ::stat(QFile::encodeName(old).constData(), &st);
+        } // unmounted: the checker needs /tmp
 
+        QCOMPARE(st.st_mode & 07777, 0640u);
         if (targetFolderFull) {
-            QVERIFY(result.error);
-            QVERIFY(result.error->number != 0 && !result.error->description.isEmpty());
+            QVERIFY(result.error && !result.error->description.isEmpty());
             QCOMPARE(kept, QByteArray("the previous month's workbook"));
-            QCOMPARE(left, (QStringList{u"filler"_s, u"keep.xlsx"_s}));
+            QCOMPARE(left, (QStringList{u"filler"_s, u"keep.xlsx"_s, u"old.xlsx"_s}));
         } else {
-            QVERIFY2(!result.error, describe(result.error).constData());
-            QCOMPARE(left, QStringList{u"keep.xlsx"_s});
-            const QString failure = checkWorkbook(target, summaryExpectation(g, u"2026"_s));
+            QVERIFY2(!result.error, qPrintable(result.error.value_or(ExportError{}).description));
+            QCOMPARE(left, (QStringList{u"keep.xlsx"_s, u"old.xlsx"_s}));
+            QVERIFY(QFileInfo(folder + u"/keep.xlsx"_s).isSymLink());
+            const QString failure = checkWorkbook(old, summaryExpectation(g, u"2026"_s));
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
         }
     }
 
-    // What a writer that lost data leaves: parts with matching checksums whose
-    // XML is empty, cut off or broken, or an archive cut short.
-    void workbookCheckFindsBrokenParts_data() {
-        QTest::addColumn<QString>("damage");
-        QTest::addColumn<QString>("defectNames");
-        QTest::newRow("sound") << u""_s << QString();
-        QTest::newRow("empty [Content_Types].xml") << u"empty"_s << u"[Content_Types].xml"_s;
-        QTest::newRow("sheet cut mid-way") << u"cut"_s << u"sheet1.xml"_s;
-        QTest::newRow("control character in a cell") << u"control"_s << u"sheet1.xml"_s;
-        QTest::newRow("archive cut short") << u"short"_s << u"zip"_s;
+    // What a writer that lost data leaves: a zip whose checksums match while
+    // a part is empty or cut off.
+    void workbookCheckFindsEmptyOrCutParts_data() {
+        QTest::addColumn<QString>("xml");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("cut mid-way") << u"<Types xmlns=\"x\"><Default Extension=\"xml\"/>"_s;
     }
-    void workbookCheckFindsBrokenParts() {
-        QFETCH(QString, damage);
-        QFETCH(QString, defectNames);
+    void workbookCheckFindsEmptyOrCutParts() {
+        QFETCH(QString, xml);
         QTemporaryDir out;
-        const QString sound = out.filePath(u"sound.xlsx"_s);
-        FlexGridModel g;
-        buildLargeSummary(g, 20);
-        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, sound).error);
-        const QString damaged = out.filePath(u"damaged.xlsx"_s);
-        const char* script = R"(
-import sys, zipfile
-src, dst, damage = sys.argv[1:]
-if damage == "short":
-    data = open(src, "rb").read()
-    open(dst, "wb").write(data[: len(data) // 2])
-    sys.exit()
-with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) as out:
-    for info in z.infolist():
-        data = z.read(info.filename)
-        if damage == "empty" and info.filename == "[Content_Types].xml":
-            data = b""
-        if damage == "cut" and info.filename.endswith("sheet1.xml"):
-            data = data[: len(data) // 2]
-        if damage == "control" and info.filename.endswith("sheet1.xml"):
-            data = data.replace(b"</t>", b"\x01</t>", 1)
-        out.writestr(info, data)
-)";
-        QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s,
-                                   {u"-c"_s, QString::fromUtf8(script), sound, damaged,
-                                    damage.isEmpty() ? u"none"_s : damage}),
-                 0);
-        const std::optional<QString> defect = findWorkbookDefect(damaged);
-        if (defectNames.isEmpty())
-            QVERIFY2(!defect, qPrintable(*defect));
-        else
-            QVERIFY2(defect && defect->contains(defectNames),
-                     qPrintable(defect.value_or(u"none"_s)));
+        const QString zip = out.filePath(u"a.xlsx"_s);
+        const QString write = u"import sys, zipfile\n"
+                              u"zipfile.ZipFile(sys.argv[1], 'w').writestr('[Content_Types].xml',"
+                              u" sys.argv[2])"_s;
+        QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s, {u"-c"_s, write, zip, xml}), 0);
+        const std::optional<QString> defect = findWorkbookDefect(zip);
+        QVERIFY2(defect && defect->startsWith(u"[Content_Types].xml"_s),
+                 qPrintable(defect.value_or(u"none"_s)));
     }
 
     void textsAreMadeFitForACell_data() {
@@ -575,8 +523,7 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
             << u"a"_s + QChar(1) + u"b"_s + QChar(0x1F) + u"\tc\nd"_s
             << u"a"_s + bad + u"b"_s + bad + u"\tc\nd"_s << false;
         QTest::newRow("U+FFFE and U+FFFF replaced")
-            << u"x"_s + QChar(0xFFFE) + QChar(0xFFFF) + u"y"_s << u"x"_s + bad + bad + u"y"_s
-            << false;
+            << u"x"_s + QChar(0xFFFE) + QChar(0xFFFF) << u"x"_s + bad + bad << false;
         QTest::newRow("unpaired surrogates replaced, a pair kept")
             << QString(high) + u"a"_s + low + high + low + high
             << QString(bad) + u"a"_s + bad + high + low + bad << false;
@@ -584,8 +531,6 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
             << QString(40000, u'长') << QString(32767, u'长') << true;
         QTest::newRow("a pair at the limit is not split")
             << QString(32766, u'a') + high + low << QString(32766, u'a') << true;
-        QTest::newRow("32 767 characters kept")
-            << QString(32767, u'b') << QString(32767, u'b') << false;
     }
     void textsAreMadeFitForACell() {
         QFETCH(QString, memo);
@@ -596,18 +541,15 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
         setUpReportGrid(g, detailFormatString());
         LoadDetailList(g, u"0012"_s, u"03"_s, u"0102"_s, u"2026"_s);
         g.setTextMatrix(1, 8, memo);
-        // The short texts go into the caption line too, which is made fit the same way.
-        const bool shortText = memo.size() < 100;
         QTemporaryDir out;
         const QString path = out.filePath(u"明细.xlsx"_s);
+        const QString caption = u"部门：财务部   2026年03月份【差旅费】报销明细"_s;
         const ExportResult result =
-            ExportDetailList(g, u"部门非预算科目销明细月报"_s, shortText ? memo : u"部门：财务部"_s,
-                             u"2026年"_s, u"03月份【差旅费】报销明细"_s, path);
-        QVERIFY2(!result.error, describe(result.error).constData());
+            ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
+                             u"03月份【差旅费】报销明细"_s, path);
+        QVERIFY2(!result.error, qPrintable(result.error.value_or(ExportError{}).description));
         QCOMPARE(result.textsTruncated, truncated);
         g.setTextMatrix(1, 8, written);
-        const QString caption =
-            (shortText ? written : u"部门：财务部"_s) + u"   2026年03月份【差旅费】报销明细"_s;
         const QString failure = checkWorkbook(path, detailExpectation(g, caption));
         QVERIFY2(failure.isEmpty(), qPrintable(failure.left(2000)));
     }
@@ -846,21 +788,19 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
         QFETCH(int, signal);
         const QString db = m_dir.filePath(u"big.db"_s);
         const QString ini = m_dir.filePath(u"big.ini"_s);
-        if (!QFile::exists(ini)) {
+        if (!QFile::exists(ini)) { // 150 departments with 200 subjects each
             test::FixtureDb big(db);
-            big.exec(u"INSERT INTO 职能部门类别 VALUES ('D1', '职能部门')"_s);
-            const QString numbers = u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1"
-                                    u" FROM n WHERE i < 200) "_s;
-            big.exec(numbers + u"INSERT INTO 职能部门new SELECT printf('K%03d', i), '部门' || i,"
-                               u" 'D1', NULL FROM n WHERE i <= 150"_s);
-            big.exec(numbers +
-                     u"INSERT INTO 财务科目 SELECT printf('S%03d', i), '科目' || i FROM n"_s);
-            big.exec(numbers + u"INSERT INTO 报销单表 (报销单ID, 报销单编号, 部门代号, 报销类型,"
-                               u" 报批日期, 审批通过) SELECT i, i, printf('K%03d', i), '非预算',"
-                               u" '2026-03-05', 1 FROM n WHERE i <= 150"_s);
-            big.exec(numbers + u"INSERT INTO 报销单明细 (报销单ID, 科目代号, 金额)"
-                               u" SELECT c.i, printf('S%03d', s.i), s.i FROM n c, n s"
-                               u" WHERE c.i <= 150"_s);
+            const QString n = u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                              u" WHERE i < 200) "_s;
+            for (const QString& insert :
+                 {u"INSERT INTO 职能部门类别 VALUES ('D1', '职能部门')"_s,
+                  n + u"INSERT INTO 职能部门new SELECT i, i, 'D1', NULL FROM n WHERE i <= 150"_s,
+                  n + u"INSERT INTO 财务科目 SELECT 'S' || i, i FROM n"_s,
+                  n + u"INSERT INTO 报销单表 (报销单ID, 部门代号, 报销类型, 报批日期, 审批通过)"
+                      u" SELECT i, i, '非预算', '2026-03-05', 1 FROM n WHERE i <= 150"_s,
+                  n + u"INSERT INTO 报销单明细 (报销单ID, 科目代号, 金额)"
+                      u" SELECT c.i, 'S' || s.i, s.i FROM n c, n s WHERE c.i <= 150"_s})
+                big.exec(insert);
             big.close();
             writeToolSettings(ini, db);
         }
@@ -869,18 +809,15 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
         writeFile(target, "the previous month's workbook");
         const QStringList args{u"--settings"_s, ini,   u"--year"_s, u"2026"_s, u"--all"_s,
                                u"--summary"_s,  target};
-        QProcess p;
-        p.setProcessEnvironment(toolEnvironment());
         if (signal == 0) {
-            p.start(u"/bin/bash"_s, QStringList{u"-c"_s,
-                                                u"\"$@\" 2>&1 >/dev/null | true;"
-                                                u" exit ${PIPESTATUS[0]}"_s,
-                                                u"bash"_s, toolPath()} +
-                                        args);
-            QVERIFY(p.waitForFinished(120000));
-            QCOMPARE(p.exitCode(), 0);
+            const QString closedStderr = u"\"$@\" 2>&1 >/dev/null | true; exit ${PIPESTATUS[0]}"_s;
+            QCOMPARE(
+                QProcess::execute(u"/bin/bash"_s,
+                                  QStringList{u"-c"_s, closedStderr, u"bash"_s, toolPath()} + args),
+                0);
             QVERIFY(contents(target).startsWith("PK"));
         } else {
+            QProcess p;
             p.setReadChannel(QProcess::StandardError);
             p.start(toolPath(), args);
             QByteArray progress;
