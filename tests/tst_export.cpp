@@ -147,15 +147,6 @@ void writeFile(const QString& path, const QByteArray& data) {
         f.write(data);
 }
 
-// Settings for the headless export: the embedded database at db.
-void writeToolSettings(const QString& ini, const QString& db) {
-    QSettings settings(ini, QSettings::IniFormat);
-    settings.beginGroup(u"DBConfig"_s);
-    settings.setValue(u"Engine"_s, u"SQLite"_s);
-    settings.setValue(u"DBname"_s, db);
-    settings.endGroup();
-}
-
 // A tmpfs of a few pages at dir, in the test's own mount namespace: nobody
 // else sees it, and it goes with this object.
 class PrivateTmpfs {
@@ -290,7 +281,12 @@ private slots:
         QVERIFY(test::connectToFile(m_db));
 
         m_ini = m_dir.filePath(u"tool.ini"_s);
-        writeToolSettings(m_ini, m_db);
+        QSettings ini(m_ini, QSettings::IniFormat);
+        ini.beginGroup(u"DBConfig"_s);
+        ini.setValue(u"Engine"_s, u"SQLite"_s);
+        ini.setValue(u"DBname"_s, m_db);
+        ini.endGroup();
+        ini.sync();
     }
 
     void summaryExportWritesTheGridCellByCell() {
@@ -787,7 +783,7 @@ private slots:
     void toolLeavesNoTemporaryFile() {
         QFETCH(int, signal);
         const QString db = m_dir.filePath(u"big.db"_s);
-        const QString ini = m_dir.filePath(u"big.ini"_s);
+        const QString ini = m_dir.filePath(u"big/Corvale2011/Corvale2011.ini"_s);
         if (!QFile::exists(ini)) { // 150 departments with 200 subjects each
             test::FixtureDb big(db);
             const QString n = u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
@@ -802,7 +798,7 @@ private slots:
                       u" SELECT c.i, 'S' || s.i, s.i FROM n c, n s WHERE c.i <= 150"_s})
                 big.exec(insert);
             big.close();
-            writeToolSettings(ini, db);
+            test::writeSettingsFor(m_dir.filePath(u"big"_s), db);
         }
         QTemporaryDir out;
         const QString target = out.filePath(u"k.xlsx"_s);
