@@ -12,6 +12,7 @@
 #include "report/MonthlySummary.h"
 #include "report/ReportGridSetup.h"
 #include "report/ReportWindow.h"
+#include "report/WorkbookCheck.h"
 #include "report/WorkbookExport.h"
 #include "report/controls/FlexGridModel.h"
 #include "report/controls/TreeNodesModel.h"
@@ -29,6 +30,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
@@ -132,6 +139,40 @@ QJsonObject spot(const QJsonValue& value, const QString& type = {}, const QStrin
         o[u"format"_s] = format;
     return o;
 }
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(data);
+}
+
+// A tmpfs of a few pages at dir, in the test's own mount namespace: nobody
+// else sees it, and it goes with this object.
+class PrivateTmpfs {
+public:
+    explicit PrivateTmpfs(const QString& dir) : m_dir(QFile::encodeName(dir)) {
+        static const bool ownNamespace =
+            ::unshare(CLONE_NEWNS) == 0 &&
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        m_mounted = ownNamespace && ::mount("tmpfs", m_dir, "tmpfs", 0, "size=64k") == 0;
+    }
+    ~PrivateTmpfs() {
+        if (m_mounted)
+            ::umount2(m_dir.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    // Writes a filler file until not one byte more fits.
+    void fill() {
+        const int fd = ::open((m_dir + "/filler").constData(), O_WRONLY | O_CREAT, 0644);
+        while (::write(fd, "x", 1) == 1) {
+        }
+        ::close(fd);
+    }
+
+private:
+    QByteArray m_dir;
+    bool m_mounted = false;
+};
 
 struct ToolRun {
     int exitCode = -1;
@@ -237,6 +278,8 @@ private slots:
         db.addLine(db.addClaim(u"00204"_s, u"0103"_s, u"2026-02-02"_s), u"6601"_s, 50);
         db.addLine(db.addClaim(u"00206"_s, u"0104"_s, u"2026-03-03"_s), u"6601"_s, 12);
         db.addLine(db.addClaim(u"00205"_s, u"09"_s, u"2026-04-01"_s), u"6601"_s, 7);
+        db.addLine(db.addClaim(u"00206"_s, u"0103"_s, u"2026-05-08"_s), u"6601"_s, 9, {},
+                   QString(40000, u'长'));
         db.close();
         QVERIFY(test::connectToFile(m_db));
 
@@ -308,6 +351,8 @@ private slots:
         QTest::newRow("xlsx kept") << u"a.xlsx"_s << u"a.xlsx"_s;
         QTest::newRow("last dot only") << u"a.b.xls"_s << u"a.b.xlsx"_s;
         QTest::newRow("dot in folder") << u"my.dir/a"_s << u"my.dir/a.xlsx"_s;
+        const QString longName = QString(81, u'长') + u"ab"_s; // 245 bytes
+        QTest::newRow("250-byte name") << longName + u".xls"_s << longName + u".xlsx"_s;
     }
     void workbookNameTakesXlsxAndReplacesAnExistingFile() {
         QFETCH(QString, answer);
@@ -399,22 +444,129 @@ private slots:
         QCOMPARE(mousePointer(), MousePointer::Default);
     }
 
-    void writeErrorLeavesTheExistingFileByteForByte() {
-        QTemporaryDir out;
-        const QString target = out.filePath(u"keep.xlsx"_s);
-        QFile old(target);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("the previous month's workbook");
-        old.close();
+    // The name exported to is a link to a private (0640) workbook: the link
+    // stays, the file it points to is replaced and keeps its permissions.
+    void fullDiskNeverCostsTheExistingWorkbook_data() {
+        QTest::addColumn<bool>("targetFolderFull"); // else the system's temporary folder
+        QTest::newRow("temporary folder full: written whole") << false;
+        QTest::newRow("target folder full: old file byte for byte") << true;
+    }
+    void fullDiskNeverCostsTheExistingWorkbook() {
+        QFETCH(bool, targetFolderFull);
+        // Outside /tmp, which one row fills.
+        QTemporaryDir out(qEnvironmentVariable("NBR_BINARY_DIR") + u"/full-XXXXXX"_s);
+        const QString folder = out.filePath(u"reports"_s), old = folder + u"/old.xlsx"_s;
+        QVERIFY(QDir().mkpath(folder));
         FlexGridModel g;
-        buildLargeSummary(g, 20);
-        g.setTextMatrix(12, 3, QString(40000, u'长')); // beyond a cell's 32 767 characters
-        const std::optional<ExportError> error =
-            ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, target);
-        QVERIFY(error);
-        QVERIFY(error->number != 0 && !error->description.isEmpty());
-        QCOMPARE(contents(target), QByteArray("the previous month's workbook"));
-        QCOMPARE(entries(out.path()), QStringList{u"keep.xlsx"_s});
+        buildLargeSummary(g, 2000);
+        ExportResult result;
+        QStringList left;
+        QByteArray kept;
+        struct stat st {};
+        {
+            PrivateTmpfs full(targetFolderFull ? folder : u"/tmp"_s);
+            if (!full.mounted())
+                QSKIP("mounting a small tmpfs in a private mount namespace is not permitted here");
+            writeFile(old, "the previous month's workbook");
+            QCOMPARE(::chmod(QFile::encodeName(old).constData(), 0640), 0);
+            QVERIFY(QFile::link(u"old.xlsx"_s, folder + u"/keep.xlsx"_s));
+            full.fill();
+            result = ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
+                                         folder + u"/keep.xlsx"_s);
+            left = entries(folder);
+            kept = contents(old);
+            ::stat(QFile::encodeName(old).constData(), &st);
+        } // unmounted: the checker needs /tmp
+
+        QCOMPARE(st.st_mode & 07777, 0640u);
+        if (targetFolderFull) {
+            QVERIFY(result.error && !result.error->description.isEmpty());
+            QCOMPARE(kept, QByteArray("the previous month's workbook"));
+            QCOMPARE(left, (QStringList{u"filler"_s, u"keep.xlsx"_s, u"old.xlsx"_s}));
+        } else {
+            QVERIFY2(!result.error, qPrintable(result.error.value_or(ExportError{}).description));
+            QCOMPARE(left, (QStringList{u"keep.xlsx"_s, u"old.xlsx"_s}));
+            QVERIFY(QFileInfo(folder + u"/keep.xlsx"_s).isSymLink());
+            const QString failure = checkWorkbook(old, summaryExpectation(g, u"2026"_s));
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        }
+    }
+
+    // What a writer that lost data leaves: a zip whose checksums match while
+    // a part is empty or cut off.
+    void workbookCheckFindsEmptyOrCutParts_data() {
+        QTest::addColumn<QString>("xml");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("cut mid-way") << u"<Types xmlns=\"x\"><Default Extension=\"xml\"/>"_s;
+    }
+    void workbookCheckFindsEmptyOrCutParts() {
+        QFETCH(QString, xml);
+        QTemporaryDir out;
+        const QString zip = out.filePath(u"a.xlsx"_s);
+        const QString write = u"import sys, zipfile\n"
+                              u"zipfile.ZipFile(sys.argv[1], 'w').writestr('[Content_Types].xml',"
+                              u" sys.argv[2])"_s;
+        QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s, {u"-c"_s, write, zip, xml}), 0);
+        const std::optional<QString> defect = findWorkbookDefect(zip);
+        QVERIFY2(defect && defect->startsWith(u"[Content_Types].xml"_s),
+                 qPrintable(defect.value_or(u"none"_s)));
+    }
+
+    void textsAreMadeFitForACell_data() {
+        QTest::addColumn<QString>("memo");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("truncated");
+        const QChar bad(0xFFFD), high(0xD83D), low(0xDE00); // high + low: one emoji
+        QTest::newRow("C0 controls replaced, tab and LF kept")
+            << u"a"_s + QChar(1) + u"b"_s + QChar(0x1F) + u"\tc\nd"_s
+            << u"a"_s + bad + u"b"_s + bad + u"\tc\nd"_s << false;
+        QTest::newRow("U+FFFE and U+FFFF replaced")
+            << u"x"_s + QChar(0xFFFE) + QChar(0xFFFF) << u"x"_s + bad + bad << false;
+        QTest::newRow("unpaired surrogates replaced, a pair kept")
+            << QString(high) + u"a"_s + low + high + low + high
+            << QString(bad) + u"a"_s + bad + high + low + bad << false;
+        QTest::newRow("40 000 characters cut to 32 767")
+            << QString(40000, u'长') << QString(32767, u'长') << true;
+        QTest::newRow("a pair at the limit is not split")
+            << QString(32766, u'a') + high + low << QString(32766, u'a') << true;
+    }
+    void textsAreMadeFitForACell() {
+        QFETCH(QString, memo);
+        QFETCH(QString, written);
+        QFETCH(bool, truncated);
+        FlexGridModel g;
+        g.setMeasureFont(windowFont());
+        setUpReportGrid(g, detailFormatString());
+        LoadDetailList(g, u"0012"_s, u"03"_s, u"0102"_s, u"2026"_s);
+        g.setTextMatrix(1, 8, memo);
+        QTemporaryDir out;
+        const QString path = out.filePath(u"明细.xlsx"_s);
+        const QString caption = u"部门：财务部   2026年03月份【差旅费】报销明细"_s;
+        const ExportResult result =
+            ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
+                             u"03月份【差旅费】报销明细"_s, path);
+        QVERIFY2(!result.error, qPrintable(result.error.value_or(ExportError{}).description));
+        QCOMPARE(result.textsTruncated, truncated);
+        g.setTextMatrix(1, 8, written);
+        const QString failure = checkWorkbook(path, detailExpectation(g, caption));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure.left(2000)));
+    }
+
+    void longMemoIsCutAndTheOutcomeSaysSo() {
+        const QString note = u"（部分超长文本已截断为 32767 个字符）"_s;
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0103"_s});
+        QCOMPARE(w.grid1().textMatrix(1, 2), u"6601"_s);
+        openListing(w, 1, 8); // May: the line with a 40 000-character memo
+        QTemporaryDir out;
+        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xlsx"_s));
+        QCOMPARE(prompts.messageTexts(), QStringList{u"非预算报销明细月报导出成功!\n"_s + note});
+
+        const ToolRun run = runTool({u"--settings"_s, m_ini, u"--year"_s, u"2026"_s, u"--detail"_s,
+                                     u"0103"_s, u"6601"_s, u"05"_s, out.filePath(u"tool.xlsx"_s)});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.errors.endsWith(note + u'\n'), qPrintable(run.errors));
     }
 
     void detailExportNamesTheListingsDepartment() {
@@ -467,7 +619,8 @@ private slots:
         QTemporaryDir out;
         const QString caption = u"部门：财务部   2026年07月份【差旅费】报销明细"_s;
         QVERIFY(!ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
-                                  u"07月份【差旅费】报销明细"_s, out.filePath(u"空.xls"_s)));
+                                  u"07月份【差旅费】报销明细"_s, out.filePath(u"空.xls"_s))
+                     .error);
         const QJsonObject cells{
             {u"B5"_s, spot(u"合计"_s, u"s"_s)},
             {u"J5"_s, spot(0, u"n"_s, u"#0.00"_s)},
@@ -488,7 +641,8 @@ private slots:
         timer.start();
         QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
                                      out.filePath(u"大.xlsx"_s),
-                                     [&progress](int row) { progress << row; }));
+                                     [&progress](int row) { progress << row; })
+                     .error);
         qInfo("40 000-row export: %lld ms", timer.elapsed());
         QCOMPARE(progress.size(), g.rows());
         QCOMPARE(progress.first(), 0);
@@ -651,6 +805,64 @@ private slots:
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
         QVERIFY(entries(out.path()).isEmpty());
+    }
+
+    // The tool stopped in the middle of a 30 000-row summary, or finishing it
+    // after the reader of its standard error went away.
+    void toolLeavesNoTemporaryFile_data() {
+        QTest::addColumn<int>("signal"); // 0: no signal, standard error closed
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("closed standard error: exit 0") << 0;
+    }
+    void toolLeavesNoTemporaryFile() {
+        QFETCH(int, signal);
+        const QString db = m_dir.filePath(u"big.db"_s);
+        const QString ini = m_dir.filePath(u"big/Corvale2011/Corvale2011.ini"_s);
+        if (!QFile::exists(ini)) { // 150 departments with 200 subjects each
+            test::FixtureDb big(db);
+            const QString n = u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                              u" WHERE i < 200) "_s;
+            for (const QString& insert :
+                 {u"INSERT INTO 职能部门类别 VALUES ('D1', '职能部门')"_s,
+                  n + u"INSERT INTO 职能部门new SELECT i, i, 'D1', NULL FROM n WHERE i <= 150"_s,
+                  n + u"INSERT INTO 财务科目 SELECT 'S' || i, i FROM n"_s,
+                  n + u"INSERT INTO 报销单表 (报销单ID, 部门代号, 报销类型, 报批日期, 审批通过)"
+                      u" SELECT i, i, '非预算', '2026-03-05', 1 FROM n WHERE i <= 150"_s,
+                  n + u"INSERT INTO 报销单明细 (报销单ID, 科目代号, 金额)"
+                      u" SELECT c.i, 'S' || s.i, s.i FROM n c, n s WHERE c.i <= 150"_s})
+                big.exec(insert);
+            big.close();
+            test::writeSettingsFor(m_dir.filePath(u"big"_s), db);
+        }
+        QTemporaryDir out;
+        const QString target = out.filePath(u"k.xlsx"_s);
+        writeFile(target, "the previous month's workbook");
+        const QStringList args{u"--settings"_s, ini,   u"--year"_s, u"2026"_s, u"--all"_s,
+                               u"--summary"_s,  target};
+        if (signal == 0) {
+            const QString closedStderr = u"\"$@\" 2>&1 >/dev/null | true; exit ${PIPESTATUS[0]}"_s;
+            QCOMPARE(
+                QProcess::execute(u"/bin/bash"_s,
+                                  QStringList{u"-c"_s, closedStderr, u"bash"_s, toolPath()} + args),
+                0);
+            QVERIFY(contents(target).startsWith("PK"));
+        } else {
+            QProcess p;
+            p.setReadChannel(QProcess::StandardError);
+            p.start(toolPath(), args);
+            QByteArray progress;
+            while (!progress.contains("已写 10001/") && p.waitForReadyRead(120000))
+                progress += p.readAll();
+            QVERIFY2(progress.contains("已写 10001/"), progress.constData());
+            ::kill(pid_t(p.processId()), signal);
+            QVERIFY(p.waitForFinished(120000));
+            QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+            QCOMPARE(p.exitCode(), signal);
+            QCOMPARE(contents(target), QByteArray("the previous month's workbook"));
+        }
+        QCOMPARE(entries(out.path()), QStringList{u"k.xlsx"_s});
     }
 };
 

@@ -40,12 +40,14 @@ ExportProgress progressLines(const QString& what, int rows) {
     };
 }
 
-void checkWritten(const std::optional<ExportError>& error, const QString& path) {
-    if (error)
+void checkWritten(const ExportResult& result, const QString& path) {
+    if (const std::optional<ExportError>& error = result.error)
         fail(ExitWriteFailed, u"导出失败（"_s + path + u"）：错误码: "_s +
                                   QString::number(error->number) + u" 错误描述: "_s +
                                   error->description);
     printError(u"已导出 "_s + workbookPath(path));
+    if (result.textsTruncated)
+        printError(truncationNote());
 }
 
 int nodeOf(const TreeNodesModel& nodes, const QString& deptCode) {

@@ -6,6 +6,7 @@
 #include "ExportArguments.h"
 #include "HeadlessExport.h"
 #include "StderrPrompts.h"
+#include "platform/InterruptCleanup.h"
 
 #include <QGuiApplication>
 
@@ -14,6 +15,7 @@ using namespace Qt::StringLiterals;
 int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    nbr::InterruptCleanup::install();
     QGuiApplication app(argc, argv);
     const auto parsed = nbr::parseExportArguments(app.arguments().mid(1));
     if (const auto* error = std::get_if<QString>(&parsed)) {

@@ -1,5 +1,6 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
+#include "platform/InterruptCleanup.h"
 #include "platform/QtPrompts.h"
 #include "session/CommandLine.h"
 #include "session/LoginWindow.h"
@@ -33,6 +34,7 @@ int main(int argc, char* argv[]) {
                    stderr);
         return 2;
     }
+    nbr::InterruptCleanup::install();
     QApplication app(argc, argv);
     QFont font;
     font.setFamilies({u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,

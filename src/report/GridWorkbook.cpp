@@ -1,12 +1,15 @@
 #include "report/GridWorkbook.h"
 
 #include "report/ReplacingFile.h"
+#include "report/WorkbookCheck.h"
 #include "report/WorkbookFormats.h"
+#include "report/WorkbookText.h"
 #include "report/controls/FlexGridModel.h"
 
 #include <QFile>
 #include <QStringEncoder>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -24,6 +27,9 @@ constexpr int kFirstGridRow = 3;
 constexpr std::uint32_t kExportTotalsFill = 0xC0C0FF;
 // One character of column width is 110 twips.
 constexpr double kTwipsPerCharacter = 110.0;
+// The widest column a spreadsheet accepts, in characters; a column widened
+// by a 32 767-character memo would be far wider.
+constexpr double kMaxColumnWidth = 255.0;
 
 class SheetWriter {
 public:
@@ -37,6 +43,8 @@ public:
     }
 
     lxw_error write(const ExportProgress& progress);
+    // Some text was longer than a cell holds and went in cut.
+    bool truncated() const { return m_truncated; }
 
 private:
     void writeColumnWidths();
@@ -46,6 +54,7 @@ private:
     void writeBodyRow(int gridRow);
     std::uint32_t bodyFill(int gridRow) const;
     void writeText(int row, int col, const QString& text, lxw_format* format);
+    lxw_format* format(const CellStyle& style);
     const char* utf8(const QString& text);
     std::optional<double> amountOf(const QString& text);
     void keep(lxw_error error) {
@@ -63,6 +72,7 @@ private:
     QStringEncoder m_utf8{QStringEncoder::Utf8};
     QByteArray m_buffer;
     lxw_error m_error = LXW_NO_ERROR;
+    bool m_truncated = false;
 };
 
 lxw_error SheetWriter::write(const ExportProgress& progress) {
@@ -89,31 +99,38 @@ lxw_error SheetWriter::write(const ExportProgress& progress) {
 
 void SheetWriter::writeColumnWidths() {
     for (int c = 0; c < m_columns; ++c)
-        keep(worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c),
-                                  m_grid.colWidth(c) / kTwipsPerCharacter, nullptr));
+        keep(worksheet_set_column(
+            m_sheet, lxw_col_t(c), lxw_col_t(c),
+            std::min(m_grid.colWidth(c) / kTwipsPerCharacter, kMaxColumnWidth), nullptr));
+}
+
+lxw_format* SheetWriter::format(const CellStyle& style) {
+    lxw_format* f = m_formats.format(style);
+    if (!f)
+        keep(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    return f;
 }
 
 void SheetWriter::writeMerged(int row, int columns, const QString& text, const CellStyle& style) {
-    lxw_format* format = m_formats.format(style);
-    const QByteArray utf8 = text.toUtf8();
+    lxw_format* cellFormat = format(style);
     if (columns > 1)
         keep(worksheet_merge_range(m_sheet, lxw_row_t(row), 0, lxw_row_t(row),
-                                   lxw_col_t(columns - 1), utf8.constData(), format));
+                                   lxw_col_t(columns - 1), utf8(text), cellFormat));
     else
-        keep(worksheet_write_string(m_sheet, lxw_row_t(row), 0, utf8.constData(), format));
+        keep(worksheet_write_string(m_sheet, lxw_row_t(row), 0, utf8(text), cellFormat));
 }
 
 void SheetWriter::writeBlankLine(int row, int fromColumn) {
-    lxw_format* font = m_formats.format({});
+    lxw_format* font = format({});
     for (int c = fromColumn; c < m_columns; ++c)
         keep(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(c), font));
 }
 
 void SheetWriter::writeHeader() {
-    lxw_format* format =
-        m_formats.format({.align = CellAlign::Centre, .fill = kExportTotalsFill, .border = true});
+    lxw_format* header =
+        format({.align = CellAlign::Centre, .fill = kExportTotalsFill, .border = true});
     for (int c = 0; c < m_columns; ++c)
-        writeText(kFirstGridRow, c, m_grid.textMatrix(0, c), format);
+        writeText(kFirstGridRow, c, m_grid.textMatrix(0, c), header);
 }
 
 std::uint32_t SheetWriter::bodyFill(int gridRow) const {
@@ -129,9 +146,9 @@ std::uint32_t SheetWriter::bodyFill(int gridRow) const {
 
 void SheetWriter::writeBodyRow(int gridRow) {
     const std::uint32_t fill = bodyFill(gridRow);
-    lxw_format* text = m_formats.format({.fill = fill, .border = true});
+    lxw_format* text = format({.fill = fill, .border = true});
     lxw_format* amount =
-        m_formats.format({.align = CellAlign::Right, .fill = fill, .border = true, .amount = true});
+        format({.align = CellAlign::Right, .fill = fill, .border = true, .amount = true});
     const auto row = lxw_row_t(kFirstGridRow + gridRow);
     for (int c = 0; c < m_columns; ++c) {
         const QString cell = m_grid.textMatrix(gridRow, c);
@@ -162,9 +179,12 @@ std::optional<double> SheetWriter::amountOf(const QString& text) {
     return ok ? std::optional(value) : std::nullopt;
 }
 
+// Every text reaches the workbook through here, made fit for a cell.
 const char* SheetWriter::utf8(const QString& text) {
-    m_buffer.resize(m_utf8.requiredSpace(text.size()) + 1);
-    char* end = m_utf8.appendToBuffer(m_buffer.data(), text);
+    const std::optional<QString> safe = workbookSafeText(text, m_truncated);
+    const QString& written = safe ? *safe : text;
+    m_buffer.resize(m_utf8.requiredSpace(written.size()) + 1);
+    char* end = m_utf8.appendToBuffer(m_buffer.data(), written);
     *end = '\0';
     return m_buffer.constData();
 }
@@ -176,33 +196,47 @@ void SheetWriter::writeText(int row, int col, const QString& text, lxw_format* f
         keep(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), utf8(text), format));
 }
 
-ExportError lxwError(lxw_error error) {
-    return {int(error), QString::fromUtf8(lxw_strerror(error))};
+ExportResult lxwError(lxw_error error) {
+    return {ExportError{int(error), QString::fromUtf8(lxw_strerror(error))}};
+}
+
+ExportResult fileError(int error, const QString& path) {
+    return {ExportError{error, u"无法保存文件“"_s + path + u"”："_s +
+                                   QString::fromLocal8Bit(std::strerror(error))}};
 }
 
 } // namespace
 
-std::optional<ExportError> writeGridWorkbook(const FlexGridModel& grid,
-                                             const GridSheetLayout& layout, const QString& path,
-                                             const ExportProgress& progress) {
+ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout& layout,
+                               const QString& path, const ExportProgress& progress) {
     ReplacingFile file(path);
+    if (const int error = file.open())
+        return fileError(error, path);
+    // libxlsxwriter keeps the rows in temporary files until it closes the
+    // workbook; next to the target they share its free space, so a full disk
+    // shows in one place, and the check below sees its effect.
+    QByteArray folder = QFile::encodeName(file.folder());
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
+    options.tmpdir = folder.data();
     lxw_workbook* workbook =
         workbook_new_opt(QFile::encodeName(file.temporaryPath()).constData(), &options);
     if (!workbook)
         return lxwError(LXW_ERROR_MEMORY_MALLOC_FAILED);
-    const lxw_error written = SheetWriter(workbook, grid, layout).write(progress);
+    SheetWriter sheet(workbook, grid, layout);
+    const lxw_error written = sheet.write(progress);
     // Closing also frees the workbook, so it runs after a failed write too.
     const lxw_error closed = workbook_close(workbook);
     if (written != LXW_NO_ERROR)
         return lxwError(written);
     if (closed != LXW_NO_ERROR)
         return lxwError(closed);
+    if (const std::optional<QString> defect = findWorkbookDefect(file.temporaryPath()))
+        return {ExportError{EIO, u"写出的工作簿不完整（"_s + *defect +
+                                     u"），可能是磁盘空间不足；未保存，原有文件不变"_s}};
     if (const int error = file.commit())
-        return ExportError{error, u"无法保存文件“"_s + path + u"”："_s +
-                                      QString::fromLocal8Bit(std::strerror(error))};
-    return std::nullopt;
+        return fileError(error, path);
+    return {std::nullopt, sheet.truncated()};
 }
 
 } // namespace nbr

@@ -8,7 +8,6 @@
 
 #include <QList>
 #include <QString>
-#include <optional>
 
 namespace nbr {
 
@@ -23,9 +22,9 @@ struct GridSheetLayout {
     bool paintSubtotals = false; // subtotal rows take their row-total cell's colour
 };
 
-// Writes the workbook to path (replacing an existing file only on success).
-std::optional<ExportError> writeGridWorkbook(const FlexGridModel& grid,
-                                             const GridSheetLayout& layout, const QString& path,
-                                             const ExportProgress& progress);
+// Writes the workbook to path, replacing an existing file only with a
+// complete workbook that has been read back.
+ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout& layout,
+                               const QString& path, const ExportProgress& progress);
 
 } // namespace nbr

@@ -2,9 +2,13 @@
 // A file written under a temporary name in its target folder and renamed
 // over the final name only once it is complete: an existing file of that
 // name is either replaced by a whole new one or left untouched, and the
-// temporary file never outlives a failed or abandoned write.
+// temporary file never outlives a failed or abandoned write, nor a SIGINT,
+// SIGTERM or SIGHUP (see InterruptCleanup). A final name that is a symbolic
+// link keeps its link: the file it points to is replaced.
 
 #include <QString>
+#include <optional>
+#include <sys/types.h>
 
 namespace nbr {
 
@@ -15,16 +19,26 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    const QString& finalPath() const { return m_finalPath; }
-    // Next to the final name, so the rename never crosses file systems.
+    // Creates the empty temporary file next to the file to replace; 0 on
+    // success, else errno (e.g. the folder is missing).
+    int open();
+
+    // The folder of the file replaced, where the temporary file is.
+    const QString& folder() const { return m_folder; }
     const QString& temporaryPath() const { return m_temporaryPath; }
 
-    // Renames the temporary file over the final name; 0 on success, else errno.
+    // Gives the temporary file the replaced file's permissions, flushes it to
+    // disk, renames it over the file to replace and flushes the folder, so
+    // that success means the new file survives a power cut. 0 on success,
+    // else errno.
     int commit();
 
 private:
     QString m_finalPath;
+    QString m_targetPath; // m_finalPath with symbolic links followed
+    QString m_folder;
     QString m_temporaryPath;
+    std::optional<mode_t> m_keptMode; // the replaced file's permissions
     bool m_committed = false;
 };
 

@@ -494,15 +494,17 @@ void ReportWindow::runExport(const QString& proposedName,
     progressBar->show();
     QCoreApplication::processEvents();
     setMousePointer(MousePointer::Hourglass);
-    const std::optional<ExportError> error =
+    const ExportResult result =
         write(*path, [progressBar](int row) { progressBar->setValue(row); });
     setMousePointer(MousePointer::Default);
     // The buttons come back after the message, whatever the outcome; the
     // progress bar goes only after a success.
-    if (error) {
-        reportError(error->number, error->description);
+    if (result.error) {
+        reportError(result.error->number, result.error->description);
     } else {
-        Prompts::current().message(successText, u"系统提示"_s, MessageIcon::Information);
+        const QString text =
+            result.textsTruncated ? successText + u'\n' + truncationNote() : successText;
+        Prompts::current().message(text, u"系统提示"_s, MessageIcon::Information);
         progressBar->hide();
     }
     showButtons();

@@ -81,8 +81,7 @@ private:
     void reportError(int number, const QString& description);
     // Both export buttons: ask for the file, write it with the progress bar
     // running, tell the outcome. The buttons are hidden meanwhile.
-    using ExportWriter =
-        std::function<std::optional<ExportError>(const QString& path, const ExportProgress&)>;
+    using ExportWriter = std::function<ExportResult(const QString& path, const ExportProgress&)>;
     void runExport(const QString& proposedName, std::initializer_list<QPushButton*> buttons,
                    QProgressBar* progressBar, const FlexGridModel& grid, const QString& successText,
                    const ExportWriter& write);

@@ -19,9 +19,9 @@ QString workbookPath(const QString& chosenPath) {
     return base + u".xlsx"_s;
 }
 
-std::optional<ExportError> ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
-                                               const QString& yearText, const QString& chosenPath,
-                                               const ExportProgress& progress) {
+ExportResult ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
+                                 const QString& yearText, const QString& chosenPath,
+                                 const ExportProgress& progress) {
     GridSheetLayout layout;
     layout.sheetName = u"非预算报销月报"_s;
     layout.title = title;
@@ -33,11 +33,10 @@ std::optional<ExportError> ExportMonthlyReport(const FlexGridModel& grid, const 
     return writeGridWorkbook(grid, layout, workbookPath(chosenPath), progress);
 }
 
-std::optional<ExportError> ExportDetailList(const FlexGridModel& grid, const QString& title,
-                                            const QString& deptCaption, const QString& yearText,
-                                            const QString& listingCaption,
-                                            const QString& chosenPath,
-                                            const ExportProgress& progress) {
+ExportResult ExportDetailList(const FlexGridModel& grid, const QString& title,
+                              const QString& deptCaption, const QString& yearText,
+                              const QString& listingCaption, const QString& chosenPath,
+                              const ExportProgress& progress) {
     GridSheetLayout layout;
     layout.sheetName = u"非预算报销明细"_s;
     layout.title = title;

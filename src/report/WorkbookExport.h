@@ -6,7 +6,6 @@
 #include "report/ExportError.h"
 
 #include <QString>
-#include <optional>
 
 namespace nbr {
 
@@ -18,16 +17,15 @@ QString workbookPath(const QString& chosenPath);
 
 // Sheet "非预算报销月报". yearText like "2026年", the year of the run that
 // filled the grid.
-std::optional<ExportError> ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
-                                               const QString& yearText, const QString& chosenPath,
-                                               const ExportProgress& progress = {});
+ExportResult ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
+                                 const QString& yearText, const QString& chosenPath,
+                                 const ExportProgress& progress = {});
 
 // Sheet "非预算报销明细". The caption line joins the department caption
 // ("部门：" + name), the year text and the listing's caption.
-std::optional<ExportError> ExportDetailList(const FlexGridModel& grid, const QString& title,
-                                            const QString& deptCaption, const QString& yearText,
-                                            const QString& listingCaption,
-                                            const QString& chosenPath,
-                                            const ExportProgress& progress = {});
+ExportResult ExportDetailList(const FlexGridModel& grid, const QString& title,
+                              const QString& deptCaption, const QString& yearText,
+                              const QString& listingCaption, const QString& chosenPath,
+                              const ExportProgress& progress = {});
 
 } // namespace nbr

@@ -8,6 +8,8 @@ lxw_format* WorkbookFormats::format(const CellStyle& style) {
     if (const auto it = m_formats.find(style); it != m_formats.end())
         return it->second;
     lxw_format* f = workbook_add_format(m_workbook);
+    if (!f)
+        return nullptr;
     format_set_font_name(f, "微软雅黑");
     if (style.size != CellStyle::kDefaultSize)
         format_set_font_size(f, style.size);

@@ -33,7 +33,8 @@ class WorkbookFormats {
 public:
     explicit WorkbookFormats(lxw_workbook* workbook) : m_workbook(workbook) {}
 
-    // Every format uses the report font "微软雅黑".
+    // Every format uses the report font "微软雅黑". Null when libxlsxwriter
+    // runs out of memory.
     lxw_format* format(const CellStyle& style);
 
 private:

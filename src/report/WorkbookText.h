@@ -1,0 +1,20 @@
+#pragma once
+// Makes a text fit for a workbook cell. XML cannot carry C0 controls other
+// than tab, LF and CR, the non-characters U+FFFE and U+FFFF or a surrogate
+// without its partner: each becomes U+FFFD. A cell holds at most 32 767
+// UTF-16 code units, the count spreadsheets use: longer texts are cut there,
+// never between the two halves of a surrogate pair.
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace nbr {
+
+inline constexpr qsizetype kCellTextLimit = 32767;
+
+// Nothing when the text can be written as it is; otherwise the text to write
+// instead, with truncated set when it had to be cut.
+std::optional<QString> workbookSafeText(QStringView text, bool& truncated);
+
+} // namespace nbr
