@@ -435,7 +435,7 @@ private slots:
         const QString demo = m_dir.filePath(u"demo.db"_s);
         QCOMPARE(QProcess::execute(qEnvironmentVariable("NBR_BINARY_DIR") +
                                        u"/tools/nbreport-make-demo"_s,
-                                   {demo}),
+                                   {u"--base-year"_s, u"2026"_s, demo}),
                  0);
         QVERIFY(test::connectToFile(demo));
         m_window.reset();
