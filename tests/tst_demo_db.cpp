@@ -301,12 +301,8 @@ private slots:
         QVERIFY2(run.out.contains(u"报销单年份："_s + years.join(u" 年、"_s) + u" 年"_s),
                  qPrintable(run.out));
         openFile(path);
-        QStringList found;
-        for (Recordset rs = openRecordset(u"Select Distinct substr(报批日期, 1, 4) As y"
-                                          u" From 报销单表 Order By y"_s);
-             !rs.eof(); rs.moveNext())
-            found << rs.field(u"y"_s).text();
-        QCOMPARE(found, years);
+        QCOMPARE(count(u"(Select Distinct substr(报批日期, 1, 4) From 报销单表)"_s), 3);
+        QCOMPARE(count(u"报销单表 Where substr(报批日期, 1, 4) Not In (?, ?, ?)"_s, years), 0);
         QCOMPARE(count(u"职能部门new Where 终止日期 Like ?"_s, {years[0] + u'%'}), 1);
     }
 
