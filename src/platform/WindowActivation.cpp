@@ -40,32 +40,37 @@ std::vector<Window> clientWindows(Display* d, Window root, Atom clientList) {
     return windows;
 }
 
-// A title property decoded by its type: UTF8_STRING, STRING (Latin-1) or
+// A title decoded by its type: UTF8_STRING, STRING (Latin-1) or
 // COMPOUND_TEXT, the ISO 2022 mix older toolkits write for titles Latin-1
-// cannot hold, which the X library converts. Absent: nullopt; an unknown
-// type gives an empty title.
+// cannot hold, which the X library converts. Another type gives no title.
+QString decodedTitle(Display* d, XTextProperty& p, const Atom* atoms) {
+    const auto* bytes = reinterpret_cast<const char*>(p.value);
+    const auto size = qsizetype(p.nitems);
+    if (p.format != 8 || !bytes)
+        return {};
+    if (p.encoding == atoms[Utf8String])
+        return QString::fromUtf8(bytes, size);
+    if (p.encoding == XA_STRING)
+        return QString::fromLatin1(bytes, size);
+    if (p.encoding != atoms[CompoundText])
+        return {};
+    char** list = nullptr;
+    int count = 0;
+    QString title;
+    // The result is UTF-8 whatever the process's locale.
+    if (Xutf8TextPropertyToTextList(d, &p, &list, &count) >= Success && count > 0)
+        title = QString::fromUtf8(list[0]);
+    if (list)
+        XFreeStringList(list);
+    return title;
+}
+
+// A window's title property, nullopt when the window has none.
 std::optional<QString> titleProperty(Display* d, Window w, Atom property, const Atom* atoms) {
     XTextProperty p{};
     if (!XGetTextProperty(d, w, &p, property))
         return std::nullopt;
-    QString title;
-    const auto* bytes = reinterpret_cast<const char*>(p.value);
-    const auto size = qsizetype(p.nitems);
-    if (p.format != 8 || !bytes) {
-        // not text
-    } else if (p.encoding == atoms[Utf8String]) {
-        title = QString::fromUtf8(bytes, size);
-    } else if (p.encoding == XA_STRING) {
-        title = QString::fromLatin1(bytes, size);
-    } else if (p.encoding == atoms[CompoundText]) {
-        char** list = nullptr;
-        int count = 0;
-        // The result is UTF-8 whatever the process's locale.
-        if (Xutf8TextPropertyToTextList(d, &p, &list, &count) >= Success && count > 0)
-            title = QString::fromUtf8(list[0]);
-        if (list)
-            XFreeStringList(list);
-    }
+    const QString title = decodedTitle(d, p, atoms);
     if (p.value)
         XFree(p.value);
     return title;
@@ -74,13 +79,11 @@ std::optional<QString> titleProperty(Display* d, Window w, Atom property, const 
 } // namespace
 
 bool activateX11WindowByTitle(Display* d, const QString& title) {
-    char names[][20] = {"_NET_CLIENT_LIST", "_NET_WM_NAME", "UTF8_STRING", "COMPOUND_TEXT",
-                        "_NET_ACTIVE_WINDOW"};
-    char* nameList[AtomCount];
-    for (int i = 0; i < AtomCount; ++i)
-        nameList[i] = names[i];
+    // In the order of AtomName; Xlib only reads them.
+    const char* names[AtomCount] = {"_NET_CLIENT_LIST", "_NET_WM_NAME", "UTF8_STRING",
+                                    "COMPOUND_TEXT", "_NET_ACTIVE_WINDOW"};
     Atom atoms[AtomCount];
-    if (!XInternAtoms(d, nameList, AtomCount, False, atoms))
+    if (!XInternAtoms(d, const_cast<char**>(names), AtomCount, False, atoms))
         return false;
     const Window root = DefaultRootWindow(d);
     for (const Window w : clientWindows(d, root, atoms[ClientList])) {

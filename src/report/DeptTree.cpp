@@ -87,7 +87,8 @@ QString deptTreeSql(const SqlDialect& dialect) {
 void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
     deptRows.clear();
     try {
-        for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof(); rs.moveNext()) {
+        for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof();
+             rs.moveNext()) {
             DeptRow row;
             row.Code = rs.field(schema::DeptCode).text();
             row.Name = rs.field(schema::DeptName).text();
