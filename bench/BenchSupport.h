@@ -25,20 +25,6 @@ inline double medianMs(int runs, const std::function<void()>& work) {
     return times[times.size() / 2];
 }
 
-// The fastest of several runs, in milliseconds: on a shared machine the
-// least disturbed run is the closest to the work's own cost.
-inline double bestMs(int runs, const std::function<void()>& work) {
-    double best = 0;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        const double ms = timer.nsecsElapsed() / 1e6;
-        best = i == 0 ? ms : std::min(best, ms);
-    }
-    return best;
-}
-
 inline long peakMemoryKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
