@@ -59,7 +59,8 @@ int main(int argc, char* argv[]) {
         path = dir.filePath(u"demo100.db"_s);
     if (!QFile::exists(path)) {
         const QString maker = QCoreApplication::applicationDirPath() + u"/../tools/nbreport-make-demo"_s;
-        if (QProcess::execute(maker, {u"--scale"_s, u"100"_s, path}) != 0)
+        const QStringList arguments{u"--scale"_s, u"100"_s, u"--base-year"_s, u"2026"_s, path};
+        if (QProcess::execute(maker, arguments) != 0)
             return 1;
         addLargeCell(path);
     }

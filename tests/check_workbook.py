@@ -6,6 +6,7 @@ usage: check_workbook.py WORKBOOK.xlsx EXPECTATION.json
 The expectation names the sheet, the title and caption lines, the grid's
 header and body texts (hidden key column left out), the grid columns that
 hold amounts, each body row's fill and the column widths in characters.
+Row numbers in the first column (序) are read back as numbers.
 Optional "cells" spot-check single cells by address. Every difference is
 printed; the exit status is 0 only when there is none.
 """
@@ -86,6 +87,8 @@ class Checker:
         if 5 <= r <= self.rows + 3:
             text = self.e["rows"][r - 5][c - 1]
             fill = self.e["fills"][r - 5]
+            if c == 1 and text.isascii() and text.isdigit():
+                return int(text), "n", "General", None, fill  # 序: a row number
             if not amount:
                 return text or None, "s", "General", None, fill
             if text == "":

@@ -328,6 +328,7 @@ private slots:
         QCOMPARE(messageOf([&] { tree.add({}, 4, u"D0101"_s, u"重复"_s, 1); }), u"键值不唯一"_s);
         QCOMPARE(messageOf([&] { tree.add(u"D09"_s, 4, u"D0901"_s, u"孤儿"_s, 2); }),
                  u"找不到元素"_s);
+        QCOMPARE(messageOf([&] { tree.add(99, 4, u"D9901"_s, u"无此号"_s, 2); }), u"找不到元素"_s);
         QVERIFY(!messageOf([&] { tree.add(u"D01"_s, 9, u"X"_s, u"怪"_s, 2); }).isEmpty());
         QCOMPARE(tree.count(), 4);
         QCOMPARE(tree.text(2), u"财务部"_s);

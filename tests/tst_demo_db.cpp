@@ -7,6 +7,7 @@
 #include "FixtureDb.h"
 #include "session/SharedConnection.h"
 
+#include <QDate>
 #include <QFile>
 #include <QMultiHash>
 #include <QProcess>
@@ -140,7 +141,7 @@ private slots:
     void initTestCase() {
         QVERIFY2(QFile::exists(makerPath()), qPrintable(makerPath()));
         m_path = m_dir.filePath(u"demo.db"_s);
-        const MakerRun run = runMaker({m_path});
+        const MakerRun run = runMaker({u"--base-year"_s, u"2026"_s, m_path});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.isEmpty());
         // The summary names the demo logins.
@@ -257,7 +258,7 @@ private slots:
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write("not a database");
         stale.close();
-        QCOMPARE(runMaker({again}).exitCode, 0);
+        QCOMPARE(runMaker({u"--base-year"_s, u"2026"_s, again}).exitCode, 0);
         const QByteArray first = fileBytes(m_path);
         QVERIFY(first.startsWith("SQLite format 3"));
         QCOMPARE(fileBytes(again), first);
@@ -280,6 +281,31 @@ private slots:
         checkTree();
     }
 
+    // The claims cover the base year and the years around it, by default the
+    // year the database is made in; the maker says which, and the dated
+    // changes of the organisation move with them.
+    void claimYearsFollowTheBaseYear_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("baseYear");
+        QTest::newRow("given") << QStringList{u"--base-year"_s, u"2041"_s} << 2041;
+        QTest::newRow("by default") << QStringList{} << QDate::currentDate().year();
+    }
+    void claimYearsFollowTheBaseYear() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, baseYear);
+        const QString path = m_dir.filePath(u"years.db"_s);
+        const MakerRun run = runMaker(arguments << path);
+        QCOMPARE(run.exitCode, 0);
+        const QStringList years{QString::number(baseYear - 1), QString::number(baseYear),
+                                QString::number(baseYear + 1)};
+        QVERIFY2(run.out.contains(u"报销单年份："_s + years.join(u" 年、"_s) + u" 年"_s),
+                 qPrintable(run.out));
+        openFile(path);
+        QCOMPARE(count(u"(Select Distinct substr(报批日期, 1, 4) From 报销单表)"_s), 3);
+        QCOMPARE(count(u"报销单表 Where substr(报批日期, 1, 4) Not In (?, ?, ?)"_s, years), 0);
+        QCOMPARE(count(u"职能部门new Where 终止日期 Like ?"_s, {years[0] + u'%'}), 1);
+    }
+
     void badArgumentsFailWithoutWriting_data() {
         QTest::addColumn<QStringList>("arguments");
         const QString out = m_dir.filePath(u"bad.db"_s);
@@ -290,6 +316,9 @@ private slots:
         QTest::newRow("scale text") << QStringList{u"--scale"_s, u"3x"_s, out};
         QTest::newRow("scale missing") << QStringList{out, u"--scale"_s};
         QTest::newRow("negative seed") << QStringList{u"--seed"_s, u"-1"_s, out};
+        QTest::newRow("base year beyond the year list")
+            << QStringList{u"--base-year"_s, u"2079"_s, out};
+        QTest::newRow("base year text") << QStringList{u"--base-year"_s, u"今年"_s, out};
         QTest::newRow("unwritable path") << QStringList{m_dir.filePath(u"无此目录/demo.db"_s)};
     }
 

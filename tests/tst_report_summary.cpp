@@ -307,11 +307,12 @@ private slots:
         QCOMPARE(window().findChild<QLabel*>(u"Label1(5)"_s)->text(), u"部门：财务部"_s);
         const FlexGridModel& d = window().grid2();
         QCOMPARE(d.rows(), 4);
-        QCOMPARE(row(d, 1, 0, 11),
-                 (QStringList{u"1"_s, u"0000102"_s, u"2026-01-15"_s, u"张三"_s, QString(),
-                              u"是"_s, QString(), u"6602 管理费用"_s, u"办公用品"_s,
-                              u"100.00"_s, u"6.00"_s, u"106.00"_s}));
-        QCOMPARE(row(d, 2, 8, 11), (QStringList{QString(), u"20.50"_s, QString(), u"20.50"_s}));
+        // One claim's lines in the order of their amounts.
+        QCOMPARE(row(d, 1, 0, 11), (QStringList{u"1"_s, u"0000102"_s, u"2026-01-15"_s, u"张三"_s,
+                                                QString(), u"是"_s, QString(), u"6602 管理费用"_s,
+                                                QString(), u"20.50"_s, QString(), u"20.50"_s}));
+        QCOMPARE(row(d, 2, 8, 11),
+                 (QStringList{u"办公用品"_s, u"100.00"_s, u"6.00"_s, u"106.00"_s}));
         QCOMPARE(row(d, 3, 0, 11),
                  (QStringList{u"3"_s, u"合计"_s, QString(), QString(), QString(), QString(),
                               QString(), QString(), QString(), u"120.50"_s, u"6.00"_s,
@@ -344,6 +345,36 @@ private slots:
         QCOMPARE(d.textMatrix(1, 10), QString());
         QCOMPARE(d.textMatrix(1, 11), u"50.50"_s);
         QCOMPARE(d.colWidth(8), summaryWidth);
+    }
+
+    // Lines of one day follow claim number, amount, tax and summary, not the
+    // order the database happens to store them in.
+    void sameDayLinesInOneOrder() {
+        test::FakePrompts prompts;
+        const QString path = m_dir.filePath(u"same-day.db"_s);
+        {
+            test::FixtureDb db(path);
+            db.addDepartment(u"0102"_s, u"财务部"_s);
+            db.addSubject(u"6602"_s, u"管理费用"_s);
+            const qint64 second = db.addClaim(u"B2"_s, u"0102"_s, u"2026-01-15"_s);
+            const qint64 first = db.addClaim(u"B1"_s, u"0102"_s, u"2026-01-15"_s);
+            db.addLine(second, u"6602"_s, 5.0, 1.0, u"b"_s);
+            db.addLine(second, u"6602"_s, 5.0, 1.0, u"a"_s);
+            db.addLine(second, u"6602"_s, 5.0, QVariant(), u"c"_s);
+            db.addLine(first, u"6602"_s, 9.0);
+            db.addLine(first, u"6602"_s, 3.0);
+            db.addLine(db.addClaim(u"B3"_s, u"0102"_s, u"2026-01-02"_s), u"6602"_s, 1.0);
+        }
+        QVERIFY(test::connectToFile(path));
+        FlexGridModel grid;
+        grid.setFormatString(detailFormatString());
+        LoadDetailList(grid, u"6602"_s, u"01"_s, u"0102"_s, u"2026"_s);
+        QStringList lines;
+        for (int r = 1; r < grid.rows() - 1; ++r)
+            lines << grid.textMatrix(r, 1) + u' ' + row(grid, r, 8, 10).join(u'/');
+        QCOMPARE(lines, (QStringList{u"B3 /1.00/"_s, u"B1 /3.00/"_s, u"B1 /9.00/"_s,
+                                     u"B2 c/5.00/"_s, u"B2 a/5.00/1.00"_s, u"B2 b/5.00/1.00"_s}));
+        QVERIFY(test::connectToFile(m_db));
     }
 
     void emptyListing() {
@@ -425,9 +456,11 @@ private slots:
                  u" 财务科目.科目代号"_s);
         QVERIFY(MonthlySummary::monthSumsSql(server).contains(
             u"sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0))"_s));
-        QVERIFY(detailListSql(server).contains(
+        QVERIFY(detailListSql(server).endsWith(
             u" where 部门代号 = ? And 报销类型='非预算' And CONVERT(char(6),报批日期,112) = ?"
-            u" And 报销单明细.科目代号 = ? order by 报销单表.报批日期"_s));
+            u" And 报销单明细.科目代号 = ? order by 报销单表.报批日期, 报销单表.报销单编号,"
+            u" 报销单表.报销单ID, 报销单明细.科目代号, 报销单明细.金额, 报销单明细.税额,"
+            u" CAST(报销单明细.摘要 AS nvarchar(4000))"_s));
     }
 
     // Every figure of the demo organisation agrees with an independent computation.
@@ -436,7 +469,7 @@ private slots:
         const QString demo = m_dir.filePath(u"demo.db"_s);
         QCOMPARE(QProcess::execute(qEnvironmentVariable("NBR_BINARY_DIR") +
                                        u"/tools/nbreport-make-demo"_s,
-                                   {demo}),
+                                   {u"--base-year"_s, u"2026"_s, demo}),
                  0);
         QVERIFY(test::connectToFile(demo));
         m_window.reset();

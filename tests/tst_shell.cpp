@@ -1,9 +1,11 @@
-// The main window: menu, exit question, logout both ways, the special-audit
-// flag, the banner's slices and the single report window.
+// The main window: menu, exit question, logout both ways with the host
+// window's activation, the special-audit flag, the banner's slices and the
+// single report window.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "platform/ProgramFolder.h"
+#include "platform/WindowActivation.h"
 #include "report/ReportWindow.h"
 #include "session/LoginWindow.h"
 #include "session/ProjectAudit.h"
@@ -17,12 +19,46 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#if defined(NBR_HAVE_X11)
+// Xlib last: its macros clash with names in Qt's headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
+
+namespace {
+#if defined(NBR_HAVE_X11)
+// The type of a window's WM_NAME ("COMPOUND_TEXT", ...), empty when it has none.
+QByteArray titleType(Display* d, Window w) {
+    XTextProperty p{};
+    if (!XGetTextProperty(d, w, &p, XA_WM_NAME))
+        return {};
+    XFree(p.value);
+    char* name = XGetAtomName(d, p.encoding);
+    const QByteArray type(name);
+    XFree(name);
+    return type;
+}
+
+// The first top-level window with a WM_NAME, 0 while there is none.
+Window titledWindow(Display* d) {
+    Window root = 0, parent = 0, *children = nullptr, found = 0;
+    unsigned count = 0;
+    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count && !found; ++i)
+        found = titleType(d, children[i]).isEmpty() ? 0 : children[i];
+    XFree(children);
+    return found;
+}
+#endif
+} // namespace
 
 class TestShell : public QObject {
     Q_OBJECT
@@ -123,6 +159,69 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("\xD7\xA2\xCF\xFA\r\n"));
         QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    // At logout the host's window is activated by its title. A host built on
+    // an older toolkit names its window only in WM_NAME: compound text for a
+    // title Latin-1 cannot hold, else Latin-1. The test runs its own X server
+    // (Xvfb on a free display) and plays the window manager: it lists the
+    // window as a managed client and takes the request sent to the root.
+    void hostWindowWithALegacyTitleIsActivated_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QByteArray>("type");
+        QTest::newRow("compound text") << u"Corvale系统2011版"_s << QByteArray("COMPOUND_TEXT");
+        QTest::newRow("Latin-1") << u"Corvale Système 2011"_s << QByteArray("STRING");
+    }
+    void hostWindowWithALegacyTitleIsActivated() {
+#if !defined(NBR_HAVE_X11)
+        QSKIP("no X11 on this platform");
+#else
+        QFETCH(QString, title);
+        QFETCH(QByteArray, type);
+        const QString xvfb = QStandardPaths::findExecutable(u"Xvfb"_s);
+        const QString xmessage = QStandardPaths::findExecutable(u"xmessage"_s);
+        if (xvfb.isEmpty() || xmessage.isEmpty())
+            QSKIP("Xvfb or xmessage is missing (Debian packages xvfb and x11-utils)");
+        QProcess server;
+        server.start(
+            u"/bin/sh"_s,
+            {u"-c"_s, u"exec \"$0\" -displayfd 3 -nolisten tcp 3>&1 >/dev/null 2>&1"_s, xvfb});
+        const auto stopServer = qScopeGuard([&server] {
+            server.terminate(); // lets Xvfb remove its lock and socket
+            server.waitForFinished();
+        });
+        QVERIFY2(server.waitForReadyRead(20000), "Xvfb did not start");
+        const QByteArray name = ':' + server.readLine().trimmed();
+        Display* d = XOpenDisplay(name.constData());
+        QVERIFY(d);
+        const auto closeDisplay = qScopeGuard([d] { XCloseDisplay(d); });
+        QProcess host;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DISPLAY"_s, QString::fromLatin1(name));
+        env.insert(u"LC_ALL"_s, u"C.UTF-8"_s); // so that xmessage writes compound text
+        host.setProcessEnvironment(env);
+        host.start(xmessage, {u"-title"_s, title, u"host"_s});
+        Window w = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((w = titledWindow(d)) != 0, 10000);
+        QCOMPARE(titleType(d, w), type);
+
+        const Window root = DefaultRootWindow(d);
+        XChangeProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&w), 1);
+        XSelectInput(d, root, SubstructureRedirectMask);
+        XSync(d, False);
+        QVERIFY(!activateX11WindowByTitle(d, title + u'x'));
+        QVERIFY(activateX11WindowByTitle(d, title));
+        XSync(d, False);
+        Window requested = 0;
+        for (XEvent e; XPending(d);)
+            if (XNextEvent(d, &e) == 0 && e.type == ClientMessage &&
+                e.xclient.message_type == XInternAtom(d, "_NET_ACTIVE_WINDOW", False))
+                requested = e.xclient.window;
+        QCOMPARE(requested, w);
+        host.kill();
+        host.waitForFinished();
+#endif
     }
 
     void unwritableHandOverIsReported() {

@@ -72,8 +72,7 @@ const std::vector<const char*> kExplanations{
 const std::vector<const char*> kCities{"北京", "上海", "广州", "深圳", "成都", "武汉",
                                        "西安", "南京", "杭州", "重庆", "天津", "长沙"};
 
-constexpr int kFirstYear = 2025;
-constexpr int kMonths = 36; // 2025-01 .. 2027-12
+constexpr int kMonths = 36; // January of the first year to December of the third
 
 std::string fill(std::string_view text, std::string_view city, unsigned month) {
     std::string out;
@@ -112,8 +111,8 @@ std::string dateMaybeWithTime(sys_days day, DemoRandom& random, int timeChance) 
     return text;
 }
 
-sys_days dayInMonth(int monthIndex, DemoRandom& random) {
-    const year y{kFirstYear + monthIndex / 12};
+sys_days dayInMonth(int firstYear, int monthIndex, DemoRandom& random) {
+    const year y{firstYear + monthIndex / 12};
     const month m{unsigned(monthIndex % 12 + 1)};
     const unsigned last = unsigned(year_month_day_last{y, month_day_last{m}}.day());
     return sys_days{y / m / day{unsigned(random.between(1, int(last)))}};
@@ -127,7 +126,8 @@ std::int64_t percentOf(std::int64_t amountFen, int rate) {
 
 class ClaimMaker {
 public:
-    ClaimMaker(Data& data, DemoRandom& random) : m_data(data), m_random(random) {
+    ClaimMaker(Data& data, int firstYear, DemoRandom& random)
+        : m_data(data), m_firstYear(firstYear), m_random(random) {
         for (const auto& e : data.employees)
             if (!e.leftDate)
                 m_claimants.push_back(&e.name);
@@ -141,7 +141,7 @@ public:
         Data::Claim c;
         c.deptCode = dept;
         c.type = std::move(type);
-        const sys_days submitted = dayInMonth(monthIndex, m_random);
+        const sys_days submitted = dayInMonth(m_firstYear, monthIndex, m_random);
         c.submitDate = dateMaybeWithTime(submitted, m_random, 30);
         c.claimant = *m_random.pick(m_claimants);
         // About one in twelve is still waiting for approval, and so unpaid.
@@ -161,14 +161,16 @@ public:
                          [](const auto& a, const auto& b) { return a.submitDate < b.submitDate; });
         int serial = 0;
         std::string serialYear;
+        const std::string oldSystemYear = std::to_string(m_firstYear);
         for (std::size_t i = 0; i < m_data.claims.size(); ++i) {
             auto& c = m_data.claims[i];
             const std::string y = c.submitDate.substr(0, 4);
             serial = y == serialYear ? serial + 1 : 1;
             serialYear = y;
             char buffer[32];
-            // The old system (2025) numbered claims with six digits; BX<year>-<serial> since.
-            if (y == "2025")
+            // The old system (first year) numbered claims with six digits;
+            // BX<year>-<serial> since.
+            if (y == oldSystemYear)
                 std::snprintf(buffer, sizeof buffer, "%06d", serial);
             else
                 std::snprintf(buffer, sizeof buffer, "BX%s-%05d", y.c_str(), serial);
@@ -216,6 +218,7 @@ private:
     }
 
     Data& m_data;
+    const int m_firstYear;
     DemoRandom& m_random;
     std::vector<const std::string*> m_claimants;
     std::vector<const SubjectInfo*> m_bookable;
@@ -223,7 +226,7 @@ private:
 
 } // namespace
 
-void DemoClaims::build(Data& data, int scale, DemoRandom& random) {
+void DemoClaims::build(Data& data, int scale, int baseYear, DemoRandom& random) {
     for (const auto& s : subjects())
         data.subjects.push_back({s.code, s.name});
 
@@ -232,16 +235,16 @@ void DemoClaims::build(Data& data, int scale, DemoRandom& random) {
         if (!d.endDate)
             active.push_back(d.code);
 
-    ClaimMaker maker(data, random);
+    ClaimMaker maker(data, baseYear - 1, random);
     const std::string nonBudget = "非预算";
     const std::string budget = "预算";
     const std::string quiet = DemoOrganisation::kQuietDepartment;
 
-    // Every active department but the quiet one has non-budget claims in 2026.
+    // Every active department but the quiet one has non-budget claims in the base year.
     for (const auto& dept : active)
         if (dept != quiet)
             maker.addClaim(dept, 12 + random.below(12), nonBudget);
-    // The terminated department filed claims until mid-2025.
+    // The terminated department filed claims until the middle of the first year.
     for (int i = 0; i < 4 * scale; ++i)
         maker.addClaim(DemoOrganisation::kTerminatedDepartment, random.below(6), nonBudget);
 
@@ -249,8 +252,9 @@ void DemoClaims::build(Data& data, int scale, DemoRandom& random) {
     for (int i = int(data.claims.size()); i < total; ++i) {
         const int monthIndex = i % kMonths;
         const std::string& dept = random.pick(active);
-        const bool quietIn2026 = dept == quiet && monthIndex / 12 == 1;
-        maker.addClaim(dept, monthIndex, quietIn2026 || random.percent(25) ? budget : nonBudget);
+        const bool quietInBaseYear = dept == quiet && monthIndex / 12 == 1;
+        maker.addClaim(dept, monthIndex,
+                       quietInBaseYear || random.percent(25) ? budget : nonBudget);
     }
     maker.finish();
 }

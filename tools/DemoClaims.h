@@ -1,9 +1,10 @@
 #pragma once
 // The demo ledger: the accounting subjects and the reimbursement claims of
-// 2025 to 2027 with their lines. Claims are spread over every month, both
-// non-budget ("非预算", what the monthly report reads) and budget ones, and
-// include what real books hold: corrections with negative amounts, lines
-// without tax, claims not yet approved or not yet paid.
+// three years (the base year with the years before and after it) with their
+// lines. Claims are spread over every month, both non-budget ("非预算", what
+// the monthly report reads) and budget ones, and include what real books
+// hold: corrections with negative amounts, lines without tax, claims not yet
+// approved or not yet paid.
 
 #include "DemoDataset.h"
 #include "DemoRandom.h"
@@ -14,8 +15,9 @@ class DemoClaims {
 public:
     static constexpr int kClaimsPerScale = 1200;
 
-    // Adds the subjects, then claims for the departments already in data.
-    static void build(DemoDataset& data, int scale, DemoRandom& random);
+    // Adds the subjects, then claims of baseYear - 1 to baseYear + 1 for the
+    // departments already in data.
+    static void build(DemoDataset& data, int scale, int baseYear, DemoRandom& random);
 };
 
 } // namespace nbr::demo

@@ -16,6 +16,7 @@ struct BaseDepartment {
     const char* name;
     const char* parent; // nullptr: top level, no link row
     const char* category;
+    // Month and day ("06-30") in the first demo year, the year before the base year.
     const char* endDate = nullptr;     // 职能部门new.终止日期
     const char* linkEndDate = nullptr; // 上级部门new.终止日期 of the link to parent
 };
@@ -39,8 +40,8 @@ constexpr std::array<BaseDepartment, 28> kBaseDepartments{{
     {"020101", "一车间", "0201", "D02"},
     {"020102", "二车间", "0201", "D02"},
     {"0202", "质量检验部", "02", "D02"},
-    // Dissolved mid-2025; its repair team was never moved and still links to it.
-    {"0203", "设备动力部", "02", "D02", "2025-06-30"},
+    // Dissolved mid-year; its repair team was never moved and still links to it.
+    {"0203", "设备动力部", "02", "D02", "06-30"},
     {"020301", "动力维修班", "0203", "D02"},
     {"03", "市场营销中心", nullptr, "D04"},
     {"0301", "销售一部", "03", "D04"},
@@ -50,8 +51,8 @@ constexpr std::array<BaseDepartment, 28> kBaseDepartments{{
     {"030201", "品牌推广科", "0302", "D04"}, // also under 0301, see kExtraLinks
     {"04", "后勤保障中心", nullptr, "D05"},
     {"0401", "行政后勤部", "04", "D05"},
-    // Moved out of 后勤保障中心 at the end of 2025 and never linked again.
-    {"0402", "安全保卫部", "04", "D05", nullptr, "2025-12-31"},
+    // Moved out of 后勤保障中心 at the end of the year and never linked again.
+    {"0402", "安全保卫部", "04", "D05", nullptr, "12-31"},
 }};
 
 struct ExtraLink {
@@ -169,7 +170,9 @@ constexpr const char* kDemoPassword = "1234";
 
 } // namespace
 
-void DemoOrganisation::build(Data& data, int scale) {
+void DemoOrganisation::build(Data& data, int scale, int baseYear) {
+    // The organisation's changes all happened in the first demo year.
+    const std::string firstYear = std::to_string(baseYear - 1) + "-";
     data.departmentCategories = {{"D01", "职能管理部门"},
                                  {"D02", "生产部门"},
                                  {"D03", "研发部门"},
@@ -180,10 +183,13 @@ void DemoOrganisation::build(Data& data, int scale) {
         {"G01", "管理岗"}, {"G02", "专业技术岗"}, {"G03", "工勤岗"}, {"G09", std::nullopt}};
 
     auto text = [](const char* value) { return value ? OptText(value) : std::nullopt; };
+    auto date = [&firstYear](const char* monthDay) {
+        return monthDay ? OptText(firstYear + monthDay) : std::nullopt;
+    };
     for (const auto& d : kBaseDepartments) {
-        data.departments.push_back({d.code, d.name, d.category, text(d.endDate)});
+        data.departments.push_back({d.code, d.name, d.category, date(d.endDate)});
         if (d.parent)
-            data.parentLinks.push_back({d.code, d.parent, text(d.linkEndDate)});
+            data.parentLinks.push_back({d.code, d.parent, date(d.linkEndDate)});
     }
     for (const auto& l : kExtraLinks)
         data.parentLinks.push_back({l.code, text(l.parent), {}});
@@ -214,11 +220,13 @@ void DemoOrganisation::build(Data& data, int scale) {
     data.assignments.push_back({"10002", "010201002", false, {}});
     data.auditRights.push_back({"项目管理", "0104", "0104001"});
 
-    login("10003", "张立明", OptText("2025-09-30"), "已于2025-09-30离职，岗位仍在：无法登录");
+    const std::string left = firstYear + "09-30";
+    login("10003", "张立明", left, "已于" + left + "离职，岗位仍在：无法登录");
     data.assignments.push_back({"10003", "0301001", true, {}});
 
-    login("10004", "刘芳", {}, "唯一岗位已于2025-12-31离岗：无当前岗位");
-    data.assignments.push_back({"10004", "0201002", true, OptText("2025-12-31")});
+    const std::string ended = firstYear + "12-31";
+    login("10004", "刘芳", {}, "唯一岗位已于" + ended + "离岗：无当前岗位");
+    data.assignments.push_back({"10004", "0201002", true, ended});
 
     login("10005", "陈静", {}, "岗位类别名称为空：质量检验部质检员");
     data.assignments.push_back({"10005", "0202009", true, {}});

@@ -14,12 +14,13 @@ class DemoOrganisation {
 public:
     // Departments that the claim generator treats specially.
     static constexpr const char* kTerminatedDepartment = "0203";
-    // The one active base department without non-budget claims in 2026.
+    // The one active base department without non-budget claims in the base year.
     static constexpr const char* kQuietDepartment = "010102";
 
     // Fills categories, departments, parent links, positions, staff,
-    // assignments, audit rights and the demo logins.
-    static void build(DemoDataset& data, int scale);
+    // assignments, audit rights and the demo logins. Terminations and
+    // departures are dated in the year before the base year.
+    static void build(DemoDataset& data, int scale, int baseYear);
 
     // Departments added for a scale: three per step above 1.
     static int extraDepartments(int scale) { return 3 * (scale - 1); }

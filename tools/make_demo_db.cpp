@@ -1,13 +1,17 @@
 // nbreport-make-demo: writes the demo database, the SQLite file with the
 // program's tables that the demo, the tests and the benchmarks read.
-// The content depends only on --scale and --seed.
+// The content depends only on --scale, --seed and --base-year; the base year
+// defaults to the year the database is made in, so the report's default year
+// (the current one) has claims, and tests pass it to stay reproducible.
 
 #include "DemoClaims.h"
 #include "DemoDbWriter.h"
 #include "DemoOrganisation.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,14 +22,27 @@ namespace {
 
 constexpr std::uint64_t kDefaultSeed = 20250101;
 constexpr int kMaxScale = 1000;
+// The report lists the years 2000 to 2079; the demo's three years stay inside.
+constexpr int kMinBaseYear = 2001;
+constexpr int kMaxBaseYear = 2078;
 
-constexpr const char* kUsage = "用法：nbreport-make-demo [--scale N] [--seed S] OUTPUT.db\n"
-                               "  --scale N  部门和报销单的倍数，1 到 1000，默认 1\n"
-                               "  --seed S   随机种子（非负整数），默认 20250101\n";
+constexpr const char* kUsage =
+    "用法：nbreport-make-demo [--scale N] [--seed S] [--base-year Y] OUTPUT.db\n"
+    "  --scale N      部门和报销单的倍数，1 到 1000，默认 1\n"
+    "  --seed S       随机种子（非负整数），默认 20250101\n"
+    "  --base-year Y  报销单年份为 Y-1、Y、Y+1，Y 为 2001 到 2078，默认今年\n";
+
+int currentYear() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return std::clamp(local.tm_year + 1900, kMinBaseYear, kMaxBaseYear);
+}
 
 struct Options {
     int scale = 1;
     std::uint64_t seed = kDefaultSeed;
+    int baseYear = currentYear();
     std::string output;
 };
 
@@ -42,7 +59,7 @@ std::optional<Options> parseArguments(int argc, char** argv, std::string& error)
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--scale" || arg == "--seed") {
+        if (arg == "--scale" || arg == "--seed" || arg == "--base-year") {
             if (i + 1 >= argc) {
                 error = std::string(arg) + " 后缺少数值";
                 return std::nullopt;
@@ -55,6 +72,13 @@ std::optional<Options> parseArguments(int argc, char** argv, std::string& error)
                     return std::nullopt;
                 }
                 options.scale = *scale;
+            } else if (arg == "--base-year") {
+                const auto year = parseNumber<int>(value);
+                if (!year || *year < kMinBaseYear || *year > kMaxBaseYear) {
+                    error = "--base-year 应为 2001 到 2078 的年份：" + std::string(value);
+                    return std::nullopt;
+                }
+                options.baseYear = *year;
             } else {
                 const auto seed = parseNumber<std::uint64_t>(value);
                 if (!seed) {
@@ -89,6 +113,8 @@ void printSummary(const DemoDataset& data, const Options& options) {
     std::printf("部门 %zu 个（有效 %zu 个），员工 %zu 名，报销单 %zu 张，明细 %zu 行\n",
                 data.departments.size(), active, data.employees.size(), data.claims.size(),
                 data.claimLines.size());
+    std::printf("报销单年份：%d 年、%d 年、%d 年（统计时请选这三年之一）\n", options.baseYear - 1,
+                options.baseYear, options.baseYear + 1);
     std::printf("演示登录：\n");
     for (const auto& login : data.demoLogins)
         std::printf("  工号 %s  密码 %s  %s\n", login.number.c_str(), login.password.c_str(),
@@ -111,8 +137,8 @@ int main(int argc, char** argv) {
 
     DemoDataset data;
     DemoRandom random(options->seed);
-    DemoOrganisation::build(data, options->scale);
-    DemoClaims::build(data, options->scale, random);
+    DemoOrganisation::build(data, options->scale, options->baseYear);
+    DemoClaims::build(data, options->scale, options->baseYear, random);
     try {
         DemoDbWriter::write(data, options->output);
     } catch (const std::exception& e) {

@@ -4,81 +4,108 @@
 
 #if defined(Q_OS_WIN)
 #include <windows.h>
-#elif defined(NBR_HAVE_XCB)
+#elif defined(NBR_HAVE_X11)
 #include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
-#include <cstdlib>
-#include <cstring>
+#include <optional>
 #include <vector>
+// Xlib last: its macros (None, Bool, Status, ...) clash with names in Qt's headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #endif
 
 namespace nbr {
 
-#if defined(NBR_HAVE_XCB)
+#if defined(NBR_HAVE_X11)
 namespace {
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    if (!reply)
-        return XCB_ATOM_NONE;
-    const xcb_atom_t a = reply->atom;
-    std::free(reply);
-    return a;
+enum AtomName { ClientList, NetWmName, Utf8String, CompoundText, ActiveWindow, AtomCount };
+
+// The windows the window manager manages, from _NET_CLIENT_LIST on the root.
+std::vector<Window> clientWindows(Display* d, Window root, Atom clientList) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> windows;
+    if (XGetWindowProperty(d, root, clientList, 0, 1 << 16, False, XA_WINDOW, &type, &format,
+                           &count, &remaining, &data) == Success &&
+        data && type == XA_WINDOW && format == 32) {
+        // Xlib hands 32-bit items over as longs.
+        const auto* ids = reinterpret_cast<const unsigned long*>(data);
+        windows.assign(ids, ids + count);
+    }
+    if (data)
+        XFree(data);
+    return windows;
 }
 
-// A window property as raw bytes (empty when absent).
-QByteArray property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type) {
-    xcb_get_property_reply_t* reply =
-        xcb_get_property_reply(c, xcb_get_property(c, 0, w, prop, type, 0, 1 << 16), nullptr);
-    if (!reply)
+// A title decoded by its type: UTF8_STRING, STRING (Latin-1) or
+// COMPOUND_TEXT, the ISO 2022 mix older toolkits write for titles Latin-1
+// cannot hold, which the X library converts. Another type gives no title.
+QString decodedTitle(Display* d, XTextProperty& p, const Atom* atoms) {
+    const auto* bytes = reinterpret_cast<const char*>(p.value);
+    const auto size = qsizetype(p.nitems);
+    if (p.format != 8 || !bytes)
         return {};
-    const QByteArray bytes(static_cast<const char*>(xcb_get_property_value(reply)),
-                           xcb_get_property_value_length(reply));
-    std::free(reply);
-    return bytes;
+    if (p.encoding == atoms[Utf8String])
+        return QString::fromUtf8(bytes, size);
+    if (p.encoding == XA_STRING)
+        return QString::fromLatin1(bytes, size);
+    if (p.encoding != atoms[CompoundText])
+        return {};
+    char** list = nullptr;
+    int count = 0;
+    QString title;
+    // The result is UTF-8 whatever the process's locale.
+    if (Xutf8TextPropertyToTextList(d, &p, &list, &count) >= Success && count > 0)
+        title = QString::fromUtf8(list[0]);
+    if (list)
+        XFreeStringList(list);
+    return title;
 }
 
-bool activateOnX11(const QString& title) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+// A window's title property, nullopt when the window has none.
+std::optional<QString> titleProperty(Display* d, Window w, Atom property, const Atom* atoms) {
+    XTextProperty p{};
+    if (!XGetTextProperty(d, w, &p, property))
+        return std::nullopt;
+    const QString title = decodedTitle(d, p, atoms);
+    if (p.value)
+        XFree(p.value);
+    return title;
+}
+
+} // namespace
+
+bool activateX11WindowByTitle(Display* d, const QString& title) {
+    // In the order of AtomName; Xlib only reads them.
+    const char* names[AtomCount] = {"_NET_CLIENT_LIST", "_NET_WM_NAME", "UTF8_STRING",
+                                    "COMPOUND_TEXT", "_NET_ACTIVE_WINDOW"};
+    Atom atoms[AtomCount];
+    if (!XInternAtoms(d, const_cast<char**>(names), AtomCount, False, atoms))
         return false;
-    xcb_connection_t* c = x11->connection();
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    if (!screen)
-        return false;
-    const xcb_window_t root = screen->root;
-    const xcb_atom_t clientList = atom(c, "_NET_CLIENT_LIST");
-    const xcb_atom_t wmName = atom(c, "_NET_WM_NAME");
-    const xcb_atom_t utf8 = atom(c, "UTF8_STRING");
-    const xcb_atom_t active = atom(c, "_NET_ACTIVE_WINDOW");
-    const QByteArray list = property(c, root, clientList, XCB_ATOM_WINDOW);
-    const QByteArray wanted = title.toUtf8();
-    const auto* windows = reinterpret_cast<const xcb_window_t*>(list.constData());
-    for (qsizetype i = 0; i < list.size() / qsizetype(sizeof(xcb_window_t)); ++i) {
-        const xcb_window_t w = windows[i];
-        QByteArray name = property(c, w, wmName, utf8);
-        if (name.isEmpty())
-            name = property(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
-        if (name != wanted)
+    const Window root = DefaultRootWindow(d);
+    for (const Window w : clientWindows(d, root, atoms[ClientList])) {
+        // The EWMH title wins; toolkits that predate it set only WM_NAME.
+        std::optional<QString> name = titleProperty(d, w, atoms[NetWmName], atoms);
+        if (!name)
+            name = titleProperty(d, w, XA_WM_NAME, atoms);
+        if (name != title)
             continue;
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = w;
-        event.type = active;
-        event.data.data32[0] = 2; // source: a pager-like request, honoured by window managers
-        event.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(c, 0, root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&event));
-        xcb_flush(c);
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = w;
+        event.xclient.message_type = atoms[ActiveWindow];
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = 2; // source: a pager-like request, honoured by window managers
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(d, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        XFlush(d);
         return true;
     }
     return false;
 }
-
-} // namespace
 #endif
 
 bool activateWindowByTitle(const QString& title) {
@@ -88,10 +115,11 @@ bool activateWindowByTitle(const QString& title) {
         return false;
     SetForegroundWindow(w);
     return true;
-#elif defined(NBR_HAVE_XCB)
+#elif defined(NBR_HAVE_X11)
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return false;
-    return activateOnX11(title);
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 && x11->display() && activateX11WindowByTitle(x11->display(), title);
 #else
     Q_UNUSED(title);
     return false;

@@ -17,7 +17,9 @@ namespace {
 constexpr int kChildRelationship = 4;
 
 // Builds the tree from the rows with the children of each code indexed, so
-// the build is linear in the number of rows.
+// the build is linear in the number of rows. A child goes under the node just
+// added for its parent code, which is the node keyed "$" + that code: keys
+// are unique, so the parent is named by its number instead of looked up again.
 class TreeBuilder {
 public:
     TreeBuilder(TreeNodesModel& nodes, const std::vector<DeptRow>& rows)
@@ -28,33 +30,34 @@ public:
     }
 
     void build() {
+        m_nodes.reserve(m_nodes.count() + int(m_rows.size()));
         for (const DeptRow& row : m_rows) {
             if (!row.ParentCode.isEmpty())
                 continue;
-            if (add(QString(), row, 1))
-                AddChildNodes(row.Code);
+            if (const int node = add(0, row, 1))
+                AddChildNodes(row.Code, node);
         }
     }
 
 private:
-    void AddChildNodes(const QString& parentCode) {
+    void AddChildNodes(const QString& parentCode, int parentNode) {
         const auto it = m_children.constFind(parentCode);
         if (it == m_children.constEnd())
             return;
         for (size_t k : *it) {
             const DeptRow& row = m_rows[k];
-            if (add(u'$' + parentCode, row, 2))
-                AddChildNodes(row.Code);
+            if (const int node = add(parentNode, row, 2))
+                AddChildNodes(row.Code, node);
         }
     }
 
-    bool add(const QString& relativeKey, const DeptRow& row, int image) {
+    // The new node's number, 0 when it cannot be added.
+    int add(int parentNode, const DeptRow& row, int image) {
         try {
-            m_nodes.add(relativeKey, relativeKey.isEmpty() ? 0 : kChildRelationship,
-                        u'$' + row.Code, row.Code + u' ' + row.Name, image);
-            return true;
+            return m_nodes.add(parentNode, parentNode == 0 ? 0 : kChildRelationship,
+                               u'$' + row.Code, row.Code + u' ' + row.Name, image);
         } catch (const TreeError&) {
-            return false;
+            return 0;
         }
     }
 

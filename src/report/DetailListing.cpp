@@ -28,7 +28,13 @@ QString detailListSql(const SqlDialect& dialect) {
            dialect.yearMonth(u"报批日期"_s) +
            u" = ?"_s
            u" And 报销单明细.科目代号 = ?"_s
-           u" order by 报销单表.报批日期"_s;
+           u" order by 报销单表.报批日期"_s
+           // Lines of the same day in one order, every time: by claim, then by
+           // the line's own columns (the line table has no key to rely on).
+           // A free-text column may be of a legacy type that SQL Server cannot
+           // sort; its first 4 000 characters as nvarchar sort in both engines.
+           u", 报销单表.报销单编号, 报销单表.报销单ID, 报销单明细.科目代号, 报销单明细.金额,"_s
+           u" 报销单明细.税额, CAST(报销单明细.摘要 AS nvarchar(4000))"_s;
 }
 
 void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,

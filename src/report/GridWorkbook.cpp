@@ -30,6 +30,23 @@ constexpr double kTwipsPerCharacter = 110.0;
 // The widest column a spreadsheet accepts, in characters; a column widened
 // by a 32 767-character memo would be far wider.
 constexpr double kMaxColumnWidth = 255.0;
+// Both grids number their rows in column 0 (序).
+constexpr int kRowNumberCol = 0;
+
+// A row number is a whole number, written as one so that the spreadsheet
+// sorts and sums it as such; any other text (the grand total's empty 序)
+// stays as it is. Fifteen digits at most keep it exact as a double.
+std::optional<double> rowNumberOf(const QString& text) {
+    if (text.isEmpty() || text.size() > 15)
+        return std::nullopt;
+    double value = 0;
+    for (QChar ch : text) {
+        if (ch < u'0' || ch > u'9')
+            return std::nullopt;
+        value = value * 10 + (ch.unicode() - u'0');
+    }
+    return value;
+}
 
 class SheetWriter {
 public:
@@ -152,6 +169,12 @@ void SheetWriter::writeBodyRow(int gridRow) {
     const auto row = lxw_row_t(kFirstGridRow + gridRow);
     for (int c = 0; c < m_columns; ++c) {
         const QString cell = m_grid.textMatrix(gridRow, c);
+        if (c == kRowNumberCol) {
+            if (const std::optional<double> number = rowNumberOf(cell)) {
+                keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), *number, text));
+                continue;
+            }
+        }
         if (!m_isAmount[size_t(c)]) {
             writeText(int(row), c, cell, text);
             continue;

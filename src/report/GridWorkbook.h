@@ -2,7 +2,8 @@
 // Writes one report grid as a one-sheet workbook: a merged title line, an
 // empty line, a caption line, the grid's header and body rows cell by cell
 // with thin borders, and an empty closing line, all in the report font
-// "微软雅黑". The grid's last column (the hidden key) is not written.
+// "微软雅黑". The grid's last column (the hidden key) is not written; its
+// first (序) holds row numbers, written as numbers.
 
 #include "report/ExportError.h"
 

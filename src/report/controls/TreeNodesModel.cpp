@@ -13,13 +13,20 @@ TreeNodesModel::TreeNodesModel(QObject* parent) : QAbstractItemModel(parent) {}
 
 int TreeNodesModel::add(const QString& relativeKey, int relationship, const QString& key,
                         const QString& text, int image) {
+    // An unknown relative key gives -1, an invalid number, so the duplicate
+    // key is still the first error reported.
+    const int relative = relativeKey.isEmpty() ? 0 : m_byKey.value(relativeKey, -1);
+    return add(relative, relationship, key, text, image);
+}
+
+int TreeNodesModel::add(int relative, int relationship, const QString& key, const QString& text,
+                        int image) {
     if (!key.isEmpty() && m_byKey.contains(key))
         throw TreeError(u"键值不唯一"_s);
     int parent = 0;
     std::size_t position = m_topLevel.size();
-    if (!relativeKey.isEmpty()) {
-        const int relative = indexOfKey(relativeKey);
-        if (relative == 0)
+    if (relative != 0) {
+        if (!valid(relative))
             throw TreeError(u"找不到元素"_s);
         const Node& rel = node(relative);
         const auto row = static_cast<std::size_t>(rel.row);
@@ -80,6 +87,11 @@ void TreeNodesModel::clear() {
         endResetModel();
     if (hadSelection)
         emit selectedItemChanged(0);
+}
+
+void TreeNodesModel::reserve(int nodes) {
+    m_nodes.reserve(static_cast<std::size_t>(nodes));
+    m_byKey.reserve(nodes);
 }
 
 void TreeNodesModel::beginBulkLoad() {

@@ -34,6 +34,10 @@ public:
     // relationship, leaving the tree unchanged. An empty key is allowed and simply not looked up.
     int add(const QString& relativeKey, int relationship, const QString& key, const QString& text,
             int image);
+    // The same with the relative given by its number (0: none, a top-level node).
+    int add(int relative, int relationship, const QString& key, const QString& text, int image);
+    // Room for this many nodes, so a large load does not grow the store step by step.
+    void reserve(int nodes);
     void clear();
 
     // Wraps many add() calls in a single model reset, so attached views lay
