@@ -103,7 +103,7 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
         m_grid.setRow(row);
         m_grid.setTextMatrix(row, 0, QString::number(row));
         m_grid.setTextMatrix(row, 1, deptName);
-        m_grid.setTextMatrix(row, 2, subjects.field(schema::SubjectCode).text());
+        m_grid.setTextMatrix(row, 2, subjects.field(schema::SubjectCode).code());
         m_grid.setTextMatrix(row, 3, subjects.field(schema::SubjectName).text());
         m_grid.setTextMatrix(row, lastCol, deptCode);
         widenColumns(m_grid, row, 0, 3);
@@ -124,7 +124,7 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
     for (Recordset rs = openRecordset(monthSumsSql(dialect), range); !rs.eof(); rs.moveNext()) {
         const DbValue& sum = rs.field(u"月合计"_s);
         if (!sum.isNull())
-            sums.insert(rs.field(schema::SubjectCode).text() + u'\n' + rs.field(u"年月"_s).text(),
+            sums.insert(rs.field(schema::SubjectCode).code() + u'\n' + rs.field(u"年月"_s).text(),
                         sum.text());
     }
     for (int row = firstRow; row < subtotalRow; ++row) {
