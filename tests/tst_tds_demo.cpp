@@ -7,10 +7,15 @@
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "TdsTestServer.h"
+#include "platform/WindowFont.h"
+#include "report/DeptTree.h"
+#include "report/MonthlySummary.h"
+#include "report/ReportGridSetup.h"
 #include "report/ReportWindow.h"
 #include "report/controls/FlexGridModel.h"
 #include "report/controls/TreeNodesModel.h"
 #include "session/Connection.h"
+#include "session/DbError.h"
 #include "session/SharedConnection.h"
 
 #include <QCheckBox>
@@ -107,6 +112,27 @@ WindowRun runWindow(const QString& folder) {
             prompts.messageTexts().replaceInStrings(folder, u"…"_s)};
 }
 
+// The 2026 summary of every department of the tree, without a window.
+QStringList summaryOfAll() {
+    TreeNodesModel nodes;
+    std::vector<DeptRow> rows;
+    LoadDeptTree(nodes, rows);
+    SelectAllDepartments(nodes, true);
+    FlexGridModel grid;
+    grid.setMeasureFont(windowFont());
+    setUpReportGrid(grid, summaryFormatString());
+    MonthlySummary run(grid, nodes);
+    run.appendTickedDepartments(u"2026"_s);
+    run.appendGrandTotal();
+    return gridDump(grid);
+}
+
+bool connectTo(const TdsTestServer& server) {
+    ConnectionOptions options;
+    options.loginTimeoutSeconds = 5;
+    return OpenConnection(u"sa"_s, u"pw"_s, u"演示库"_s, server.serverAddress(), options);
+}
+
 // Runs nbreport-export with a settings file; its exit code and error output.
 std::pair<int, QString> runTool(const QString& ini, const QStringList& args) {
     QProcess p;
@@ -162,10 +188,7 @@ private slots:
         TdsTestServer server(TdsTestServer::Database{served(sqlServerTypes)});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
-        ConnectionOptions options;
-        options.loginTimeoutSeconds = 5;
-        QVERIFY2(OpenConnection(u"sa"_s, u"pw"_s, u"演示库"_s, server.serverAddress(), options),
-                 qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         const WindowRun actual = runWindow(m_dir.filePath(u"server"_s));
         QCOMPARE(actual.nodes, expected.nodes);
         QCOMPARE(actual.summary, expected.summary);
@@ -180,6 +203,38 @@ private slots:
         for (const QJsonObject& call : server.requests(u"rpc"_s))
             for (const QJsonValue& p : call[u"params"_s].toArray())
                 QVERIFY(!p[u"value"_s].toString().endsWith(u' '));
+    }
+
+    // More departments than one statement may carry under SQL Server's limit
+    // of 2 100 parameters, which the test server enforces: two statements.
+    void moreDepartmentsThanOneStatementCarries() {
+        const int departments = MonthlySummary::kDepartmentsPerStatement + 1;
+        const QString path = m_dir.filePath(u"many.db"_s);
+        {
+            test::FixtureDb db(path);
+            db.addSubject(u"6602"_s, u"管理费用"_s);
+            for (int i = 1; i <= departments; ++i) {
+                const QString code = u"D%1"_s.arg(i, 4, 10, QChar(u'0'));
+                db.addDepartment(code, u"部门"_s + code);
+                const QString date = u"2026-%1-15"_s.arg(i % 12 + 1, 2, 10, QChar(u'0'));
+                db.addLine(db.addClaim(code, code, date), u"6602"_s, i + 0.25);
+            }
+        }
+        QVERIFY(test::connectToFile(path));
+        const QStringList expected = summaryOfAll();
+        QCOMPARE(expected.size(), 1 + 2 * departments + 1 + 1);
+
+        TdsTestServer server(TdsTestServer::Database{path});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        try {
+            QCOMPARE(summaryOfAll(), expected);
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+        QCOMPARE(server.statements().filter(u"As 月合计"_s).size(), 2);
+        QVERIFY(prompts.recorded.isEmpty());
     }
 
     // The headless export picks one department by its code, unpadded.

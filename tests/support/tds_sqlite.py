@@ -516,6 +516,9 @@ class SqliteDatabase:
     def run(self, sql, params):
         """(columns [{"name", "type"}], rows) of one statement with its named
         parameters; raises SqlServerError."""
+        if len(params) > 2100:
+            raise SqlServerError(8003, "传入的请求具有过多的参数。该服务器支持最多 2100 个参数。"
+                                       "请减少参数的数目，然后重新发送该请求。")
         tokens = tokenize(sql)
         if tokens and tokens[0].up == "SET":
             return None, []  # the driver's session options: nothing to do
