@@ -2,7 +2,6 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 
@@ -21,8 +20,8 @@ QString serverScriptPath() {
     const QString sourceDir = qEnvironmentVariable("NBR_SOURCE_DIR");
     if (!sourceDir.isEmpty())
         return sourceDir + u"/tests/support/tds_server.py"_s;
-    // Run outside ctest: the script lies next to this file.
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + u"/tds_server.py"_s;
+    // Run outside ctest (a benchmark, say): the script of this source tree.
+    return QStringLiteral(NBR_TDS_SERVER_SCRIPT);
 }
 
 QString modeName(TdsTestServer::Mode mode) {
