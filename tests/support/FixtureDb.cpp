@@ -130,12 +130,12 @@ CREATE TABLE 职能部门new (职能部门编号 CHAR(10) PRIMARY KEY, 职能部
                           职能部门类别代号 CHAR(4), 终止日期 DATETIME);
 CREATE TABLE 上级部门new (ID INT PRIMARY KEY, 职能部门编号 CHAR(10), 上级部门编号 NCHAR(10),
                           终止日期 DATETIME);
-CREATE TABLE 岗位信息new (岗位代号 NCHAR(8) PRIMARY KEY, 岗位名称 NVARCHAR(50),
+CREATE TABLE 岗位信息new (岗位代号 NCHAR(12) PRIMARY KEY, 岗位名称 NVARCHAR(50),
                           职能部门代号 CHAR(10), 岗位类别代号 NCHAR(6));
-CREATE TABLE 岗位员工new (ID INT PRIMARY KEY, 员工代号 CHAR(10), 岗位代号 NCHAR(8), 主要岗位 BIT,
+CREATE TABLE 岗位员工new (ID INT PRIMARY KEY, 员工代号 CHAR(10), 岗位代号 NCHAR(12), 主要岗位 BIT,
                           离岗日期 DATETIME);
 CREATE TABLE 专项审核权限表 (ID INT PRIMARY KEY, 类型 NVARCHAR(20), 部门代号 CHAR(10),
-                             岗位代号 NCHAR(8));
+                             岗位代号 NCHAR(12));
 CREATE TABLE 财务科目 (科目代号 NCHAR(12) PRIMARY KEY, 科目名称 NVARCHAR(50));
 CREATE TABLE 报销单表 (报销单ID INT PRIMARY KEY, 报销单编号 NVARCHAR(30), 部门代号 CHAR(10),
                        报销类型 NVARCHAR(10), 报批日期 DATETIME, 报销人 NVARCHAR(20),

@@ -256,6 +256,8 @@ class ColumnType:
                 return struct.pack("<H", 0xFFFF)
             text = str(v).ljust(self.size) if fixed else str(v)
             data = text.encode("utf-16-le")
+            if len(data) > max_len:
+                raise ValueError("%r does not fit %s(%d)" % (v, self.name, self.size))
             return struct.pack("<H", len(data)) + data
 
         return struct.pack("<BH", code, max_len) + CHINESE_PRC_CI_AS, encode
@@ -273,6 +275,8 @@ class ColumnType:
             data = str(v).encode(SERVER_CODEC)
             if fixed:
                 data = data.ljust(self.size, b" ")
+            if len(data) > max_len:
+                raise ValueError("%r does not fit %s(%d)" % (v, self.name, self.size))
             return struct.pack("<H", len(data)) + data
 
         return struct.pack("<BH", code, max_len) + CHINESE_PRC_CI_AS, encode
