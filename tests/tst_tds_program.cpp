@@ -5,6 +5,7 @@
 // a summary run, and a statement failing in the middle of a run.
 
 #include "FakePrompts.h"
+#include "ModelDumps.h"
 #include "TdsTestServer.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
@@ -122,15 +123,6 @@ QStringList monthsWith(std::initializer_list<std::pair<int, QString>> values, co
         t[m - 1] = v;
     t << total;
     return t;
-}
-
-// Key, text, image and parent key of every node, in node order.
-QStringList nodeList(const TreeNodesModel& nodes) {
-    QStringList list;
-    for (int i = 1; i <= nodes.count(); ++i)
-        list << nodes.key(i) + u'|' + nodes.text(i) + u'|' + QString::number(nodes.image(i)) +
-                    u'|' + (nodes.parent(i) ? nodes.key(nodes.parent(i)) : QString());
-    return list;
 }
 
 // The result columns of the program's queries, typed as in the database.
@@ -296,7 +288,7 @@ private slots:
         TreeNodesModel nodes;
         std::vector<DeptRow> rows;
         LoadDeptTree(nodes, rows);
-        QCOMPARE(nodeList(nodes),
+        QCOMPARE(test::nodeList(nodes),
                  (QStringList{u"$01|01 总部|1|"_s, u"$0101|0101 财务部|2|$01"_s,
                               u"$010101|010101 出纳组|2|$0101"_s, u"$0102|0102 人事部|2|$01"_s,
                               u"$02|02 分公司|1|"_s, u"$0201|0201 销售部|2|$02"_s}));
