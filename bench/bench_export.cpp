@@ -41,6 +41,7 @@ void buildSummary(FlexGridModel& g, int bodyRows) {
             g.setTextMatrix(r, c, (r + c) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + c));
         g.setTextMatrix(r, 17, u"0102"_s);
         if (subtotal) {
+            g.setRowKind(r, FlexGridModel::RowKind::Subtotal);
             g.setRow(r);
             g.setCol(16);
             g.setCellBackColor(QColor(192, 255, 255));

@@ -59,7 +59,8 @@ int main(int argc, char* argv[]) {
     std::vector<DeptRow> rows;
     const double load = bench::medianMs(7, [&] {
         nodes.clear();
-        LoadDeptTree(nodes, rows);
+        if (LoadDeptTree(nodes, rows))
+            qFatal("the tree query failed");
         QApplication::processEvents();
     });
     // Each measured change starts from the opposite state.

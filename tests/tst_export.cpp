@@ -26,7 +26,6 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -92,7 +91,7 @@ QJsonObject summaryExpectation(const FlexGridModel& g, const QString& year) {
         amounts << c;
     return expectationFor(g, u"非预算报销月报"_s, u"部门非预算报销月报"_s,
                           u" 月报年度："_s + year + u"年度"_s, 3, amounts, [&g](int r) {
-                              return g.textMatrix(r, 1).contains(u"小计"_s)
+                              return g.rowKind(r) == FlexGridModel::RowKind::Subtotal
                                          ? QJsonValue(kSubtotalFill)
                                          : QJsonValue();
                           });
@@ -146,6 +145,7 @@ class TestExport : public QObject {
     QTemporaryDir m_dir;
     QString m_db;
     QString m_ini;
+    QString m_brokenIni; // a database whose department tree cannot be read
 
     static QPushButton* button(ReportWindow& w, const QString& name) {
         return w.findChild<QPushButton*>(name);
@@ -193,6 +193,7 @@ class TestExport : public QObject {
             for (int c = 4; c <= 16; ++c)
                 g.setTextMatrix(r, c, (r + c) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + c));
             if (subtotal) {
+                g.setRowKind(r, FlexGridModel::RowKind::Subtotal);
                 g.setRow(r);
                 g.setCol(16);
                 g.setCellBackColor(QColor(192, 255, 255));
@@ -222,6 +223,7 @@ private slots:
         db.addDepartment(u"01"_s, u"总部"_s);
         db.addDepartment(u"0102"_s, u"财务部"_s, u"01"_s);
         db.addDepartment(u"0103"_s, u"人事部"_s, u"01"_s);
+        db.addDepartment(u"0104"_s, u"审计小计组"_s, u"01"_s); // "小计" in a real name
         db.addDepartment(u"09"_s, u"Tervo中心"_s);
         db.addSubject(u"0012"_s, u"差旅费"_s);
         db.addSubject(u"6601"_s, u"办公费"_s);
@@ -233,17 +235,17 @@ private slots:
         db.addLine(b, u"0012"_s, 200, {}, u"市内交通"_s);
         db.addLine(db.addClaim(u"00203"_s, u"0102"_s, u"2026-01-10"_s), u"6601"_s, 88);
         db.addLine(db.addClaim(u"00204"_s, u"0103"_s, u"2026-02-02"_s), u"6601"_s, 50);
+        db.addLine(db.addClaim(u"00206"_s, u"0104"_s, u"2026-03-03"_s), u"6601"_s, 12);
         db.addLine(db.addClaim(u"00205"_s, u"09"_s, u"2026-04-01"_s), u"6601"_s, 7);
         db.close();
         QVERIFY(test::connectToFile(m_db));
 
-        m_ini = m_dir.filePath(u"tool.ini"_s);
-        QSettings ini(m_ini, QSettings::IniFormat);
-        ini.beginGroup(u"DBConfig"_s);
-        ini.setValue(u"Engine"_s, u"SQLite"_s);
-        ini.setValue(u"DBname"_s, m_db);
-        ini.endGroup();
-        ini.sync();
+        const QString broken = m_dir.filePath(u"broken.db"_s);
+        test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
+        test::writeSettingsFor(m_dir.filePath(u"tool"_s), m_db);
+        test::writeSettingsFor(m_dir.filePath(u"broken"_s), broken);
+        m_ini = m_dir.filePath(u"tool/Corvale2011/Corvale2011.ini"_s);
+        m_brokenIni = m_dir.filePath(u"broken/Corvale2011/Corvale2011.ini"_s);
     }
 
     void summaryExportWritesTheGridCellByCell() {
@@ -532,16 +534,18 @@ private slots:
     void toolWritesWhatTheWindowWrites_data() {
         QTest::addColumn<QStringList>("windowTicks"); // empty: 全选
         QTest::addColumn<QStringList>("selection");
+        QTest::addColumn<QString>("month");
         QTest::newRow("one department")
-            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s};
-        QTest::newRow("tree order, not argument order")
+            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s} << u"03"_s;
+        QTest::newRow("tree order, not argument order, a one-digit month")
             << QStringList{u"0102"_s, u"0103"_s}
-            << QStringList{u"--dept"_s, u"0103"_s, u"--dept"_s, u"0102"_s};
-        QTest::newRow("all") << QStringList{} << QStringList{u"--all"_s};
+            << QStringList{u"--dept"_s, u"0103"_s, u"--dept"_s, u"0102"_s} << u"3"_s;
+        QTest::newRow("all") << QStringList{} << QStringList{u"--all"_s} << u"03"_s;
     }
     void toolWritesWhatTheWindowWrites() {
         QFETCH(QStringList, windowTicks);
         QFETCH(QStringList, selection);
+        QFETCH(QString, month);
         test::FakePrompts prompts;
         ReportWindow w;
         runSummary(w, windowTicks);
@@ -550,6 +554,10 @@ private slots:
             QTest::mouseClick(button(w, u"Command3"_s), Qt::LeftButton);
             for (int r = 1; r < w.grid1().rows(); ++r)
                 QVERIFY(!w.grid1().textMatrix(r, 1).contains(u"Tervo"_s));
+            // A department whose name holds "小计" has its figures, exported as
+            // a data row.
+            QCOMPARE(w.grid1().textMatrix(6, 1), u"审计小计组"_s);
+            QCOMPARE(w.grid1().textMatrix(6, 6), u"12.00"_s);
         }
         QVERIFY(w.grid1().rows() > 2);
         openListing(w, 1, 6);
@@ -558,8 +566,8 @@ private slots:
         const QString detail = out.filePath(u"明细.xlsx"_s);
         const ToolRun run =
             runTool(QStringList{u"--settings"_s, m_ini, u"--year"_s, u"2026"_s} + selection +
-                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s, u"0012"_s,
-                                u"03"_s, detail});
+                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s, u"0012"_s, month,
+                                detail});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
         QString failure = checkWorkbook(summary, summaryExpectation(w.grid1(), u"2026"_s));
@@ -595,6 +603,32 @@ private slots:
             << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2019"_s,
                            u"--all"_s,      u"--summary"_s, out}
             << 3 << u"没有非预算报销"_s;
+        QTest::newRow("year with a final newline")
+            << QStringList{u"--year"_s, u"2026\n"_s, u"--all"_s, u"--summary"_s, out} << 1
+            << u"四位数字"_s;
+        QTest::newRow("month with a final newline")
+            << QStringList{u"--year"_s, u"2026"_s, u"--detail"_s, u"01"_s, u"0012"_s,
+                           u"03\n"_s,   out}
+            << 1 << u"月份"_s;
+        QTest::newRow("output names a folder")
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT"_s} << 1
+            << u"文件夹"_s;
+        QTest::newRow("output ends in a slash")
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/new/"_s} << 1
+            << u"文件夹"_s;
+        QTest::newRow("both outputs end up as one workbook")
+            << QStringList{u"--year"_s,   u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/a.xls"_s,
+                           u"--detail"_s, u"01"_s,   u"0012"_s,  u"03"_s,        u"OUT/./a.xlsx"_s}
+            << 1 << u"同一个文件"_s;
+        QTest::newRow("empty cell: nothing written, the summary neither")
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2026"_s,
+                           u"--all"_s,      u"--summary"_s, out,         u"--detail"_s,
+                           u"0102"_s,       u"0012"_s,      u"07"_s,     u"OUT/d.xlsx"_s}
+            << 3 << u"该单元格没有非预算报销明细"_s;
+        QTest::newRow("tree query fails")
+            << QStringList{u"--settings"_s, u"BROKEN"_s, u"--year"_s,    u"2026"_s,
+                           u"--dept"_s,     u"0102"_s,   u"--summary"_s, out}
+            << 3 << u"上级部门new"_s;
         QTest::newRow("unwritable path") << QStringList{u"--settings"_s,
                                                         u"INI"_s,
                                                         u"--year"_s,
@@ -610,7 +644,9 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir out;
         for (QString& a : args)
-            a.replace(u"OUT"_s, out.path()).replace(u"INI"_s, m_ini);
+            a.replace(u"OUT"_s, out.path())
+                .replace(u"INI"_s, m_ini)
+                .replace(u"BROKEN"_s, m_brokenIni);
         const ToolRun run = runTool(args);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));

@@ -78,6 +78,9 @@ private slots:
         db.addDepartment(u"0105"_s, u"小计组"_s);
         db.addDepartment(u"0106"_s, u"空部门"_s);
         db.addDepartment(u"08'x"_s, u"引号部门"_s);
+        db.addDepartment(u"0107"_s, u"大额部"_s);
+        db.addDepartment(u"0108"_s, u"大额一部"_s);
+        db.addDepartment(u"0109"_s, u"大额二部"_s);
         db.addSubject(u"6602"_s, u"管理费用"_s);
         db.addSubject(u"660201"_s, u"办公费"_s);
         db.addSubject(u"0501"_s, u"研究费"_s);
@@ -116,6 +119,12 @@ private slots:
         // Codes with an apostrophe.
         c = claim("08'x", "2026-07-07");
         db.addLine(c, u"66'01"_s, 5.0, 0.25);
+        // Totals longer than every amount they add up.
+        c = claim("0107", "2026-08-08");
+        db.addLine(c, u"S1"_s, 600000000.0, QVariant());
+        db.addLine(c, u"S2"_s, 600000000.0, QVariant());
+        for (const char* dept : {"0108", "0109"})
+            db.addLine(claim(dept, "2026-08-08"), u"S1"_s, 600000000.0, QVariant());
         db.close();
         test::FakePrompts prompts;
         QVERIFY(test::connectToFile(m_db));
@@ -173,14 +182,23 @@ private slots:
         QCOMPARE(g.textMatrix(5, 1), u"财务部小计"_s);
         QCOMPARE(g.textMatrix(5, 16), u"1234.50"_s); // its own department only
         QCOMPARE(g.textMatrix(3, 16), u"147.00"_s);
-        // A department named with the subtotal mark: its data row gets no month cells.
+        // A department whose name holds "小计" is an ordinary department: its
+        // data row has its figures, its subtotal and the grand total count them,
+        // its cells open their listing.
         QCOMPARE(g.textMatrix(6, 1), u"小计组"_s);
-        QCOMPARE(months(g, 6), QStringList(13, QString()));
-        QCOMPARE(g.textMatrix(7, 16), u"0.00"_s);
+        QCOMPARE(months(g, 6), monthsWith({{6, u"11.00"_s}}, u"11.00"_s));
+        QCOMPARE(g.textMatrix(7, 1), u"小计组小计"_s);
+        QCOMPARE(g.textMatrix(7, 16), u"11.00"_s);
         // Codes with an apostrophe find their claims.
         QCOMPARE(row(g, 8, 1, 3), (QStringList{u"引号部门"_s, u"66'01"_s, u"引号科目"_s}));
         QCOMPARE(g.textMatrix(8, 10), u"5.25"_s);
-        QCOMPARE(g.textMatrix(10, 16), u"1386.75"_s);
+        QCOMPARE(g.textMatrix(10, 16), u"1397.75"_s);
+        click(6, 9);
+        QVERIFY(btnB()->isVisible());
+        QTest::mouseClick(btnB(), Qt::LeftButton);
+        QCOMPARE(window().grid2().textMatrix(1, 11), u"11.00"_s);
+        click(7, 9);
+        QVERIFY(!btnB()->isVisible());
     }
 
     void runningTwiceGivesTheSameGrid() {
@@ -209,17 +227,33 @@ private slots:
         QVERIFY(prompts.recorded.isEmpty());
     }
 
+    void columnsOnlyWiden_data() {
+        QTest::addColumn<QStringList>("codes");
+        QTest::newRow("a name wider than its column") << QStringList{u"0105"_s};
+        QTest::newRow("a subtotal wider than its rows") << QStringList{u"0107"_s};
+        QTest::newRow("a grand total wider than every subtotal")
+            << QStringList{u"0108"_s, u"0109"_s};
+    }
+    // Each column ends as wide as its widest text plus 90 twips, subtotal and
+    // grand-total cells included, or as its header made it when that is wider.
     void columnsOnlyWiden() {
+        QFETCH(QStringList, codes);
         test::FakePrompts prompts;
         FlexGridModel& g = window().grid1();
-        const int nameWidth = g.colWidth(1);
-        tick({"0105"});
+        std::vector<int> expected;
+        for (int c = 0; c <= 16; ++c)
+            expected.push_back(g.colWidth(c));
+        for (const QString& code : codes)
+            window().nodes().userCheck(window().nodes().indexOfKey(u'$' + code), true);
         run();
-        // "小计组小计" is wider than the header field: the column grows to text + 90.
-        const int grown = g.colWidth(1);
-        QVERIFY(grown >= nameWidth);
-        QCOMPARE(grown, std::max(nameWidth, int(std::lround(g.textWidth(u"小计组小计"_s) + 90))));
-        QVERIFY(g.colWidth(4) >= int(std::lround(g.textWidth(u"0.00"_s) + 90)));
+        QVERIFY(g.rows() > 1);
+        for (int r = 1; r < g.rows(); ++r)
+            for (int c = 0; c <= 16; ++c)
+                expected[size_t(c)] = std::max(
+                    expected[size_t(c)], int(std::lround(g.textWidth(g.textMatrix(r, c)) + 90)));
+        for (int c = 0; c <= 16; ++c)
+            QCOMPARE(g.colWidth(c), expected[size_t(c)]);
+        QCOMPARE(g.colWidth(17), 0);
     }
 
     void clickRulesForTheDrillDownButton() {

@@ -316,6 +316,22 @@ private slots:
         QVERIFY(prompts.recorded.isEmpty());
     }
 
+    // The window opens on an empty tree and says why, once.
+    void failedTreeQueryIsTold() {
+        const QString broken = m_dir.filePath(u"broken.db"_s);
+        test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
+        test::FakePrompts prompts;
+        open()->onCommand1Clicked(); // the next opening loads afresh
+        QVERIFY(test::connectToFile(broken));
+        ReportWindow* w = open();
+        QVERIFY(test::connectToFile(m_dir.filePath(u"tree.db"_s)));
+        QVERIFY(w->isVisible() && w->nodes().count() == 0);
+        QCOMPARE(prompts.messageTexts(),
+                 QStringList{u"错误码: 1 错误描述: no such table: 上级部门new (1)"_s});
+        QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
+        w->onCommand1Clicked();
+    }
+
 private:
     static int pixelsToTwipsForTest(int px) { return int(std::lround(px * 1440.0 / 96.0)); }
 };

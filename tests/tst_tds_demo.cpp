@@ -90,7 +90,8 @@ WindowRun runWindow(const QString& folder) {
 QStringList summaryOfAll() {
     TreeNodesModel nodes;
     std::vector<DeptRow> rows;
-    LoadDeptTree(nodes, rows);
+    if (const std::optional<DbError> failure = LoadDeptTree(nodes, rows))
+        throw *failure;
     SelectAllDepartments(nodes, true);
     FlexGridModel grid;
     grid.setMeasureFont(windowFont());

@@ -1,5 +1,9 @@
 #include "ExportArguments.h"
 
+#include "report/WorkbookExport.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
@@ -13,10 +17,35 @@ QString exportUsage() {
            u"  --dept    统计该部门（可重复，按部门树顺序统计，不含下级部门）\n"
            u"  --all     全选（“Tervo中心”除外）\n"
            u"  --summary 导出非预算报销月报\n"
-           u"  --detail  导出一个部门、科目、月份（01..12）的报销明细\n"
+           u"  --detail  导出一个部门、科目、月份（1..12 或 01..12）的报销明细\n"
            u"  --settings 从该 INI 文件读取数据库连接设置\n"
            u"退出码: 0 成功, 1 参数错误, 2 无法连接数据库, 3 数据错误, 4 写文件失败"_s;
 }
+
+namespace {
+
+// The outputs name files, and two different ones: what a path ends up as is
+// its .xlsx name, taken absolute ("a.xls" and "./a.xlsx" are the same file).
+std::variant<ExportArguments, QString> checkOutputPaths(const ExportArguments& arguments) {
+    QStringList paths;
+    if (!arguments.summaryPath.isEmpty())
+        paths << arguments.summaryPath;
+    if (arguments.detail)
+        paths << arguments.detail->path;
+    QStringList written;
+    for (const QString& path : paths) {
+        const QString target = QDir::cleanPath(QFileInfo(workbookPath(path)).absoluteFilePath());
+        if (QDir::fromNativeSeparators(path).endsWith(u'/') || QFileInfo(path).isDir() ||
+            QFileInfo(target).isDir())
+            return u"导出文件名指向一个文件夹，请给出文件名："_s + path;
+        if (written.contains(target))
+            return u"月报和明细不能导出到同一个文件："_s + target;
+        written << target;
+    }
+    return arguments;
+}
+
+} // namespace
 
 std::variant<ExportArguments, QString> parseExportArguments(const QStringList& args) {
     ExportArguments result;
@@ -27,6 +56,9 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
                 return std::nullopt;
             QStringList taken = args.mid(i + 1, count);
             i += count;
+            // An empty value (an unset shell variable) is as good as none.
+            if (taken.contains(QString()))
+                return std::nullopt;
             return taken;
         };
         const QString missing = u"参数 "_s + option + u" 缺少取值"_s;
@@ -54,7 +86,8 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
             return u"无法识别的参数："_s + option;
         }
     }
-    static const QRegularExpression yearPattern(u"^\\d{4}$"_s);
+    // Anchored at the very end: "$" alone would also accept a final newline.
+    static const QRegularExpression yearPattern(QRegularExpression::anchoredPattern(u"[0-9]{4}"_s));
     if (result.year.isEmpty())
         return u"缺少统计年度 --year"_s;
     if (!yearPattern.match(result.year).hasMatch())
@@ -66,11 +99,14 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
     if (result.allDepartments && !result.deptCodes.isEmpty())
         return u"--all 与 --dept 不能同时使用"_s;
     if (result.detail) {
-        static const QRegularExpression monthPattern(u"^(0[1-9]|1[0-2])$"_s);
-        if (!monthPattern.match(result.detail->month).hasMatch())
-            return u"月份应为 01 到 12："_s + result.detail->month;
+        static const QRegularExpression monthPattern(
+            QRegularExpression::anchoredPattern(u"0?[1-9]|1[0-2]"_s));
+        QString& month = result.detail->month;
+        if (!monthPattern.match(month).hasMatch())
+            return u"月份应为 1 到 12（或 01 到 12）："_s + month;
+        month = month.rightJustified(2, u'0');
     }
-    return result;
+    return checkOutputPaths(result);
 }
 
 } // namespace nbr

@@ -65,19 +65,28 @@ void tickDepartments(TreeNodesModel& nodes, const ExportArguments& a) {
         nodes.setChecked(nodeOf(nodes, code), true);
 }
 
-void exportSummary(FlexGridModel& grid, const TreeNodesModel& nodes, const ExportArguments& a) {
+void runSummary(FlexGridModel& grid, const TreeNodesModel& nodes, const ExportArguments& a) {
     MonthlySummary run(grid, nodes);
     run.appendTickedDepartments(a.year);
     run.appendGrandTotal();
     if (grid.rows() == 1)
         fail(ExitBadData, u"所选部门在 "_s + yearCaption(a.year) + u" 没有非预算报销，未导出"_s);
+}
+
+void writeSummary(const FlexGridModel& grid, const ExportArguments& a) {
     checkWritten(ExportMonthlyReport(grid, summaryTitle(), yearCaption(a.year), a.summaryPath,
                                      progressLines(u"月报"_s, grid.rows())),
                  a.summaryPath);
 }
 
-void exportDetail(const FlexGridModel& summary, const TreeNodesModel& nodes,
-                  const ExportArguments& a) {
+// The texts around a listing in its workbook.
+struct ListingCaptions {
+    QString dept;
+    QString listing;
+};
+
+ListingCaptions loadListing(FlexGridModel& grid, const FlexGridModel& summary,
+                            const TreeNodesModel& nodes, const ExportArguments& a) {
     const DetailRequest& d = *a.detail;
     const QString deptName = splitNodeText(nodes.text(nodeOf(nodes, d.deptCode))).name;
     const std::optional<QString> subjectName = lookUpSubjectName(d.subjectCode);
@@ -87,14 +96,20 @@ void exportDetail(const FlexGridModel& summary, const TreeNodesModel& nodes,
     const QString monthHeader =
         summary.textMatrix(0, MonthlySummary::kFirstMonthCol - 1 + d.month.toInt());
 
-    FlexGridModel grid;
     grid.setMeasureFont(windowFont());
     setUpReportGrid(grid, detailFormatString());
     LoadDetailList(grid, d.subjectCode, d.month, d.deptCode, a.year);
-    checkWritten(ExportDetailList(grid, detailTitle(), deptCaption(deptName), yearCaption(a.year),
-                                  listingCaption(monthHeader, *subjectName), d.path,
+    if (grid.rows() == 2) // the totals row alone
+        fail(ExitBadData, u"该单元格没有非预算报销明细"_s);
+    return {deptCaption(deptName), listingCaption(monthHeader, *subjectName)};
+}
+
+void writeListing(const FlexGridModel& grid, const ListingCaptions& captions,
+                  const ExportArguments& a) {
+    checkWritten(ExportDetailList(grid, detailTitle(), captions.dept, yearCaption(a.year),
+                                  captions.listing, a.detail->path,
                                   progressLines(u"明细"_s, grid.rows())),
-                 d.path);
+                 a.detail->path);
 }
 
 } // namespace
@@ -111,16 +126,25 @@ int runHeadlessExport(const ExportArguments& a) {
 
         TreeNodesModel nodes;
         std::vector<DeptRow> deptRows;
-        LoadDeptTree(nodes, deptRows);
+        if (std::optional<DbError> failure = LoadDeptTree(nodes, deptRows))
+            throw std::move(*failure);
         FlexGridModel summary;
         summary.setMeasureFont(windowFont());
         setUpReportGrid(summary, summaryFormatString());
         if (!a.summaryPath.isEmpty()) {
             tickDepartments(nodes, a);
-            exportSummary(summary, nodes, a);
+            runSummary(summary, nodes, a);
         }
+        FlexGridModel listing;
+        ListingCaptions captions;
         if (a.detail)
-            exportDetail(summary, nodes, a);
+            captions = loadListing(listing, summary, nodes, a);
+        // Files are written only once every requested grid has its data, so
+        // a request that cannot be met leaves no workbook behind.
+        if (!a.summaryPath.isEmpty())
+            writeSummary(summary, a);
+        if (a.detail)
+            writeListing(listing, captions, a);
     } catch (const Failure& f) {
         exitCode = f.exitCode;
     } catch (const DbError& e) {

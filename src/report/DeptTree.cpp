@@ -2,7 +2,6 @@
 
 #include "report/controls/TreeError.h"
 #include "report/controls/TreeNodesModel.h"
-#include "session/DbError.h"
 #include "session/DbSchema.h"
 #include "session/SharedConnection.h"
 #include "session/SqlDialect.h"
@@ -81,8 +80,9 @@ QString deptTreeSql(const SqlDialect& dialect) {
            dialect.len(u"职能部门new.职能部门编号"_s, u"len"_s) + u",职能部门new.职能部门编号"_s;
 }
 
-void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
+std::optional<DbError> LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
     deptRows.clear();
+    std::optional<DbError> failure;
     try {
         for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof();
              rs.moveNext()) {
@@ -93,14 +93,15 @@ void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
             row.ParentCode = rs.field(schema::ParentDeptCode).code();
             deptRows.push_back(std::move(row));
         }
-    } catch (const DbError&) {
-        // Nothing to show; the window opens with an empty tree.
+    } catch (const DbError& e) {
+        failure = e;
     }
     nodes.beginBulkLoad();
     TreeBuilder(nodes, deptRows).build();
     if (nodes.count() > 1)
         nodes.setExpanded(1, true);
     nodes.endBulkLoad();
+    return failure;
 }
 
 void PropagateCheck(TreeNodesModel& nodes, int node) {

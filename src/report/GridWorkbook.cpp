@@ -119,7 +119,7 @@ void SheetWriter::writeHeader() {
 std::uint32_t SheetWriter::bodyFill(int gridRow) const {
     if (gridRow == m_grid.rows() - 1)
         return kExportTotalsFill;
-    if (m_layout.paintSubtotals && m_grid.textMatrix(gridRow, 1).contains(u"小计"_s)) {
+    if (m_layout.paintSubtotals && m_grid.rowKind(gridRow) == FlexGridModel::RowKind::Subtotal) {
         const QColor color = m_grid.backColor(gridRow, m_grid.cols() - 2);
         if (color.isValid())
             return color.rgb() & 0xFFFFFF;

@@ -20,7 +20,7 @@ struct GridSheetLayout {
     QString caption;
     int captionColumns = 1;      // worksheet columns the caption is merged over
     QList<int> amountColumns;    // grid columns written as numbers "#0.00"
-    bool paintSubtotals = false; // "小计" rows take their row-total cell's colour
+    bool paintSubtotals = false; // subtotal rows take their row-total cell's colour
 };
 
 // Writes the workbook to path (replacing an existing file only on success).

@@ -21,8 +21,6 @@ const unsigned kGrandTotalColor = 0x8080FF; // red 128, green 128, blue 255
 
 namespace {
 
-const QString kSubtotalMark = u"小计"_s;
-
 QString joins() {
     return u" From 报销单表"_s
            u" Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"_s
@@ -144,17 +142,15 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
     m_grid.setRows(m_grid.rows() + 1);
     const int subtotalRow = m_grid.rows() - 1;
     m_grid.setRow(subtotalRow);
+    m_grid.setRowKind(subtotalRow, FlexGridModel::RowKind::Subtotal);
     m_grid.setTextMatrix(subtotalRow, 0, QString::number(subtotalRow));
-    m_grid.setTextMatrix(subtotalRow, 1, deptName + kSubtotalMark);
+    m_grid.setTextMatrix(subtotalRow, 1, deptName + u"小计"_s);
     m_grid.setTextMatrix(subtotalRow, lastCol, deptCode);
     widenColumns(m_grid, subtotalRow, 0, 3);
 
     // Month cells of this department's rows.
     setMousePointer(MousePointer::Hourglass);
     for (int row = firstRow; row < subtotalRow; ++row) {
-        // A department whose name carries the subtotal mark gets no month cells.
-        if (m_grid.textMatrix(row, 1).contains(kSubtotalMark))
-            continue;
         const SubjectMonths& subject = subjects[size_t(row - firstRow)];
         double total = 0;
         for (int m = 1; m <= 12; ++m) {
@@ -180,6 +176,9 @@ void MonthlySummary::writeSubtotals(int firstRow, int subtotalRow) {
             totals[size_t(c - 3)] += amountValue(m_grid.textMatrix(k, c));
     for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
         m_grid.setTextMatrix(subtotalRow, c, formatAmount(totals[size_t(c - 3)]));
+    // A subtotal is wider than the amounts it adds up: its columns grow too,
+    // or the view would cut its leading digits.
+    widenColumns(m_grid, subtotalRow, kFirstMonthCol, kTotalCol);
     paintRow(m_grid, subtotalRow, kSubtotalColor);
 }
 
@@ -189,7 +188,7 @@ void MonthlySummary::appendGrandTotal() {
     m_grid.setRedraw(false);
     MonthTotals totals{};
     for (int j = 1; j < m_grid.rows(); ++j) {
-        if (!m_grid.textMatrix(j, 1).contains(kSubtotalMark))
+        if (m_grid.rowKind(j) != FlexGridModel::RowKind::Subtotal)
             continue;
         for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
             totals[size_t(c - 3)] += amountValue(m_grid.textMatrix(j, c));
@@ -197,9 +196,11 @@ void MonthlySummary::appendGrandTotal() {
     m_grid.setRows(m_grid.rows() + 1);
     const int row = m_grid.rows() - 1;
     m_grid.setRow(row);
+    m_grid.setRowKind(row, FlexGridModel::RowKind::GrandTotal);
     m_grid.setTextMatrix(row, 1, u"合计"_s);
     for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
         m_grid.setTextMatrix(row, c, formatAmount(totals[size_t(c - 3)]));
+    widenColumns(m_grid, row, 1, kTotalCol);
     paintRow(m_grid, row, kGrandTotalColor);
     m_grid.setRedraw(true);
 }

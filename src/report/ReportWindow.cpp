@@ -254,8 +254,11 @@ void ReportWindow::load() {
     setUpReportGrid(*m_grid2, detailFormatString());
 
     LoadYearList();
-    LoadDeptTree(*m_nodes, m_deptRows);
+    const std::optional<DbError> treeFailure = LoadDeptTree(*m_nodes, m_deptRows);
     setMousePointer(MousePointer::Default);
+    // The window opens all the same; the user learns why departments are missing.
+    if (treeFailure)
+        reportError(treeFailure->number(), treeFailure->description());
 }
 
 void ReportWindow::LoadYearList() {
@@ -392,7 +395,8 @@ void ReportWindow::onGrid1Clicked() {
     FlexGridModel& g = *m_grid1;
     if (g.rows() == 1)
         return;
-    if (g.textMatrix(g.row(), 1).contains(u"小计"_s) || g.rows() == g.row() + 1) {
+    // Subtotal and grand-total rows have no listing behind their cells.
+    if (g.rowKind(g.row()) != FlexGridModel::RowKind::Data) {
         m_btnB->hide();
         return;
     }

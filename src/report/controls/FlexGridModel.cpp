@@ -214,6 +214,15 @@ void FlexGridModel::setTextMatrix(int row, int col, const QString& text) {
     cellChanged(row, col, Qt::DisplayRole);
 }
 
+FlexGridModel::RowKind FlexGridModel::rowKind(int row) const {
+    return row >= 0 && row < rows() ? m_rows[row].kind : RowKind::Data;
+}
+
+void FlexGridModel::setRowKind(int row, RowKind kind) {
+    if (row >= 0 && row < rows())
+        m_rows[row].kind = kind;
+}
+
 int FlexGridModel::colWidth(int col) const {
     return col >= 0 && col < cols() ? m_columns[col].width : 0;
 }

@@ -3,7 +3,9 @@
 // with one fixed header row (row 0) and one fixed column (column 0), a
 // current cell, column widths in twips and per-cell back colours. The report
 // logic drives it through the classic properties (Rows, Cols, Row, Col,
-// TextMatrix, ColWidth, Redraw ...); FlexGridView shows it.
+// TextMatrix, ColWidth, Redraw ...); FlexGridView shows it. Each row also
+// carries its kind (data, subtotal, grand total) as the run that appended it
+// set it, so no reader has to guess a row's role from its text.
 //
 // Out-of-range arguments are ignored by the setters (the old value stays)
 // and answered with empty values by the getters; nothing is clamped silently.
@@ -30,6 +32,10 @@ public:
     static constexpr int kDefaultColWidth = 960;
     // Padding added to a header text's width by setFormatString.
     static constexpr int kHeaderPadding = 90;
+
+    // What a row is to the report. Rows start as data rows; a dropped row
+    // takes its kind with it, so rows appended later start afresh.
+    enum class RowKind { Data, Subtotal, GrandTotal };
 
     explicit FlexGridModel(QObject* parent = nullptr);
 
@@ -66,6 +72,9 @@ public:
     void setTextMatrix(int row, int col, const QString& text);
     QString text() const { return textMatrix(m_row, m_col); }
     void setText(const QString& text) { setTextMatrix(m_row, m_col, text); }
+
+    RowKind rowKind(int row) const;
+    void setRowKind(int row, RowKind kind);
 
     int colWidth(int col) const; // twips; 0 = hidden
     void setColWidth(int col, int twips);
@@ -124,6 +133,7 @@ private:
     struct Row {
         std::vector<QString> texts;
         std::vector<QColor> backColors;
+        RowKind kind = RowKind::Data;
     };
 
     bool validCell(int row, int col) const;
