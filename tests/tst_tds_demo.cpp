@@ -2,7 +2,8 @@
 // database: the tree, the summary of every department, a detail listing and
 // both workbooks, each compared with the same run on the embedded file; once
 // with the demo's own loose schema and once with SQL Server's column types,
-// whose char and nchar codes arrive padded with blanks.
+// whose char and nchar codes arrive padded with blanks. Also a run of more
+// departments than one statement carries, and statements only SQLite runs.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
@@ -210,6 +211,36 @@ private slots:
         }
         QCOMPARE(server.statements().filter(u"As 月合计"_s).size(), 2);
         QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    // What only SQLite would run fails as on SQL Server, so that the runs
+    // above cannot pass with a statement only the embedded file accepts.
+    void statementsOnlySqliteRunsFail_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("number");
+        QTest::newRow("SQLite function")
+            << u"select strftime('%Y%m', 报批日期) from 报销单表"_s << 195;
+        QTest::newRow("LIMIT") << u"select 报销单ID from 报销单表 limit 1"_s << 102;
+        QTest::newRow("|| joining texts") << u"select 报销单编号 || 报销人 from 报销单表"_s << 102;
+        QTest::newRow("common table expression of VALUES")
+            << u"WITH t(code) AS (VALUES ('0102')) select code from t"_s << 156;
+        QTest::newRow("VALUES table without column names")
+            << u"select * from (VALUES ('0102')) AS t"_s << 8155;
+        QTest::newRow("unknown table") << u"select * from 报销单"_s << 208;
+    }
+    void statementsOnlySqliteRunsFail() {
+        QFETCH(QString, sql);
+        QFETCH(int, number);
+        TdsTestServer server(TdsTestServer::Database{m_demo});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        try {
+            openRecordset(sql);
+            QFAIL("the statement ran");
+        } catch (const DbError& e) {
+            QCOMPARE(e.number(), number);
+        }
     }
 
     // The headless export picks one department by its code, unpadded.

@@ -91,7 +91,7 @@ def tokenize(sql):
 
 
 def is_op(token, *texts):
-    return token is not None and token.kind == "op" and token.text in texts
+    return token.kind == "op" and token.text in texts
 
 
 def matching(tokens, open_index):
@@ -107,15 +107,15 @@ def matching(tokens, open_index):
     raise SqlServerError(102, "')' 附近有语法错误。", 15)
 
 
-def split_top(tokens, separator=","):
-    """Splits a token list at the separators outside parentheses."""
+def split_top(tokens):
+    """Splits a token list at the commas outside parentheses."""
     parts, current, depth = [], [], 0
     for t in tokens:
         if is_op(t, "("):
             depth += 1
         elif is_op(t, ")"):
             depth -= 1
-        if depth == 0 and (is_op(t, separator) or (t.kind == "word" and t.up == separator)):
+        if depth == 0 and is_op(t, ","):
             parts.append(current)
             current = []
         else:
@@ -124,8 +124,12 @@ def split_top(tokens, separator=","):
     return parts
 
 
+NOTHING = Token("end", "", "")
+
+
 def at(tokens, i):
-    return tokens[i] if 0 <= i < len(tokens) else None
+    """The token at i, or NOTHING before the first and after the last."""
+    return tokens[i] if 0 <= i < len(tokens) else NOTHING
 
 
 # ---------------------------------------------------------------- checks
@@ -154,25 +158,23 @@ def check(tokens):
         raise not_translated("只有 SELECT 语句")
     for i, t in enumerate(tokens):
         prev, nxt = at(tokens, i - 1), at(tokens, i + 1)
-        if t.kind == "other" or is_op(t, "==", "||") or (is_op(t, ";") and nxt is not None):
+        if t.kind == "other" or is_op(t, "==", "||") or (is_op(t, ";") and nxt is not NOTHING):
             raise syntax_error(t.text)
         if t.kind == "word" and t.up in SQLITE_ONLY:
             raise syntax_error(t.text)
         if t.kind == "word" and t.up == "VALUES":
             if not is_op(prev, "("):
                 raise syntax_error(t.text)
-            if at(tokens, i - 2) is not None and at(tokens, i - 2).up == "AS":
+            if at(tokens, i - 2).up == "AS":
                 raise syntax_error(t.text)  # a common table expression of VALUES
             close = matching(tokens, i - 1)
-            alias, columns = at(tokens, close + 2), at(tokens, close + 3)
-            if at(tokens, close + 1) is None or at(tokens, close + 1).up != "AS" or \
-                    alias is None or not is_op(columns, "("):
-                name = alias.text if alias is not None else ""
-                raise SqlServerError(8155, "没有为 '%s' 的列 1 指定任何列名称。" % name)
+            alias = at(tokens, close + 2)
+            if at(tokens, close + 1).up != "AS" or not is_op(at(tokens, close + 3), "("):
+                raise SqlServerError(8155, "没有为 '%s' 的列 1 指定任何列名称。" % alias.text)
         if t.kind == "word" and is_op(nxt, "(") and t.up not in KEYWORDS:
-            named_list = prev is not None and prev.up in ("AS", "WITH")
-            convert_type = t.up in CONVERT_TYPES and is_op(at(tokens, i - 1), "(") and \
-                at(tokens, i - 2) is not None and at(tokens, i - 2).up == "CONVERT"
+            named_list = prev.up in ("AS", "WITH")
+            convert_type = t.up in CONVERT_TYPES and is_op(prev, "(") and \
+                at(tokens, i - 2).up == "CONVERT"
             if named_list or convert_type or t.up in FUNCTIONS:
                 continue
             if t.up in UNTRANSLATED:
@@ -193,7 +195,7 @@ def sqlite_text(tokens):
             args = split_top(tokens[i + 2:close])
             out.append(t.space + function_text(t.up, args))
             i = close + 1
-        elif is_op(t, "(") and at(tokens, i + 1) is not None and at(tokens, i + 1).up == "VALUES":
+        elif is_op(t, "(") and at(tokens, i + 1).up == "VALUES":
             close = matching(tokens, i)
             alias = tokens[close + 2]
             end = matching(tokens, close + 3)
@@ -321,7 +323,7 @@ class Typer:
         end = self.clause_end(tokens, select + 1, ("FROM",))
         sources = self.sources(tokens, end)
         start = select + 1
-        while at(tokens, start) is not None and at(tokens, start).up in ("DISTINCT", "ALL"):
+        while at(tokens, start).up in ("DISTINCT", "ALL"):
             start += 1
         result = []
         for item in split_top(tokens[start:end]):
@@ -370,10 +372,10 @@ class Typer:
             elif expect_source and t.kind in ("word", "bracket", "quoted"):
                 name = t.text.strip('[]"').upper()
                 names, i = {name}, i + 1
-                if at(tokens, i) is not None and at(tokens, i).up == "AS":
+                if at(tokens, i).up == "AS":
                     i += 1
                 alias = at(tokens, i)
-                if alias is not None and alias.kind == "word" and alias.up not in KEYWORDS:
+                if alias.kind == "word" and alias.up not in KEYWORDS:
                     names.add(alias.up)
                     i += 1
                 sources.append((names, self.tables.get(name, [])))
@@ -389,7 +391,8 @@ class Typer:
         name = ""
         if len(tokens) > 2 and tokens[-2].up == "AS":
             name, tokens = tokens[-1].text.strip('[]"'), tokens[:-2]
-        elif len(tokens) == 1 or (len(tokens) == 3 and is_op(tokens[1], ".")):
+        elif tokens[-1].kind in ("word", "bracket", "quoted") and \
+                (len(tokens) == 1 or (len(tokens) == 3 and is_op(tokens[1], "."))):
             name = tokens[-1].text.strip('[]"')
         return [(name, self.expr(tokens, sources))]
 
