@@ -12,17 +12,25 @@
 
 namespace nbr::bench {
 
+// One run, in milliseconds.
+inline double ms(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 // The median of several runs, in milliseconds.
 inline double medianMs(int runs, const std::function<void()>& work) {
     std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    for (int i = 0; i < runs; ++i)
+        times.push_back(ms(work));
+    return median(times);
 }
 
 inline long peakMemoryKb() {

@@ -2,7 +2,10 @@
 // every department ticked, the whole "开始统计" click (queries, grid filling,
 // column widening), against one plain GROUP BY over the same year's
 // non-budget lines in the same process, the least any client can do. Also
-// the detail listing of a cell with 10 000 claim lines.
+// the detail listing of a cell with 10 000 claim lines. Then the same run
+// over FreeTDS against tests/support/tds_server.py serving the file, at 0 and
+// at 20 ms latency (a WAN link): what latency adds should be the run's own
+// round trips only.
 //
 // bench_summary [DEMO.db]   (a missing file is made: a --scale 100 demo with the
 //                            10 000-line cell added; without an argument in a
@@ -10,6 +13,7 @@
 // Run with QT_QPA_PLATFORM=offscreen.
 
 #include "BenchSupport.h"
+#include "TdsTestServer.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportWindow.h"
@@ -30,6 +34,17 @@ using namespace Qt::StringLiterals;
 using namespace nbr;
 
 namespace {
+
+// One plain GROUP BY over the year's non-budget lines of every department.
+QString groupBySql(const SqlDialect& dialect) {
+    const QString month = dialect.yearMonth(u"报批日期"_s);
+    return u"select 部门代号, 报销单明细.科目代号, "_s + month + u" As 年月,"_s +
+           u" sum(COALESCE(金额,0) + COALESCE(税额,0)) As s From 报销单表"
+           u" Inner join 报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
+           u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
+           u" where 报销类型='非预算' And "_s +
+           month + u" between ? and ?"_s + u" GROUP BY 部门代号, 报销单明细.科目代号, "_s + month;
+}
 
 // 10 000 lines of one department, subject and month, for the listing.
 void addLargeCell(const QString& path) {
@@ -69,17 +84,12 @@ int main(int argc, char* argv[]) {
     if (!OpenConnection({}, {}, path, {}, options))
         return 1;
 
-    const QString groupBy =
-        u"select 部门代号, 报销单明细.科目代号, strftime('%Y%m',报批日期) As 年月,"
-        u" sum(COALESCE(金额,0) + COALESCE(税额,0)) As s From 报销单表"
-        u" Inner join 报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
-        u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
-        u" where 报销类型='非预算' And strftime('%Y%m',报批日期) between ? and ?"
-        u" GROUP BY 部门代号, 报销单明细.科目代号, strftime('%Y%m',报批日期)"_s;
+    const QStringList year{u"202601"_s, u"202612"_s};
     qsizetype groups = 0;
-    const double baseline = bench::medianMs(5, [&] {
-        groups = openRecordset(groupBy, {u"202601"_s, u"202612"_s}).rowCount();
-    });
+    const auto plainGroupBy = [&] {
+        groups = openRecordset(groupBySql(sharedDialect()), year).rowCount();
+    };
+    const double baseline = bench::medianMs(5, plainGroupBy);
 
     ReportWindow window;
     window.resize(1600, 1000);
@@ -101,17 +111,16 @@ int main(int argc, char* argv[]) {
     const double firstRun = bench::medianMs(1, runOnce);
     const double run = bench::medianMs(5, runOnce);
 
-    // The same statements without any grid work, to tell query time from grid time.
+    // The run's statement without any grid work, to tell query time from grid time.
+    QStringList values;
+    int departments = 0;
+    for (int i = 1; i <= window.nodes().count(); ++i) {
+        if (window.nodes().checked(i))
+            values << splitNodeText(window.nodes().text(i)).code
+                   << QString::number(departments++);
+    }
     const double queriesOnly = bench::medianMs(3, [&] {
-        const SqlDialect dialect = sharedDialect();
-        for (int i = 1; i <= window.nodes().count(); ++i) {
-            if (!window.nodes().checked(i))
-                continue;
-            const QStringList p = {splitNodeText(window.nodes().text(i)).code, u"202601"_s,
-                                   u"202612"_s};
-            openRecordset(MonthlySummary::subjectListSql(dialect), p);
-            openRecordset(MonthlySummary::monthSumsSql(dialect), p);
-        }
+        openRecordset(MonthlySummary::summarySql(sharedDialect(), departments), values + year);
     });
 
     // The same run on a grid model no view shows.
@@ -143,6 +152,33 @@ int main(int argc, char* argv[]) {
     std::printf("summary grid rows      %8d\n", window.grid1().rows());
     std::printf("detail listing         %8.1f ms  (%d lines; goal <= 500 ms)\n", detail,
                 listing.rows() - 2);
+
+    // Over FreeTDS against the test server serving the same file, at 0 and at
+    // 20 ms latency. The runs alternate between the two servers, so that a
+    // busy machine slows both alike.
+    const test::TdsTestServer direct(test::TdsTestServer::Database{path, 0});
+    const test::TdsTestServer remote(test::TdsTestServer::Database{path, 20});
+    std::vector<double> runs[2], groupBys[2], added;
+    for (int round = 0; round < 5; ++round) {
+        for (const test::TdsTestServer* server : {&direct, &remote}) {
+            if (!server->isRunning() ||
+                !OpenConnection(u"sa"_s, u"pw"_s, u"demo"_s, server->serverAddress(), {}))
+                return 1;
+            runs[server == &remote].push_back(bench::ms(runOnce));
+            groupBys[server == &remote].push_back(bench::ms(plainGroupBy));
+        }
+        added.push_back(runs[1].back() - runs[0].back());
+    }
+    std::printf("over TDS               FreeTDS and tests/support/tds_server.py --sqlite,"
+                " medians of 5\n");
+    std::printf("statements per run     %8lld     (goal <= 3)\n", static_cast<long long>(statements));
+    std::printf("summary run,  0 ms     %8.1f ms\n", bench::median(runs[0]));
+    std::printf("summary run, 20 ms     %8.1f ms\n", bench::median(runs[1]));
+    std::printf("latency adds           %8.1f ms  (goal <= (%lld + 2) x 20 ms = %lld ms)\n",
+                bench::median(added), static_cast<long long>(statements),
+                static_cast<long long>((statements + 2) * 20));
+    std::printf("plain GROUP BY,  0 ms  %8.1f ms\n", bench::median(groupBys[0]));
+    std::printf("plain GROUP BY, 20 ms  %8.1f ms\n", bench::median(groupBys[1]));
     std::printf("peak memory            %8ld KiB\n", bench::peakMemoryKb());
     return 0;
 }

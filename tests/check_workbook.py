@@ -2,13 +2,17 @@
 """Reads a report workbook back and compares it with what the test expects.
 
 usage: check_workbook.py WORKBOOK.xlsx EXPECTATION.json
+       check_workbook.py WORKBOOK.xlsx --same-as OTHER.xlsx
 
 The expectation names the sheet, the title and caption lines, the grid's
 header and body texts (hidden key column left out), the grid columns that
 hold amounts, each body row's fill and the column widths in characters.
 Row numbers in the first column (序) are read back as numbers.
-Optional "cells" spot-check single cells by address. Every difference is
-printed; the exit status is 0 only when there is none.
+Optional "cells" spot-check single cells by address. With --same-as the
+workbook must equal the other one cell for cell: values and their types,
+number formats, alignment, fills, fonts, borders, merged ranges and column
+widths. Every difference is printed; the exit status is 0 only when there is
+none.
 """
 
 import json
@@ -139,7 +143,46 @@ class Checker:
             self.check_fill(address, cell, want["fill"])
 
 
+def cell_look(cell):
+    """Everything of a cell that a reader of the workbook sees."""
+    fill = cell.fill.fgColor.rgb if cell.fill.patternType == "solid" else None
+    return (cell.value, cell.data_type, cell.number_format, cell.alignment.horizontal, fill,
+            (cell.font.name, bool(cell.font.b), cell.font.sz),
+            tuple(side.style for side in (cell.border.left, cell.border.right,
+                                          cell.border.top, cell.border.bottom)))
+
+
+def compare_workbooks(path, other_path):
+    errors = []
+    book, other = openpyxl.load_workbook(path), openpyxl.load_workbook(other_path)
+    if book.sheetnames != other.sheetnames:
+        return ["sheet names %r, expected %r" % (book.sheetnames, other.sheetnames)]
+    for ws, want in zip(book.worksheets, other.worksheets):
+        def note(where, got, expected):
+            if got != expected:
+                errors.append(f"{ws.title}!{where}: {got!r}, expected {expected!r}")
+        note("size", (ws.max_row, ws.max_column), (want.max_row, want.max_column))
+        note("merged ranges", sorted(map(str, ws.merged_cells.ranges)),
+             sorted(map(str, want.merged_cells.ranges)))
+        for c in range(1, max(ws.max_column, want.max_column) + 1):
+            letter = get_column_letter(c)
+            note(f"column {letter} width", ws.column_dimensions[letter].width,
+                 want.column_dimensions[letter].width)
+        for r in range(1, max(ws.max_row, want.max_row) + 1):
+            for c in range(1, max(ws.max_column, want.max_column) + 1):
+                cell = ws.cell(row=r, column=c)
+                note(cell.coordinate, cell_look(cell), cell_look(want.cell(row=r, column=c)))
+    return errors
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[2] == "--same-as":
+        errors = compare_workbooks(sys.argv[1], sys.argv[3])
+        for line in errors[:40]:
+            print(line)
+        if len(errors) > 40:
+            print(f"... {len(errors) - 40} more differences")
+        return 1 if errors else 0
     if len(sys.argv) != 3:
         print(__doc__)
         return 2

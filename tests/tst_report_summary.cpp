@@ -448,14 +448,15 @@ private slots:
 
     void queryTextsInTheSqlServerDialect() {
         const SqlDialect server(SqlEngine::SqlServer);
-        QCOMPARE(MonthlySummary::subjectListSql(server),
-                 u"select distinct 财务科目.科目代号,财务科目.科目名称 ,LEN(财务科目.科目代号) From 报销单表"
-                 u" Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID inner join 财务科目"
-                 u" On 报销单明细.科目代号 = 财务科目.科目代号 where 部门代号 = ? And 报销类型='非预算'"
-                 u" And CONVERT(char(6),报批日期,112) between ? and ? order by LEN(财务科目.科目代号),"
-                 u" 财务科目.科目代号"_s);
-        QVERIFY(MonthlySummary::monthSumsSql(server).contains(
-            u"sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0))"_s));
+        QCOMPARE(MonthlySummary::summarySql(server, 2),
+                 u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112) As 年月,"
+                 u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
+                 u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
+                 u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
+                 u" inner join (VALUES (?, ?), (?, ?)) AS t(code, ord) On 部门代号 = t.code"
+                 u" where 报销类型='非预算' And CONVERT(char(6),报批日期,112) between ? and ?"
+                 u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
+                 u" order by LEN(财务科目.科目代号), 财务科目.科目代号, 财务科目.科目名称"_s);
         QVERIFY(detailListSql(server).endsWith(
             u" where 部门代号 = ? And 报销类型='非预算' And CONVERT(char(6),报批日期,112) = ?"
             u" And 报销单明细.科目代号 = ? order by 报销单表.报批日期, 报销单表.报销单编号,"

@@ -5,6 +5,7 @@
 // a summary run, and a statement failing in the middle of a run.
 
 #include "FakePrompts.h"
+#include "ModelDumps.h"
 #include "TdsTestServer.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
@@ -124,15 +125,6 @@ QStringList monthsWith(std::initializer_list<std::pair<int, QString>> values, co
     return t;
 }
 
-// Key, text, image and parent key of every node, in node order.
-QStringList nodeList(const TreeNodesModel& nodes) {
-    QStringList list;
-    for (int i = 1; i <= nodes.count(); ++i)
-        list << nodes.key(i) + u'|' + nodes.text(i) + u'|' + QString::number(nodes.image(i)) +
-                    u'|' + (nodes.parent(i) ? nodes.key(nodes.parent(i)) : QString());
-    return list;
-}
-
 // The result columns of the program's queries, typed as in the database.
 const QJsonArray kStaffColumns{col(u"工号"_s, u"nvarchar(20)"_s), col(u"姓名"_s, u"nvarchar(20)"_s),
                                col(u"帐号密码"_s, u"nvarchar(50)"_s),
@@ -156,15 +148,13 @@ const QJsonArray kAuditColumns{col(u"ID"_s, u"int"_s), col(u"类型"_s, u"nvarch
 const QJsonArray kTreeColumns{col(u"职能部门编号"_s, u"nvarchar(20)"_s),
                               col(u"职能部门名称"_s, u"varchar(50)"_s),
                               col(u"上级部门编号"_s, u"nvarchar(20)"_s)};
-// The third column is LEN(科目代号), which has no name.
-const QJsonArray kSubjectColumns{col(u"科目代号"_s, u"nvarchar(20)"_s),
-                                 col(u"科目名称"_s, u"nvarchar(50)"_s), col(QString(), u"int"_s)};
-// CONVERT(char(6), ..., 112) gives char(6); the sum of money columns is money,
-// that of decimal(18,2) columns decimal(38,2).
-QJsonArray monthSumColumns(const QString& sumType) {
-    return {col(u"科目代号"_s, u"nvarchar(20)"_s), col(u"年月"_s, u"char(6)"_s),
-            col(u"月合计"_s, sumType)};
-}
+// The department's place in the bound list comes back as the nvarchar it was
+// bound as; CONVERT(char(6), ..., 112) gives char(6); the sum of money
+// columns is money.
+const QJsonArray kSummaryColumns{col(u"ord"_s, u"nvarchar(4000)"_s),
+                                 col(u"科目代号"_s, u"nchar(8)"_s),
+                                 col(u"科目名称"_s, u"nvarchar(50)"_s),
+                                 col(u"年月"_s, u"char(6)"_s), col(u"月合计"_s, u"money"_s)};
 
 QJsonObject rule(const QString& match, const QJsonArray& columns, const QList<QJsonArray>& rows,
                  const QStringList& values) {
@@ -175,8 +165,16 @@ const QString kPasswordMatch = u"From 员工档案 Where 工号"_s;
 const QString kPositionMatch = u"From 岗位员工new"_s;
 const QString kAuditMatch = u"From 专项审核权限表"_s;
 const QString kTreeMatch = u"from 职能部门new left join 上级部门new"_s;
-const QString kSubjectMatch = u"select distinct 财务科目.科目代号"_s;
-const QString kMonthSumMatch = u"As 月合计"_s;
+const QString kSummaryMatch = u"As 月合计"_s;
+
+// The values of a summary statement: code and place of each department, then
+// the year's range.
+QStringList summaryValues(const QStringList& deptCodes) {
+    QStringList values;
+    for (qsizetype k = 0; k < deptCodes.size(); ++k)
+        values << deptCodes[k] << QString::number(k);
+    return values << u"202601"_s << u"202612"_s;
+}
 const QString kDetailMatch = u"order by 报销单表.报批日期"_s;
 
 } // namespace
@@ -290,7 +288,7 @@ private slots:
         TreeNodesModel nodes;
         std::vector<DeptRow> rows;
         QVERIFY(!LoadDeptTree(nodes, rows));
-        QCOMPARE(nodeList(nodes),
+        QCOMPARE(test::nodeList(nodes),
                  (QStringList{u"$01|01 总部|1|"_s, u"$0101|0101 财务部|2|$01"_s,
                               u"$010101|010101 出纳组|2|$0101"_s, u"$0102|0102 人事部|2|$01"_s,
                               u"$02|02 分公司|1|"_s, u"$0201|0201 销售部|2|$02"_s}));
@@ -307,22 +305,16 @@ private slots:
 
     void summaryFromTheServersSums() {
         const QString finance = u"财'01"_s;
-        const QStringList financeRange{finance, u"202601"_s, u"202612"_s};
-        const QStringList staffRange{u"02"_s, u"202601"_s, u"202612"_s};
-        TdsTestServer server({
-            rule(kSubjectMatch, kSubjectColumns,
-                 {{u"6602"_s, u"管理费用"_s, 4}, {u"660201"_s, u"办公费"_s, 6}}, financeRange),
-            rule(kSubjectMatch, kSubjectColumns, {{u"S1"_s, u"甲"_s, 2}}, staffRange),
-            // Money keeps four decimals: the grid rounds ties away from zero.
-            rule(kMonthSumMatch, monthSumColumns(u"money"_s),
-                 {{u"6602"_s, u"202601"_s, u"1.0050"_s},
-                  {u"6602"_s, u"202602"_s, u"-2.6750"_s},
-                  {u"660201"_s, u"202603"_s, u"100"_s}},
-                 financeRange),
-            rule(kMonthSumMatch, monthSumColumns(u"decimal(38,2)"_s),
-                 {{u"S1"_s, u"202605"_s, u"2.01"_s}, {u"S1"_s, u"202612"_s, u"1234567.89"_s}},
-                 staffRange),
-        });
+        const QStringList values = summaryValues({finance, u"0103"_s, u"02"_s});
+        // In the server's order: by subject, the departments' rows interleaved;
+        // subject codes padded as nchar gives them.
+        TdsTestServer server({rule(kSummaryMatch, kSummaryColumns,
+                                   {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"1.0050"_s},
+                                    {u"2"_s, u"6602"_s, u"管理费用"_s, u"202605"_s, u"2.01"_s},
+                                    {u"0"_s, u"6602"_s, u"管理费用"_s, u"202602"_s, u"-2.6750"_s},
+                                    {u"2"_s, u"6602"_s, u"管理费用"_s, u"202612"_s, u"1234567.89"_s},
+                                    {u"0"_s, u"660201"_s, u"办公费"_s, u"202603"_s, u"100"_s}},
+                                   values)});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
@@ -353,7 +345,8 @@ private slots:
         QCOMPARE(months(grid, 3), monthsWith({{1, u"1.01"_s}, {2, u"-2.68"_s}, {3, u"100.00"_s}},
                                              u"98.33"_s, u"0.00"_s));
         QCOMPARE(grid.textMatrix(3, 17), finance);
-        QCOMPARE(cells(grid, 4, 0, 3), (QStringList{u"4"_s, u"人事部"_s, u"S1"_s, u"甲"_s}));
+        QCOMPARE(cells(grid, 4, 0, 3),
+                 (QStringList{u"4"_s, u"人事部"_s, u"6602"_s, u"管理费用"_s}));
         QCOMPARE(months(grid, 4),
                  monthsWith({{5, u"2.01"_s}, {12, u"1234567.89"_s}}, u"1234569.90"_s));
         QCOMPARE(months(grid, 5),
@@ -366,20 +359,20 @@ private slots:
                                               {12, u"1234567.89"_s}},
                                              u"1234668.23"_s, u"0.00"_s));
 
-        QCOMPARE(withFreeTdsMarkers(MonthlySummary::monthSumsSql(kSqlServer)),
-                 u"select 财务科目.科目代号, CONVERT(char(6),报批日期,112) As 年月,"
+        // One statement for the three departments, every value bound.
+        QCOMPARE(withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 3)),
+                 u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112) As 年月,"
                  u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
                  u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
                  u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
-                 u" where 部门代号 = @P1 And 报销类型='非预算'"
-                 u" And CONVERT(char(6),报批日期,112) between @P2 and @P3"
-                 u" GROUP BY 财务科目.科目代号, CONVERT(char(6),报批日期,112)"_s);
-        QCOMPARE(boundValues(server, withFreeTdsMarkers(MonthlySummary::monthSumsSql(kSqlServer))),
-                 (QList<QStringList>{financeRange, staffRange}));
-        // The department without claims asks for its subjects and stops there.
-        QCOMPARE(
-            boundValues(server, withFreeTdsMarkers(MonthlySummary::subjectListSql(kSqlServer))),
-            (QList<QStringList>{financeRange, {u"0103"_s, u"202601"_s, u"202612"_s}, staffRange}));
+                 u" inner join (VALUES (@P1, @P2), (@P3, @P4), (@P5, @P6)) AS t(code, ord)"
+                 u" On 部门代号 = t.code where 报销类型='非预算'"
+                 u" And CONVERT(char(6),报批日期,112) between @P7 and @P8"
+                 u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
+                 u" order by LEN(财务科目.科目代号), 财务科目.科目代号, 财务科目.科目名称"_s);
+        QCOMPARE(server.statements().size(), 1);
+        QCOMPARE(boundValues(server, server.statements().constFirst()),
+                 (QList<QStringList>{values}));
         verifyEveryCallBindsUnicodeValues(server);
     }
 
@@ -440,7 +433,6 @@ private slots:
 
     void fromTheLoginWindowToASummary() {
         const QString typedPassword = u" 口令'1 "_s;
-        const QStringList range{u"0102"_s, u"202601"_s, u"202612"_s};
         TdsTestServer server(
             {rule(kPasswordMatch, kStaffColumns, {{u"1002"_s, u"王芳"_s, u"口令'1"_s, kNull}},
                   {u"1002"_s, u"口令'1"_s}),
@@ -456,13 +448,11 @@ private slots:
                                        {{u"01"_s, u"总部"_s, kNull},
                                         {u"0102"_s, u"财务部"_s, u"01"_s},
                                         {u"0103"_s, u"人事部"_s, u"01"_s}}),
-             rule(kSubjectMatch, kSubjectColumns,
-                  {{u"6602"_s, u"管理费用"_s, 4}, {u"6603"_s, u"财务费用"_s, 4}}, range),
-             rule(kMonthSumMatch, monthSumColumns(u"money"_s),
-                  {{u"6602"_s, u"202601"_s, u"1500"_s},
-                   {u"6602"_s, u"202607"_s, u"-20.125"_s},
-                   {u"6603"_s, u"202612"_s, u"0.335"_s}},
-                  range)},
+             rule(kSummaryMatch, kSummaryColumns,
+                  {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"1500"_s},
+                   {u"0"_s, u"6602"_s, u"管理费用"_s, u"202607"_s, u"-20.125"_s},
+                   {u"0"_s, u"6603"_s, u"财务费用"_s, u"202612"_s, u"0.335"_s}},
+                  summaryValues({u"0102"_s}))},
             {{u"user"_s, u"sa"_s}, {u"password"_s, u"secret"_s}, {u"database"_s, u"报销库"_s}});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
 
@@ -528,8 +518,7 @@ private slots:
                               withFreeTdsMarkers(positionQuerySql()),
                               withFreeTdsMarkers(projectAuditSql()),
                               withFreeTdsMarkers(deptTreeSql(kSqlServer)),
-                              withFreeTdsMarkers(MonthlySummary::subjectListSql(kSqlServer)),
-                              withFreeTdsMarkers(MonthlySummary::monthSumsSql(kSqlServer))}));
+                              withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 1))}));
         QCOMPARE(boundValues(server, withFreeTdsMarkers(passwordCheckSql())),
                  (QList<QStringList>{{u"1002"_s, u"口令'1"_s}}));
         QCOMPARE(boundValues(server, withFreeTdsMarkers(projectAuditSql())),
@@ -538,21 +527,17 @@ private slots:
     }
 
     void failingStatementInARunLeavesTheHeaderOnly() {
-        const QStringList first{u"0102"_s, u"202601"_s, u"202612"_s};
-        const QStringList second{u"0103"_s, u"202601"_s, u"202612"_s};
+        const QStringList values = summaryValues({u"0102"_s, u"0103"_s});
         const QString message = u"对象名 '报销单明细' 无效。"_s;
+        // The statement fails half-way, after the first department's rows.
+        QJsonObject halfWay = rule(kSummaryMatch, kSummaryColumns,
+                                   {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"10"_s}}, values);
+        halfWay[u"error"_s] = QJsonArray{TdsTestServer::error(208, message)};
         TdsTestServer server(
             {TdsTestServer::resultRule(
                  kTreeMatch, kTreeColumns,
                  {{u"0102"_s, u"财务部"_s, kNull}, {u"0103"_s, u"人事部"_s, kNull}}),
-             rule(kSubjectMatch, kSubjectColumns, {{u"6602"_s, u"管理费用"_s, 4}}, first),
-             rule(kSubjectMatch, kSubjectColumns, {{u"6603"_s, u"财务费用"_s, 4}}, second),
-             rule(kMonthSumMatch, monthSumColumns(u"money"_s), {{u"6602"_s, u"202601"_s, u"10"_s}},
-                  first),
-             // The second department's sums fail after its subject rows are in the grid.
-             TdsTestServer::boundTo(
-                 TdsTestServer::errorRule(kMonthSumMatch, {TdsTestServer::error(208, message)}),
-                 second)});
+             halfWay});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
@@ -569,8 +554,8 @@ private slots:
         QCOMPARE(report.grid1().rows(), 1);
         QVERIFY(report.grid1().redraw());
         QVERIFY(!report.findChild<QWidget*>(u"Picture6"_s)->isVisible());
-        QCOMPARE(boundValues(server, withFreeTdsMarkers(MonthlySummary::monthSumsSql(kSqlServer))),
-                 (QList<QStringList>{first, second}));
+        QCOMPARE(boundValues(server, withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 2))),
+                 (QList<QStringList>{values}));
     }
 };
 

@@ -360,7 +360,10 @@ private slots:
         QTest::newRow("smalldatetime")
             << u"smalldatetime"_s << u"2026-03-05 14:30"_s << u"2026-03-05 14:30:00"_s;
         QTest::newRow("float") << u"float"_s << u"0.25"_s << u"0.25"_s;
+        // The shortest decimal form of a binary fraction, which then rounds as written.
+        QTest::newRow("float, a tie in decimal") << u"float"_s << u"1.005"_s << u"1.005"_s;
         QTest::newRow("real") << u"real"_s << u"-1.5"_s << u"-1.5"_s;
+        QTest::newRow("real, a tie in decimal") << u"real"_s << u"2.675"_s << u"2.675"_s;
         QTest::newRow("bit") << u"bit"_s << u"true"_s << u"1"_s;
         QTest::newRow("char(5), code page 936") << u"char(5)"_s << u"甲"_s << u"甲   "_s;
         QTest::newRow("nchar(5)") << u"nchar(5)"_s << u"甲"_s << u"甲    "_s;

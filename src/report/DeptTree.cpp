@@ -90,10 +90,10 @@ std::optional<DbError> LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>&
         for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof();
              rs.moveNext()) {
             DeptRow row;
-            row.Code = rs.field(schema::DeptCode).text();
+            row.Code = rs.field(schema::DeptCode).code();
             row.Name = rs.field(schema::DeptName).text();
             row.Name.remove(u"\r\n"_s);
-            row.ParentCode = rs.field(schema::ParentDeptCode).text();
+            row.ParentCode = rs.field(schema::ParentDeptCode).code();
             deptRows.push_back(std::move(row));
         }
     } catch (const DbError& e) {

@@ -60,7 +60,7 @@ void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QStri
             rs.field(schema::ApprovalDate).toDateText(),
             rs.field(schema::Approved).toFlag() ? u"是"_s : u"否"_s,
             rs.field(schema::PaymentDate).toDateText(),
-            rs.field(schema::SubjectCode).text() + u' ' + rs.field(schema::SubjectName).text(),
+            rs.field(schema::SubjectCode).code() + u' ' + rs.field(schema::SubjectName).text(),
             rs.field(schema::Summary).text(),
             amountText,
             taxText,

@@ -10,8 +10,7 @@
 #include "session/SharedConnection.h"
 
 #include <QColor>
-#include <QHash>
-#include <array>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -51,58 +50,90 @@ QString summaryFormatString() {
 MonthlySummary::MonthlySummary(FlexGridModel& grid, const TreeNodesModel& nodes)
     : m_grid(grid), m_nodes(nodes) {}
 
-QString MonthlySummary::subjectListSql(const SqlDialect& dialect) {
-    return u"select distinct 财务科目.科目代号,财务科目.科目名称 ,"_s +
-           dialect.len(u"财务科目.科目代号"_s) + joins() + u" where 部门代号 = ?"_s +
-           u" And 报销类型='非预算'"_s + u" And "_s + dialect.yearMonth(u"报批日期"_s) +
-           u" between ? and ?"_s + u" order by "_s + dialect.len(u"财务科目.科目代号"_s) +
-           u", 财务科目.科目代号"_s;
-}
-
-QString MonthlySummary::monthSumsSql(const SqlDialect& dialect) {
-    // One grouped statement per department gives every month of every
-    // subject; a missing amount or tax counts 0, as in the detail listing.
-    // The code is the subject's own, the text the subject list gives: the
-    // database joins a line to its subject under its collation (SQL Server's
-    // ignores case and trailing blanks), so the line may spell it otherwise.
+QString MonthlySummary::summarySql(const SqlDialect& dialect, int departments) {
+    // One group per department, subject and month; a missing amount or tax
+    // counts 0, as in the detail listing. The subject's code and name are the
+    // subject list's; a department's subjects come shortest code first, then
+    // by code. The database joins a line to its subject and its department
+    // under its own collation (SQL Server's ignores case and trailing blanks).
+    const SqlDialect::BoundRows ticked =
+        dialect.boundRows(u"t"_s, {u"code"_s, u"ord"_s}, departments);
     const QString month = dialect.yearMonth(u"报批日期"_s);
-    return u"select 财务科目.科目代号, "_s + month + u" As 年月,"_s +
+    return ticked.prefix + u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, "_s + month +
+           u" As 年月,"_s +
            u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"_s +
-           joins() + u" where 部门代号 = ?"_s + u" And 报销类型='非预算'"_s + u" And "_s +
-           month + u" between ? and ?"_s + u" GROUP BY 财务科目.科目代号, "_s + month;
+           joins() + u" inner join "_s + ticked.source + u" On 部门代号 = t.code"_s +
+           u" where 报销类型='非预算'"_s + u" And "_s + month + u" between ? and ?"_s +
+           u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, "_s + month +
+           u" order by "_s + dialect.len(u"财务科目.科目代号"_s) +
+           u", 财务科目.科目代号, 财务科目.科目名称"_s;
 }
 
 void MonthlySummary::appendTickedDepartments(const QString& yearText) {
     m_year = yearText;
+    std::vector<NodeDepartment> ticked;
     const int n = m_nodes.count();
     for (int i = 1; i <= n; ++i) {
-        if (!m_nodes.checked(i))
-            continue;
-        const NodeDepartment dept = splitNodeText(m_nodes.text(i));
-        m_currentDeptCode = dept.code;
-        m_currentDeptName = dept.name;
-        AppendDepartment(dept.code, dept.name);
+        if (m_nodes.checked(i))
+            ticked.push_back(splitNodeText(m_nodes.text(i)));
+    }
+    for (size_t first = 0; first < ticked.size(); first += kDepartmentsPerStatement) {
+        const std::vector<NodeDepartment> chunk(
+            ticked.begin() + qsizetype(first),
+            ticked.begin() + qsizetype(std::min(ticked.size(), first + kDepartmentsPerStatement)));
+        const std::vector<std::vector<SubjectMonths>> subjects = loadSubjectMonths(chunk);
+        for (size_t k = 0; k < chunk.size(); ++k) {
+            m_currentDeptCode = chunk[k].code;
+            m_currentDeptName = chunk[k].name;
+            AppendDepartment(chunk[k].code, chunk[k].name, subjects[k]);
+        }
     }
 }
 
-void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& deptName) {
-    const SqlDialect dialect = sharedDialect();
-    const QStringList range = {deptCode, m_year + u"01"_s, m_year + u"12"_s};
-    Recordset subjects = openRecordset(subjectListSql(dialect), range);
-    if (subjects.eof())
+std::vector<std::vector<SubjectMonths>>
+MonthlySummary::loadSubjectMonths(const std::vector<NodeDepartment>& departments) const {
+    QStringList values;
+    for (size_t k = 0; k < departments.size(); ++k)
+        values << departments[k].code << QString::number(k);
+    values << m_year + u"01"_s << m_year + u"12"_s;
+    std::vector<std::vector<SubjectMonths>> result(departments.size());
+    Recordset rs = openRecordset(summarySql(sharedDialect(), int(departments.size())), values);
+    for (; !rs.eof(); rs.moveNext()) {
+        bool ok = false;
+        const qulonglong k = rs.field(u"ord"_s).text().toULongLong(&ok);
+        if (!ok || k >= result.size())
+            continue;
+        // A subject's months follow each other in the database's order.
+        std::vector<SubjectMonths>& subjects = result[k];
+        const QString code = rs.field(schema::SubjectCode).code();
+        const QString name = rs.field(schema::SubjectName).text();
+        if (subjects.empty() || subjects.back().code != code || subjects.back().name != name)
+            subjects.push_back({code, name, {}});
+        const QString yearMonth = rs.field(u"年月"_s).text();
+        const int month = yearMonth.mid(4, 2).toInt();
+        const DbValue& sum = rs.field(u"月合计"_s);
+        if (yearMonth.left(4) == m_year && month >= 1 && month <= 12 && !sum.isNull())
+            subjects.back().sums[size_t(month - 1)] = sum.text();
+    }
+    return result;
+}
+
+void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& deptName,
+                                      const std::vector<SubjectMonths>& subjects) {
+    if (subjects.empty())
         return;
 
     const int firstRow = m_grid.rows();
     const int lastCol = m_grid.cols() - 1;
     m_grid.setRedraw(false);
-    for (; !subjects.eof(); subjects.moveNext()) {
+    for (const SubjectMonths& subject : subjects) {
         m_grid.setRows(m_grid.rows() + 1);
         const int row = m_grid.rows() - 1;
         m_grid.setRow(row);
         m_grid.setTextMatrix(row, 0, QString::number(row));
         m_grid.setTextMatrix(row, 1, deptName);
-        m_grid.setTextMatrix(row, 2, subjects.field(schema::SubjectCode).text());
-        m_grid.setTextMatrix(row, 3, subjects.field(schema::SubjectName).text());
+        m_grid.setTextMatrix(row, 2, subject.code);
+        m_grid.setTextMatrix(row, 3, subject.name);
         m_grid.setTextMatrix(row, lastCol, deptCode);
         widenColumns(m_grid, row, 0, 3);
     }
@@ -117,21 +148,14 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
     m_grid.setTextMatrix(subtotalRow, lastCol, deptCode);
     widenColumns(m_grid, subtotalRow, 0, 3);
 
-    // Month cells of this department's rows, from one grouped statement.
+    // Month cells of this department's rows.
     setMousePointer(MousePointer::Hourglass);
-    QHash<QString, QString> sums; // subject code + '\n' + yyyymm -> sum text
-    for (Recordset rs = openRecordset(monthSumsSql(dialect), range); !rs.eof(); rs.moveNext()) {
-        const DbValue& sum = rs.field(u"月合计"_s);
-        if (!sum.isNull())
-            sums.insert(rs.field(schema::SubjectCode).text() + u'\n' + rs.field(u"年月"_s).text(),
-                        sum.text());
-    }
     for (int row = firstRow; row < subtotalRow; ++row) {
-        const QString subject = m_grid.textMatrix(row, 2) + u'\n' + m_year;
+        const SubjectMonths& subject = subjects[size_t(row - firstRow)];
         double total = 0;
         for (int m = 1; m <= 12; ++m) {
-            const auto it = sums.constFind(subject + u"%1"_s.arg(m, 2, 10, QChar(u'0')));
-            const QString text = it == sums.constEnd() ? QString() : formatAmount(*it);
+            const QString& sum = subject.sums[size_t(m - 1)];
+            const QString text = sum.isNull() ? QString() : formatAmount(sum);
             m_grid.setTextMatrix(row, kFirstMonthCol + m - 1, text);
             total += amountValue(text);
         }

@@ -4,22 +4,43 @@
 // its non-budget claim lines (amount plus tax, a missing part counting 0) and
 // the year total, a subtotal row per department and the grand-total row.
 // Widget-free: it works on the grid and tree models and the shared connection.
+//
+// The statements of a run do not grow with the departments: one statement
+// gives the subjects and month sums of up to kDepartmentsPerStatement ticked
+// departments at once, each department's rows told apart by its place in the
+// bound list, so the database's own comparison rules decide which claims
+// belong to which department.
 
 #include <QString>
+#include <array>
+#include <vector>
 
 namespace nbr {
 
 class FlexGridModel;
 class SqlDialect;
 class TreeNodesModel;
+struct NodeDepartment;
+
+// One subject row of a department: the subject and the database's sum text
+// of each month, null where the month has no claim line.
+struct SubjectMonths {
+    QString code;
+    QString name;
+    std::array<QString, 12> sums;
+};
 
 class MonthlySummary {
 public:
     MonthlySummary(FlexGridModel& grid, const TreeNodesModel& nodes);
 
-    // The runs' query texts (tests assert the SQL Server spelling).
-    static QString subjectListSql(const SqlDialect& dialect);
-    static QString monthSumsSql(const SqlDialect& dialect);
+    // The run's statement for the given number of departments, bound to
+    // (code, place) for each of them and then to the year's first and last
+    // month (tests assert the SQL Server spelling).
+    static QString summarySql(const SqlDialect& dialect, int departments);
+    // SQL Server takes at most 2 100 parameters: two per department and the
+    // year's range.
+    static constexpr int kDepartmentsPerStatement = 1000;
 
     // The departments of the run: every ticked node in index order. Called
     // by the window after the grid was emptied and the wait panel painted.
@@ -28,7 +49,10 @@ public:
     // The grand-total row, only when the grid has a body row.
     void appendGrandTotal();
 
-    void AppendDepartment(const QString& deptCode, const QString& deptName);
+    // Appends one department's subject rows (none: the department adds no
+    // row at all), its subtotal row, the month cells and the subtotals.
+    void AppendDepartment(const QString& deptCode, const QString& deptName,
+                          const std::vector<SubjectMonths>& subjects);
 
     const QString& currentDeptCode() const { return m_currentDeptCode; }
     const QString& currentDeptName() const { return m_currentDeptName; }
@@ -38,6 +62,9 @@ public:
     static constexpr int kDeptCodeCol = 17;
 
 private:
+    // The subject rows of each of these departments, in the database's order.
+    std::vector<std::vector<SubjectMonths>>
+    loadSubjectMonths(const std::vector<NodeDepartment>& departments) const;
     void writeSubtotals(int firstRow, int subtotalRow);
 
     FlexGridModel& m_grid;

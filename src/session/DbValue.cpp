@@ -17,6 +17,13 @@ bool DbValue::toFlag() const {
     return ok && v != 0.0;
 }
 
+QString DbValue::code() const {
+    qsizetype end = m_text.size();
+    while (end > 0 && m_text[end - 1] == u' ')
+        --end;
+    return m_text.left(end);
+}
+
 QString DbValue::toDateText() const {
     if (m_null)
         return {};

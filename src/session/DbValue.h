@@ -14,6 +14,10 @@ public:
     bool isNull() const { return m_null; }
     // The text; NULL reads as empty text.
     const QString& text() const { return m_text; }
+    // The text of a code (department, subject) without the trailing blanks a
+    // char(n) column pads it with. SQL Server compares codes without them, so
+    // "0102      " and "0102" are the same department.
+    QString code() const;
     // A flag column: 1, -1, true, yes (any case, blanks ignored) is true; NULL is false.
     bool toFlag() const;
     // A date or date-time (ISO "2026-03-05", "2026-03-05 14:30:00.000") as

@@ -38,6 +38,22 @@ QString fromNarrow(const SQLCHAR* p, qsizetype n) {
 
 bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
+// A float column's value is a binary fraction: FreeTDS writes all 17 digits of
+// it (1.005 as "1.0049999999999999"), which would round the wrong way. Its
+// shortest decimal form has 15 significant digits (7 for a single-precision
+// real), as the SQLite driver writes it.
+int floatColumnDigits(SQLSMALLINT dataType) {
+    if (dataType == SQL_REAL)
+        return 7;
+    return dataType == SQL_FLOAT || dataType == SQL_DOUBLE ? 15 : 0;
+}
+
+QString shortestFloatText(const QString& text, int digits) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? QString::number(value, 'g', digits) : text;
+}
+
 // The message without the (at most three) components that passed it on: drivers
 // and the driver manager put "[FreeTDS][SQL Server]" or "[unixODBC][Driver Manager]"
 // in front, which the user does not need to read.
@@ -272,6 +288,8 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
         throw fail(u"无法读取查询结果"_s);
 
     QStringList names;
+    // Significant digits of each binary floating-point column, 0 for the others.
+    std::vector<int> floatDigits;
     for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columnCount); ++c) {
         SQLSMALLINT nameLength = 0, dataType = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
@@ -288,6 +306,7 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
                 throw fail(u"无法读取查询结果的列"_s);
             names << fromNarrow(name, qMin<qsizetype>(nameLength, 1023));
         }
+        floatDigits.push_back(floatColumnDigits(dataType));
     }
 
     Recordset result(names);
@@ -331,12 +350,16 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
             }
             if (isNull) {
                 row.emplace_back();
-            } else if (m_mode == OdbcTextMode::Wide) {
-                row.emplace_back(QString::fromUtf16(
-                    reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2));
-            } else {
-                row.emplace_back(QString::fromUtf8(bytes));
+                continue;
             }
+            QString text = m_mode == OdbcTextMode::Wide
+                               ? QString::fromUtf16(
+                                     reinterpret_cast<const char16_t*>(bytes.constData()),
+                                     bytes.size() / 2)
+                               : QString::fromUtf8(bytes);
+            if (const int digits = floatDigits[c - 1])
+                text = shortestFloatText(text, digits);
+            row.emplace_back(std::move(text));
         }
         result.appendRow(std::move(row));
     }

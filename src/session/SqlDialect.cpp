@@ -21,6 +21,16 @@ QString SqlDialect::len(const QString& expr, const QString& keyword) const {
     return keyword + u'(' + expr + u')';
 }
 
+SqlDialect::BoundRows SqlDialect::boundRows(const QString& name, const QStringList& columns,
+                                            int rows) const {
+    const QString row = u'(' + QStringList(columns.size(), u"?"_s).join(u", "_s) + u')';
+    const QString values = u"VALUES "_s + QStringList(rows, row).join(u", "_s);
+    const QString table = name + u'(' + columns.join(u", "_s) + u')';
+    if (m_engine == SqlEngine::SQLite)
+        return {u"WITH "_s + table + u" AS ("_s + values + u") "_s, name};
+    return {QString(), u'(' + values + u") AS "_s + table};
+}
+
 QString SqlDialect::nationalLiteral(const QString& text) const {
     QString quoted = text;
     quoted.replace(u'\'', u"''"_s);

@@ -118,6 +118,72 @@ void FixtureDb::addLine(qint64 claimId, const QString& subject, const QVariant& 
          {claimId, subject, summary, amount, tax});
 }
 
+namespace {
+// The program's tables with the column types of a real SQL Server schema, in
+// the column order of the demo schema.
+constexpr const char* kSqlServerTypedSchema = R"SQL(
+CREATE TABLE 员工档案 (工号 CHAR(10) PRIMARY KEY, 帐号密码 NVARCHAR(50), 姓名 NVARCHAR(20),
+                       离职日期 DATETIME);
+CREATE TABLE 岗位类别 (岗位类别编号 NCHAR(6) PRIMARY KEY, 岗位类别名称 NVARCHAR(50));
+CREATE TABLE 职能部门类别 (部门类别代号 CHAR(4) PRIMARY KEY, 部门类别名称 NVARCHAR(50));
+CREATE TABLE 职能部门new (职能部门编号 CHAR(10) PRIMARY KEY, 职能部门名称 NVARCHAR(50),
+                          职能部门类别代号 CHAR(4), 终止日期 DATETIME);
+CREATE TABLE 上级部门new (ID INT PRIMARY KEY, 职能部门编号 CHAR(10), 上级部门编号 NCHAR(10),
+                          终止日期 DATETIME);
+CREATE TABLE 岗位信息new (岗位代号 NCHAR(12) PRIMARY KEY, 岗位名称 NVARCHAR(50),
+                          职能部门代号 CHAR(10), 岗位类别代号 NCHAR(6));
+CREATE TABLE 岗位员工new (ID INT PRIMARY KEY, 员工代号 CHAR(10), 岗位代号 NCHAR(12), 主要岗位 BIT,
+                          离岗日期 DATETIME);
+CREATE TABLE 专项审核权限表 (ID INT PRIMARY KEY, 类型 NVARCHAR(20), 部门代号 CHAR(10),
+                             岗位代号 NCHAR(12));
+CREATE TABLE 财务科目 (科目代号 NCHAR(12) PRIMARY KEY, 科目名称 NVARCHAR(50));
+CREATE TABLE 报销单表 (报销单ID INT PRIMARY KEY, 报销单编号 NVARCHAR(30), 部门代号 CHAR(10),
+                       报销类型 NVARCHAR(10), 报批日期 DATETIME, 报销人 NVARCHAR(20),
+                       审批日期 DATETIME, 审批通过 BIT, 财务支付确认日期 DATETIME);
+CREATE TABLE 报销单明细 (明细ID INT PRIMARY KEY, 报销单ID INT, 科目代号 CHAR(12),
+                         摘要 NVARCHAR(500), 金额 MONEY, 税额 DECIMAL(18,2));
+)SQL";
+} // namespace
+
+void copyWithSqlServerTypes(const QString& source, const QString& target) {
+    QFile::remove(target);
+    sqlite3* db = nullptr;
+    check(nullptr, sqlite3_open(target.toUtf8().constData(), &db), u"open"_s);
+    const auto run = [db](const QString& sql) {
+        check(db, sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), sql);
+    };
+    const auto text = [](sqlite3_stmt* stmt, int column) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)));
+    };
+    try {
+        run(QString::fromUtf8(kSqlServerTypedSchema));
+        run(u"ATTACH '"_s + QString(source).replace(u'\'', u"''"_s) + u"' AS src"_s);
+        run(u"BEGIN"_s);
+        // The tables' rows first, then the source's indexes.
+        sqlite3_stmt* stmt = nullptr;
+        check(db,
+              sqlite3_prepare_v2(db,
+                                 "SELECT type, name, sql FROM src.sqlite_master"
+                                 " WHERE sql IS NOT NULL ORDER BY type DESC",
+                                 -1, &stmt, nullptr),
+              u"source schema"_s);
+        QStringList statements;
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            statements << (text(stmt, 0) == u"table"_s
+                               ? u"INSERT INTO main.\""_s + text(stmt, 1) +
+                                     u"\" SELECT * FROM src.\""_s + text(stmt, 1) + u'"'
+                               : text(stmt, 2));
+        sqlite3_finalize(stmt);
+        for (const QString& statement : statements)
+            run(statement);
+        run(u"COMMIT"_s);
+    } catch (...) {
+        sqlite3_close(db);
+        throw;
+    }
+    sqlite3_close(db);
+}
+
 bool connectToFile(const QString& path) {
     ConnectionOptions options;
     options.engine = SqlEngine::SQLite;

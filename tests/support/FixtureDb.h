@@ -56,6 +56,12 @@ private:
     sqlite3* m_db = nullptr;
 };
 
+// Copies a database into a new file whose columns carry SQL Server's types:
+// codes char(n) or nchar(n) (so a TDS server pads them with blanks), dates
+// datetime, flags bit, amounts money and decimal(18,2), names nvarchar(n).
+// Rows and indexes are copied as they are.
+void copyWithSqlServerTypes(const QString& source, const QString& target);
+
 // Opens the shared connection on an embedded file, as the program does.
 bool connectToFile(const QString& path);
 

@@ -2,7 +2,6 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 
@@ -21,8 +20,8 @@ QString serverScriptPath() {
     const QString sourceDir = qEnvironmentVariable("NBR_SOURCE_DIR");
     if (!sourceDir.isEmpty())
         return sourceDir + u"/tests/support/tds_server.py"_s;
-    // Run outside ctest: the script lies next to this file.
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + u"/tds_server.py"_s;
+    // Run outside ctest (a benchmark, say): the script of this source tree.
+    return QStringLiteral(NBR_TDS_SERVER_SCRIPT);
 }
 
 QString modeName(TdsTestServer::Mode mode) {
@@ -40,17 +39,27 @@ QString modeName(TdsTestServer::Mode mode) {
 } // namespace
 
 TdsTestServer::TdsTestServer(const QJsonArray& rules, const QJsonObject& login, Mode mode) {
+    setScript(rules, login);
+    start({u"--script"_s, m_dir.filePath(u"script.json"_s), u"--mode"_s, modeName(mode),
+           u"--lifetime"_s, u"120"_s});
+}
+
+TdsTestServer::TdsTestServer(const Database& database) {
+    // No lifetime of its own: it ends with its standard input, when this process goes.
+    start({u"--sqlite"_s, database.path, u"--latency-ms"_s, QString::number(database.latencyMs),
+           u"--lifetime"_s, u"0"_s});
+}
+
+void TdsTestServer::start(const QStringList& arguments) {
     if (!m_dir.isValid()) {
         m_error = u"no temporary directory"_s;
         return;
     }
-    setScript(rules, login);
     // Faults of the server or of the script show in the test's output.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setProgram(u"/usr/bin/python3"_s);
-    m_process.setArguments({serverScriptPath(), u"--script"_s, m_dir.filePath(u"script.json"_s),
-                            u"--record"_s, m_dir.filePath(u"record.jsonl"_s), u"--mode"_s,
-                            modeName(mode), u"--lifetime"_s, u"120"_s});
+    m_process.setArguments(QStringList{serverScriptPath()} + arguments +
+                           QStringList{u"--record"_s, m_dir.filePath(u"record.jsonl"_s)});
     m_process.start();
     // Until it says its port: a few seconds at most, even on a busy machine.
     QDeadlineTimer deadline(10000);

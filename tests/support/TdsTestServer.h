@@ -1,7 +1,8 @@
 #pragma once
-// A scripted SQL Server stand-in for the wire tests: runs tests/support/tds_server.py
-// on a loopback port, answers from a script (its format is described at the top
-// of that file) and records every request the driver sends. Stopped when destroyed.
+// A SQL Server stand-in for the tests: runs tests/support/tds_server.py on a
+// loopback port, answers from a script (its format is described at the top of
+// that file) or from an SQLite database file, and records every request the
+// driver sends. Stopped when destroyed.
 //
 //     const QJsonArray columns{TdsTestServer::column(u"名称"_s, u"nvarchar(50)"_s)};
 //     TdsTestServer server({TdsTestServer::resultRule(u"From 部门"_s, columns, {{u"总部"_s}})});
@@ -23,6 +24,12 @@ public:
     // Starts the server with these rules and log-in settings; check isRunning().
     explicit TdsTestServer(const QJsonArray& rules = {}, const QJsonObject& login = {},
                            Mode mode = Mode::Normal);
+    // Serves the tables of an SQLite file, each answer held back by latencyMs.
+    struct Database {
+        QString path;
+        int latencyMs = 0;
+    };
+    explicit TdsTestServer(const Database& database);
     ~TdsTestServer();
     TdsTestServer(const TdsTestServer&) = delete;
     TdsTestServer& operator=(const TdsTestServer&) = delete;
@@ -58,6 +65,8 @@ public:
     static quint16 unusedPort();
 
 private:
+    void start(const QStringList& arguments);
+
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;

@@ -1,19 +1,24 @@
 #!/usr/bin/env python3
-"""A scripted SQL Server stand-in for the wire tests.
+"""A SQL Server stand-in for the tests, the demo and the benchmarks.
 
 Speaks TDS 7.4 on 127.0.0.1 well enough for the FreeTDS ODBC driver: pre-login
 without encryption, LOGIN7, SQL batches, RPC requests (sp_executesql,
-sp_prepexec, sp_prepare, sp_execute, sp_unprepare) and attention. Every answer
-comes from a JSON script; every request is recorded as one JSON line.
+sp_prepexec, sp_prepare, sp_execute, sp_unprepare) and attention. The answers
+come from a JSON script, or from an SQLite database file (tds_sqlite.py says
+how its statements are translated and its columns typed); every request can
+be recorded as one JSON line.
 
 Usage:
-    tds_server.py --script SCRIPT.json --record RECORD.jsonl
-                  [--mode normal|close|silent] [--lifetime SECONDS]
+    tds_server.py --script SCRIPT.json [--record RECORD.jsonl]
+                  [--mode normal|close|silent] [--lifetime SECONDS] [--latency-ms N]
+    tds_server.py --sqlite FILE.db [--record RECORD.jsonl] [--lifetime SECONDS]
+                  [--latency-ms N]
 
 Prints "PORT <n>" (the port the OS chose) and serves until it is killed, its
 standard input reaches end of file (its parent is gone) or the lifetime
-(default 120 s) is over. Mode "close" accepts connections and closes them at
-once; "silent" accepts them and never answers.
+(default 120 s, 0 for none) is over. Mode "close" accepts connections and
+closes them at once; "silent" accepts them and never answers. --latency-ms
+holds every answer back for N ms, as a WAN link to head office would.
 
 Script (re-read at every new connection, so a test may change it between
 connections):
@@ -85,6 +90,8 @@ import struct
 import sys
 import threading
 import time
+
+import tds_sqlite
 
 # Packet types.
 PKT_SQL_BATCH = 0x01
@@ -249,6 +256,8 @@ class ColumnType:
                 return struct.pack("<H", 0xFFFF)
             text = str(v).ljust(self.size) if fixed else str(v)
             data = text.encode("utf-16-le")
+            if len(data) > max_len:
+                raise ValueError("%r does not fit %s(%d)" % (v, self.name, self.size))
             return struct.pack("<H", len(data)) + data
 
         return struct.pack("<BH", code, max_len) + CHINESE_PRC_CI_AS, encode
@@ -266,6 +275,8 @@ class ColumnType:
             data = str(v).encode(SERVER_CODEC)
             if fixed:
                 data = data.ljust(self.size, b" ")
+            if len(data) > max_len:
+                raise ValueError("%r does not fit %s(%d)" % (v, self.name, self.size))
             return struct.pack("<H", len(data)) + data
 
         return struct.pack("<BH", code, max_len) + CHINESE_PRC_CI_AS, encode
@@ -365,12 +376,12 @@ def result_set(rule):
         # User type 0, flags: nullable.
         meta += struct.pack("<IH", 0, 0x0001) + col.type_info + col.table_name
         meta += b_varchar(definition["name"])
-    rows = b""
+    rows = [meta]
     for row in rule.get("rows", []):
         if len(row) != len(columns):
             raise ValueError("row %r does not have %d values" % (row, len(columns)))
-        rows += bytes([TOK_ROW]) + b"".join(c.encode(v) for c, v in zip(columns, row))
-    return meta + rows, len(rule.get("rows", []))
+        rows.append(bytes([TOK_ROW]) + b"".join(c.encode(v) for c, v in zip(columns, row)))
+    return b"".join(rows), len(rule.get("rows", []))
 
 
 def error_tokens(error):
@@ -606,9 +617,11 @@ def parse_login(data):
 class Recorder:
     def __init__(self, path):
         self.lock = threading.Lock()
-        self.file = open(path, "a", encoding="utf-8")
+        self.file = open(path, "a", encoding="utf-8") if path else None
 
     def write(self, entry):
+        if self.file is None:
+            return
         with self.lock:
             self.file.write(json.dumps(entry, ensure_ascii=False) + "\n")
             self.file.flush()
@@ -630,7 +643,8 @@ class Session:
         self.options = options
         self.recorder = recorder
         self.deadline = deadline
-        self.script = load_script(options.script)
+        self.script = load_script(options.script) if options.script else {}
+        self.database = tds_sqlite.SqliteDatabase(options.sqlite) if options.sqlite else None
         self.packet_size = DEFAULT_PACKET_SIZE
         self.prepared = {}
 
@@ -664,6 +678,8 @@ class Session:
     def send(self, kind, data):
         room = self.packet_size - 8
         chunks = [data[i:i + room] for i in range(0, len(data), room)] or [b""]
+        if self.options.latency_ms > 0:
+            time.sleep(self.options.latency_ms / 1000.0)
         out = b""
         for i, chunk in enumerate(chunks):
             status = STATUS_EOM if i == len(chunks) - 1 else 0
@@ -729,11 +745,13 @@ class Session:
                 return rule
         return None
 
-    def answer(self, sql, values, done_token, more):
-        """The tokens that answer one statement with its bound values, ending
-        in done_token, and whether the statement failed."""
+    def answer(self, sql, bound, done_token, more):
+        """The tokens that answer one statement with its bound values
+        [(name, value)], ending in done_token, and whether the statement failed."""
         flags = DONE_MORE if more else DONE_FINAL
-        rule = self.find_rule(sql, values) if sql is not None else None
+        if self.database is not None:
+            return self.answer_from_database(sql, bound, done_token, flags)
+        rule = self.find_rule(sql, [v for _, v in bound]) if sql is not None else None
         if rule is None:
             return done(done_token, flags), False
         # A slow statement: bounded by the server's own lifetime, and cut short
@@ -753,6 +771,25 @@ class Session:
             return tokens + error_tokens(rule["error"]) + done(done_token, flags | DONE_ERROR), True
         counted = DONE_COUNT if "columns" in rule or "rowcount" in rule else 0
         return tokens + done(done_token, flags | counted, count), False
+
+    def answer_from_database(self, sql, bound, done_token, flags):
+        if sql is None:
+            return done(done_token, flags), False
+        # The driver names the values @P1, @P2 ... in the order it binds them.
+        params = {(name.lstrip("@") or "P%d" % (k + 1)): value
+                  for k, (name, value) in enumerate(bound)}
+        try:
+            columns, rows = self.database.run(sql, params)
+            if columns is None:
+                return done(done_token, flags), False
+            try:
+                tokens, count = result_set({"columns": columns, "rows": rows})
+            except (ValueError, TypeError, decimal.InvalidOperation, OverflowError) as e:
+                raise tds_sqlite.SqlServerError(245, "转换数据类型时失败：%s" % e)
+        except tds_sqlite.SqlServerError as e:
+            fault = {"number": e.number, "message": e.message, "class": e.severity}
+            return error_tokens(fault) + done(done_token, flags | DONE_ERROR), True
+        return tokens + done(done_token, flags | DONE_COUNT, count), False
 
     def wait_unless_cancelled(self, seconds):
         """Waits, unless an attention arrives first: then raises Cancelled."""
@@ -832,10 +869,11 @@ class Cancelled(Exception):
 
 
 def bound_values(proc, params):
-    """The values a call binds to the statement's markers: what follows the
-    handle, the declarations and the statement text of the procedure."""
+    """The values a call binds to the statement's markers, [(name, value)]:
+    what follows the handle, the declarations and the statement text of the
+    procedure."""
     first = {"sp_executesql": 2, "sp_prepexec": 3, "sp_execute": 1}.get(proc)
-    return [] if first is None else [p["value"] for p in params[first:]]
+    return [] if first is None else [(p["name"], p["value"]) for p in params[first:]]
 
 
 def handle_client(sock, options, recorder, deadline):
@@ -873,16 +911,23 @@ def watch_stdin(stop):
 
 
 def main():
-    parser = argparse.ArgumentParser(description="Scripted TDS server for the wire tests.")
-    parser.add_argument("--script", required=True)
-    parser.add_argument("--record", required=True)
+    parser = argparse.ArgumentParser(description="A SQL Server stand-in speaking TDS 7.4.")
+    source = parser.add_mutually_exclusive_group(required=True)
+    source.add_argument("--script")
+    source.add_argument("--sqlite")
+    parser.add_argument("--record")
     parser.add_argument("--mode", choices=("normal", "close", "silent"), default="normal")
     parser.add_argument("--lifetime", type=float, default=120.0)
+    parser.add_argument("--latency-ms", type=float, default=0.0)
     options = parser.parse_args()
-    load_script(options.script)  # fail early on a broken script
+    # Fail early on a broken script or a file that is not a database.
+    if options.script:
+        load_script(options.script)
+    else:
+        tds_sqlite.SqliteDatabase(options.sqlite)
 
     recorder = Recorder(options.record)
-    deadline = time.monotonic() + options.lifetime
+    deadline = time.monotonic() + (options.lifetime if options.lifetime > 0 else float("inf"))
     stop = threading.Event()
     threading.Thread(target=watch_stdin, args=(stop,), daemon=True).start()
 

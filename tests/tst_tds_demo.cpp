@@ -1,0 +1,275 @@
+// The whole program over FreeTDS against tds_server.py serving the demo
+// database: the tree, the summary of every department, a detail listing and
+// both workbooks, each compared with the same run on the embedded file; once
+// with the demo's own loose schema and once with SQL Server's column types,
+// whose char and nchar codes arrive padded with blanks. Also a run of more
+// departments than one statement carries, and statements only SQLite runs.
+
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "ModelDumps.h"
+#include "TdsTestServer.h"
+#include "platform/WindowFont.h"
+#include "report/DeptTree.h"
+#include "report/MonthlySummary.h"
+#include "report/ReportGridSetup.h"
+#include "report/ReportWindow.h"
+#include "report/controls/FlexGridModel.h"
+#include "report/controls/TreeNodesModel.h"
+#include "session/Connection.h"
+#include "session/DbError.h"
+#include "session/SharedConnection.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+using test::TdsTestServer;
+
+namespace {
+
+QString binaryDir() {
+    return qEnvironmentVariable("NBR_BINARY_DIR");
+}
+QString sourceDir() {
+    return qEnvironmentVariable("NBR_SOURCE_DIR");
+}
+
+// Empty when the two workbooks agree cell for cell, else the differences.
+QString compareWorkbooks(const QString& actual, const QString& expected) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(u"/usr/bin/python3"_s,
+            {sourceDir() + u"/tests/check_workbook.py"_s, actual, u"--same-as"_s, expected});
+    if (!p.waitForFinished(120000))
+        return u"checker did not finish"_s;
+    const QString out = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? QString()
+                                                                       : out + u" (failed)"_s;
+}
+
+// What a user sees and writes in one session of the report window.
+struct WindowRun {
+    QStringList nodes, summary, listing, messages;
+};
+
+// 全选, the 2026 summary, the listing of the first filled month of the first
+// department's last subject row, both exports into the folder.
+WindowRun runWindow(const QString& folder) {
+    test::FakePrompts prompts;
+    ReportWindow w;
+    w.show();
+    w.load();
+    w.findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2026年"_s);
+    QTest::mouseClick(w.findChild<QCheckBox*>(u"Check1"_s), Qt::LeftButton);
+    QTest::mouseClick(w.findChild<QPushButton*>(u"Command3"_s), Qt::LeftButton);
+    prompts.saveAnswers.push_back(folder + u"/月报.xlsx"_s);
+    QTest::mouseClick(w.findChild<QPushButton*>(u"Command2"_s), Qt::LeftButton);
+
+    const FlexGridModel& g = w.grid1();
+    int row = 1;
+    while (row + 1 < g.rows() && !g.textMatrix(row + 1, 1).endsWith(u"小计"_s))
+        ++row;
+    int col = 4;
+    while (col < 15 && g.textMatrix(row, col).isEmpty())
+        ++col;
+    w.grid1().userClick(row, col);
+    QTest::mouseClick(w.findChild<QPushButton*>(u"btnB"_s), Qt::LeftButton);
+    prompts.saveAnswers.push_back(folder + u"/明细.xlsx"_s);
+    QTest::mouseClick(w.findChild<QPushButton*>(u"Command5"_s), Qt::LeftButton);
+    return {test::nodeList(w.nodes()), test::gridDump(g), test::gridDump(w.grid2()),
+            prompts.messageTexts().replaceInStrings(folder, u"…"_s)};
+}
+
+// The 2026 summary of every department of the tree, without a window.
+QStringList summaryOfAll() {
+    TreeNodesModel nodes;
+    std::vector<DeptRow> rows;
+    if (const std::optional<DbError> failure = LoadDeptTree(nodes, rows))
+        throw *failure;
+    SelectAllDepartments(nodes, true);
+    FlexGridModel grid;
+    grid.setMeasureFont(windowFont());
+    setUpReportGrid(grid, summaryFormatString());
+    MonthlySummary run(grid, nodes);
+    run.appendTickedDepartments(u"2026"_s);
+    run.appendGrandTotal();
+    return test::gridDump(grid);
+}
+
+bool connectTo(const TdsTestServer& server) {
+    ConnectionOptions options;
+    options.loginTimeoutSeconds = 5;
+    return OpenConnection(u"sa"_s, u"pw"_s, u"演示库"_s, server.serverAddress(), options);
+}
+
+// Runs nbreport-export with a settings file; its exit code and error output.
+std::pair<int, QString> runTool(const QString& ini, const QStringList& args) {
+    QProcess p;
+    p.start(binaryDir() + u"/tools/nbreport-export"_s, QStringList{u"--settings"_s, ini} + args);
+    if (!p.waitForFinished(120000))
+        return {-1, u"did not finish"_s};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString writeIni(const QString& path, const QList<std::pair<QString, QString>>& keys) {
+    QSettings ini(path, QSettings::IniFormat);
+    ini.beginGroup(u"DBConfig"_s);
+    for (const auto& [key, value] : keys)
+        ini.setValue(key, value);
+    ini.endGroup();
+    return path;
+}
+
+} // namespace
+
+class TestTdsDemo : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_demo;
+    QString m_typedDemo;
+
+    QString served(bool sqlServerTypes) const { return sqlServerTypes ? m_typedDemo : m_demo; }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(!sourceDir().isEmpty(), "run through ctest: NBR_SOURCE_DIR names the server");
+        m_demo = m_dir.filePath(u"demo.db"_s);
+        m_typedDemo = m_dir.filePath(u"typed.db"_s);
+        QCOMPARE(QProcess::execute(binaryDir() + u"/tools/nbreport-make-demo"_s, {m_demo}), 0);
+        test::copyWithSqlServerTypes(m_demo, m_typedDemo);
+    }
+    void cleanup() { replaceSharedConnection(nullptr); }
+
+    void windowShowsAndWritesWhatTheEmbeddedFileGives_data() {
+        QTest::addColumn<bool>("sqlServerTypes");
+        QTest::newRow("demo schema") << false;
+        QTest::newRow("SQL Server types, padded char and nchar codes") << true;
+    }
+    void windowShowsAndWritesWhatTheEmbeddedFileGives() {
+        QFETCH(bool, sqlServerTypes);
+        QDir().mkpath(m_dir.filePath(u"embedded"_s));
+        QDir().mkpath(m_dir.filePath(u"server"_s));
+        QVERIFY(test::connectToFile(m_demo));
+        const WindowRun expected = runWindow(m_dir.filePath(u"embedded"_s));
+        QVERIFY(expected.summary.size() > 50);
+        QVERIFY(expected.listing.size() > 3); // header, lines, totals, widths
+
+        TdsTestServer server(TdsTestServer::Database{served(sqlServerTypes)});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        const WindowRun actual = runWindow(m_dir.filePath(u"server"_s));
+        QCOMPARE(actual.nodes, expected.nodes);
+        QCOMPARE(actual.summary, expected.summary);
+        QCOMPARE(actual.listing, expected.listing);
+        QCOMPARE(actual.messages, expected.messages);
+        for (const QString& name : {u"月报.xlsx"_s, u"明细.xlsx"_s}) {
+            const QString failure = compareWorkbooks(m_dir.filePath(u"server/"_s + name),
+                                                     m_dir.filePath(u"embedded/"_s + name));
+            QVERIFY2(failure.isEmpty(), qPrintable(name + u": "_s + failure));
+        }
+        // No value went out with a code's padding.
+        for (const QJsonObject& call : server.requests(u"rpc"_s))
+            for (const QJsonValue& p : call[u"params"_s].toArray())
+                QVERIFY(!p[u"value"_s].toString().endsWith(u' '));
+    }
+
+    // More departments than one statement may carry under SQL Server's limit
+    // of 2 100 parameters, which the test server enforces: two statements.
+    void moreDepartmentsThanOneStatementCarries() {
+        const int departments = MonthlySummary::kDepartmentsPerStatement + 1;
+        const QString path = m_dir.filePath(u"many.db"_s);
+        {
+            test::FixtureDb db(path);
+            db.addSubject(u"6602"_s, u"管理费用"_s);
+            for (int i = 1; i <= departments; ++i) {
+                const QString code = u"D%1"_s.arg(i, 4, 10, QChar(u'0'));
+                db.addDepartment(code, u"部门"_s + code);
+                const QString date = u"2026-%1-15"_s.arg(i % 12 + 1, 2, 10, QChar(u'0'));
+                db.addLine(db.addClaim(code, code, date), u"6602"_s, i + 0.25);
+            }
+        }
+        QVERIFY(test::connectToFile(path));
+        const QStringList expected = summaryOfAll();
+        QCOMPARE(expected.size(), 1 + 2 * departments + 1 + 1);
+
+        TdsTestServer server(TdsTestServer::Database{path});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        try {
+            QCOMPARE(summaryOfAll(), expected);
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+        QCOMPARE(server.statements().filter(u"As 月合计"_s).size(), 2);
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    // What only SQLite would run fails as on SQL Server, so that the runs
+    // above cannot pass with a statement only the embedded file accepts.
+    void statementsOnlySqliteRunsFail_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("number");
+        QTest::newRow("SQLite function")
+            << u"select strftime('%Y%m', 报批日期) from 报销单表"_s << 195;
+        QTest::newRow("LIMIT") << u"select 报销单ID from 报销单表 limit 1"_s << 102;
+        QTest::newRow("|| joining texts") << u"select 报销单编号 || 报销人 from 报销单表"_s << 102;
+        QTest::newRow("common table expression of VALUES")
+            << u"WITH t(code) AS (VALUES ('0102')) select code from t"_s << 156;
+        QTest::newRow("VALUES table without column names")
+            << u"select * from (VALUES ('0102')) AS t"_s << 8155;
+        QTest::newRow("unknown table") << u"select * from 报销单"_s << 208;
+    }
+    void statementsOnlySqliteRunsFail() {
+        QFETCH(QString, sql);
+        QFETCH(int, number);
+        TdsTestServer server(TdsTestServer::Database{m_demo});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        try {
+            openRecordset(sql);
+            QFAIL("the statement ran");
+        } catch (const DbError& e) {
+            QCOMPARE(e.number(), number);
+        }
+    }
+
+    // The headless export picks one department by its code, unpadded.
+    void toolExportsOneDepartmentByItsCode() {
+        TdsTestServer server(TdsTestServer::Database{m_typedDemo});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        const QString serverIni =
+            writeIni(m_dir.filePath(u"server.ini"_s), {{u"Svr"_s, server.serverAddress()},
+                                                       {u"UID"_s, u"sa"_s},
+                                                       {u"PWD"_s, u"pw"_s},
+                                                       {u"DBname"_s, u"演示库"_s}});
+        const QString fileIni = writeIni(m_dir.filePath(u"file.ini"_s),
+                                         {{u"Engine"_s, u"SQLite"_s}, {u"DBname"_s, m_demo}});
+        const QStringList detail{u"--detail"_s, u"0102"_s, u"660102"_s, u"12"_s};
+        for (const QString& which : {u"server"_s, u"file"_s}) {
+            const auto [exitCode, errors] =
+                runTool(which == u"server"_s ? serverIni : fileIni,
+                        QStringList{u"--year"_s, u"2026"_s, u"--dept"_s, u"0102"_s, u"--summary"_s,
+                                    m_dir.filePath(which + u"-月报.xlsx"_s)} +
+                            detail + QStringList{m_dir.filePath(which + u"-明细.xlsx"_s)});
+            QVERIFY2(exitCode == 0, qPrintable(errors));
+        }
+        for (const QString& name : {u"-月报.xlsx"_s, u"-明细.xlsx"_s}) {
+            const QString failure = compareWorkbooks(m_dir.filePath(u"server"_s + name),
+                                                     m_dir.filePath(u"file"_s + name));
+            QVERIFY2(failure.isEmpty(), qPrintable(name + u": "_s + failure));
+        }
+    }
+};
+
+QTEST_MAIN(TestTdsDemo)
+#include "tst_tds_demo.moc"
