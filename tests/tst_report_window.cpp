@@ -289,6 +289,12 @@ private slots:
         QVERIFY(!panel->isVisible());
         QVERIFY(left->isEnabled());
         panel->show();
+        // Open, it follows the window's resizes over the main panel and the bottom bar.
+        MainWindow::instance()->resize(1100, 700);
+        QCoreApplication::processEvents();
+        const QRect main = w->findChild<QWidget*>(u"Picture3"_s)->geometry();
+        QCOMPARE(panel->geometry(),
+                 main.united(w->findChild<QWidget*>(u"Picture4"_s)->geometry()));
         QTest::mouseClick(w->findChild<QPushButton*>(u"Command4"_s), Qt::LeftButton);
         QVERIFY(!panel->isVisible());
     }

@@ -77,6 +77,9 @@ private:
     void LoadYearList();
     void layoutMain();
     void layoutDetail();
+    void placeDetailPanel();
+    void placeBtnB();
+    void hideBtnB();
     void closeDetailPanel();
     void reportError(int number, const QString& description);
     // Both export buttons: ask for the file, write it with the progress bar
@@ -126,6 +129,12 @@ private:
     QString m_currentDeptCode;
     QString m_currentDeptName;
     QString m_runYear;
+    // The summary cell btnB stands on, while it is shown.
+    struct GridCell {
+        int row;
+        int col;
+    };
+    std::optional<GridCell> m_btnBCell;
     // The department of the open listing, as Label1(5) names it.
     QString m_listingDeptName;
 };
