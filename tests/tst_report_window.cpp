@@ -302,8 +302,10 @@ private slots:
     void layoutFollowsEveryResize() {
         test::FakePrompts prompts;
         ReportWindow* w = open();
+        // It opens filling the frame's client area.
         QMdiSubWindow* sub = MainWindow::instance()->mdiArea()->subWindowList().first();
-        sub->showMaximized();
+        QVERIFY(sub->isMaximized());
+        QCOMPARE(sub->size(), MainWindow::instance()->mdiArea()->viewport()->size());
         MainWindow::instance()->resize(1600, 1000);
         QCoreApplication::processEvents();
         auto* grid = w->findChild<QWidget*>(u"MSFlexGrid1"_s);
@@ -312,10 +314,21 @@ private slots:
                  pixelsToTwipsForTest(w->width()) - 3990 - 30);
         QVERIFY(grid->width() < picture3->width());
         QVERIFY(picture3->geometry().right() <= w->width());
-        // Very small: nothing reported, and it recovers.
+        // Very small: it keeps a size at which the bottom bar's buttons and the
+        // status bar's panels stay apart; nothing is reported, and it recovers.
         sub->showNormal();
         sub->resize(60, 40);
         QCoreApplication::processEvents();
+        QVERIFY(w->width() >= w->minimumWidth() && w->height() >= w->minimumHeight());
+        auto right = [&](const char* name) {
+            return w->findChild<QWidget*>(QString::fromUtf8(name))->geometry().right();
+        };
+        QVERIFY(right("Command2") < w->findChild<QWidget*>(u"Command1"_s)->x());
+        QVERIFY(right("Picture4") <= w->width());
+        for (int panel = 1; panel < 9; ++panel)
+            QVERIFY(right(qPrintable(u"Panel%1"_s.arg(panel))) <
+                    w->findChild<QWidget*>(u"Panel%1"_s.arg(panel + 1))->x());
+        QVERIFY(MainWindow::instance()->mdiArea()->minimumWidth() >= w->minimumWidth());
         sub->resize(1200, 700);
         QCoreApplication::processEvents();
         QVERIFY(grid->width() > 0);

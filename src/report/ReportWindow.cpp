@@ -240,6 +240,8 @@ void ReportWindow::buildControls() {
         m_panels[size_t(i)]->setMinimumWidth(i % 2 == 1 && i < 6 ? 120 : 40);
         m_statusBar1->addWidget(m_panels[size_t(i)], i == 6 ? 1 : 0);
     }
+    // The fixed text gives way first when the window is narrow.
+    m_panels[6]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* clock = new QTimer(this);
     auto tick = [this] {
         const QDateTime now = QDateTime::currentDateTime();
@@ -281,6 +283,7 @@ void ReportWindow::load() {
     m_panels[1]->setText(s.employeeName);
     m_panels[3]->setText(s.departmentName);
     m_panels[5]->setText(s.positionName);
+    updateMinimumSize();
 
     setUpReportGrid(*m_grid1, summaryFormatString());
     setUpReportGrid(*m_grid2, detailFormatString());
@@ -308,6 +311,13 @@ QString ReportWindow::statusPanelText(int panel) const {
 void ReportWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutMain();
+}
+
+// Below this size the bottom bar's buttons or the status bar's panels would
+// run into each other.
+void ReportWindow::updateMinimumSize() {
+    setMinimumSize(std::max(twipsToPixels(kMinScaleWidth), m_statusBar1->minimumSizeHint().width()),
+                   twipsToPixels(kMinScaleHeight));
 }
 
 void ReportWindow::layoutMain() {

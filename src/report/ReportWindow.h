@@ -75,6 +75,7 @@ protected:
 private:
     void buildControls();
     void LoadYearList();
+    void updateMinimumSize();
     void layoutMain();
     void layoutDetail();
     void placeDetailPanel();

@@ -47,7 +47,12 @@ void MainWindow::showAndActivate() {
         theInstance() = new MainWindow;
         theInstance()->load();
     }
-    theInstance()->show();
+    // The frame fills the screen, so the report window it hosts fits on any
+    // screen without moving windows.
+    if (theInstance()->isHidden())
+        theInstance()->showMaximized();
+    else
+        theInstance()->show();
     theInstance()->raise();
     theInstance()->activateWindow();
 }
@@ -133,10 +138,12 @@ void MainWindow::openReportWindow() {
         m_reportSubWindow = m_mdi->addSubWindow(report);
         m_reportSubWindow->setAttribute(Qt::WA_DeleteOnClose);
         m_reportSubWindow->setWindowTitle(report->windowTitle());
-        m_reportSubWindow->resize(report->size());
         report->load();
+        // The frame never gets too small for the report window's minimum.
+        m_mdi->setMinimumSize(report->minimumSize());
     }
-    m_reportSubWindow->show();
+    // It fills the frame's client area, whatever the frame's size.
+    m_reportSubWindow->showMaximized();
     m_reportSubWindow->raise();
     m_mdi->setActiveSubWindow(m_reportSubWindow);
     setMousePointer(MousePointer::Default);
