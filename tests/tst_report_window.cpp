@@ -274,6 +274,11 @@ private slots:
         QVERIFY(again);
         QVERIFY(!again->nodes().checked(1));
         QCOMPARE(MainWindow::instance()->mdiArea()->subWindowList().size(), 1);
+        // Enter on the focused 退出 presses it.
+        auto* exit = again->findChild<QPushButton*>(u"Command1"_s);
+        exit->setFocus();
+        QTest::keyClick(exit, Qt::Key_Return);
+        QVERIFY(!MainWindow::instance()->reportWindow());
     }
 
     void detailPanelClosesOnlyWithImageZeroAndCommand4() {

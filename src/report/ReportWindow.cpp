@@ -70,6 +70,8 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent, i
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
     b->setGeometry(px({left, top, width, height}));
+    // Enter presses the focused button, as Space does.
+    b->setAutoDefault(true);
     return b;
 }
 
@@ -173,6 +175,7 @@ void ReportWindow::buildControls() {
     m_grid1View->setModel(m_grid1);
     m_btnB = new QPushButton(m_picture3);
     m_btnB->setObjectName(u"btnB"_s);
+    m_btnB->setAutoDefault(true);
     m_btnB->setIcon(drillDownIcon());
     m_btnB->setIconSize(QSize(11, 11));
     m_btnB->setStyleSheet(
