@@ -203,6 +203,7 @@ private slots:
         QTest::keyClick(edit(w, "TxtUser"), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), edit(w, "txtPassword"));
         QTest::keyClicks(edit(w, "txtPassword"), u"pw1"_s);
+        QCOMPARE(edit(w, "txtPassword")->displayText(), u"***"_s);
         QTest::keyClick(edit(w, "txtPassword"), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton*>(u"cmdOK"_s));
         QVERIFY(!MainWindow::instance()); // Enter in a field never submits by itself

@@ -1,9 +1,11 @@
 // The main window: menu, exit question, logout both ways, the special-audit
-// flag, the banner's slices and the single report window.
+// flag, the banner's slices and the single report window; Qt's texts in
+// Chinese.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "platform/ProgramFolder.h"
+#include "platform/QtTranslation.h"
 #include "report/ReportWindow.h"
 #include "session/LoginWindow.h"
 #include "session/ProjectAudit.h"
@@ -16,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -219,6 +222,16 @@ private slots:
         QCOMPARE(narrow[0].destLeft, -1000);
         // Exactly at the limit: width - 4000 == x is not greater, so no slice.
         QCOMPARE(bannerCopies(4000 + 9150).size(), size_t(1));
+    }
+
+    // Last: the translation stays installed for the rest of the process.
+    void qtTextsInChinese() {
+        QVERIFY(installQtTranslation());
+        QMessageBox box(QMessageBox::Information, u"系统提示"_s, u"确认要退出系统吗？"_s,
+                        QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), u"确定"_s);
+        QVERIFY(box.button(QMessageBox::Yes)->text().startsWith(u'是'));
+        QVERIFY(box.button(QMessageBox::No)->text().startsWith(u'否'));
     }
 };
 

@@ -1,6 +1,7 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
 #include "platform/QtPrompts.h"
+#include "platform/QtTranslation.h"
 #include "session/CommandLine.h"
 #include "session/LoginWindow.h"
 #include "session/SessionState.h"
@@ -39,6 +40,7 @@ int main(int argc, char* argv[]) {
                       u"WenQuanYi Micro Hei"_s});
     font.setPointSize(9);
     QApplication::setFont(font);
+    nbr::installQtTranslation();
 
     nbr::startCommandLine() = nbr::commandLineText(QCoreApplication::arguments());
 

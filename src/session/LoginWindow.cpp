@@ -35,6 +35,7 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent) {
     m_password = new QLineEdit(this);
     m_password->setObjectName(u"txtPassword"_s);
     m_password->setEchoMode(QLineEdit::Password);
+    m_password->setStyleSheet(u"lineedit-password-character: 42;"_s); // "*" for each character
     m_ok = new QPushButton(u"登录"_s, this);
     m_ok->setObjectName(u"cmdOK"_s);
     // Enter presses the focused button, as Space does.
