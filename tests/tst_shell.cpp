@@ -1,10 +1,11 @@
 // The main window: menu, exit question, logout both ways, the special-audit
 // flag, the banner's slices and the single report window; Qt's texts in
-// Chinese.
+// Chinese and the program's icon.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ProgramIcon.h"
 #include "platform/QtTranslation.h"
 #include "report/ReportWindow.h"
 #include "session/LoginWindow.h"
@@ -225,13 +226,14 @@ private slots:
     }
 
     // Last: the translation stays installed for the rest of the process.
-    void qtTextsInChinese() {
+    void qtTextsInChineseAndOurIcon() {
         QVERIFY(installQtTranslation());
         QMessageBox box(QMessageBox::Information, u"系统提示"_s, u"确认要退出系统吗？"_s,
                         QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(box.button(QMessageBox::Ok)->text(), u"确定"_s);
         QVERIFY(box.button(QMessageBox::Yes)->text().startsWith(u'是'));
         QVERIFY(box.button(QMessageBox::No)->text().startsWith(u'否'));
+        QVERIFY(!programIcon().pixmap(32).isNull());
     }
 };
 

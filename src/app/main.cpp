@@ -1,5 +1,6 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
+#include "platform/ProgramIcon.h"
 #include "platform/QtPrompts.h"
 #include "platform/QtTranslation.h"
 #include "session/CommandLine.h"
@@ -40,6 +41,7 @@ int main(int argc, char* argv[]) {
                       u"WenQuanYi Micro Hei"_s});
     font.setPointSize(9);
     QApplication::setFont(font);
+    QApplication::setWindowIcon(nbr::programIcon());
     nbr::installQtTranslation();
 
     nbr::startCommandLine() = nbr::commandLineText(QCoreApplication::arguments());
