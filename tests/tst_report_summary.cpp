@@ -162,6 +162,7 @@ private slots:
         QCOMPARE(window().currentDeptCode(), u"0103"_s);
         QCOMPARE(window().currentDeptName(), u"人事部"_s);
         QVERIFY(!window().findChild<QWidget*>(u"Picture6"_s)->isVisible());
+        QCOMPARE(window().findChild<QLabel*>(u"Label5"_s)->text(), u"第 2 / 2 个部门"_s);
     }
 
     void sameNamesSubtotalMarksAndHostileCodes() {

@@ -77,9 +77,15 @@ QString MonthlySummary::monthSumsSql(const SqlDialect& dialect) {
 void MonthlySummary::appendTickedDepartments(const QString& yearText) {
     m_year = yearText;
     const int n = m_nodes.count();
+    int ticked = 0;
+    for (int i = 1; i <= n; ++i)
+        ticked += m_nodes.checked(i) ? 1 : 0;
+    int done = 0;
     for (int i = 1; i <= n; ++i) {
         if (!m_nodes.checked(i))
             continue;
+        if (m_progress)
+            m_progress(u"第 %1 / %2 个部门"_s.arg(++done).arg(ticked));
         const NodeDepartment dept = splitNodeText(m_nodes.text(i));
         m_currentDeptCode = dept.code;
         m_currentDeptName = dept.name;

@@ -6,6 +6,7 @@
 // Widget-free: it works on the grid and tree models and the shared connection.
 
 #include <QString>
+#include <functional>
 
 namespace nbr {
 
@@ -30,6 +31,10 @@ public:
 
     void AppendDepartment(const QString& deptCode, const QString& deptName);
 
+    // Told what the run is doing now ("第 i / n 个部门"), for the wait box.
+    using Progress = std::function<void(const QString& phase)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     const QString& currentDeptCode() const { return m_currentDeptCode; }
     const QString& currentDeptName() const { return m_currentDeptName; }
 
@@ -42,6 +47,7 @@ private:
 
     FlexGridModel& m_grid;
     const TreeNodesModel& m_nodes;
+    Progress m_progress;
     QString m_year;
     QString m_currentDeptCode;
     QString m_currentDeptName;

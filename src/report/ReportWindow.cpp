@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
@@ -191,7 +192,10 @@ void ReportWindow::buildControls() {
     m_picture6->setBackColor(QColor(255, 192, 192));
     m_picture6->resize(twipsToPixels(5805), twipsToPixels(885));
     m_label4 = label(u"Label4"_s, u"正在进行数据统计，请稍等......"_s, QColor(192, 0, 0),
-                     m_picture6, 600, 300);
+                     m_picture6, 600, 150);
+    // The second line of the wait box: what the run is doing now.
+    m_label5 = label(u"Label5"_s, QString(), QColor(128, 0, 0), m_picture6, 600, 480);
+    m_label5->setGeometry(px({600, 480, 5805 - 1200, 285}));
     m_picture6->hide();
 
     // Bottom bar.
@@ -417,6 +421,7 @@ void ReportWindow::onCommand3Clicked() {
     hideBtnB();
     m_grid1->setRows(1);
     m_runYear = yearText();
+    m_label5->clear();
     m_picture6->move((m_picture3->width() - m_picture6->width()) / 2,
                      (m_picture3->height() - m_picture6->height()) / 2);
     m_picture6->show();
@@ -425,6 +430,15 @@ void ReportWindow::onCommand3Clicked() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     MonthlySummary run(*m_grid1, *m_nodes);
+    QElapsedTimer sincePaint;
+    run.setProgress([&](const QString& phase) {
+        m_label5->setText(phase);
+        // A repaint only, at most every 100 ms: events stay unprocessed.
+        if (!sincePaint.isValid() || sincePaint.elapsed() >= 100) {
+            m_picture6->repaint();
+            sincePaint.start();
+        }
+    });
     try {
         run.appendTickedDepartments(m_runYear);
         run.appendGrandTotal();

@@ -102,6 +102,7 @@ private:
     std::array<QLabel*, 10> m_label1{};
     QLabel* m_label2;
     QLabel* m_label4;
+    QLabel* m_label5;
     QLabel* m_label14;
     QComboBox* m_combo1;
     QCheckBox* m_check1;
