@@ -1,5 +1,6 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
+#include "platform/FocusFrameStyle.h"
 #include "platform/ProgramIcon.h"
 #include "platform/QtPrompts.h"
 #include "platform/QtTranslation.h"
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QApplication app(argc, argv);
+    QApplication::setStyle(new nbr::FocusFrameStyle);
     QFont font;
     font.setFamilies({u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
                       u"WenQuanYi Micro Hei"_s});
