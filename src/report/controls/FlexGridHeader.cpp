@@ -17,8 +17,6 @@ FlexGridHeader::FlexGridHeader(Qt::Orientation orientation, QWidget* parent)
     setHighlightSections(false);
     setSectionsMovable(false);
     setSortIndicatorShown(false);
-    // Beyond the last section the grid is empty, and white.
-    viewport()->setBackgroundRole(QPalette::Base);
 }
 
 void FlexGridHeader::setThickness(int pixels) {
@@ -57,6 +55,19 @@ void FlexGridHeader::paintSection(QPainter* painter, const QRect& rect, int logi
     painter->setBrushOrigin(rect.topLeft());
     paintCell(painter, option, this);
     painter->setBrushOrigin(brushOrigin);
+}
+
+void FlexGridHeader::paintEvent(QPaintEvent* event) {
+    QHeaderView::paintEvent(event);
+    // Beyond the last section the grid is empty, and white.
+    const int end = length() - offset();
+    QRect empty = viewport()->rect();
+    if (orientation() == Qt::Horizontal)
+        empty.setLeft(end);
+    else
+        empty.setTop(end);
+    if (empty.isValid())
+        QPainter(viewport()).fillRect(empty, palette().base());
 }
 
 // The mouse only clicks: no resizing, moving or sorting by the header.
