@@ -130,6 +130,10 @@ ReportWindow::ReportWindow(QWidget* parent) : QWidget(parent) {
     m_nodes = new TreeNodesModel(this);
     buildControls();
     resize(twipsToPixels(kDesignWidth), twipsToPixels(kDesignHeight));
+    // Below this size the bottom bar's buttons or the status bar's panels
+    // would run into each other.
+    setMinimumSize(std::max(twipsToPixels(kMinScaleWidth), m_statusBar1->minimumSizeHint().width()),
+                   twipsToPixels(kMinScaleHeight));
 }
 
 ReportWindow::~ReportWindow() = default;
@@ -290,7 +294,6 @@ void ReportWindow::load() {
     m_panels[1]->setText(s.employeeName);
     m_panels[3]->setText(s.departmentName);
     m_panels[5]->setText(s.positionName);
-    updateMinimumSize();
 
     setUpReportGrid(*m_grid1, summaryFormatString());
     setUpReportGrid(*m_grid2, detailFormatString());
@@ -318,13 +321,6 @@ QString ReportWindow::statusPanelText(int panel) const {
 void ReportWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutMain();
-}
-
-// Below this size the bottom bar's buttons or the status bar's panels would
-// run into each other.
-void ReportWindow::updateMinimumSize() {
-    setMinimumSize(std::max(twipsToPixels(kMinScaleWidth), m_statusBar1->minimumSizeHint().width()),
-                   twipsToPixels(kMinScaleHeight));
 }
 
 void ReportWindow::layoutMain() {

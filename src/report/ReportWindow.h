@@ -75,7 +75,6 @@ protected:
 private:
     void buildControls();
     void LoadYearList();
-    void updateMinimumSize();
     void layoutMain();
     void layoutDetail();
     void placeDetailPanel();

@@ -133,7 +133,8 @@ ReportWindow* MainWindow::reportWindow() const {
 
 void MainWindow::openReportWindow() {
     setMousePointer(MousePointer::Hourglass);
-    if (!reportWindow()) {
+    const bool opening = !reportWindow();
+    if (opening) {
         auto* report = new ReportWindow;
         m_reportSubWindow = m_mdi->addSubWindow(report);
         m_reportSubWindow->setAttribute(Qt::WA_DeleteOnClose);
@@ -142,8 +143,11 @@ void MainWindow::openReportWindow() {
         // The frame never gets too small for the report window's minimum.
         m_mdi->setMinimumSize(report->minimumSize());
     }
-    // It fills the frame's client area, whatever the frame's size.
-    m_reportSubWindow->showMaximized();
+    // It opens filling the frame's client area, whatever the frame's size.
+    if (opening)
+        m_reportSubWindow->showMaximized();
+    else
+        m_reportSubWindow->show();
     m_reportSubWindow->raise();
     m_mdi->setActiveSubWindow(m_reportSubWindow);
     setMousePointer(MousePointer::Default);
