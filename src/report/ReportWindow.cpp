@@ -277,10 +277,10 @@ void ReportWindow::buildControls() {
     connect(m_grid2, &FlexGridModel::click, this, &ReportWindow::onGrid2Clicked);
     connect(m_picture7, &PictureBox::resized, this, &ReportWindow::layoutDetail);
     // btnB follows its cell wherever the grid shows it.
-    connect(m_grid1View->horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            &ReportWindow::placeBtnB);
-    connect(m_grid1View->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            &ReportWindow::placeBtnB);
+    for (QScrollBar* bar : {m_grid1View->horizontalScrollBar(), m_grid1View->verticalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, &ReportWindow::placeBtnB);
+        connect(bar, &QScrollBar::rangeChanged, this, &ReportWindow::placeBtnB);
+    }
     connect(m_grid1, &FlexGridModel::colWidthChanged, this, &ReportWindow::placeBtnB);
     connect(m_grid1, &FlexGridModel::currentCellChanged, this, [this] {
         if (m_btnBCell && (m_btnBCell->row != m_grid1->row() || m_btnBCell->col != m_grid1->col()))
