@@ -10,7 +10,9 @@
 #include "report/controls/TreeNodesModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -433,8 +435,38 @@ private slots:
         grid.setRow(150);
         const int topBefore = view.cellTop();
         view.verticalScrollBar()->setValue(view.verticalScrollBar()->value() + 20);
-        QCOMPARE(view.cellTop(), topBefore - pixelsToTwips(20 * view.rowHeight(0)));
+        QCOMPARE(view.cellTop(), topBefore - pixelsToTwips(20 * view.rowHeight(1)));
         QCOMPARE(grid.cellTop(), 150 * grid.rowHeight(0));
+
+        // Scrolled to the bottom right, the fixed row still heads the columns
+        // and the fixed column still numbers the rows; clicking them clicks
+        // their fixed cells, and dragging a header edge resizes nothing.
+        view.scrollToBottom();
+        view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+        QHeaderView* top = view.horizontalHeader();
+        QHeaderView* left = view.verticalHeader();
+        QVERIFY(top->isVisible() && left->isVisible());
+        QVERIFY(top->geometry().bottom() < view.viewport()->geometry().top());
+        QCOMPARE(left->width(), twipsToPixels(grid.colWidth(0)));
+        QCOMPARE(top->sectionViewportPosition(2), view.columnViewportPosition(2));
+        QTest::mouseClick(top->viewport(), Qt::LeftButton, {},
+                          QPoint(top->sectionViewportPosition(2) + 3, 3));
+        QCOMPARE(click.size(), 2);
+        QCOMPARE(grid.row(), 0);
+        QCOMPARE(grid.col(), 2);
+        QTest::mouseClick(left->viewport(), Qt::LeftButton, {},
+                          QPoint(3, view.rowViewportPosition(199) + 3));
+        QCOMPARE(grid.row(), 199);
+        QCOMPARE(grid.col(), 0);
+        QTest::mouseClick(view.findChild<QAbstractButton*>(), Qt::LeftButton); // the corner
+        QCOMPARE(click.size(), 4);
+        QCOMPARE(grid.row(), 0);
+        QCOMPARE(grid.col(), 0);
+        const QPoint edge(top->sectionViewportPosition(2), 3);
+        QTest::mousePress(top->viewport(), Qt::LeftButton, {}, edge);
+        QTest::mouseMove(top->viewport(), edge + QPoint(40, 0));
+        QTest::mouseRelease(top->viewport(), Qt::LeftButton, {}, edge + QPoint(40, 0));
+        QCOMPARE(view.columnWidth(1), twipsToPixels(1500));
     }
 
     void gridViewCatchesUpAfterRedraw() {

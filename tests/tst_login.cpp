@@ -64,25 +64,34 @@ private slots:
         sessionState().clear();
     }
 
+    // The field to correct gets the focus, its text selected.
     void emptyFieldsAreRefused_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no user") << QString() << u"x"_s << u"用户名不能为空!"_s;
-        QTest::newRow("no password") << u"1001"_s << QString() << u"密码不能为空!"_s;
+        QTest::addColumn<QString>("field");
+        QTest::newRow("no user") << QString() << u"x"_s << u"用户名不能为空!"_s << u"TxtUser"_s;
+        QTest::newRow("no password")
+            << u"1001"_s << QString() << u"密码不能为空!"_s << u"txtPassword"_s;
     }
     void emptyFieldsAreRefused() {
         QFETCH(QString, user);
         QFETCH(QString, password);
         QFETCH(QString, message);
+        QFETCH(QString, field);
         test::FakePrompts prompts;
         sessionState().employeeName = u"保留"_s;
         LoginWindow w;
         w.load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         typeLogin(w, user, password);
         QCOMPARE(prompts.messageTexts(), QStringList{message});
         QCOMPARE(sessionState().employeeName, u"保留"_s); // nothing cleared before the checks
         QVERIFY(!MainWindow::instance());
+        auto* fix = w.findChild<QLineEdit*>(field);
+        QCOMPARE(QApplication::focusWidget(), fix);
+        QCOMPARE(fix->selectedText(), fix->text());
     }
 
     void wrongCredentialsAndInjectionDoNotLogIn_data() {
@@ -102,10 +111,15 @@ private slots:
         test::FakePrompts prompts;
         LoginWindow w;
         w.load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         typeLogin(w, user, password);
         QCOMPARE(prompts.messageTexts(), QStringList{u"用户名或密码不正确,请重新输入!"_s});
         QVERIFY(!MainWindow::instance());
         QVERIFY(sessionState().employeeCode.isEmpty());
+        // The password is to be typed again: it has the focus, all selected.
+        QCOMPARE(QApplication::focusWidget(), edit(w, "txtPassword"));
+        QCOMPARE(edit(w, "txtPassword")->selectedText(), password);
     }
 
     void onePositionLogsInAtOnceWithTrimmedFields() {
@@ -130,6 +144,11 @@ private slots:
         QCOMPARE(s.positionCategoryName, u"G1类岗位"_s);
     }
 
+    void twoPositionsWaitForADoubleClick_data() {
+        QTest::addColumn<bool>("enter");
+        QTest::newRow("double-click") << false;
+        QTest::newRow("Enter") << true;
+    }
     void twoPositionsWaitForADoubleClick() {
         test::FakePrompts prompts;
         LoginWindow w;
@@ -148,7 +167,11 @@ private slots:
 
         const QRect line = list->visualItemRect(list->item(1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
+        QFETCH(bool, enter); // Enter on the selected line chooses it like a double-click
+        if (enter)
+            QTest::keyClick(list, Qt::Key_Return);
+        else
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
         QVERIFY(MainWindow::instance());
         QCOMPARE(sessionState().positionCode, u"P02"_s);
         QCOMPARE(sessionState().employeeName, u"王芳"_s);
@@ -180,10 +203,15 @@ private slots:
         QTest::keyClick(edit(w, "TxtUser"), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), edit(w, "txtPassword"));
         QTest::keyClicks(edit(w, "txtPassword"), u"pw1"_s);
+        QCOMPARE(edit(w, "txtPassword")->displayText(), u"***"_s);
         QTest::keyClick(edit(w, "txtPassword"), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton*>(u"cmdOK"_s));
-        QVERIFY(!MainWindow::instance()); // Enter never submits by itself
+        QVERIFY(!MainWindow::instance()); // Enter in a field never submits by itself
         QVERIFY(prompts.recorded.isEmpty());
+        // Enter on the focused 登录 presses it.
+        QTest::keyClick(w.findChild<QPushButton*>(u"cmdOK"_s), Qt::Key_Return);
+        QVERIFY(MainWindow::instance());
+        QCOMPARE(sessionState().employeeCode, u"1001"_s);
     }
 
     void noCurrentPosition_data() {

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -170,6 +171,7 @@ private slots:
         QCOMPARE(window().currentDeptCode(), u"0103"_s);
         QCOMPARE(window().currentDeptName(), u"人事部"_s);
         QVERIFY(!window().findChild<QWidget*>(u"Picture6"_s)->isVisible());
+        QCOMPARE(window().findChild<QLabel*>(u"Label5"_s)->text(), u"第 2 / 2 个部门"_s);
     }
 
     void sameNamesSubtotalMarksAndHostileCodes() {
@@ -288,6 +290,28 @@ private slots:
         QVERIFY(!panel->isVisible());
         click(1, 4);
         click(1, 2); // a name column
+        QVERIFY(!btnB()->isVisible());
+
+        // The button moves with its cell when the grid scrolls, hides while the
+        // cell is out of view or the keyboard moves on, and a new run takes it away.
+        window().resize(900, 600);
+        click(1, 4);
+        QScrollBar* scroll = window().grid1View().horizontalScrollBar();
+        const int x = btnB()->x();
+        scroll->setValue(scroll->singleStep());
+        QVERIFY(btnB()->isVisible());
+        QVERIFY(btnB()->x() < x);
+        QCOMPARE(btnB()->x(), gridPos.x() + window().grid1View().cellLeft() / 15);
+        scroll->setValue(scroll->maximum());
+        QVERIFY(!btnB()->isVisible());
+        scroll->setValue(0);
+        QVERIFY(btnB()->isVisible());
+        QCOMPARE(btnB()->x(), x);
+        QTest::keyClick(&window().grid1View(), Qt::Key_Right);
+        QVERIFY(!btnB()->isVisible());
+        QCOMPARE(g.col(), 5);
+        click(1, 4);
+        run();
         QVERIFY(!btnB()->isVisible());
         window().grid1().setRows(1);
         click(0, 4); // header only: nothing

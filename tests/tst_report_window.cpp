@@ -274,6 +274,11 @@ private slots:
         QVERIFY(again);
         QVERIFY(!again->nodes().checked(1));
         QCOMPARE(MainWindow::instance()->mdiArea()->subWindowList().size(), 1);
+        // Enter on the focused 退出 presses it.
+        auto* exit = again->findChild<QPushButton*>(u"Command1"_s);
+        exit->setFocus();
+        QTest::keyClick(exit, Qt::Key_Return);
+        QVERIFY(!MainWindow::instance()->reportWindow());
     }
 
     void detailPanelClosesOnlyWithImageZeroAndCommand4() {
@@ -289,6 +294,12 @@ private slots:
         QVERIFY(!panel->isVisible());
         QVERIFY(left->isEnabled());
         panel->show();
+        // Open, it follows the window's resizes over the main panel and the bottom bar.
+        MainWindow::instance()->resize(1100, 700);
+        QCoreApplication::processEvents();
+        const QRect main = w->findChild<QWidget*>(u"Picture3"_s)->geometry();
+        QCOMPARE(panel->geometry(),
+                 main.united(w->findChild<QWidget*>(u"Picture4"_s)->geometry()));
         QTest::mouseClick(w->findChild<QPushButton*>(u"Command4"_s), Qt::LeftButton);
         QVERIFY(!panel->isVisible());
     }
@@ -296,8 +307,10 @@ private slots:
     void layoutFollowsEveryResize() {
         test::FakePrompts prompts;
         ReportWindow* w = open();
+        // It opens filling the frame's client area.
         QMdiSubWindow* sub = MainWindow::instance()->mdiArea()->subWindowList().first();
-        sub->showMaximized();
+        QVERIFY(sub->isMaximized());
+        QCOMPARE(sub->size(), MainWindow::instance()->mdiArea()->viewport()->size());
         MainWindow::instance()->resize(1600, 1000);
         QCoreApplication::processEvents();
         auto* grid = w->findChild<QWidget*>(u"MSFlexGrid1"_s);
@@ -306,10 +319,21 @@ private slots:
                  pixelsToTwipsForTest(w->width()) - 3990 - 30);
         QVERIFY(grid->width() < picture3->width());
         QVERIFY(picture3->geometry().right() <= w->width());
-        // Very small: nothing reported, and it recovers.
+        // Very small: it keeps a size at which the bottom bar's buttons and the
+        // status bar's panels stay apart; nothing is reported, and it recovers.
         sub->showNormal();
         sub->resize(60, 40);
         QCoreApplication::processEvents();
+        QVERIFY(w->width() >= w->minimumWidth() && w->height() >= w->minimumHeight());
+        auto right = [&](const char* name) {
+            return w->findChild<QWidget*>(QString::fromUtf8(name))->geometry().right();
+        };
+        QVERIFY(right("Command2") < w->findChild<QWidget*>(u"Command1"_s)->x());
+        QVERIFY(right("Picture4") <= w->width());
+        for (int panel = 1; panel < 9; ++panel)
+            QVERIFY(right(qPrintable(u"Panel%1"_s.arg(panel))) <
+                    w->findChild<QWidget*>(u"Panel%1"_s.arg(panel + 1))->x());
+        QVERIFY(MainWindow::instance()->mdiArea()->minimumWidth() >= w->minimumWidth());
         sub->resize(1200, 700);
         QCoreApplication::processEvents();
         QVERIFY(grid->width() > 0);

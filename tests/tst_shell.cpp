@@ -1,10 +1,12 @@
 // The main window: menu, exit question, logout both ways with the host
 // window's activation, the special-audit flag, the banner's slices and the
-// single report window.
+// single report window; Qt's texts in Chinese and the program's icon.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ProgramIcon.h"
+#include "platform/QtTranslation.h"
 #include "platform/WindowActivation.h"
 #include "report/ReportWindow.h"
 #include "session/LoginWindow.h"
@@ -18,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -318,6 +321,17 @@ private slots:
         QCOMPARE(narrow[0].destLeft, -1000);
         // Exactly at the limit: width - 4000 == x is not greater, so no slice.
         QCOMPARE(bannerCopies(4000 + 9150).size(), size_t(1));
+    }
+
+    // Last: the translation stays installed for the rest of the process.
+    void qtTextsInChineseAndOurIcon() {
+        QVERIFY(installQtTranslation());
+        QMessageBox box(QMessageBox::Information, u"系统提示"_s, u"确认要退出系统吗？"_s,
+                        QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), u"确定"_s);
+        QVERIFY(box.button(QMessageBox::Yes)->text().startsWith(u'是'));
+        QVERIFY(box.button(QMessageBox::No)->text().startsWith(u'否'));
+        QVERIFY(!programIcon().pixmap(32).isNull());
     }
 };
 

@@ -1,7 +1,10 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
+#include "platform/FocusFrameStyle.h"
 #include "platform/InterruptCleanup.h"
+#include "platform/ProgramIcon.h"
 #include "platform/QtPrompts.h"
+#include "platform/QtTranslation.h"
 #include "session/CommandLine.h"
 #include "session/LoginWindow.h"
 #include "session/SessionState.h"
@@ -36,11 +39,14 @@ int main(int argc, char* argv[]) {
     }
     nbr::InterruptCleanup::install();
     QApplication app(argc, argv);
+    QApplication::setStyle(new nbr::FocusFrameStyle);
     QFont font;
     font.setFamilies({u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
                       u"WenQuanYi Micro Hei"_s});
     font.setPointSize(9);
     QApplication::setFont(font);
+    QApplication::setWindowIcon(nbr::programIcon());
+    nbr::installQtTranslation();
 
     nbr::startCommandLine() = nbr::commandLineText(QCoreApplication::arguments());
 

@@ -77,12 +77,18 @@ void MonthlySummary::appendTickedDepartments(const QString& yearText) {
         if (m_nodes.checked(i))
             ticked.push_back(splitNodeText(m_nodes.text(i)));
     }
+    const auto tell = [this](const QString& phase) {
+        if (m_progress)
+            m_progress(phase);
+    };
     for (size_t first = 0; first < ticked.size(); first += kDepartmentsPerStatement) {
         const std::vector<NodeDepartment> chunk(
             ticked.begin() + qsizetype(first),
             ticked.begin() + qsizetype(std::min(ticked.size(), first + kDepartmentsPerStatement)));
+        tell(u"正在查询科目及月份合计……"_s);
         const std::vector<std::vector<SubjectMonths>> subjects = loadSubjectMonths(chunk);
         for (size_t k = 0; k < chunk.size(); ++k) {
+            tell(u"第 %1 / %2 个部门"_s.arg(first + k + 1).arg(ticked.size()));
             m_currentDeptCode = chunk[k].code;
             m_currentDeptName = chunk[k].name;
             AppendDepartment(chunk[k].code, chunk[k].name, subjects[k]);

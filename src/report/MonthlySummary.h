@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace nbr {
@@ -54,6 +55,10 @@ public:
     void AppendDepartment(const QString& deptCode, const QString& deptName,
                           const std::vector<SubjectMonths>& subjects);
 
+    // Told what the run is doing now ("第 i / n 个部门"), for the wait box.
+    using Progress = std::function<void(const QString& phase)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     const QString& currentDeptCode() const { return m_currentDeptCode; }
     const QString& currentDeptName() const { return m_currentDeptName; }
 
@@ -69,6 +74,7 @@ private:
 
     FlexGridModel& m_grid;
     const TreeNodesModel& m_nodes;
+    Progress m_progress;
     QString m_year;
     QString m_currentDeptCode;
     QString m_currentDeptName;

@@ -39,6 +39,12 @@ struct DetailGeometry {
     TwipRect progressBar2{165, 150, 17955, 255};
 };
 
+// The window's smallest inner size: 退出 stays 120 twips clear of 导出Excel
+// (whose right edge is at 4995 in the bottom bar), and the summary grid keeps
+// room for its header row and a few rows.
+constexpr int kMinScaleWidth = 3990 + 30 + 4995 + 120 + 2 * 1155;
+constexpr int kMinScaleHeight = 630 + 375 + 585 + 435 + 1500 + 60;
+
 // The window's inner size is scaleWidth x scaleHeight.
 void applyMainLayout(MainGeometry& g, int scaleWidth, int scaleHeight);
 void applyDetailLayout(DetailGeometry& g);

@@ -24,6 +24,8 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMdiSubWindow>
@@ -31,6 +33,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -68,6 +71,8 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent, i
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
     b->setGeometry(px({left, top, width, height}));
+    // Enter presses the focused button, as Space does.
+    b->setAutoDefault(true);
     return b;
 }
 
@@ -84,6 +89,19 @@ QPixmap closePicture() {
     p.drawLine(6, 6, 12, 12);
     p.drawLine(12, 6, 6, 12);
     return pixmap;
+}
+
+// The drill-down button's picture: a small white magnifier of our own.
+QIcon drillDownIcon() {
+    QPixmap pixmap(11, 11);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 1.6));
+    p.drawEllipse(QRectF(1, 1, 6, 6));
+    p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(7, 7), QPointF(9.5, 9.5));
+    return QIcon(pixmap);
 }
 
 // The detail panel's background: a soft gradient of our own.
@@ -112,6 +130,10 @@ ReportWindow::ReportWindow(QWidget* parent) : QWidget(parent) {
     m_nodes = new TreeNodesModel(this);
     buildControls();
     resize(twipsToPixels(kDesignWidth), twipsToPixels(kDesignHeight));
+    // Below this size the bottom bar's buttons or the status bar's panels
+    // would run into each other.
+    setMinimumSize(std::max(twipsToPixels(kMinScaleWidth), m_statusBar1->minimumSizeHint().width()),
+                   twipsToPixels(kMinScaleHeight));
 }
 
 ReportWindow::~ReportWindow() = default;
@@ -158,7 +180,15 @@ void ReportWindow::buildControls() {
     m_grid1View->setModel(m_grid1);
     m_btnB = new QPushButton(m_picture3);
     m_btnB->setObjectName(u"btnB"_s);
-    m_btnB->setStyleSheet(u"QPushButton { background-color: rgb(128, 128, 255); border: none; }"_s);
+    m_btnB->setAutoDefault(true);
+    m_btnB->setIcon(drillDownIcon());
+    m_btnB->setIconSize(QSize(11, 11));
+    m_btnB->setStyleSheet(
+        u"QPushButton { background-color: rgb(128, 128, 255); border: 1px solid rgb(64, 64, 176);"
+        u" border-radius: 2px; padding: 0; }"
+        u"QPushButton:hover { background-color: rgb(152, 152, 255); }"
+        u"QPushButton:pressed { background-color: rgb(96, 96, 224); }"
+        u"QPushButton:focus { border: 1px dotted white; }"_s);
     m_btnB->setCursor(Qt::PointingHandCursor);
     m_btnB->setToolTip(u"查看明细"_s);
     m_btnB->hide();
@@ -166,7 +196,10 @@ void ReportWindow::buildControls() {
     m_picture6->setBackColor(QColor(255, 192, 192));
     m_picture6->resize(twipsToPixels(5805), twipsToPixels(885));
     m_label4 = label(u"Label4"_s, u"正在进行数据统计，请稍等......"_s, QColor(192, 0, 0),
-                     m_picture6, 600, 300);
+                     m_picture6, 600, 150);
+    // The second line of the wait box: what the run is doing now.
+    m_label5 = label(u"Label5"_s, QString(), QColor(128, 0, 0), m_picture6, 600, 480);
+    m_label5->setGeometry(px({600, 480, 5805 - 1200, 285}));
     m_picture6->hide();
 
     // Bottom bar.
@@ -218,6 +251,8 @@ void ReportWindow::buildControls() {
         m_panels[size_t(i)]->setMinimumWidth(i % 2 == 1 && i < 6 ? 120 : 40);
         m_statusBar1->addWidget(m_panels[size_t(i)], i == 6 ? 1 : 0);
     }
+    // The fixed text gives way first when the window is narrow.
+    m_panels[6]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* clock = new QTimer(this);
     auto tick = [this] {
         const QDateTime now = QDateTime::currentDateTime();
@@ -241,6 +276,16 @@ void ReportWindow::buildControls() {
     connect(m_grid1, &FlexGridModel::click, this, &ReportWindow::onGrid1Clicked);
     connect(m_grid2, &FlexGridModel::click, this, &ReportWindow::onGrid2Clicked);
     connect(m_picture7, &PictureBox::resized, this, &ReportWindow::layoutDetail);
+    // btnB follows its cell wherever the grid shows it.
+    for (QScrollBar* bar : {m_grid1View->horizontalScrollBar(), m_grid1View->verticalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, &ReportWindow::placeBtnB);
+        connect(bar, &QScrollBar::rangeChanged, this, &ReportWindow::placeBtnB);
+    }
+    connect(m_grid1, &FlexGridModel::colWidthChanged, this, &ReportWindow::placeBtnB);
+    connect(m_grid1, &FlexGridModel::currentCellChanged, this, [this] {
+        if (m_btnBCell && (m_btnBCell->row != m_grid1->row() || m_btnBCell->col != m_grid1->col()))
+            hideBtnB();
+    });
 }
 
 void ReportWindow::load() {
@@ -294,6 +339,16 @@ void ReportWindow::layoutMain() {
     m_command1->setGeometry(px(g.command1));
     m_progressBar1->setGeometry(px(g.progressBar1));
     m_statusBar1->setGeometry(px(g.statusBar1));
+    placeDetailPanel();
+    placeBtnB();
+}
+
+// The detail panel covers the main panel and the bottom bar, at every size.
+void ReportWindow::placeDetailPanel() {
+    m_picture7->setGeometry(m_picture3->x(), m_picture3->y(), m_picture3->width(),
+                            m_picture3->height() + m_picture4->height());
+    m_label1[4]->move((m_picture7->width() - m_label1[4]->width()) / 2, m_label1[4]->y());
+    m_image1->move(m_picture7->width() - m_label14->x() - m_image1->width(), m_label14->y());
 }
 
 void ReportWindow::layoutDetail() {
@@ -325,7 +380,7 @@ void ReportWindow::onCommand4Clicked() { closeDetailPanel(); }
 void ReportWindow::closeDetailPanel() {
     m_picture7->hide();
     m_picture2->setEnabled(true);
-    m_btnB->hide();
+    hideBtnB();
 }
 
 void ReportWindow::onCheck1Clicked() {
@@ -350,7 +405,7 @@ void ReportWindow::onNodeClick(int) {
     m_label1[0]->setText(u"部门："_s + m_currentDeptName);
     m_label1[0]->adjustSize();
     m_grid1->setRows(1);
-    m_btnB->hide();
+    hideBtnB();
     for (int i = 1; i <= m_nodes->count(); ++i)
         m_nodes->setBackColor(i, QColor());
     for (int i = 1; i <= m_nodes->count(); ++i) {
@@ -362,8 +417,10 @@ void ReportWindow::onNodeClick(int) {
 }
 
 void ReportWindow::onCommand3Clicked() {
+    hideBtnB();
     m_grid1->setRows(1);
     m_runYear = yearText();
+    m_label5->clear();
     m_picture6->move((m_picture3->width() - m_picture6->width()) / 2,
                      (m_picture3->height() - m_picture6->height()) / 2);
     m_picture6->show();
@@ -372,6 +429,15 @@ void ReportWindow::onCommand3Clicked() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     MonthlySummary run(*m_grid1, *m_nodes);
+    QElapsedTimer sincePaint;
+    run.setProgress([&](const QString& phase) {
+        m_label5->setText(phase);
+        // A repaint only, at most every 100 ms: events stay unprocessed.
+        if (!sincePaint.isValid() || sincePaint.elapsed() >= 100) {
+            m_picture6->repaint();
+            sincePaint.start();
+        }
+    });
     try {
         run.appendTickedDepartments(m_runYear);
         run.appendGrandTotal();
@@ -397,44 +463,61 @@ void ReportWindow::onGrid1Clicked() {
         return;
     // Subtotal and grand-total rows have no listing behind their cells.
     if (g.rowKind(g.row()) != FlexGridModel::RowKind::Data) {
-        m_btnB->hide();
+        hideBtnB();
         return;
     }
     if (g.col() >= 4 && g.col() <= 15) {
         if (amountValue(g.text()) == 0) {
-            m_btnB->hide();
+            hideBtnB();
             return;
         }
-        const QPoint origin = m_grid1View->pos();
-        m_btnB->setGeometry(origin.x() + twipsToPixels(m_grid1View->cellLeft()),
-                            origin.y() + twipsToPixels(m_grid1View->cellTop()),
-                            twipsToPixels(200), twipsToPixels(m_grid1View->cellHeight()));
-        m_btnB->show();
-        m_btnB->raise();
+        m_btnBCell = GridCell{g.row(), g.col()};
+        placeBtnB();
         m_picture7->hide();
         return;
     }
-    m_btnB->hide();
+    hideBtnB();
     m_picture7->hide();
 }
 
+// btnB sits on the top-left corner of its cell, 200 twips wide and as tall
+// as the cell, and shows only while all of it lies in the grid's body.
+void ReportWindow::placeBtnB() {
+    if (!m_btnBCell) {
+        m_btnB->hide();
+        return;
+    }
+    const QRect cell = m_grid1View->cellRect(m_btnBCell->row, m_btnBCell->col);
+    const QRect button(m_grid1View->pos() + cell.topLeft(),
+                       QSize(twipsToPixels(200), cell.height()));
+    const QRect body = m_grid1View->viewport()->geometry().translated(m_grid1View->pos());
+    m_btnB->setGeometry(button);
+    m_btnB->setVisible(body.contains(button));
+    m_btnB->raise();
+}
+
+void ReportWindow::hideBtnB() {
+    m_btnBCell.reset();
+    m_btnB->hide();
+}
+
 void ReportWindow::onBtnBClicked() {
-    // The panel covers the main panel and the bottom bar.
-    m_picture7->setGeometry(m_picture3->x(), m_picture3->y(), m_picture3->width(),
-                            m_picture3->height() + m_picture4->height());
-    m_label1[4]->move((m_picture7->width() - m_label1[4]->width()) / 2, m_label1[4]->y());
-    m_image1->move(m_picture7->width() - m_label14->x() - m_image1->width(), m_label14->y());
+    if (!m_btnBCell)
+        return;
+    placeDetailPanel();
     m_picture7->show();
     m_picture7->raise();
 
+    // The listing of the cell the button sits on.
     const FlexGridModel& g = *m_grid1;
-    const QString monthHeader = g.textMatrix(0, g.col());
-    const QString subjectCode = g.textMatrix(g.row(), 2);
-    const QString subjectName = g.textMatrix(g.row(), 3);
-    const QString deptCode = g.textMatrix(g.row(), g.cols() - 1);
+    const int row = m_btnBCell->row;
+    const QString monthHeader = g.textMatrix(0, m_btnBCell->col);
+    const QString subjectCode = g.textMatrix(row, 2);
+    const QString subjectName = g.textMatrix(row, 3);
+    const QString deptCode = g.textMatrix(row, g.cols() - 1);
     m_label14->setText(listingCaption(monthHeader, subjectName));
     m_label14->adjustSize();
-    m_listingDeptName = g.textMatrix(g.row(), 1);
+    m_listingDeptName = g.textMatrix(row, 1);
     m_label1[5]->setText(deptCaption(m_listingDeptName));
     m_label1[5]->adjustSize();
     try {

@@ -77,6 +77,9 @@ private:
     void LoadYearList();
     void layoutMain();
     void layoutDetail();
+    void placeDetailPanel();
+    void placeBtnB();
+    void hideBtnB();
     void closeDetailPanel();
     void reportError(int number, const QString& description);
     // Both export buttons: ask for the file, write it with the progress bar
@@ -97,6 +100,7 @@ private:
     std::array<QLabel*, 10> m_label1{};
     QLabel* m_label2;
     QLabel* m_label4;
+    QLabel* m_label5;
     QLabel* m_label14;
     QComboBox* m_combo1;
     QCheckBox* m_check1;
@@ -125,6 +129,12 @@ private:
     QString m_currentDeptCode;
     QString m_currentDeptName;
     QString m_runYear;
+    // The summary cell btnB stands on, while it is shown.
+    struct GridCell {
+        int row;
+        int col;
+    };
+    std::optional<GridCell> m_btnBCell;
     // The department of the open listing, as Label1(5) names it.
     QString m_listingDeptName;
 };

@@ -35,12 +35,14 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent) {
     m_password = new QLineEdit(this);
     m_password->setObjectName(u"txtPassword"_s);
     m_password->setEchoMode(QLineEdit::Password);
+    m_password->setStyleSheet(u"lineedit-password-character: 42;"_s); // "*" for each character
     m_ok = new QPushButton(u"登录"_s, this);
     m_ok->setObjectName(u"cmdOK"_s);
-    m_ok->setAutoDefault(false);
+    // Enter presses the focused button, as Space does.
+    m_ok->setAutoDefault(true);
     m_cancel = new QPushButton(u"取消"_s, this);
     m_cancel->setObjectName(u"cmdCancel"_s);
-    m_cancel->setAutoDefault(false);
+    m_cancel->setAutoDefault(true);
     m_version = new QLabel(this);
     m_version->setObjectName(u"Label1"_s);
     m_listCaption = new QLabel(u"请您选择要登录的岗位"_s, this);
@@ -75,6 +77,7 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent) {
     setTabOrder(m_ok, m_cancel);
     m_user->installEventFilter(this);
     m_password->installEventFilter(this);
+    m_list->installEventFilter(this);
 
     connect(m_ok, &QPushButton::clicked, this, &LoginWindow::loginAttempt);
     connect(m_cancel, &QPushButton::clicked, this, &LoginWindow::cancel);
@@ -117,10 +120,12 @@ void LoginWindow::loginAttempt() {
     const QString password = m_password->text();
     if (user.isEmpty()) {
         Prompts::current().message(u"用户名不能为空!"_s, programTitle(), MessageIcon::Information);
+        correct(m_user);
         return;
     }
     if (password.isEmpty()) {
         Prompts::current().message(u"密码不能为空!"_s, programTitle(), MessageIcon::Information);
+        correct(m_password);
         return;
     }
     sessionState().clear();
@@ -137,6 +142,7 @@ void LoginWindow::loginAttempt() {
         if (!passwordMatches(user, password)) {
             Prompts::current().message(u"用户名或密码不正确,请重新输入!"_s, programTitle(),
                                        MessageIcon::Information);
+            correct(m_password);
             return;
         }
         m_list->clear();
@@ -214,17 +220,33 @@ void LoginWindow::reportError(int number, const QString& description) {
                                MessageIcon::Information);
 }
 
+// After a refused attempt the user corrects the field at fault: it gets the
+// focus with its whole text selected.
+void LoginWindow::correct(QLineEdit* field) {
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
 bool LoginWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool enter = event->type() == QEvent::KeyPress &&
+                       (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+    if (watched == m_list) {
+        // Enter on the selected line chooses it, as a double-click does.
+        if (!enter)
+            return QDialog::eventFilter(watched, event);
+        if (m_list->currentRow() >= 0)
+            choosePosition(m_list->currentRow());
+        return true;
+    }
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (!edit)
         return QDialog::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
-            return true;
-        }
-    } else if (event->type() == QEvent::FocusIn) {
+    if (enter) {
+        focusNextChild();
+        return true;
+    }
+    if (event->type() == QEvent::FocusIn) {
         edit->selectAll();
         // A mouse click would clear the selection right after focus-in.
         QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });

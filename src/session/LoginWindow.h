@@ -47,6 +47,7 @@ protected:
 
 private:
     void reportError(int number, const QString& description);
+    void correct(QLineEdit* field);
     void finishLogin();
 
     QLineEdit* m_user;

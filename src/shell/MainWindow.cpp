@@ -47,7 +47,12 @@ void MainWindow::showAndActivate() {
         theInstance() = new MainWindow;
         theInstance()->load();
     }
-    theInstance()->show();
+    // The frame fills the screen, so the report window it hosts fits on any
+    // screen without moving windows.
+    if (theInstance()->isHidden())
+        theInstance()->showMaximized();
+    else
+        theInstance()->show();
     theInstance()->raise();
     theInstance()->activateWindow();
 }
@@ -128,15 +133,21 @@ ReportWindow* MainWindow::reportWindow() const {
 
 void MainWindow::openReportWindow() {
     setMousePointer(MousePointer::Hourglass);
-    if (!reportWindow()) {
+    const bool opening = !reportWindow();
+    if (opening) {
         auto* report = new ReportWindow;
         m_reportSubWindow = m_mdi->addSubWindow(report);
         m_reportSubWindow->setAttribute(Qt::WA_DeleteOnClose);
         m_reportSubWindow->setWindowTitle(report->windowTitle());
-        m_reportSubWindow->resize(report->size());
         report->load();
+        // The frame never gets too small for the report window's minimum.
+        m_mdi->setMinimumSize(report->minimumSize());
     }
-    m_reportSubWindow->show();
+    // It opens filling the frame's client area, whatever the frame's size.
+    if (opening)
+        m_reportSubWindow->showMaximized();
+    else
+        m_reportSubWindow->show();
     m_reportSubWindow->raise();
     m_mdi->setActiveSubWindow(m_reportSubWindow);
     setMousePointer(MousePointer::Default);

@@ -99,9 +99,11 @@ void FlexGridModel::setFormatString(const QString& format) {
         headerRow.texts[c] = header;
         emit colWidthChanged(c, column.width);
     }
-    if (!silent)
+    if (!silent) {
         emit dataChanged(index(0, 0), index(rows() - 1, cols() - 1),
                          {Qt::DisplayRole, Qt::TextAlignmentRole});
+        emit headerDataChanged(Qt::Horizontal, 0, cols() - 1);
+    }
 }
 
 void FlexGridModel::setRows(int rows) {
@@ -242,8 +244,11 @@ void FlexGridModel::setColAlignment(int col, int alignment) {
     if (col < 0 || col >= cols())
         return;
     m_columns[col].alignment = alignment;
-    if (!quiet())
-        emit dataChanged(index(0, col), index(rows() - 1, col), {Qt::TextAlignmentRole});
+    if (quiet())
+        return;
+    emit dataChanged(index(0, col), index(rows() - 1, col), {Qt::TextAlignmentRole});
+    if (col == 0)
+        emit headerDataChanged(Qt::Vertical, 0, rows() - 1);
 }
 
 int FlexGridModel::fixedAlignment(int col) const {
@@ -309,8 +314,13 @@ void FlexGridModel::setRedraw(bool redraw) {
 }
 
 void FlexGridModel::cellChanged(int row, int col, int role) {
-    if (!quiet())
-        emit dataChanged(index(row, col), index(row, col), {role});
+    if (quiet())
+        return;
+    emit dataChanged(index(row, col), index(row, col), {role});
+    if (row == 0)
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    if (col == 0)
+        emit headerDataChanged(Qt::Vertical, row, row);
 }
 
 void FlexGridModel::userClick(int row, int col) {
@@ -352,6 +362,12 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    const QModelIndex cell = orientation == Qt::Horizontal ? index(0, section) : index(section, 0);
+    const QVariant value = data(cell, role);
+    return role == Qt::DisplayRole ? QVariant(value.toString().trimmed()) : value;
 }
 
 } // namespace nbr

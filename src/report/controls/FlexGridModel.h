@@ -114,6 +114,11 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // Views show the fixed row and column as their headers: horizontal
+    // section c is cell (0, c), vertical section r is cell (r, 0). Header
+    // texts lose the blanks around them, which only set the column's width.
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
 signals:
     void click();

@@ -1,9 +1,14 @@
 #include "report/controls/FlexGridView.h"
 
 #include "platform/Twips.h"
+#include "report/controls/FlexGridDelegate.h"
+#include "report/controls/FlexGridHeader.h"
 #include "report/controls/FlexGridModel.h"
 
-#include <QHeaderView>
+#include <QAbstractButton>
+#include <QEvent>
+#include <QPainter>
+#include <QStyleOptionHeaderV2>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -11,17 +16,32 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 FlexGridView::FlexGridView(QWidget* parent) : QTableView(parent) {
-    horizontalHeader()->hide();
-    verticalHeader()->hide();
-    // Uniform row heights keep scrolling through tens of thousands of rows cheap.
-    verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    horizontalHeader()->setMinimumSectionSize(1);
+    m_fixedRow = new FlexGridHeader(Qt::Horizontal, this);
+    m_fixedCol = new FlexGridHeader(Qt::Vertical, this);
+    setHorizontalHeader(m_fixedRow);
+    setVerticalHeader(m_fixedCol);
+    setItemDelegate(new FlexGridDelegate(this));
+    // The table's corner button stands for cell (0, 0): it shows that cell
+    // and a click on it is a click on the cell.
+    if (auto* corner = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+        m_corner = corner;
+        corner->installEventFilter(this);
+        connect(corner, &QAbstractButton::clicked, this, [this] {
+            if (m_grid)
+                m_grid->userClick(0, 0);
+        });
+    }
+    connect(m_fixedRow, &FlexGridHeader::cellClicked, this, [this](int col) {
+        if (m_grid)
+            m_grid->userClick(0, col);
+    });
+    connect(m_fixedCol, &FlexGridHeader::cellClicked, this, [this](int row) {
+        if (m_grid)
+            m_grid->userClick(row, 0);
+    });
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
-    // Widths come from the widening rule; a text that still does not fit is cut, not elided.
-    setTextElideMode(Qt::ElideNone);
     setStyleSheet(u"QTableView { gridline-color: rgb(192, 192, 192); }"_s);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -34,8 +54,11 @@ FlexGridView::FlexGridView(QWidget* parent) : QTableView(parent) {
 }
 
 void FlexGridView::setModel(QAbstractItemModel* model) {
-    if (m_grid)
+    if (m_grid) {
         disconnect(m_grid, nullptr, this, nullptr);
+        if (m_corner)
+            disconnect(m_grid, nullptr, m_corner, nullptr);
+    }
     QTableView::setModel(model);
     m_grid = qobject_cast<FlexGridModel*>(model);
     if (!m_grid)
@@ -45,8 +68,7 @@ void FlexGridView::setModel(QAbstractItemModel* model) {
         if (m_grid->redraw())
             applyColumnWidth(col, twips);
     });
-    connect(m_grid, &FlexGridModel::rowHeightChanged, this,
-            [this](int twips) { verticalHeader()->setDefaultSectionSize(twipsToPixels(twips)); });
+    connect(m_grid, &FlexGridModel::rowHeightChanged, this, &FlexGridView::applyRowHeight);
     connect(m_grid, &FlexGridModel::currentCellChanged, this, [this] {
         if (m_grid->redraw() && !m_followingModel)
             showCurrentCell();
@@ -60,11 +82,22 @@ void FlexGridView::setModel(QAbstractItemModel* model) {
         setUpdatesEnabled(true);
     });
     connect(m_grid, &QAbstractItemModel::columnsInserted, this, [this] { applyGeometry(); });
+    if (m_corner) {
+        connect(m_grid, &QAbstractItemModel::headerDataChanged, m_corner,
+                qOverload<>(&QWidget::update));
+        connect(m_grid, &QAbstractItemModel::modelReset, m_corner, qOverload<>(&QWidget::update));
+    }
     applyGeometry();
     showCurrentCell();
 }
 
 void FlexGridView::applyColumnWidth(int col, int twips) {
+    if (col == 0) {
+        // The fixed column shows as the vertical header; its body cells stay hidden.
+        setColumnHidden(0, true);
+        m_fixedCol->setThickness(twipsToPixels(twips));
+        return;
+    }
     if (twips == 0) {
         setColumnHidden(col, true);
         return;
@@ -73,10 +106,17 @@ void FlexGridView::applyColumnWidth(int col, int twips) {
     setColumnWidth(col, twipsToPixels(twips));
 }
 
+void FlexGridView::applyRowHeight(int twips) {
+    verticalHeader()->setDefaultSectionSize(twipsToPixels(twips));
+    m_fixedRow->setThickness(twipsToPixels(twips));
+}
+
 void FlexGridView::applyGeometry() {
+    // The fixed row shows as the horizontal header.
+    setRowHidden(0, true);
     for (int c = 0; c < m_grid->cols(); ++c)
         applyColumnWidth(c, m_grid->colWidth(c));
-    verticalHeader()->setDefaultSectionSize(twipsToPixels(m_grid->rowHeight(0)));
+    applyRowHeight(m_grid->rowHeight(0));
 }
 
 // Shows the model's current cell as current, with the cells from Col to
@@ -107,11 +147,21 @@ void FlexGridView::currentChanged(const QModelIndex& current, const QModelIndex&
     }
 }
 
+QRect FlexGridView::cellRect(int row, int col) const {
+    const QRect colHeader = m_fixedCol->geometry();
+    const QRect rowHeader = m_fixedRow->geometry();
+    const QRect body = viewport()->geometry();
+    const int x = col == 0 ? colHeader.x() : body.x() + columnViewportPosition(col);
+    const int y = row == 0 ? rowHeader.y() : body.y() + rowViewportPosition(row);
+    const int width =
+        col == 0 ? (m_fixedCol->isVisible() ? colHeader.width() : 0) : columnWidth(col);
+    const int height =
+        row == 0 ? (m_fixedRow->isVisible() ? rowHeader.height() : 0) : rowHeight(row);
+    return {x, y, width, height};
+}
+
 QRect FlexGridView::currentCellRect() const {
-    if (!m_grid)
-        return {};
-    const QRect rect = visualRect(m_grid->index(m_grid->row(), m_grid->col()));
-    return rect.translated(viewport()->geometry().topLeft());
+    return m_grid ? cellRect(m_grid->row(), m_grid->col()) : QRect();
 }
 
 int FlexGridView::cellLeft() const {
@@ -128,6 +178,29 @@ int FlexGridView::cellWidth() const {
 
 int FlexGridView::cellHeight() const {
     return pixelsToTwips(currentCellRect().height());
+}
+
+bool FlexGridView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_corner && event->type() == QEvent::Paint) {
+        paintCorner();
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void FlexGridView::paintCorner() {
+    QPainter painter(m_corner);
+    QStyleOptionHeaderV2 option;
+    option.initFrom(m_corner);
+    option.state |= QStyle::State_Raised;
+    option.rect = m_corner->rect();
+    option.position = QStyleOptionHeader::OnlyOneSection;
+    if (m_grid) {
+        option.text = m_grid->headerData(0, Qt::Horizontal).toString();
+        option.textAlignment =
+            Qt::Alignment(m_grid->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
+    }
+    FlexGridHeader::paintCell(&painter, option, m_corner);
 }
 
 } // namespace nbr

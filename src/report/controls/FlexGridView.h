@@ -1,13 +1,15 @@
 #pragma once
-// The on-screen grid of a FlexGridModel: no Qt headers (the fixed row and
-// column are model rows), column widths and row heights taken from the
-// model's twips, the model's current cell and ColSel range shown as the
-// selection, and user clicks handed to the model.
+// The on-screen grid of a FlexGridModel. The fixed row and column are shown
+// as the view's headers (FlexGridHeader), so they stay in place while the
+// body scrolls; the corner shows cell (0, 0). Column widths and row heights
+// come from the model's twips, the model's current cell and ColSel range
+// show as the selection, and user clicks, on fixed cells too, go to the model.
 
 #include <QTableView>
 
 namespace nbr {
 
+class FlexGridHeader;
 class FlexGridModel;
 
 class FlexGridView : public QTableView {
@@ -19,8 +21,11 @@ public:
     void setModel(QAbstractItemModel* model) override;
     FlexGridModel* gridModel() const { return m_grid; }
 
-    // Geometry of the model's current cell in twips, scrolled as shown and
-    // relative to this widget's top-left corner.
+    // Where a cell is shown, in pixels from this widget's top-left corner,
+    // scrolled as shown (fixed cells where their headers show them).
+    QRect cellRect(int row, int col) const;
+
+    // Geometry of the model's current cell in twips, as cellRect shows it.
     int cellLeft() const;
     int cellTop() const;
     int cellWidth() const;
@@ -28,13 +33,19 @@ public:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QRect currentCellRect() const;
+    void paintCorner();
     void applyColumnWidth(int col, int twips);
+    void applyRowHeight(int twips);
     void applyGeometry();
     void showCurrentCell();
 
+    FlexGridHeader* m_fixedRow;
+    FlexGridHeader* m_fixedCol;
+    QWidget* m_corner = nullptr;
     FlexGridModel* m_grid = nullptr;
     bool m_followingModel = false;
 };
