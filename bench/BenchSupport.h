@@ -7,8 +7,15 @@
 #include <functional>
 #include <sqlite3.h>
 #include <stdexcept>
-#include <sys/resource.h>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h> // before psapi.h, which builds on its types
+
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#endif
 
 namespace nbr::bench {
 
@@ -33,10 +40,17 @@ inline double medianMs(int runs, const std::function<void()>& work) {
     return median(times);
 }
 
+// The process's peak resident memory so far, in KiB.
 inline long peakMemoryKb() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return long(counters.PeakWorkingSetSize / 1024);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+#endif
 }
 
 // Runs statements on a SQLite file (the program itself never writes).

@@ -7,6 +7,7 @@
 //
 //   bench_export [rows]    (default 40000)
 
+#include "BenchSupport.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportGridSetup.h"
 #include "report/WorkbookCheck.h"
@@ -19,7 +20,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -152,9 +152,7 @@ bool writeBare(const BareSheet& s, const char* path) {
 }
 
 long peakKilobytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    return bench::peakMemoryKb();
 }
 
 double median(std::vector<double> v) {

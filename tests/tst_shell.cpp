@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -71,6 +72,16 @@ class TestShell : public QObject {
         return MainWindow::instance()->findChild<QAction*>(name);
     }
 
+    // Sets or (empty) removes DBConfig's HandOverDir in the test's settings file.
+    void setHandOverDir(const QString& folder) {
+        QSettings ini(m_dir.filePath(u"config/Corvale2011/Corvale2011.ini"_s),
+                      QSettings::IniFormat);
+        if (folder.isEmpty())
+            ini.remove(u"DBConfig/HandOverDir"_s);
+        else
+            ini.setValue(u"DBConfig/HandOverDir"_s, folder);
+    }
+
 private slots:
     void initTestCase() {
         const QString path = m_dir.filePath(u"shell.db"_s);
@@ -92,6 +103,7 @@ private slots:
         MainWindow::destroyInstance();
         startCommandLine().clear();
         setProgramFolder({});
+        setHandOverDir({});
     }
 
     void menuEntriesAndAvailability() {
@@ -146,10 +158,22 @@ private slots:
         QCOMPARE(w->mdiArea()->subWindowList().size(), 1);
     }
 
+    void logoutAfterCommandLineStartHandsOver_data() {
+        QTest::addColumn<QString>("handOverDir");
+        QTest::newRow("no HandOverDir: the program's folder") << QString();
+        QTest::newRow("HandOverDir: that folder") << u"handover"_s;
+        QTest::newRow("relative HandOverDir: below the program's folder") << u"relative"_s;
+    }
     void logoutAfterCommandLineStartHandsOver() {
+        QFETCH(QString, handOverDir);
         test::FakePrompts prompts;
-        QTemporaryDir folder;
-        setProgramFolder(folder.path());
+        QTemporaryDir programDir;
+        setProgramFolder(programDir.path());
+        // A system install's program folder is not writable: the file goes elsewhere.
+        const QString folder =
+            handOverDir.isEmpty() ? programDir.path() : programDir.filePath(handOverDir);
+        QVERIFY(QDir().mkpath(folder));
+        setHandOverDir(handOverDir == u"relative"_s ? handOverDir : folder);
         startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
         MainWindow::showAndActivate();
         MainWindow* w = MainWindow::instance();
@@ -158,10 +182,11 @@ private slots:
         QVERIFY(w->isVisible());
         QVERIFY(!w->reportWindow());
         QVERIFY(w->mdiArea()->subWindowList().isEmpty());
-        QFile file(folder.filePath(u"Command.Dll"_s));
+        QFile file(QDir(folder).filePath(u"Command.Dll"_s));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("\xD7\xA2\xCF\xFA\r\n"));
         QVERIFY(prompts.recorded.isEmpty());
+        QCOMPARE(QFile::exists(programDir.filePath(u"Command.Dll"_s)), handOverDir.isEmpty());
     }
 
     // At logout the host's window is activated by its title. A host built on

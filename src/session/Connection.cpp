@@ -18,12 +18,12 @@ QString& storedConnectionString() {
 }
 
 QString defaultDriver(SqlEngine engine) {
-    if (engine == SqlEngine::SQLite)
-        return u"SQLite3"_s;
 #ifdef Q_OS_WIN
-    return u"SQL Server"_s;
+    // The names the Windows installers register: the system's own SQL Server
+    // driver, and the SQLite ODBC driver's 64-bit installer.
+    return engine == SqlEngine::SQLite ? u"SQLite3 ODBC Driver"_s : u"SQL Server"_s;
 #else
-    return u"FreeTDS"_s;
+    return engine == SqlEngine::SQLite ? u"SQLite3"_s : u"FreeTDS"_s;
 #endif
 }
 

@@ -55,6 +55,7 @@ DbSettings readDbSettings() {
     s.database = key(u"DBname"_s);
     s.engine = key(u"Engine"_s);
     s.driver = key(u"Driver"_s);
+    s.handOverDir = key(u"HandOverDir"_s);
     return s;
 }
 

@@ -2,6 +2,9 @@
 
 #include "session/DbError.h"
 
+#ifdef _WIN32
+#include <windows.h> // the Windows ODBC headers build on its types
+#endif
 #include <sql.h>
 #include <sqlext.h>
 

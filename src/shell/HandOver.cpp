@@ -1,11 +1,21 @@
 #include "shell/HandOver.h"
 
+#include "platform/ProgramFolder.h"
+#include "session/DbSettings.h"
+
 #include <QDir>
 #include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
+
+QString handOverFolder() {
+    const QString configured = readDbSettings().handOverDir.trimmed();
+    if (configured.isEmpty())
+        return programFolder();
+    return QDir(programFolder()).filePath(QDir::fromNativeSeparators(configured));
+}
 
 QByteArray handOverFileContent() {
     // "注销" in code page 936 (GBK), then CR LF. Spelled as bytes because the

@@ -1,11 +1,15 @@
 #pragma once
 // The logout hand-over to the host program: the file "Command.Dll" in the
-// program's folder holding the line "注销" (GBK, CR LF), then activation of
-// the host's window "Corvale系统2011版".
+// program's folder (or the folder named by DBConfig's HandOverDir) holding the
+// line "注销" (GBK, CR LF), then activation of the host's window "Corvale系统2011版".
 
 #include <QString>
 
 namespace nbr {
+
+// Where the hand-over file goes: HandOverDir when it is set (a relative one
+// counts from the program's folder), else the program's own folder.
+QString handOverFolder();
 
 // The bytes of the hand-over file.
 QByteArray handOverFileContent();

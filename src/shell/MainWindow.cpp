@@ -161,9 +161,11 @@ void MainWindow::logout() {
     }
     if (!startCommandLine().isEmpty()) {
         QString error;
-        if (!writeHandOverFile(programFolder(), &error)) {
+        const QString folder = handOverFolder();
+        if (!writeHandOverFile(folder, &error)) {
             Prompts::current().message(u"无法写入注销交接文件 Command.Dll（"_s + error +
-                                           u"），请检查程序目录的写入权限。"_s,
+                                           u"），请检查目录 "_s + QDir::toNativeSeparators(folder) +
+                                           u" 的写入权限。"_s,
                                        u"系统提示"_s, MessageIcon::Warning);
             return;
         }

@@ -4,11 +4,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QSaveFile>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <QTcpServer>
 
 using namespace Qt::StringLiterals;
 
@@ -162,19 +158,8 @@ QJsonObject TdsTestServer::boundTo(QJsonObject rule, const QStringList& values) 
 
 quint16 TdsTestServer::unusedPort() {
     // Bound and closed again at once: free, and nobody listens on it.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    quint16 port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 } // namespace nbr::test

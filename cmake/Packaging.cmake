@@ -1,0 +1,47 @@
+# The Debian package: `cpack --config build/CPackConfig.cmake -G DEB` makes
+# nbreport_<version>_<arch>.deb from the install rules (cmake/Install.cmake)
+# and the package's own documents.
+if(WIN32)
+    return()
+endif()
+
+# Debian wants a copyright file and a changelog compressed without a time
+# stamp, in the package's documentation folder.
+find_program(NBR_GZIP gzip REQUIRED)
+set(changelog "${CMAKE_BINARY_DIR}/changelog.gz")
+add_custom_command(OUTPUT "${changelog}"
+    COMMAND "${NBR_GZIP}" -9nc "${CMAKE_SOURCE_DIR}/packaging/changelog" > "${changelog}"
+    DEPENDS "${CMAKE_SOURCE_DIR}/packaging/changelog"
+    COMMENT "Compressing the package's changelog")
+add_custom_target(nbreport-changelog ALL DEPENDS "${changelog}")
+install(FILES "${CMAKE_SOURCE_DIR}/packaging/copyright" "${changelog}"
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(NBR_PACKAGE_MAINTAINER "nbreport maintainers <nbreport@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME nbreport)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/package")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${NBR_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "monthly report of non-budget reimbursements (非预算报销月报)
+A desktop client for the finance office: it reads the organisation's SQL
+Server database read-only and sums the non-budget reimbursement claim lines
+of the ticked departments per accounting subject and month, opens the claim
+lines behind any month, and exports both grids to .xlsx workbooks.
+nbreport-export makes the same workbooks without a display.")
+# The libraries linked come from dpkg-shlibdeps. What is only loaded at run
+# time is named here: the ODBC driver manager's tools and the two drivers
+# (SQL Server through FreeTDS, the embedded SQLite file), Qt's platform
+# plugins (the window and the export's offscreen platform), the Chinese font
+# and Qt's Chinese texts.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "unixodbc, tdsodbc, libsqliteodbc, qt6-qpa-plugins, fonts-noto-cjk, qt6-translations-l10n")
+include(CPack)
