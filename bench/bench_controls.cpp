@@ -2,10 +2,10 @@
 // 40 000 grid rows with and without redraw, adding 5 000 tree nodes with and
 // without a bulk load. Run with QT_QPA_PLATFORM=offscreen.
 
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/FlexGridView.h"
-#include "report/controls/NodeTreeView.h"
-#include "report/controls/TreeNodesModel.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/FlexGridView.h"
+#include "report/ui/NodeTreeView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -10,9 +10,9 @@
 #include "BenchSupport.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportGridSetup.h"
-#include "report/WorkbookCheck.h"
 #include "report/WorkbookExport.h"
-#include "report/controls/FlexGridModel.h"
+#include "report/models/FlexGridModel.h"
+#include "workbook/WorkbookCheck.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

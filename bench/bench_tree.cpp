@@ -5,12 +5,12 @@
 
 #include "../tools/DemoSchema.h"
 #include "BenchSupport.h"
+#include "db/Connection.h"
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
 #include "report/DeptTree.h"
-#include "report/controls/NodeTreeView.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/Connection.h"
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/NodeTreeView.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

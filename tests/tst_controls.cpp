@@ -3,14 +3,14 @@
 // clicks and ticks, and the sizes the report loads (40 000 rows, 5 000 nodes).
 
 #include "platform/Twips.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/FlexGridView.h"
-#include "report/controls/NodeTreeView.h"
-#include "report/controls/TreeError.h"
-#include "report/controls/TreeNodesModel.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeError.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/FlexGridView.h"
+#include "report/ui/NodeTreeView.h"
 
-#include <QAbstractItemModelTester>
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QScrollBar>

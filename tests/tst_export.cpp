@@ -11,11 +11,11 @@
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportGridSetup.h"
-#include "report/ReportWindow.h"
-#include "report/WorkbookCheck.h"
 #include "report/WorkbookExport.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/ReportWindow.h"
+#include "workbook/WorkbookCheck.h"
 
 #include <QCheckBox>
 #include <QComboBox>

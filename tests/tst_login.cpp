@@ -3,9 +3,9 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
-#include "session/LoginWindow.h"
 #include "session/SessionState.h"
-#include "shell/MainWindow.h"
+#include "session/ui/LoginWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,14 +3,14 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "db/SharedConnection.h"
 #include "report/AmountText.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
-#include "report/ReportWindow.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/FlexGridView.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/SharedConnection.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/FlexGridView.h"
+#include "report/ui/ReportWindow.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -32,7 +32,9 @@ QStringList row(const FlexGridModel& g, int r, int first = 0, int last = 17) {
     return t;
 }
 
-QStringList months(const FlexGridModel& g, int r) { return row(g, r, 4, 16); }
+QStringList months(const FlexGridModel& g, int r) {
+    return row(g, r, 4, 16);
+}
 
 QStringList monthsWith(std::initializer_list<std::pair<int, QString>> values,
                        const QString& total) {
@@ -147,10 +149,9 @@ private slots:
         // March only, NULL tax.
         QCOMPARE(months(g, 2), monthsWith({{3, u"50.50"_s}}, u"50.50"_s));
         QCOMPARE(row(g, 3, 0, 3), (QStringList{u"3"_s, u"财务部小计"_s, QString(), QString()}));
-        QCOMPARE(months(g, 3),
-                 (QStringList{u"126.50"_s, u"-30.00"_s, u"50.50"_s, u"0.00"_s, u"0.00"_s,
-                              u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s,
-                              u"0.00"_s, u"147.00"_s}));
+        QCOMPARE(months(g, 3), (QStringList{u"126.50"_s, u"-30.00"_s, u"50.50"_s, u"0.00"_s,
+                                            u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s,
+                                            u"0.00"_s, u"0.00"_s, u"0.00"_s, u"147.00"_s}));
         QCOMPARE(g.textMatrix(3, 17), u"0102"_s);
         for (int c = 0; c < 18; ++c)
             QCOMPARE(g.backColor(3, c), QColor(192, 255, 255));
@@ -337,10 +338,9 @@ private slots:
                                                 QString(), u"20.50"_s, QString(), u"20.50"_s}));
         QCOMPARE(row(d, 2, 8, 11),
                  (QStringList{u"办公用品"_s, u"100.00"_s, u"6.00"_s, u"106.00"_s}));
-        QCOMPARE(row(d, 3, 0, 11),
-                 (QStringList{u"3"_s, u"合计"_s, QString(), QString(), QString(), QString(),
-                              QString(), QString(), QString(), u"120.50"_s, u"6.00"_s,
-                              u"126.50"_s}));
+        QCOMPARE(row(d, 3, 0, 11), (QStringList{u"3"_s, u"合计"_s, QString(), QString(), QString(),
+                                                QString(), QString(), QString(), QString(),
+                                                u"120.50"_s, u"6.00"_s, u"126.50"_s}));
         // The cell and its listing agree.
         QCOMPARE(window().grid1().textMatrix(1, 4), d.textMatrix(3, 11));
         // Clicking a row selects it across.
@@ -472,15 +472,17 @@ private slots:
 
     void queryTextsInTheSqlServerDialect() {
         const SqlDialect server(SqlEngine::SqlServer);
-        QCOMPARE(MonthlySummary::summarySql(server, 2),
-                 u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112) As 年月,"
-                 u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
-                 u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
-                 u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
-                 u" inner join (VALUES (?, ?), (?, ?)) AS t(code, ord) On 部门代号 = t.code"
-                 u" where 报销类型='非预算' And CONVERT(char(6),报批日期,112) between ? and ?"
-                 u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
-                 u" order by LEN(财务科目.科目代号), 财务科目.科目代号, 财务科目.科目名称"_s);
+        QCOMPARE(
+            MonthlySummary::summarySql(server, 2),
+            u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112) As "
+            u"年月,"
+            u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
+            u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
+            u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
+            u" inner join (VALUES (?, ?), (?, ?)) AS t(code, ord) On 部门代号 = t.code"
+            u" where 报销类型='非预算' And CONVERT(char(6),报批日期,112) between ? and ?"
+            u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
+            u" order by LEN(财务科目.科目代号), 财务科目.科目代号, 财务科目.科目名称"_s);
         QVERIFY(detailListSql(server).endsWith(
             u" where 部门代号 = ? And 报销类型='非预算' And CONVERT(char(6),报批日期,112) = ?"
             u" And 报销单明细.科目代号 = ? order by 报销单表.报批日期, 报销单表.报销单编号,"
@@ -499,8 +501,8 @@ private slots:
         QVERIFY(test::connectToFile(demo));
         m_window.reset();
         openWindow();
-        QTest::mouseClick(window().findChild<QWidget*>(u"Check1"_s), Qt::LeftButton,
-                          {}, QPoint(5, 5));
+        QTest::mouseClick(window().findChild<QWidget*>(u"Check1"_s), Qt::LeftButton, {},
+                          QPoint(5, 5));
         run();
         const FlexGridModel& g = window().grid1();
         QVERIFY(g.rows() > 50);
@@ -526,7 +528,8 @@ private slots:
                 continue;
             Recordset dept = openRecordset(
                 u"Select sum(COALESCE(金额,0) + COALESCE(税额,0)) As s From 报销单明细 d"
-                u" Join 报销单表 h On h.报销单ID = d.报销单ID Join 财务科目 k On k.科目代号 = d.科目代号"
+                u" Join 报销单表 h On h.报销单ID = d.报销单ID Join 财务科目 k On k.科目代号 = "
+                u"d.科目代号"
                 u" Where h.报销类型 = '非预算' And substr(h.报批日期, 1, 4) = '2026'"
                 u" And h.部门代号 = ?"_s,
                 {n.key(i).mid(1)});

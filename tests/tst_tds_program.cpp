@@ -7,27 +7,27 @@
 #include "FakePrompts.h"
 #include "ModelDumps.h"
 #include "TdsTestServer.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/SharedConnection.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
-#include "report/ReportWindow.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/Connection.h"
-#include "session/DbError.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/ReportWindow.h"
 #include "session/LoginQueries.h"
-#include "session/LoginWindow.h"
 #include "session/ProjectAudit.h"
 #include "session/SessionState.h"
-#include "session/SharedConnection.h"
-#include "shell/MainWindow.h"
+#include "session/ui/LoginWindow.h"
+#include "shell/ui/MainWindow.h"
 
+#include "FixtureDb.h"
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
-#include "FixtureDb.h"
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -308,13 +308,14 @@ private slots:
         const QStringList values = summaryValues({finance, u"0103"_s, u"02"_s});
         // In the server's order: by subject, the departments' rows interleaved;
         // subject codes padded as nchar gives them.
-        TdsTestServer server({rule(kSummaryMatch, kSummaryColumns,
-                                   {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"1.0050"_s},
-                                    {u"2"_s, u"6602"_s, u"管理费用"_s, u"202605"_s, u"2.01"_s},
-                                    {u"0"_s, u"6602"_s, u"管理费用"_s, u"202602"_s, u"-2.6750"_s},
-                                    {u"2"_s, u"6602"_s, u"管理费用"_s, u"202612"_s, u"1234567.89"_s},
-                                    {u"0"_s, u"660201"_s, u"办公费"_s, u"202603"_s, u"100"_s}},
-                                   values)});
+        TdsTestServer server(
+            {rule(kSummaryMatch, kSummaryColumns,
+                  {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"1.0050"_s},
+                   {u"2"_s, u"6602"_s, u"管理费用"_s, u"202605"_s, u"2.01"_s},
+                   {u"0"_s, u"6602"_s, u"管理费用"_s, u"202602"_s, u"-2.6750"_s},
+                   {u"2"_s, u"6602"_s, u"管理费用"_s, u"202612"_s, u"1234567.89"_s},
+                   {u"0"_s, u"660201"_s, u"办公费"_s, u"202603"_s, u"100"_s}},
+                  values)});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
@@ -360,16 +361,18 @@ private slots:
                                              u"1234668.23"_s, u"0.00"_s));
 
         // One statement for the three departments, every value bound.
-        QCOMPARE(withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 3)),
-                 u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112) As 年月,"
-                 u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
-                 u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
-                 u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
-                 u" inner join (VALUES (@P1, @P2), (@P3, @P4), (@P5, @P6)) AS t(code, ord)"
-                 u" On 部门代号 = t.code where 报销类型='非预算'"
-                 u" And CONVERT(char(6),报批日期,112) between @P7 and @P8"
-                 u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
-                 u" order by LEN(财务科目.科目代号), 财务科目.科目代号, 财务科目.科目名称"_s);
+        QCOMPARE(
+            withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 3)),
+            u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112) As "
+            u"年月,"
+            u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
+            u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
+            u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
+            u" inner join (VALUES (@P1, @P2), (@P3, @P4), (@P5, @P6)) AS t(code, ord)"
+            u" On 部门代号 = t.code where 报销类型='非预算'"
+            u" And CONVERT(char(6),报批日期,112) between @P7 and @P8"
+            u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
+            u" order by LEN(财务科目.科目代号), 财务科目.科目代号, 财务科目.科目名称"_s);
         QCOMPARE(server.statements().size(), 1);
         QCOMPARE(boundValues(server, server.statements().constFirst()),
                  (QList<QStringList>{values}));
@@ -530,14 +533,14 @@ private slots:
         const QStringList values = summaryValues({u"0102"_s, u"0103"_s});
         const QString message = u"对象名 '报销单明细' 无效。"_s;
         // The statement fails half-way, after the first department's rows.
-        QJsonObject halfWay = rule(kSummaryMatch, kSummaryColumns,
-                                   {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"10"_s}}, values);
+        QJsonObject halfWay =
+            rule(kSummaryMatch, kSummaryColumns,
+                 {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"10"_s}}, values);
         halfWay[u"error"_s] = QJsonArray{TdsTestServer::error(208, message)};
-        TdsTestServer server(
-            {TdsTestServer::resultRule(
-                 kTreeMatch, kTreeColumns,
-                 {{u"0102"_s, u"财务部"_s, kNull}, {u"0103"_s, u"人事部"_s, kNull}}),
-             halfWay});
+        TdsTestServer server({TdsTestServer::resultRule(kTreeMatch, kTreeColumns,
+                                                        {{u"0102"_s, u"财务部"_s, kNull},
+                                                         {u"0103"_s, u"人事部"_s, kNull}}),
+                              halfWay});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));

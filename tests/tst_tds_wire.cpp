@@ -4,12 +4,12 @@
 
 #include "FakePrompts.h"
 #include "TdsTestServer.h"
-#include "session/Connection.h"
-#include "session/DbError.h"
-#include "session/SharedConnection.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/SharedConnection.h"
 
-#include <QElapsedTimer>
 #include "FixtureDb.h"
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 

@@ -1,6 +1,8 @@
 #include "HeadlessExport.h"
 
 #include "StderrPrompts.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
 #include "platform/WindowFont.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
@@ -9,10 +11,8 @@
 #include "report/ReportGridSetup.h"
 #include "report/SubjectNameLookup.h"
 #include "report/WorkbookExport.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/Connection.h"
-#include "session/DbError.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
 
 #include <vector>
 

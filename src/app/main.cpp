@@ -1,13 +1,13 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
-#include "platform/FocusFrameStyle.h"
 #include "platform/InterruptCleanup.h"
-#include "platform/ProgramIcon.h"
-#include "platform/QtPrompts.h"
 #include "platform/QtTranslation.h"
+#include "platform/ui/FocusFrameStyle.h"
+#include "platform/ui/ProgramIcon.h"
+#include "platform/ui/QtPrompts.h"
 #include "session/CommandLine.h"
-#include "session/LoginWindow.h"
 #include "session/SessionState.h"
+#include "session/ui/LoginWindow.h"
 
 #include <QApplication>
 #include <QFont>
@@ -41,8 +41,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setStyle(new nbr::FocusFrameStyle);
     QFont font;
-    font.setFamilies({u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
-                      u"WenQuanYi Micro Hei"_s});
+    font.setFamilies(
+        {u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s});
     font.setPointSize(9);
     QApplication::setFont(font);
     QApplication::setWindowIcon(nbr::programIcon());

@@ -1,6 +1,6 @@
 #include "platform/Prompts.h"
 
-#include "platform/QtPrompts.h"
+#include "platform/ui/QtPrompts.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -20,7 +20,9 @@ Prompts& Prompts::current() {
     return qtPrompts;
 }
 
-void Prompts::install(Prompts* p) { installed = p; }
+void Prompts::install(Prompts* p) {
+    installed = p;
+}
 
 QString programTitle() {
     const QString path = QCoreApplication::applicationFilePath();

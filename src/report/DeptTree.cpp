@@ -1,10 +1,10 @@
 #include "report/DeptTree.h"
 
-#include "report/controls/TreeError.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
-#include "session/SqlDialect.h"
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
+#include "db/SqlDialect.h"
+#include "report/models/TreeError.h"
+#include "report/models/TreeNodesModel.h"
 
 #include <QHash>
 
@@ -87,8 +87,7 @@ std::optional<DbError> LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>&
     deptRows.clear();
     std::optional<DbError> failure;
     try {
-        for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof();
-             rs.moveNext()) {
+        for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof(); rs.moveNext()) {
             DeptRow row;
             row.Code = rs.field(schema::DeptCode).code();
             row.Name = rs.field(schema::DeptName).text();

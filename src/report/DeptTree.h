@@ -4,7 +4,7 @@
 // root, and "全选". Works on the tree model only, so the window, the
 // headless export and the tests share it.
 
-#include "session/DbError.h"
+#include "db/DbError.h"
 
 #include <QString>
 #include <optional>

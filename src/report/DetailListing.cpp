@@ -1,17 +1,18 @@
 #include "report/DetailListing.h"
 
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
 #include "report/AmountText.h"
 #include "report/GridWidening.h"
-#include "report/controls/FlexGridModel.h"
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
+#include "report/models/FlexGridModel.h"
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
 
 QString detailFormatString() {
-    return u"^序  |<报销单编号    |<报批日期    |<报销人    |<审批日期    |<审批通过  |<支付日期    "
+    return u"^序  |<报销单编号    |<报批日期    |<报销人    |<审批日期    |<审批通过  |<支付日期   "
+           u" "
            u"|<科目名称    |<摘要    |>金额        |>税额        |>合计        |"_s;
 }
 
@@ -40,8 +41,8 @@ QString detailListSql(const SqlDialect& dialect) {
 void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,
                     const QString& deptCode, const QString& yearText) {
     grid.setRows(1);
-    Recordset rs = openRecordset(detailListSql(sharedDialect()),
-                                 {deptCode, yearText + month, subjectCode});
+    Recordset rs =
+        openRecordset(detailListSql(sharedDialect()), {deptCode, yearText + month, subjectCode});
     grid.setRedraw(false);
     double amountTotal = 0, taxTotal = 0, lineTotal = 0;
     for (; !rs.eof(); rs.moveNext()) {

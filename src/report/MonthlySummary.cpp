@@ -1,13 +1,13 @@
 #include "report/MonthlySummary.h"
 
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
 #include "platform/MousePointer.h"
 #include "report/AmountText.h"
 #include "report/DeptTree.h"
 #include "report/GridWidening.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
 
 #include <QColor>
 #include <algorithm>
@@ -41,9 +41,12 @@ using MonthTotals = std::array<double, 14>;
 } // namespace
 
 QString summaryFormatString() {
-    return u"^序  |<部门名称      |<科目代号      |<科目名称      |>01月份          |>02月份          "
-           u"|>03月份          |>04月份          |>05月份          |>06月份          |>07月份          "
-           u"|>08月份          |>09月份          |>10月份          |>11月份          |>12月份          "
+    return u"^序  |<部门名称      |<科目代号      |<科目名称      |>01月份          |>02月份       "
+           u"   "
+           u"|>03月份          |>04月份          |>05月份          |>06月份          |>07月份      "
+           u"    "
+           u"|>08月份          |>09月份          |>10月份          |>11月份          |>12月份      "
+           u"    "
            u"|>合计          |"_s;
 }
 
@@ -64,9 +67,8 @@ QString MonthlySummary::summarySql(const SqlDialect& dialect, int departments) {
            u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"_s +
            joins() + u" inner join "_s + ticked.source + u" On 部门代号 = t.code"_s +
            u" where 报销类型='非预算'"_s + u" And "_s + month + u" between ? and ?"_s +
-           u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, "_s + month +
-           u" order by "_s + dialect.len(u"财务科目.科目代号"_s) +
-           u", 财务科目.科目代号, 财务科目.科目名称"_s;
+           u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, "_s + month + u" order by "_s +
+           dialect.len(u"财务科目.科目代号"_s) + u", 财务科目.科目代号, 财务科目.科目名称"_s;
 }
 
 void MonthlySummary::appendTickedDepartments(const QString& yearText) {

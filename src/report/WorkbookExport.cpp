@@ -1,7 +1,7 @@
 #include "report/WorkbookExport.h"
 
-#include "report/GridWorkbook.h"
 #include "report/MonthlySummary.h"
+#include "workbook/GridWorkbook.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,7 +3,7 @@
 // ("导出Excel") and the detail listing grid ("导出明细"). Widget-free: the
 // window and the headless export hand over the grid and the texts around it.
 
-#include "report/ExportError.h"
+#include "workbook/ExportError.h"
 
 #include <QString>
 

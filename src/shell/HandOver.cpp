@@ -1,7 +1,7 @@
 #include "shell/HandOver.h"
 
+#include "db/DbSettings.h"
 #include "platform/ProgramFolder.h"
-#include "session/DbSettings.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
 #include "ModelDumps.h"
 
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
 
 using namespace Qt::StringLiterals;
 
