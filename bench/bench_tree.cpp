@@ -3,8 +3,8 @@
 // ticking and unticking everything, against the time of the tree query
 // alone. Run with QT_QPA_PLATFORM=offscreen.
 
-#include "../tools/DemoSchema.h"
 #include "BenchSupport.h"
+#include "DemoSchema.h"
 #include "db/Connection.h"
 #include "db/DbSchema.h"
 #include "db/SharedConnection.h"

@@ -467,6 +467,7 @@ private slots:
 
         test::FakePrompts prompts;
         LoginWindow login;
+        MainWindow::followLogin(login);
         login.load();
         login.show();
         login.findChild<QLineEdit*>(u"TxtUser"_s)->setText(u"1002"_s);

@@ -1,8 +1,8 @@
 #include "HeadlessExport.h"
 
-#include "StderrPrompts.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "platform/StderrPrompts.h"
 #include "platform/WindowFont.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"

@@ -8,6 +8,7 @@
 #include "session/CommandLine.h"
 #include "session/SessionState.h"
 #include "session/ui/LoginWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QApplication>
 #include <QFont>
@@ -39,6 +40,8 @@ int main(int argc, char* argv[]) {
     }
     nbr::InterruptCleanup::install();
     QApplication app(argc, argv);
+    nbr::QtPrompts prompts;
+    nbr::Prompts::install(&prompts);
     QApplication::setStyle(new nbr::FocusFrameStyle);
     QFont font;
     font.setFamilies(
@@ -53,6 +56,7 @@ int main(int argc, char* argv[]) {
     // The login window is the start-up object; after a complete command-line
     // session it never shows and the main window takes over.
     nbr::LoginWindow login;
+    nbr::MainWindow::followLogin(login);
     if (!login.load())
         login.show();
     if (nbr::QtPrompts::quitRequested())

@@ -1,6 +1,6 @@
 #include "FixtureDb.h"
 
-#include "../../tools/DemoSchema.h"
+#include "DemoSchema.h"
 #include "db/Connection.h"
 
 #include <QDir>

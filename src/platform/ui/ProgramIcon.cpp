@@ -2,7 +2,7 @@
 
 using namespace Qt::StringLiterals;
 
-// The pictures are compiled into the static core library, whose resources
+// The pictures are compiled into the static ui library, whose resources
 // must be registered by hand.
 static void registerAssets() {
     Q_INIT_RESOURCE(assets);

@@ -4,7 +4,6 @@
 #include "db/DbError.h"
 #include "platform/Prompts.h"
 #include "session/CommandLine.h"
-#include "shell/ui/MainWindow.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -90,7 +89,7 @@ bool LoginWindow::load() {
     case CommandLineSession::Complete:
         if (ConnectFromSettings()) {
             m_finished = true;
-            MainWindow::showAndActivate();
+            emit loggedIn();
             return true;
         }
         break;
@@ -187,13 +186,11 @@ void LoginWindow::choosePosition(int line) {
 
 void LoginWindow::finishLogin() {
     m_finished = true;
-    if (isSwitchMode()) {
-        MainWindow::sessionReplaced();
+    emit loggedIn();
+    if (isSwitchMode())
         accept();
-        return;
-    }
-    MainWindow::showAndActivate();
-    close();
+    else
+        close();
 }
 
 void LoginWindow::cancel() {

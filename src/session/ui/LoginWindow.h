@@ -2,7 +2,8 @@
 // frmLogin: the program's start-up window. Checks an employee number and
 // password, lists the employee's current positions and fixes the chosen one
 // as the session; the built-in super user bypasses the check. Shown again
-// modally in switch mode (tag "切换") when the user logs out.
+// modally in switch mode (tag "切换") when the user logs out. What follows a
+// login is the shell's business: the window only says that it happened.
 
 #include "session/LoginQueries.h"
 
@@ -21,8 +22,8 @@ class LoginWindow : public QDialog {
 public:
     explicit LoginWindow(QWidget* parent = nullptr);
 
-    // The load handler: runs the command-line start. Returns true when the
-    // program went straight to the main window (this window stays hidden).
+    // The load handler: runs the command-line start. Returns true when it
+    // logged in (loggedIn was emitted; this window stays hidden).
     bool load();
 
     // Switch mode: "切换" after a logout (the main window is already open).
@@ -39,6 +40,12 @@ public:
     // Hides the position list (logout does this before showing the window).
     void hidePositionList();
     void clearPassword();
+
+signals:
+    // The session is set: from the command line, a password check with a
+    // chosen position, or the super user. The window closes (switch mode:
+    // accepts) right after.
+    void loggedIn();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -7,7 +7,7 @@
 
 using namespace Qt::StringLiterals;
 
-// The banner is compiled into the static core library, whose resources must
+// The banner is compiled into the static ui library, whose resources must
 // be registered by hand.
 static void registerAssets() {
     Q_INIT_RESOURCE(assets);

@@ -59,9 +59,8 @@ void MainWindow::showAndActivate() {
     theInstance()->activateWindow();
 }
 
-void MainWindow::sessionReplaced() {
-    if (theInstance())
-        loadAuditFlagReportingFailure();
+void MainWindow::followLogin(LoginWindow& login) {
+    connect(&login, &LoginWindow::loggedIn, &login, &MainWindow::showAndActivate);
 }
 
 void MainWindow::destroyInstance() {
@@ -175,6 +174,8 @@ void MainWindow::logout() {
         return;
     }
     LoginWindow login(this);
+    // A login here replaces the session of the open frame.
+    connect(&login, &LoginWindow::loggedIn, this, &loadAuditFlagReportingFailure);
     login.hidePositionList();
     login.setSwitchMode(true);
     login.clearPassword();

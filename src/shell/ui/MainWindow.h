@@ -13,6 +13,7 @@ class QAction;
 
 namespace nbr {
 
+class LoginWindow;
 class ReportWindow;
 
 class MainWindow : public QMainWindow {
@@ -22,8 +23,8 @@ public:
     static MainWindow* instance();
     // Creates (and loads) the frame on first use, shows it and brings it to the front.
     static void showAndActivate();
-    // A login in switch mode replaced the session.
-    static void sessionReplaced();
+    // Opens the frame when the start-up login window logs a user in.
+    static void followLogin(LoginWindow& login);
     // Ends the frame (tests; the program ends with it otherwise).
     static void destroyInstance();
 

@@ -1,4 +1,4 @@
-#include "StderrPrompts.h"
+#include "platform/StderrPrompts.h"
 
 #include <cstdio>
 
