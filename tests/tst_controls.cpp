@@ -323,7 +323,7 @@ private slots:
             try {
                 add();
             } catch (const TreeError& error) {
-                return error.message();
+                return error.description();
             }
             return QString();
         };

@@ -6,6 +6,7 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "platform/FileError.h"
 #include "platform/MousePointer.h"
 #include "platform/WindowFont.h"
 #include "report/DetailListing.h"
@@ -463,7 +464,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         FlexGridModel g;
         buildLargeSummary(g, 2000);
-        ExportResult result;
+        std::optional<FileError> failure;
         QStringList left;
         QByteArray kept;
         struct stat st {};
@@ -475,8 +476,12 @@ private slots:
             QCOMPARE(::chmod(QFile::encodeName(old).constData(), 0640), 0);
             QVERIFY(QFile::link(u"old.xlsx"_s, folder + u"/keep.xlsx"_s));
             full.fill();
-            result = ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
-                                         folder + u"/keep.xlsx"_s);
+            try {
+                ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
+                                    folder + u"/keep.xlsx"_s);
+            } catch (const FileError& e) {
+                failure = e;
+            }
             left = entries(folder);
             kept = contents(old);
             ::stat(QFile::encodeName(old).constData(), &st);
@@ -484,11 +489,11 @@ private slots:
 
         QCOMPARE(st.st_mode & 07777, 0640u);
         if (targetFolderFull) {
-            QVERIFY(result.error && !result.error->description.isEmpty());
+            QVERIFY(failure && !failure->description().isEmpty());
             QCOMPARE(kept, QByteArray("the previous month's workbook"));
             QCOMPARE(left, (QStringList{u"filler"_s, u"keep.xlsx"_s, u"old.xlsx"_s}));
         } else {
-            QVERIFY2(!result.error, qPrintable(result.error.value_or(ExportError{}).description));
+            QVERIFY2(!failure, qPrintable(failure->description()));
             QCOMPARE(left, (QStringList{u"keep.xlsx"_s, u"old.xlsx"_s}));
             QVERIFY(QFileInfo(folder + u"/keep.xlsx"_s).isSymLink());
             const QString failure = checkWorkbook(old, summaryExpectation(g, u"2026"_s));
@@ -546,10 +551,10 @@ private slots:
         QTemporaryDir out;
         const QString path = out.filePath(u"明细.xlsx"_s);
         const QString caption = u"部门：财务部   2026年03月份【差旅费】报销明细"_s;
-        const ExportResult result =
-            ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
-                             u"03月份【差旅费】报销明细"_s, path);
-        QVERIFY2(!result.error, qPrintable(result.error.value_or(ExportError{}).description));
+        ExportResult result;
+        QVERIFY_THROWS_NO_EXCEPTION(result = ExportDetailList(g, u"部门非预算科目销明细月报"_s,
+                                                              u"部门：财务部"_s, u"2026年"_s,
+                                                              u"03月份【差旅费】报销明细"_s, path));
         QCOMPARE(result.textsTruncated, truncated);
         g.setTextMatrix(1, 8, written);
         const QString failure = checkWorkbook(path, detailExpectation(g, caption));
@@ -622,9 +627,9 @@ private slots:
         QCOMPARE(g.rows(), 2);
         QTemporaryDir out;
         const QString caption = u"部门：财务部   2026年07月份【差旅费】报销明细"_s;
-        QVERIFY(!ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
-                                  u"07月份【差旅费】报销明细"_s, out.filePath(u"空.xls"_s))
-                     .error);
+        QVERIFY_THROWS_NO_EXCEPTION(
+            ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
+                             u"07月份【差旅费】报销明细"_s, out.filePath(u"空.xls"_s)));
         const QJsonObject cells{
             {u"B5"_s, spot(u"合计"_s, u"s"_s)},
             {u"J5"_s, spot(0, u"n"_s, u"#0.00"_s)},
@@ -643,10 +648,9 @@ private slots:
         QList<int> progress;
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
-                                     out.filePath(u"大.xlsx"_s),
-                                     [&progress](int row) { progress << row; })
-                     .error);
+        QVERIFY_THROWS_NO_EXCEPTION(ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
+                                                        out.filePath(u"大.xlsx"_s),
+                                                        [&progress](int row) { progress << row; }));
         qInfo("40 000-row export: %lld ms", timer.elapsed());
         QCOMPARE(progress.size(), g.rows());
         QCOMPARE(progress.first(), 0);

@@ -474,9 +474,8 @@ private slots:
         const SqlDialect server(SqlEngine::SqlServer);
         QCOMPARE(
             MonthlySummary::summarySql(server, 2),
-            u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112) As "
-            u"年月,"
-            u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
+            u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
+            u" As 年月, sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
             u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
             u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
             u" inner join (VALUES (?, ?), (?, ?)) AS t(code, ord) On 部门代号 = t.code"

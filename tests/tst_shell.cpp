@@ -4,6 +4,7 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "platform/FileError.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtTranslation.h"
 #include "platform/ui/ProgramIcon.h"
@@ -267,9 +268,12 @@ private slots:
     }
 
     void handOverFailsCleanlyWhenTheFolderIsMissing() {
-        QString error;
-        QVERIFY(!writeHandOverFile(m_dir.filePath(u"no/such/folder"_s), &error));
-        QVERIFY(!error.isEmpty());
+        try {
+            writeHandOverFile(m_dir.filePath(u"no/such/folder"_s));
+            QFAIL("written into a missing folder");
+        } catch (const FileError& error) {
+            QVERIFY(!error.description().isEmpty());
+        }
     }
 
     void logoutShowsTheLoginWindowInSwitchMode() {

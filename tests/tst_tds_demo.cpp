@@ -91,8 +91,7 @@ WindowRun runWindow(const QString& folder) {
 QStringList summaryOfAll() {
     TreeNodesModel nodes;
     std::vector<DeptRow> rows;
-    if (const std::optional<DbError> failure = LoadDeptTree(nodes, rows))
-        throw *failure;
+    LoadDeptTree(nodes, rows);
     SelectAllDepartments(nodes, true);
     FlexGridModel grid;
     grid.setMeasureFont(windowFont());

@@ -76,7 +76,6 @@ QString withoutComponentTags(QString message) {
 
 struct DiagnosticRecord {
     int native = 0;
-    QString state;
     QString message;
 };
 
@@ -93,23 +92,21 @@ DbError diagnostics(SQLSMALLINT type, SQLHANDLE handle, OdbcTextMode mode,
         SQLRETURN rc;
         DiagnosticRecord record;
         if (mode == OdbcTextMode::Wide) {
-            SQLWCHAR st[6] = {};
+            SQLWCHAR state[6] = {};
             std::vector<SQLWCHAR> msg(2048);
-            rc = SQLGetDiagRecW(type, handle, rec, st, &native, msg.data(), SQLSMALLINT(msg.size()),
-                                &length);
+            rc = SQLGetDiagRecW(type, handle, rec, state, &native, msg.data(),
+                                SQLSMALLINT(msg.size()), &length);
             if (!succeeded(rc))
                 break;
-            record.state = fromWide(st, 5);
             record.message =
                 fromWide(msg.data(), qMin<qsizetype>(length, qsizetype(msg.size()) - 1));
         } else {
-            SQLCHAR st[6] = {};
+            SQLCHAR state[6] = {};
             std::vector<SQLCHAR> msg(4096);
-            rc = SQLGetDiagRec(type, handle, rec, st, &native, msg.data(), SQLSMALLINT(msg.size()),
-                               &length);
+            rc = SQLGetDiagRec(type, handle, rec, state, &native, msg.data(),
+                               SQLSMALLINT(msg.size()), &length);
             if (!succeeded(rc))
                 break;
-            record.state = fromNarrow(st, 5);
             record.message =
                 fromNarrow(msg.data(), qMin<qsizetype>(length, qsizetype(msg.size()) - 1));
         }
@@ -131,8 +128,7 @@ DbError diagnostics(SQLSMALLINT type, SQLHANDLE handle, OdbcTextMode mode,
     }
     if (messages.isEmpty())
         messages << fallback;
-    return first ? DbError(first->native, messages.join(u'\n'), first->state)
-                 : DbError(0, messages.join(u'\n'));
+    return DbError(first ? first->native : 0, messages.join(u'\n'));
 }
 
 // Owns one ODBC handle and frees it.

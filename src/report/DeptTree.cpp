@@ -1,9 +1,9 @@
 #include "report/DeptTree.h"
 
+#include "db/DbError.h"
 #include "db/DbSchema.h"
 #include "db/SharedConnection.h"
 #include "db/SqlDialect.h"
-#include "report/models/TreeError.h"
 #include "report/models/TreeNodesModel.h"
 
 #include <QHash>
@@ -13,8 +13,6 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 namespace {
-
-constexpr int kChildRelationship = 4;
 
 // Builds the tree from the rows with the children of each code indexed, so
 // the build is linear in the number of rows. A child goes under the node just
@@ -51,20 +49,28 @@ private:
         }
     }
 
-    // The new node's number, 0 when it cannot be added.
+    // The new node's number; 0 when its key exists already, and the node
+    // is skipped.
     int add(int parentNode, const DeptRow& row, int image) {
-        try {
-            return m_nodes.add(parentNode, parentNode == 0 ? 0 : kChildRelationship,
-                               u'$' + row.Code, row.Code + u' ' + row.Name, image);
-        } catch (const TreeError&) {
+        const QString key = u'$' + row.Code;
+        if (m_nodes.indexOfKey(key) != 0)
             return 0;
-        }
+        return m_nodes.add(parentNode, TreeNodesModel::Child, key, row.Code + u' ' + row.Name,
+                           image);
     }
 
     TreeNodesModel& m_nodes;
     const std::vector<DeptRow>& m_rows;
     QHash<QString, std::vector<size_t>> m_children;
 };
+
+void buildTree(TreeNodesModel& nodes, const std::vector<DeptRow>& deptRows) {
+    nodes.beginBulkLoad();
+    TreeBuilder(nodes, deptRows).build();
+    if (nodes.count() > 1)
+        nodes.setExpanded(1, true);
+    nodes.endBulkLoad();
+}
 
 } // namespace
 
@@ -83,9 +89,8 @@ QString deptTreeSql(const SqlDialect& dialect) {
            dialect.len(u"职能部门new.职能部门编号"_s, u"len"_s) + u",职能部门new.职能部门编号"_s;
 }
 
-std::optional<DbError> LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
+void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
     deptRows.clear();
-    std::optional<DbError> failure;
     try {
         for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof(); rs.moveNext()) {
             DeptRow row;
@@ -95,15 +100,12 @@ std::optional<DbError> LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>&
             row.ParentCode = rs.field(schema::ParentDeptCode).code();
             deptRows.push_back(std::move(row));
         }
-    } catch (const DbError& e) {
-        failure = e;
+    } catch (const DbError&) {
+        // The departments read before the failure still make their tree.
+        buildTree(nodes, deptRows);
+        throw;
     }
-    nodes.beginBulkLoad();
-    TreeBuilder(nodes, deptRows).build();
-    if (nodes.count() > 1)
-        nodes.setExpanded(1, true);
-    nodes.endBulkLoad();
-    return failure;
+    buildTree(nodes, deptRows);
 }
 
 void PropagateCheck(TreeNodesModel& nodes, int node) {

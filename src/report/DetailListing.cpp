@@ -5,15 +5,15 @@
 #include "report/AmountText.h"
 #include "report/GridWidening.h"
 #include "report/models/FlexGridModel.h"
+#include "report/models/PaintingOff.h"
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
 
 QString detailFormatString() {
-    return u"^序  |<报销单编号    |<报批日期    |<报销人    |<审批日期    |<审批通过  |<支付日期   "
-           u" "
-           u"|<科目名称    |<摘要    |>金额        |>税额        |>合计        |"_s;
+    return u"^序  |<报销单编号    |<报批日期    |<报销人    |<审批日期    |<审批通过  "
+           u"|<支付日期    |<科目名称    |<摘要    |>金额        |>税额        |>合计        |"_s;
 }
 
 QString detailListSql(const SqlDialect& dialect) {
@@ -38,13 +38,19 @@ QString detailListSql(const SqlDialect& dialect) {
            u" 报销单明细.税额, CAST(报销单明细.摘要 AS nvarchar(4000))"_s;
 }
 
-void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,
-                    const QString& deptCode, const QString& yearText) {
-    grid.setRows(1);
-    Recordset rs =
-        openRecordset(detailListSql(sharedDialect()), {deptCode, yearText + month, subjectCode});
-    grid.setRedraw(false);
-    double amountTotal = 0, taxTotal = 0, lineTotal = 0;
+namespace {
+
+// What the totals row adds up; a missing amount or tax adds nothing.
+struct ListingTotals {
+    double amount = 0;
+    double tax = 0;
+    double line = 0;
+};
+
+// One grid row per claim line of the query, painted once at the end.
+ListingTotals appendClaimLines(FlexGridModel& grid, Recordset& rs) {
+    const PaintingOff paintingOff(grid);
+    ListingTotals totals;
     for (; !rs.eof(); rs.moveNext()) {
         grid.setRows(grid.rows() + 1);
         const int row = grid.rows() - 1;
@@ -69,22 +75,31 @@ void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QStri
         };
         for (int c = 0; c < 12; ++c)
             grid.setTextMatrix(row, c, cells[c]);
-        // A missing amount or tax adds nothing to the totals.
-        amountTotal += amountValue(amount.text());
-        taxTotal += amountValue(tax.text());
-        lineTotal += amountValue(amount.text()) + amountValue(tax.text());
+        totals.amount += amountValue(amount.text());
+        totals.tax += amountValue(tax.text());
+        totals.line += amountValue(amount.text()) + amountValue(tax.text());
         widenColumns(grid, row, 0, 11);
     }
-    grid.setRedraw(true);
+    return totals;
+}
+
+} // namespace
+
+void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,
+                    const QString& deptCode, const QString& yearText) {
+    grid.setRows(1);
+    Recordset rs =
+        openRecordset(detailListSql(sharedDialect()), {deptCode, yearText + month, subjectCode});
+    const ListingTotals totals = appendClaimLines(grid, rs);
 
     grid.setRows(grid.rows() + 1);
     const int row = grid.rows() - 1;
     grid.setRow(row);
     grid.setTextMatrix(row, 0, QString::number(row));
     grid.setTextMatrix(row, 1, u"合计"_s);
-    grid.setTextMatrix(row, 9, formatAmount(amountTotal));
-    grid.setTextMatrix(row, 10, formatAmount(taxTotal));
-    grid.setTextMatrix(row, 11, formatAmount(lineTotal));
+    grid.setTextMatrix(row, 9, formatAmount(totals.amount));
+    grid.setTextMatrix(row, 10, formatAmount(totals.tax));
+    grid.setTextMatrix(row, 11, formatAmount(totals.line));
     widenColumns(grid, row, 0, 11);
 }
 

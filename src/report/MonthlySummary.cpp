@@ -2,11 +2,12 @@
 
 #include "db/DbSchema.h"
 #include "db/SharedConnection.h"
-#include "platform/MousePointer.h"
+#include "platform/WaitCursor.h"
 #include "report/AmountText.h"
 #include "report/DeptTree.h"
 #include "report/GridWidening.h"
 #include "report/models/FlexGridModel.h"
+#include "report/models/PaintingOff.h"
 #include "report/models/TreeNodesModel.h"
 
 #include <QColor>
@@ -41,12 +42,10 @@ using MonthTotals = std::array<double, 14>;
 } // namespace
 
 QString summaryFormatString() {
-    return u"^序  |<部门名称      |<科目代号      |<科目名称      |>01月份          |>02月份       "
-           u"   "
-           u"|>03月份          |>04月份          |>05月份          |>06月份          |>07月份      "
-           u"    "
-           u"|>08月份          |>09月份          |>10月份          |>11月份          |>12月份      "
-           u"    "
+    return u"^序  |<部门名称      |<科目代号      |<科目名称      "
+           u"|>01月份          |>02月份          |>03月份          |>04月份          "
+           u"|>05月份          |>06月份          |>07月份          |>08月份          "
+           u"|>09月份          |>10月份          |>11月份          |>12月份          "
            u"|>合计          |"_s;
 }
 
@@ -133,7 +132,7 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
 
     const int firstRow = m_grid.rows();
     const int lastCol = m_grid.cols() - 1;
-    m_grid.setRedraw(false);
+    const PaintingOff paintingOff(m_grid);
     for (const SubjectMonths& subject : subjects) {
         m_grid.setRows(m_grid.rows() + 1);
         const int row = m_grid.rows() - 1;
@@ -157,7 +156,7 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
     widenColumns(m_grid, subtotalRow, 0, 3);
 
     // Month cells of this department's rows.
-    setMousePointer(MousePointer::Hourglass);
+    const WaitCursor wait;
     for (int row = firstRow; row < subtotalRow; ++row) {
         const SubjectMonths& subject = subjects[size_t(row - firstRow)];
         double total = 0;
@@ -171,8 +170,6 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
         widenColumns(m_grid, row, kFirstMonthCol, kTotalCol);
     }
     writeSubtotals(firstRow, subtotalRow);
-    m_grid.setRedraw(true);
-    setMousePointer(MousePointer::Default);
 }
 
 void MonthlySummary::writeSubtotals(int firstRow, int subtotalRow) {
@@ -193,7 +190,7 @@ void MonthlySummary::writeSubtotals(int firstRow, int subtotalRow) {
 void MonthlySummary::appendGrandTotal() {
     if (m_grid.rows() <= 1)
         return;
-    m_grid.setRedraw(false);
+    const PaintingOff paintingOff(m_grid);
     MonthTotals totals{};
     for (int j = 1; j < m_grid.rows(); ++j) {
         if (m_grid.rowKind(j) != FlexGridModel::RowKind::Subtotal)
@@ -210,7 +207,6 @@ void MonthlySummary::appendGrandTotal() {
         m_grid.setTextMatrix(row, c, formatAmount(totals[size_t(c - 3)]));
     widenColumns(m_grid, row, 1, kTotalCol);
     paintRow(m_grid, row, kGrandTotalColor);
-    m_grid.setRedraw(true);
 }
 
 } // namespace nbr

@@ -1,5 +1,6 @@
 #include "workbook/GridWorkbook.h"
 
+#include "platform/FileError.h"
 #include "report/models/FlexGridModel.h"
 #include "workbook/ReplacingFile.h"
 #include "workbook/WorkbookCheck.h"
@@ -219,13 +220,8 @@ void SheetWriter::writeText(int row, int col, const QString& text, lxw_format* f
         keep(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), utf8(text), format));
 }
 
-ExportResult lxwError(lxw_error error) {
-    return {ExportError{int(error), QString::fromUtf8(lxw_strerror(error))}};
-}
-
-ExportResult fileError(int error, const QString& path) {
-    return {ExportError{error, u"无法保存文件“"_s + path + u"”："_s +
-                                   QString::fromLocal8Bit(std::strerror(error))}};
+FileError lxwError(lxw_error error) {
+    return FileError(int(error), QString::fromUtf8(lxw_strerror(error)));
 }
 
 } // namespace
@@ -233,8 +229,7 @@ ExportResult fileError(int error, const QString& path) {
 ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout& layout,
                                const QString& path, const ExportProgress& progress) {
     ReplacingFile file(path);
-    if (const int error = file.open())
-        return fileError(error, path);
+    file.open();
     // libxlsxwriter keeps the rows in temporary files until it closes the
     // workbook; next to the target they share its free space, so a full disk
     // shows in one place, and the check below sees its effect.
@@ -245,21 +240,20 @@ ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout&
     lxw_workbook* workbook =
         workbook_new_opt(QFile::encodeName(file.temporaryPath()).constData(), &options);
     if (!workbook)
-        return lxwError(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        throw lxwError(LXW_ERROR_MEMORY_MALLOC_FAILED);
     SheetWriter sheet(workbook, grid, layout);
     const lxw_error written = sheet.write(progress);
     // Closing also frees the workbook, so it runs after a failed write too.
     const lxw_error closed = workbook_close(workbook);
     if (written != LXW_NO_ERROR)
-        return lxwError(written);
+        throw lxwError(written);
     if (closed != LXW_NO_ERROR)
-        return lxwError(closed);
+        throw lxwError(closed);
     if (const std::optional<QString> defect = findWorkbookDefect(file.temporaryPath()))
-        return {ExportError{EIO, u"写出的工作簿不完整（"_s + *defect +
-                                     u"），可能是磁盘空间不足；未保存，原有文件不变"_s}};
-    if (const int error = file.commit())
-        return fileError(error, path);
-    return {std::nullopt, sheet.truncated()};
+        throw FileError(EIO, u"写出的工作簿不完整（"_s + *defect +
+                                 u"），可能是磁盘空间不足；未保存，原有文件不变"_s);
+    file.commit();
+    return {sheet.truncated()};
 }
 
 } // namespace nbr

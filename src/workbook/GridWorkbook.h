@@ -5,7 +5,7 @@
 // "微软雅黑". The grid's last column (the hidden key) is not written; its
 // first (序) holds row numbers, written as numbers.
 
-#include "workbook/ExportError.h"
+#include "workbook/ExportResult.h"
 
 #include <QList>
 #include <QString>
@@ -24,7 +24,7 @@ struct GridSheetLayout {
 };
 
 // Writes the workbook to path, replacing an existing file only with a
-// complete workbook that has been read back.
+// complete workbook that has been read back. Throws FileError.
 ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout& layout,
                                const QString& path, const ExportProgress& progress);
 

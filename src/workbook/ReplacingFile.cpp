@@ -1,5 +1,6 @@
 #include "workbook/ReplacingFile.h"
 
+#include "platform/FileError.h"
 #include "platform/InterruptCleanup.h"
 
 #include <QFile>
@@ -8,9 +9,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace nbr {
 
@@ -69,9 +73,9 @@ ReplacingFile::~ReplacingFile() {
     InterruptCleanup::untrack();
 }
 
-int ReplacingFile::open() {
+void ReplacingFile::open() {
     if (const int error = followLinks(m_finalPath, m_targetPath))
-        return error;
+        fail(error);
     const QFileInfo target(m_targetPath);
     m_folder = target.absolutePath();
     struct stat replaced {};
@@ -89,19 +93,19 @@ int ReplacingFile::open() {
             ::close(fd);
             InterruptCleanup::track(path);
             m_temporaryPath = QFile::decodeName(path);
-            return 0;
+            return;
         }
         if (errno != EEXIST)
-            return errno;
+            fail(errno);
     }
 }
 
-int ReplacingFile::commit() {
+void ReplacingFile::commit() {
     const QByteArray temporary = encoded(m_temporaryPath);
     const QByteArray target = encoded(m_targetPath);
     const int fd = ::open(temporary.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return errno;
+        fail(errno);
     int error = 0;
     // The creation mode went through the umask; this sets it exactly.
     if (m_keptMode && ::fchmod(fd, *m_keptMode) != 0)
@@ -110,13 +114,20 @@ int ReplacingFile::commit() {
         error = errno;
     ::close(fd);
     if (error != 0)
-        return error;
+        fail(error);
     // rename(2) replaces an existing file in one step, unlike QFile::rename.
     if (std::rename(temporary.constData(), target.constData()) != 0)
-        return errno;
+        fail(errno);
     m_committed = true;
     InterruptCleanup::untrack();
-    return syncFolder(m_folder);
+    error = syncFolder(m_folder);
+    if (error != 0)
+        fail(error);
+}
+
+void ReplacingFile::fail(int error) const {
+    throw FileError(error, u"无法保存文件“"_s + m_finalPath + u"”："_s +
+                               QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace nbr

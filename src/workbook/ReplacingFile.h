@@ -19,9 +19,9 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    // Creates the empty temporary file next to the file to replace; 0 on
-    // success, else errno (e.g. the folder is missing).
-    int open();
+    // Creates the empty temporary file next to the file to replace. Throws
+    // FileError (e.g. the folder is missing).
+    void open();
 
     // The folder of the file replaced, where the temporary file is.
     const QString& folder() const { return m_folder; }
@@ -29,11 +29,12 @@ public:
 
     // Gives the temporary file the replaced file's permissions, flushes it to
     // disk, renames it over the file to replace and flushes the folder, so
-    // that success means the new file survives a power cut. 0 on success,
-    // else errno.
-    int commit();
+    // that success means the new file survives a power cut. Throws FileError.
+    void commit();
 
 private:
+    [[noreturn]] void fail(int error) const;
+
     QString m_finalPath;
     QString m_targetPath; // m_finalPath with symbolic links followed
     QString m_folder;

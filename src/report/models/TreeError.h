@@ -1,21 +1,14 @@
 #pragma once
-// A refused change to a TreeNodesModel (duplicate key, unknown relative),
-// carrying the message shown to the user.
+// A refused change to a TreeNodesModel (duplicate key, unknown relative,
+// unknown relationship), carrying the message shown to the user.
 
-#include <QString>
-#include <exception>
+#include "platform/Error.h"
 
 namespace nbr {
 
-class TreeError : public std::exception {
+class TreeError : public Error {
 public:
-    explicit TreeError(QString message) : m_message(std::move(message)) {}
-
-    const QString& message() const { return m_message; }
-    const char* what() const noexcept override { return "tree error"; }
-
-private:
-    QString m_message;
+    explicit TreeError(QString message) : Error(0, std::move(message)) {}
 };
 
 } // namespace nbr

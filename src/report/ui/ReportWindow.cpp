@@ -1,9 +1,10 @@
 #include "report/ui/ReportWindow.h"
 
 #include "db/DbError.h"
-#include "platform/MousePointer.h"
+#include "platform/FileError.h"
 #include "platform/Prompts.h"
 #include "platform/Twips.h"
+#include "platform/WaitCursor.h"
 #include "platform/WindowFont.h"
 #include "report/AmountText.h"
 #include "report/DetailListing.h"
@@ -294,7 +295,6 @@ void ReportWindow::buildControls() {
 }
 
 void ReportWindow::load() {
-    setMousePointer(MousePointer::Hourglass);
     const SessionState& s = sessionState();
     m_panels[1]->setText(s.employeeName);
     m_panels[3]->setText(s.departmentName);
@@ -303,12 +303,14 @@ void ReportWindow::load() {
     setUpReportGrid(*m_grid1, summaryFormatString());
     setUpReportGrid(*m_grid2, detailFormatString());
 
-    LoadYearList();
-    const std::optional<DbError> treeFailure = LoadDeptTree(*m_nodes, m_deptRows);
-    setMousePointer(MousePointer::Default);
-    // The window opens all the same; the user learns why departments are missing.
-    if (treeFailure)
-        reportError(treeFailure->number(), treeFailure->description());
+    try {
+        const WaitCursor wait;
+        LoadYearList();
+        LoadDeptTree(*m_nodes, m_deptRows);
+    } catch (const DbError& e) {
+        // The window opens all the same; the user learns why departments are missing.
+        reportError(e);
+    }
 }
 
 void ReportWindow::LoadYearList() {
@@ -407,7 +409,7 @@ void ReportWindow::onNodeClick(int) {
     m_currentDeptName.clear();
     const int selected = m_nodes->selectedItem();
     if (selected == 0) {
-        reportError(91, u"对象变量或 With 块变量未设置"_s);
+        reportError(Error(91, u"对象变量或 With 块变量未设置"_s));
         return;
     }
     const NodeDepartment dept = splitNodeText(m_nodes->text(selected));
@@ -454,11 +456,9 @@ void ReportWindow::onCommand3Clicked() {
         run.appendGrandTotal();
     } catch (const DbError& e) {
         // No partial report may be taken for a complete one.
-        m_grid1->setRedraw(true);
         m_grid1->setRows(1);
         m_picture6->hide();
-        setMousePointer(MousePointer::Default);
-        reportError(e.number(), e.description());
+        reportError(e);
         return;
     }
     if (!run.currentDeptCode().isEmpty() || !run.currentDeptName().isEmpty()) {
@@ -534,8 +534,7 @@ void ReportWindow::onBtnBClicked() {
     try {
         LoadDetailList(*m_grid2, subjectCode, monthHeader.left(2), deptCode, m_runYear);
     } catch (const DbError& e) {
-        m_grid2->setRedraw(true);
-        reportError(e.number(), e.description());
+        reportError(e);
     }
     m_picture2->setEnabled(false);
 }
@@ -587,17 +586,18 @@ void ReportWindow::runExport(const QString& proposedName,
     progressBar->setValue(0);
     progressBar->show();
     QCoreApplication::processEvents();
-    setMousePointer(MousePointer::Hourglass);
-    const ExportResult result =
-        write(*path, [progressBar](int row) { progressBar->setValue(row); });
-    setMousePointer(MousePointer::Default);
+    std::optional<ExportResult> result;
+    try {
+        const WaitCursor wait;
+        result = write(*path, [progressBar](int row) { progressBar->setValue(row); });
+    } catch (const FileError& e) {
+        reportError(e);
+    }
     // The buttons come back after the message, whatever the outcome; the
     // progress bar goes only after a success.
-    if (result.error) {
-        reportError(result.error->number, result.error->description);
-    } else {
+    if (result) {
         const QString text =
-            result.textsTruncated ? successText + u'\n' + truncationNote() : successText;
+            result->textsTruncated ? successText + u'\n' + truncationNote() : successText;
         Prompts::current().message(text, u"系统提示"_s, MessageIcon::Information);
         progressBar->hide();
     }
@@ -609,10 +609,8 @@ void ReportWindow::onGrid2Clicked() {
     m_grid2->setColSel(m_grid2->cols() - 1);
 }
 
-void ReportWindow::reportError(int number, const QString& description) {
-    Prompts::current().message(u"错误码: "_s + QString::number(number) + u" 错误描述: "_s +
-                                   description,
-                               u"系统提示"_s, MessageIcon::Information);
+void ReportWindow::reportError(const Error& error) {
+    Prompts::current().message(errorText(error), u"系统提示"_s, MessageIcon::Information);
 }
 
 } // namespace nbr

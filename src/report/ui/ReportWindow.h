@@ -6,7 +6,7 @@
 
 #include "report/DeptTree.h"
 #include "report/ReportLayout.h"
-#include "workbook/ExportError.h"
+#include "workbook/ExportResult.h"
 
 #include <QWidget>
 #include <array>
@@ -24,6 +24,7 @@ class QStatusBar;
 namespace nbr {
 
 class ClickableImage;
+class Error;
 class FlexGridModel;
 class FlexGridView;
 class NodeTreeView;
@@ -81,7 +82,7 @@ private:
     void placeBtnB();
     void hideBtnB();
     void closeDetailPanel();
-    void reportError(int number, const QString& description);
+    void reportError(const Error& error);
     // Both export buttons: ask for the file, write it with the progress bar
     // running, tell the outcome. The buttons are hidden meanwhile.
     using ExportWriter = std::function<ExportResult(const QString& path, const ExportProgress&)>;

@@ -163,7 +163,9 @@ void LoginWindow::loginAttempt() {
             m_positionRecords.emplace_back();
         }
     } catch (const DbError& e) {
-        reportError(e.number(), e.description());
+        // The login window's own form of an error: number, blank, description.
+        Prompts::current().message(QString::number(e.number()) + u' ' + e.description(),
+                                   programTitle(), MessageIcon::Information);
         return;
     }
     if (m_list->count() == 1) {
@@ -214,11 +216,6 @@ void LoginWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     QDialog::closeEvent(event);
-}
-
-void LoginWindow::reportError(int number, const QString& description) {
-    Prompts::current().message(QString::number(number) + u' ' + description, programTitle(),
-                               MessageIcon::Information);
 }
 
 // After a refused attempt the user corrects the field at fault: it gets the

@@ -53,7 +53,6 @@ protected:
     void reject() override;
 
 private:
-    void reportError(int number, const QString& description);
     void correct(QLineEdit* field);
     void finishLogin();
 

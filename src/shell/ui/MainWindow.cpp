@@ -1,9 +1,10 @@
 #include "shell/ui/MainWindow.h"
 
 #include "db/DbError.h"
-#include "platform/MousePointer.h"
+#include "platform/FileError.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompts.h"
+#include "platform/WaitCursor.h"
 #include "platform/ui/WindowActivation.h"
 #include "report/ui/ReportWindow.h"
 #include "session/ProjectAudit.h"
@@ -33,9 +34,7 @@ void loadAuditFlagReportingFailure() {
     try {
         LoadProjectAuditFlag();
     } catch (const DbError& e) {
-        Prompts::current().message(u"错误码: "_s + QString::number(e.number()) + u" 错误描述: "_s +
-                                       e.description(),
-                                   u"系统提示"_s, MessageIcon::Information);
+        Prompts::current().message(errorText(e), u"系统提示"_s, MessageIcon::Information);
     }
 }
 } // namespace
@@ -133,7 +132,7 @@ ReportWindow* MainWindow::reportWindow() const {
 }
 
 void MainWindow::openReportWindow() {
-    setMousePointer(MousePointer::Hourglass);
+    const WaitCursor wait;
     const bool opening = !reportWindow();
     if (opening) {
         auto* report = new ReportWindow;
@@ -151,7 +150,6 @@ void MainWindow::openReportWindow() {
         m_reportSubWindow->show();
     m_reportSubWindow->raise();
     m_mdi->setActiveSubWindow(m_reportSubWindow);
-    setMousePointer(MousePointer::Default);
 }
 
 void MainWindow::logout() {
@@ -161,10 +159,11 @@ void MainWindow::logout() {
         delete child;
     }
     if (!startCommandLine().isEmpty()) {
-        QString error;
         const QString folder = handOverFolder();
-        if (!writeHandOverFile(folder, &error)) {
-            Prompts::current().message(u"无法写入注销交接文件 Command.Dll（"_s + error +
+        try {
+            writeHandOverFile(folder);
+        } catch (const FileError& e) {
+            Prompts::current().message(u"无法写入注销交接文件 Command.Dll（"_s + e.description() +
                                            u"），请检查目录 "_s + QDir::toNativeSeparators(folder) +
                                            u" 的写入权限。"_s,
                                        u"系统提示"_s, MessageIcon::Warning);
