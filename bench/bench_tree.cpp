@@ -112,11 +112,11 @@ int main(int argc, char* argv[]) {
         std::sort(times.begin(), times.end());
         return times[3];
     };
-    const double tickAll = measureChange([&] { SelectAllDepartments(nodes, false); },
-                                         [&] { SelectAllDepartments(nodes, true); });
-    const double untickAll = measureChange([&] { SelectAllDepartments(nodes, true); },
-                                           [&] { SelectAllDepartments(nodes, false); });
-    const double tickSubtree = measureChange([&] { SelectAllDepartments(nodes, false); },
+    const double tickAll = measureChange([&] { selectAllDepartments(nodes, false); },
+                                         [&] { selectAllDepartments(nodes, true); });
+    const double untickAll = measureChange([&] { selectAllDepartments(nodes, true); },
+                                           [&] { selectAllDepartments(nodes, false); });
+    const double tickSubtree = measureChange([&] { selectAllDepartments(nodes, false); },
                                              [&] { nodes.userCheck(1, true); });
 
     std::printf("departments            %d (nodes %d)\n", departments, nodes.count());

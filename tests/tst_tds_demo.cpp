@@ -92,7 +92,7 @@ QStringList summaryOfAll() {
     TreeNodesModel nodes;
     std::vector<DeptRow> rows;
     LoadDeptTree(nodes, rows);
-    SelectAllDepartments(nodes, true);
+    selectAllDepartments(nodes, true);
     FlexGridModel grid;
     grid.setMeasureFont(windowFont());
     setUpReportGrid(grid, summaryFormatString());

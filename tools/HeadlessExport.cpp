@@ -9,6 +9,7 @@
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportCaptions.h"
+#include "report/ReportColumns.h"
 #include "report/ReportGridSetup.h"
 #include "report/SubjectNameLookup.h"
 #include "report/WorkbookExport.h"
@@ -64,7 +65,7 @@ int nodeOf(const TreeNodesModel& nodes, const QString& deptCode) {
 
 void tickDepartments(TreeNodesModel& nodes, const ExportArguments& a) {
     if (a.allDepartments) {
-        SelectAllDepartments(nodes, true);
+        selectAllDepartments(nodes, true);
         return;
     }
     // The summary walks the nodes in tree order, whatever the argument order.
@@ -103,8 +104,7 @@ ListingCaptions loadListing(FlexGridModel& grid, const FlexGridModel& summary,
     if (!subjectName)
         fail(ExitBadData, u"未知科目："_s + d.subjectCode);
     // The month header as the summary grid's month column shows it.
-    const QString monthHeader =
-        summary.textMatrix(0, MonthlySummary::kFirstMonthCol - 1 + d.month.toInt());
+    const QString monthHeader = summary.textMatrix(0, SummaryCol::FirstMonth - 1 + d.month.toInt());
 
     grid.setMeasureFont(windowFont());
     setUpReportGrid(grid, detailFormatString());

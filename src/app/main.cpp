@@ -2,6 +2,7 @@
 
 #include "platform/InterruptCleanup.h"
 #include "platform/QtTranslation.h"
+#include "platform/WindowFont.h"
 #include "platform/ui/FocusFrameStyle.h"
 #include "platform/ui/ProgramIcon.h"
 #include "platform/ui/QtPrompts.h"
@@ -11,7 +12,6 @@
 #include "shell/ui/MainWindow.h"
 
 #include <QApplication>
-#include <QFont>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -43,11 +43,7 @@ int main(int argc, char* argv[]) {
     nbr::QtPrompts prompts;
     nbr::Prompts::install(&prompts);
     QApplication::setStyle(new nbr::FocusFrameStyle);
-    QFont font;
-    font.setFamilies(
-        {u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s});
-    font.setPointSize(9);
-    QApplication::setFont(font);
+    QApplication::setFont(nbr::windowFont());
     QApplication::setWindowIcon(nbr::programIcon());
     nbr::installQtTranslation();
 

@@ -4,6 +4,7 @@
 #include "db/DbSchema.h"
 #include "db/SharedConnection.h"
 #include "db/SqlDialect.h"
+#include "report/models/TreeNodeIcons.h"
 #include "report/models/TreeNodesModel.h"
 
 #include <QHash>
@@ -32,7 +33,7 @@ public:
         for (const DeptRow& row : m_rows) {
             if (!row.ParentCode.isEmpty())
                 continue;
-            if (const int node = add(0, row, 1))
+            if (const int node = add(0, row, kFolderImage))
                 AddChildNodes(row.Code, node);
         }
     }
@@ -44,7 +45,7 @@ private:
             return;
         for (size_t k : *it) {
             const DeptRow& row = m_rows[k];
-            if (const int node = add(parentNode, row, 2))
+            if (const int node = add(parentNode, row, kDocumentImage))
                 AddChildNodes(row.Code, node);
         }
     }
@@ -124,7 +125,7 @@ void NodeCheck(TreeNodesModel& nodes, int node) {
         PropagateCheck(nodes, node);
 }
 
-void SelectAllDepartments(TreeNodesModel& nodes, bool ticked) {
+void selectAllDepartments(TreeNodesModel& nodes, bool ticked) {
     for (int i = 1; i <= nodes.count(); ++i) {
         if (!ticked)
             nodes.setChecked(i, false);

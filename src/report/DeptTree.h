@@ -48,6 +48,6 @@ void NodeCheck(TreeNodesModel& nodes, int node);
 
 // "全选": ticking ticks every node whose text does not contain "Tervo中心";
 // clearing clears every node.
-void SelectAllDepartments(TreeNodesModel& nodes, bool ticked);
+void selectAllDepartments(TreeNodesModel& nodes, bool ticked);
 
 } // namespace nbr

@@ -4,6 +4,7 @@
 #include "db/SharedConnection.h"
 #include "report/AmountText.h"
 #include "report/GridWidening.h"
+#include "report/ReportColumns.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/PaintingOff.h"
 
@@ -59,6 +60,7 @@ ListingTotals appendClaimLines(FlexGridModel& grid, Recordset& rs) {
         const DbValue& tax = rs.field(schema::Tax);
         const QString amountText = amount.isNull() ? QString() : formatAmount(amount.text());
         const QString taxText = tax.isNull() ? QString() : formatAmount(tax.text());
+        // In the order of DetailCol.
         const QString cells[] = {
             QString::number(row),
             rs.field(schema::ClaimNumber).text(),
@@ -73,12 +75,12 @@ ListingTotals appendClaimLines(FlexGridModel& grid, Recordset& rs) {
             taxText,
             formatAmount(amountValue(amountText) + amountValue(taxText)),
         };
-        for (int c = 0; c < 12; ++c)
+        for (int c = DetailCol::RowNumber; c <= DetailCol::LineTotal; ++c)
             grid.setTextMatrix(row, c, cells[c]);
         totals.amount += amountValue(amount.text());
         totals.tax += amountValue(tax.text());
         totals.line += amountValue(amount.text()) + amountValue(tax.text());
-        widenColumns(grid, row, 0, 11);
+        widenColumns(grid, row, DetailCol::RowNumber, DetailCol::LineTotal);
     }
     return totals;
 }
@@ -95,12 +97,12 @@ void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QStri
     grid.setRows(grid.rows() + 1);
     const int row = grid.rows() - 1;
     grid.setRow(row);
-    grid.setTextMatrix(row, 0, QString::number(row));
-    grid.setTextMatrix(row, 1, u"合计"_s);
-    grid.setTextMatrix(row, 9, formatAmount(totals.amount));
-    grid.setTextMatrix(row, 10, formatAmount(totals.tax));
-    grid.setTextMatrix(row, 11, formatAmount(totals.line));
-    widenColumns(grid, row, 0, 11);
+    grid.setTextMatrix(row, DetailCol::RowNumber, QString::number(row));
+    grid.setTextMatrix(row, DetailCol::ClaimNumber, u"合计"_s);
+    grid.setTextMatrix(row, DetailCol::Amount, formatAmount(totals.amount));
+    grid.setTextMatrix(row, DetailCol::Tax, formatAmount(totals.tax));
+    grid.setTextMatrix(row, DetailCol::LineTotal, formatAmount(totals.line));
+    widenColumns(grid, row, DetailCol::RowNumber, DetailCol::LineTotal);
 }
 
 } // namespace nbr

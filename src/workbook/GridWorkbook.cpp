@@ -24,8 +24,6 @@ namespace {
 
 // Grid rows start at worksheet row 4 (0-based 3): title, empty line, caption.
 constexpr int kFirstGridRow = 3;
-// The header and totals rows' fill, RGB(192, 192, 255).
-constexpr std::uint32_t kExportTotalsFill = 0xC0C0FF;
 // One character of column width is 110 twips.
 constexpr double kTwipsPerCharacter = 110.0;
 // The widest column a spreadsheet accepts, in characters; a column widened
@@ -33,6 +31,11 @@ constexpr double kTwipsPerCharacter = 110.0;
 constexpr double kMaxColumnWidth = 255.0;
 // Both grids number their rows in column 0 (序).
 constexpr int kRowNumberCol = 0;
+
+// A colour as the workbook's fill value 0xRRGGBB; no fill for an invalid one.
+std::uint32_t fillOf(const QColor& colour) {
+    return colour.isValid() ? colour.rgb() & 0xFFFFFF : CellStyle::kNoFill;
+}
 
 // A row number is a whole number, written as one so that the spreadsheet
 // sorts and sums it as such; any other text (the grand total's empty 序)
@@ -146,19 +149,16 @@ void SheetWriter::writeBlankLine(int row, int fromColumn) {
 
 void SheetWriter::writeHeader() {
     lxw_format* header =
-        format({.align = CellAlign::Centre, .fill = kExportTotalsFill, .border = true});
+        format({.align = CellAlign::Centre, .fill = fillOf(m_layout.totalsFill), .border = true});
     for (int c = 0; c < m_columns; ++c)
         writeText(kFirstGridRow, c, m_grid.textMatrix(0, c), header);
 }
 
 std::uint32_t SheetWriter::bodyFill(int gridRow) const {
     if (gridRow == m_grid.rows() - 1)
-        return kExportTotalsFill;
-    if (m_layout.paintSubtotals && m_grid.rowKind(gridRow) == FlexGridModel::RowKind::Subtotal) {
-        const QColor color = m_grid.backColor(gridRow, m_grid.cols() - 2);
-        if (color.isValid())
-            return color.rgb() & 0xFFFFFF;
-    }
+        return fillOf(m_layout.totalsFill);
+    if (m_layout.paintSubtotals && m_grid.rowKind(gridRow) == FlexGridModel::RowKind::Subtotal)
+        return fillOf(m_grid.backColor(gridRow, m_grid.cols() - 2));
     return CellStyle::kNoFill;
 }
 

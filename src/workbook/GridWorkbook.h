@@ -7,6 +7,7 @@
 
 #include "workbook/ExportResult.h"
 
+#include <QColor>
 #include <QList>
 #include <QString>
 
@@ -21,6 +22,7 @@ struct GridSheetLayout {
     int captionColumns = 1;      // worksheet columns the caption is merged over
     QList<int> amountColumns;    // grid columns written as numbers "#0.00"
     bool paintSubtotals = false; // subtotal rows take their row-total cell's colour
+    QColor totalsFill;           // the header's and the last row's fill
 };
 
 // Writes the workbook to path, replacing an existing file only with a

@@ -1,6 +1,7 @@
 #include "report/models/FlexGridModel.h"
 
 #include "platform/Twips.h"
+#include "platform/WindowFont.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -8,48 +9,38 @@
 #include <algorithm>
 #include <cmath>
 
-using namespace Qt::StringLiterals;
-
 namespace nbr {
 
 namespace {
 
 Qt::Alignment toQtAlignment(int alignment) {
     switch (alignment) {
-    case 0:
+    case FlexGridModel::kAlignLeftTop:
         return Qt::AlignLeft | Qt::AlignTop;
-    case 2:
+    case FlexGridModel::kAlignLeftBottom:
         return Qt::AlignLeft | Qt::AlignBottom;
-    case 3:
+    case FlexGridModel::kAlignCentreTop:
         return Qt::AlignHCenter | Qt::AlignTop;
-    case 4:
+    case FlexGridModel::kAlignCentre:
         return Qt::AlignCenter;
-    case 5:
+    case FlexGridModel::kAlignCentreBottom:
         return Qt::AlignHCenter | Qt::AlignBottom;
-    case 6:
+    case FlexGridModel::kAlignRightTop:
         return Qt::AlignRight | Qt::AlignTop;
-    case 7:
+    case FlexGridModel::kAlignRight:
         return Qt::AlignRight | Qt::AlignVCenter;
-    case 8:
+    case FlexGridModel::kAlignRightBottom:
         return Qt::AlignRight | Qt::AlignBottom;
-    default:
+    default: // kAlignLeft and values outside 0–8
         return Qt::AlignLeft | Qt::AlignVCenter;
     }
-}
-
-QFont defaultMeasureFont() {
-    QFont font;
-    font.setFamilies(
-        {u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s});
-    font.setPointSize(9);
-    return font;
 }
 
 } // namespace
 
 FlexGridModel::FlexGridModel(QObject* parent)
     : QAbstractTableModel(parent), m_columns(1), m_rows(1) {
-    setMeasureFont(defaultMeasureFont());
+    setMeasureFont(windowFont());
 }
 
 void FlexGridModel::setMeasureFont(const QFont& font) {
@@ -238,17 +229,6 @@ void FlexGridModel::setColWidth(int col, int twips) {
 
 int FlexGridModel::colAlignment(int col) const {
     return col >= 0 && col < cols() ? m_columns[col].alignment : 0;
-}
-
-void FlexGridModel::setColAlignment(int col, int alignment) {
-    if (col < 0 || col >= cols())
-        return;
-    m_columns[col].alignment = alignment;
-    if (quiet())
-        return;
-    emit dataChanged(index(0, col), index(rows() - 1, col), {Qt::TextAlignmentRole});
-    if (col == 0)
-        emit headerDataChanged(Qt::Vertical, 0, rows() - 1);
 }
 
 int FlexGridModel::fixedAlignment(int col) const {

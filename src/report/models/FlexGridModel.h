@@ -24,10 +24,20 @@ namespace nbr {
 class FlexGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    // Classic cell alignment values (horizontal part, all vertically centred).
-    static constexpr int kAlignLeft = 1;
-    static constexpr int kAlignCentre = 4;
-    static constexpr int kAlignRight = 7;
+    // The classic alignment values 0–8: left, centre or right, each at the
+    // top, vertically centred or at the bottom. Any other value reads as
+    // kAlignLeft.
+    enum Alignment : int {
+        kAlignLeftTop = 0,
+        kAlignLeft = 1, // vertically centred, as are kAlignCentre and kAlignRight
+        kAlignLeftBottom = 2,
+        kAlignCentreTop = 3,
+        kAlignCentre = 4,
+        kAlignCentreBottom = 5,
+        kAlignRightTop = 6,
+        kAlignRight = 7,
+        kAlignRightBottom = 8,
+    };
     // Width given to columns added through setCols (about eight characters).
     static constexpr int kDefaultColWidth = 960;
     // Padding added to a header text's width by setFormatString.
@@ -80,7 +90,6 @@ public:
     void setColWidth(int col, int twips);
 
     int colAlignment(int col) const;
-    void setColAlignment(int col, int alignment);
     // Alignment of the header cell of a column; until set it follows
     // colAlignment.
     int fixedAlignment(int col) const;
@@ -100,7 +109,6 @@ public:
     int cellLeft() const;
     int cellTop() const;
     int cellWidth() const { return colWidth(m_col); }
-    int cellHeight() const { return rowHeight(m_row); }
 
     // While false, views see one model reset (begun at the first change,
     // ended by setRedraw(true)) instead of individual change signals.

@@ -47,9 +47,9 @@ QIcon treeNodeIcon(int image) {
     static const QIcon folder = drawFolder();
     static const QIcon document = drawDocument();
     switch (image) {
-    case 1:
+    case kFolderImage:
         return folder;
-    case 2:
+    case kDocumentImage:
         return document;
     default:
         return {};

@@ -6,6 +6,12 @@
 
 namespace nbr {
 
+// The image numbers of the tree's nodes, as the classic image list counts.
+enum NodeImage : int {
+    kFolderImage = 1,   // a top-level department
+    kDocumentImage = 2, // a department below another
+};
+
 // The icon for a node's image number; a null icon for numbers without one.
 QIcon treeNodeIcon(int image);
 

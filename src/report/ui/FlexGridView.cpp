@@ -172,14 +172,6 @@ int FlexGridView::cellTop() const {
     return pixelsToTwips(currentCellRect().top());
 }
 
-int FlexGridView::cellWidth() const {
-    return pixelsToTwips(currentCellRect().width());
-}
-
-int FlexGridView::cellHeight() const {
-    return pixelsToTwips(currentCellRect().height());
-}
-
 bool FlexGridView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_corner && event->type() == QEvent::Paint) {
         paintCorner();

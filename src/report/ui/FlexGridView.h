@@ -19,17 +19,14 @@ public:
 
     // Accepts any model; the grid behaviour needs a FlexGridModel.
     void setModel(QAbstractItemModel* model) override;
-    FlexGridModel* gridModel() const { return m_grid; }
 
     // Where a cell is shown, in pixels from this widget's top-left corner,
     // scrolled as shown (fixed cells where their headers show them).
     QRect cellRect(int row, int col) const;
 
-    // Geometry of the model's current cell in twips, as cellRect shows it.
+    // Where the model's current cell is shown, in twips, as cellRect has it.
     int cellLeft() const;
     int cellTop() const;
-    int cellWidth() const;
-    int cellHeight() const;
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

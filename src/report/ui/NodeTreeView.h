@@ -17,7 +17,6 @@ public:
 
     // Accepts any model; the tree behaviour needs a TreeNodesModel.
     void setModel(QAbstractItemModel* model) override;
-    TreeNodesModel* nodesModel() const { return m_nodes; }
 
     // Where the check box of a node is drawn, in viewport coordinates.
     QRect checkBoxRect(const QModelIndex& index) const;

@@ -395,7 +395,7 @@ void ReportWindow::closeDetailPanel() {
 }
 
 void ReportWindow::onCheck1Clicked() {
-    SelectAllDepartments(*m_nodes, m_check1->isChecked());
+    selectAllDepartments(*m_nodes, m_check1->isChecked());
 }
 
 void ReportWindow::onNodeCheck(int node) {

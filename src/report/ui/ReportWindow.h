@@ -57,18 +57,14 @@ public:
     FlexGridModel& grid1() const { return *m_grid1; }
     FlexGridModel& grid2() const { return *m_grid2; }
     FlexGridView& grid1View() const { return *m_grid1View; }
-    FlexGridView& grid2View() const { return *m_grid2View; }
     TreeNodesModel& nodes() const { return *m_nodes; }
     const std::vector<DeptRow>& deptRows() const { return m_deptRows; }
     const QString& currentDeptCode() const { return m_currentDeptCode; }
     const QString& currentDeptName() const { return m_currentDeptName; }
-    // The year of the run that filled the summary grid (empty before a run).
-    const QString& runYear() const { return m_runYear; }
     // The year text of the year box (the first four characters of Combo1).
     QString yearText() const;
     QString statusPanelText(int panel) const;
     const MainGeometry& mainGeometry() const { return m_geometry; }
-    const DetailGeometry& detailGeometry() const { return m_detailGeometry; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -56,14 +56,16 @@ private:
     void correct(QLineEdit* field);
     void finishLogin();
 
-    QLineEdit* m_user;
-    QLineEdit* m_password;
-    QPushButton* m_ok;
-    QPushButton* m_cancel;
-    QLabel* m_version;
-    QListWidget* m_list;
-    QLabel* m_listCaption;
-    QString m_tag;
+    // Controls, named as in the window design.
+    QLineEdit* m_user;     // TxtUser, "员工编号": the employee number, taken as typed
+    QLineEdit* m_password; // txtPassword, "密    码": shown as "*"
+    QPushButton* m_ok;     // cmdOK "登录": checks the login
+    QPushButton* m_cancel; // cmdCancel "取消": ends the program
+    QLabel* m_version;     // Label1: the program's version, "V1.0版"
+    QLabel* m_listCaption; // Label2 "请您选择要登录的岗位": caption of List1
+    QListWidget* m_list;   // List1: the current positions, shown when there are several
+
+    QString m_tag; // "切换" in switch mode
     std::vector<PositionRecord> m_positionRecords;
     bool m_finished = false;
 };

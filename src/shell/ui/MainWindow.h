@@ -46,7 +46,7 @@ private:
     void buildMenu();
     void updateBackground();
 
-    QMdiArea* m_mdi;
+    QMdiArea* m_mdi; // MDIClient: hosts the report window over the background picture
     QPointer<QMdiSubWindow> m_reportSubWindow;
     QImage m_background;
     bool m_leaving = false;
