@@ -1,6 +1,7 @@
 #include "report/ui/FlexGridView.h"
 
 #include "platform/Twips.h"
+#include "report/ReportColours.h"
 #include "report/models/FlexGridModel.h"
 #include "report/ui/FlexGridDelegate.h"
 #include "report/ui/FlexGridHeader.h"
@@ -42,7 +43,7 @@ FlexGridView::FlexGridView(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
-    setStyleSheet(u"QTableView { gridline-color: rgb(192, 192, 192); }"_s);
+    setStyleSheet(u"QTableView { gridline-color: %1; }"_s.arg(ReportColour::kGridLines.name()));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, Qt::white);
     setPalette(palette);

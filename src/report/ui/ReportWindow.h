@@ -1,34 +1,28 @@
 #pragma once
 // frm非预算报销月报: the report window. The user ticks departments, picks a
 // year, runs the monthly summary, drills into a month cell and exports either
-// grid. The window owns the controls and their handlers; the procedures
-// (tree, summary, listing, exports) work on its models.
+// grid. The window owns the controls (ReportControls builds them), lays them
+// out and handles their events; the procedures (tree, summary, listing,
+// exports) work on its models.
 
 #include "report/DeptTree.h"
 #include "report/ReportLayout.h"
+#include "report/ui/ReportControls.h"
 #include "workbook/ExportResult.h"
 
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <initializer_list>
 #include <optional>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
 class QProgressBar;
 class QPushButton;
-class QStatusBar;
 
 namespace nbr {
 
-class ClickableImage;
 class Error;
 class FlexGridModel;
 class FlexGridView;
-class NodeTreeView;
-class PictureBox;
 class TreeNodesModel;
 
 class ReportWindow : public QWidget {
@@ -56,7 +50,7 @@ public:
 
     FlexGridModel& grid1() const { return *m_grid1; }
     FlexGridModel& grid2() const { return *m_grid2; }
-    FlexGridView& grid1View() const { return *m_grid1View; }
+    FlexGridView& grid1View() const { return *m_ui.msFlexGrid1; }
     TreeNodesModel& nodes() const { return *m_nodes; }
     const std::vector<DeptRow>& deptRows() const { return m_deptRows; }
     const QString& currentDeptCode() const { return m_currentDeptCode; }
@@ -70,7 +64,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void buildControls();
+    void connectControls();
     void LoadYearList();
     void layoutMain();
     void layoutDetail();
@@ -86,45 +80,17 @@ private:
                    QProgressBar* progressBar, const FlexGridModel& grid, const QString& successText,
                    const ExportWriter& write);
 
-    // Controls, named as in the window design.
-    PictureBox* m_picture1;
-    PictureBox* m_picture2;
-    PictureBox* m_picture3;
-    PictureBox* m_picture4;
-    PictureBox* m_picture5;
-    PictureBox* m_picture6;
-    PictureBox* m_picture7;
-    std::array<QLabel*, 10> m_label1{};
-    QLabel* m_label2;
-    QLabel* m_label4;
-    QLabel* m_label5;
-    QLabel* m_label14;
-    QComboBox* m_combo1;
-    QCheckBox* m_check1;
-    NodeTreeView* m_treeView1;
-    FlexGridView* m_grid1View;
-    FlexGridView* m_grid2View;
-    QPushButton* m_btnB;
-    QPushButton* m_command1;
-    QPushButton* m_command2;
-    QPushButton* m_command3;
-    QPushButton* m_command4;
-    QPushButton* m_command5;
-    QProgressBar* m_progressBar1;
-    QProgressBar* m_progressBar2;
-    QStatusBar* m_statusBar1;
-    std::array<QLabel*, 9> m_panels{};
-    ClickableImage* m_image1;
-
-    FlexGridModel* m_grid1;
-    FlexGridModel* m_grid2;
-    TreeNodesModel* m_nodes;
+    FlexGridModel* m_grid1;  // the data of MSFlexGrid1, the summary
+    FlexGridModel* m_grid2;  // the data of MSFlexGrid2, the listing
+    TreeNodesModel* m_nodes; // the data of TreeView1
+    ReportControls m_ui;
 
     MainGeometry m_geometry;
     DetailGeometry m_detailGeometry;
     std::vector<DeptRow> m_deptRows;
     QString m_currentDeptCode;
     QString m_currentDeptName;
+    // The year of the run that filled the summary grid (empty before a run).
     QString m_runYear;
     // The summary cell btnB stands on, while it is shown.
     struct GridCell {
