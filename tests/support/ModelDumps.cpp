@@ -29,4 +29,23 @@ QStringList gridDump(const FlexGridModel& grid) {
     return dump << widths.join(u' ');
 }
 
+QStringList gridRow(const FlexGridModel& grid, int row, int first, int last) {
+    QStringList texts;
+    for (int c = first; c <= last; ++c)
+        texts << grid.textMatrix(row, c);
+    return texts;
+}
+
+QStringList months(const FlexGridModel& grid, int row) {
+    return gridRow(grid, row, 4, 16);
+}
+
+QStringList monthsWith(std::initializer_list<std::pair<int, QString>> values, const QString& total,
+                       const QString& otherwise) {
+    QStringList texts(12, otherwise);
+    for (const auto& [month, text] : values)
+        texts[month - 1] = text;
+    return texts << total;
+}
+
 } // namespace nbr::test
