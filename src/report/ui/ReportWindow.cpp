@@ -65,7 +65,13 @@ ReportWindow::ReportWindow(QWidget* parent)
         twipsToPixels(kMinScaleHeight));
 }
 
-ReportWindow::~ReportWindow() = default;
+ReportWindow::~ReportWindow() {
+    // QWidget's destructor still hides the children, and their scroll bars
+    // and models signal then: none of it may reach this window's handlers,
+    // whose members are gone by that time.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+}
 
 void ReportWindow::connectControls() {
     connect(m_ui.command1, &QPushButton::clicked, this, &ReportWindow::onCommand1Clicked);
