@@ -234,4 +234,31 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     clock->start(1000);
 }
 
+void ReportControls::place(const MainGeometry& g) {
+    picture1->setGeometry(pixelRect(g.picture1));
+    picture2->setGeometry(pixelRect(g.picture2));
+    treeView1->setGeometry(pixelRect(g.treeView1));
+    picture3->setGeometry(pixelRect(g.picture3));
+    label1[2]->setGeometry(pixelRect(g.label1_2));
+    msFlexGrid1->setGeometry(pixelRect(g.msFlexGrid1));
+    picture4->setGeometry(pixelRect(g.picture4));
+    command1->setGeometry(pixelRect(g.command1));
+    progressBar1->setGeometry(pixelRect(g.progressBar1));
+    statusBar1->setGeometry(pixelRect(g.statusBar1));
+}
+
+void ReportControls::place(const DetailGeometry& g) {
+    picture5->setGeometry(pixelRect(g.picture5));
+    command4->setGeometry(pixelRect(g.command4));
+    msFlexGrid2->setGeometry(pixelRect(g.msFlexGrid2));
+    progressBar2->setGeometry(pixelRect(g.progressBar2));
+}
+
+void ReportControls::placeDetailPanel() {
+    picture7->setGeometry(picture3->x(), picture3->y(), picture3->width(),
+                          picture3->height() + picture4->height());
+    label1[4]->move((picture7->width() - label1[4]->width()) / 2, label1[4]->y());
+    image1->move(picture7->width() - label14->x() - image1->width(), label14->y());
+}
+
 } // namespace nbr

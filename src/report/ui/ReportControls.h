@@ -17,6 +17,8 @@ class QWidget;
 
 namespace nbr {
 
+struct DetailGeometry;
+struct MainGeometry;
 class ClickableImage;
 class FlexGridModel;
 class FlexGridView;
@@ -27,6 +29,13 @@ class TreeNodesModel;
 struct ReportControls {
     ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridModel* summary,
                    FlexGridModel* detail);
+
+    // Moves the controls the main layout or the detail panel's layout places.
+    void place(const MainGeometry& g);
+    void place(const DetailGeometry& g);
+    // The detail panel covers the main panel and the bottom bar, at every
+    // size; its title stays centred and its close image at the right.
+    void placeDetailPanel();
 
     // Label1 is a control array spread over the panels; its members by index:
     // (0) "部门" over the summary grid: the department of the last node click;

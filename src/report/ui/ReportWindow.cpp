@@ -17,7 +17,6 @@
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ClickableImage.h"
 #include "report/ui/FlexGridView.h"
-#include "report/ui/NodeTreeView.h"
 #include "report/ui/PictureBox.h"
 #include "session/SessionState.h"
 
@@ -143,29 +142,9 @@ void ReportWindow::resizeEvent(QResizeEvent* event) {
 
 void ReportWindow::layoutMain() {
     applyMainLayout(m_geometry, pixelsToTwips(width()), pixelsToTwips(height()));
-    const MainGeometry& g = m_geometry;
-    m_ui.picture1->setGeometry(pixelRect(g.picture1));
-    m_ui.picture2->setGeometry(pixelRect(g.picture2));
-    m_ui.treeView1->setGeometry(pixelRect(g.treeView1));
-    m_ui.picture3->setGeometry(pixelRect(g.picture3));
-    m_ui.label1[2]->setGeometry(pixelRect(g.label1_2));
-    m_ui.msFlexGrid1->setGeometry(pixelRect(g.msFlexGrid1));
-    m_ui.picture4->setGeometry(pixelRect(g.picture4));
-    m_ui.command1->setGeometry(pixelRect(g.command1));
-    m_ui.progressBar1->setGeometry(pixelRect(g.progressBar1));
-    m_ui.statusBar1->setGeometry(pixelRect(g.statusBar1));
-    placeDetailPanel();
+    m_ui.place(m_geometry);
+    m_ui.placeDetailPanel();
     placeBtnB();
-}
-
-// The detail panel covers the main panel and the bottom bar, at every size.
-void ReportWindow::placeDetailPanel() {
-    m_ui.picture7->setGeometry(m_ui.picture3->x(), m_ui.picture3->y(), m_ui.picture3->width(),
-                               m_ui.picture3->height() + m_ui.picture4->height());
-    m_ui.label1[4]->move((m_ui.picture7->width() - m_ui.label1[4]->width()) / 2,
-                         m_ui.label1[4]->y());
-    m_ui.image1->move(m_ui.picture7->width() - m_ui.label14->x() - m_ui.image1->width(),
-                      m_ui.label14->y());
 }
 
 void ReportWindow::layoutDetail() {
@@ -173,11 +152,7 @@ void ReportWindow::layoutDetail() {
     m_detailGeometry.picture7 = {pixelsToTwips(r.x()), pixelsToTwips(r.y()),
                                  pixelsToTwips(r.width()), pixelsToTwips(r.height())};
     applyDetailLayout(m_detailGeometry);
-    const DetailGeometry& g = m_detailGeometry;
-    m_ui.picture5->setGeometry(pixelRect(g.picture5));
-    m_ui.command4->setGeometry(pixelRect(g.command4));
-    m_ui.msFlexGrid2->setGeometry(pixelRect(g.msFlexGrid2));
-    m_ui.progressBar2->setGeometry(pixelRect(g.progressBar2));
+    m_ui.place(m_detailGeometry);
 }
 
 void ReportWindow::onCommand1Clicked() {
@@ -323,7 +298,7 @@ void ReportWindow::hideBtnB() {
 void ReportWindow::onBtnBClicked() {
     if (!m_btnBCell)
         return;
-    placeDetailPanel();
+    m_ui.placeDetailPanel();
     m_ui.picture7->show();
     m_ui.picture7->raise();
 

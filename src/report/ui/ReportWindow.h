@@ -68,7 +68,6 @@ private:
     void LoadYearList();
     void layoutMain();
     void layoutDetail();
-    void placeDetailPanel();
     void placeBtnB();
     void hideBtnB();
     void closeDetailPanel();
