@@ -14,8 +14,6 @@
 #include <QApplication>
 #include <cstdio>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // Without a display Qt would abort; say what to do instead.
