@@ -14,13 +14,13 @@
 
 #include "BenchSupport.h"
 #include "TdsTestServer.h"
+#include "db/Connection.h"
+#include "db/SharedConnection.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
-#include "report/ReportWindow.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/Connection.h"
-#include "session/SharedConnection.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/ReportWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -56,8 +56,7 @@ void addLargeCell(const QString& path) {
                     .arg(i, 6, 10, QChar(u'0'))
                     .arg(1 + i % 28, 2, 10, QChar(u'0')));
         db.exec(u"INSERT INTO 报销单明细 (报销单ID, 科目代号, 摘要, 金额, 税额)"
-                u" VALUES (last_insert_rowid(), 'BENCH', '基准明细', %1, %2)"_s
-                    .arg(10 + i % 97)
+                u" VALUES (last_insert_rowid(), 'BENCH', '基准明细', %1, %2)"_s.arg(10 + i % 97)
                     .arg(i % 3 == 0 ? u"NULL"_s : u"0.6"_s));
     }
 }
@@ -73,7 +72,8 @@ int main(int argc, char* argv[]) {
     if (path.isEmpty())
         path = dir.filePath(u"demo100.db"_s);
     if (!QFile::exists(path)) {
-        const QString maker = QCoreApplication::applicationDirPath() + u"/../tools/nbreport-make-demo"_s;
+        const QString maker =
+            QCoreApplication::applicationDirPath() + u"/../tools/nbreport-make-demo"_s;
         const QStringList arguments{u"--scale"_s, u"100"_s, u"--base-year"_s, u"2026"_s, path};
         if (QProcess::execute(maker, arguments) != 0)
             return 1;
@@ -116,8 +116,7 @@ int main(int argc, char* argv[]) {
     int departments = 0;
     for (int i = 1; i <= window.nodes().count(); ++i) {
         if (window.nodes().checked(i))
-            values << splitNodeText(window.nodes().text(i)).code
-                   << QString::number(departments++);
+            values << splitNodeText(window.nodes().text(i)).code << QString::number(departments++);
     }
     const double queriesOnly = bench::medianMs(3, [&] {
         openRecordset(MonthlySummary::summarySql(sharedDialect(), departments), values + year);
@@ -135,16 +134,15 @@ int main(int argc, char* argv[]) {
 
     FlexGridModel listing;
     listing.setFormatString(detailFormatString());
-    const double detail = bench::medianMs(5, [&] {
-        LoadDetailList(listing, u"BENCH"_s, u"04"_s, u"0102"_s, u"2026"_s);
-    });
+    const double detail = bench::medianMs(
+        5, [&] { LoadDetailList(listing, u"BENCH"_s, u"04"_s, u"0102"_s, u"2026"_s); });
 
     std::printf("database               %s\n", qPrintable(path));
     std::printf("ticked departments     %d\n", ticked);
     std::printf("plain GROUP BY         %8.1f ms  (%lld groups)\n", baseline,
                 static_cast<long long>(groups));
-    std::printf("first summary run      %8.1f ms  (%.2f x the GROUP BY; goal <= 2 x)\n",
-                firstRun, firstRun / baseline);
+    std::printf("first summary run      %8.1f ms  (%.2f x the GROUP BY; goal <= 2 x)\n", firstRun,
+                firstRun / baseline);
     std::printf("later summary runs     %8.1f ms  (%.2f x the GROUP BY)\n", run, run / baseline);
     std::printf("  of which statements  %8.1f ms\n", queriesOnly);
     std::printf("  same run, no view    %8.1f ms  (a fresh grid model each time)\n", modelOnly);
@@ -171,7 +169,8 @@ int main(int argc, char* argv[]) {
     }
     std::printf("over TDS               FreeTDS and tests/support/tds_server.py --sqlite,"
                 " medians of 5\n");
-    std::printf("statements per run     %8lld     (goal <= 3)\n", static_cast<long long>(statements));
+    std::printf("statements per run     %8lld     (goal <= 3)\n",
+                static_cast<long long>(statements));
     std::printf("summary run,  0 ms     %8.1f ms\n", bench::median(runs[0]));
     std::printf("summary run, 20 ms     %8.1f ms\n", bench::median(runs[1]));
     std::printf("latency adds           %8.1f ms  (goal <= (%lld + 2) x 20 ms = %lld ms)\n",

@@ -5,7 +5,7 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
-#include "session/SharedConnection.h"
+#include "db/SharedConnection.h"
 
 #include <QDate>
 #include <QFile>

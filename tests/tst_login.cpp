@@ -3,9 +3,9 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
-#include "session/LoginWindow.h"
 #include "session/SessionState.h"
-#include "shell/MainWindow.h"
+#include "session/ui/LoginWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +16,12 @@
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
+
+// The start-up login window as the program wires it: a login opens the frame.
+class StartLogin : public LoginWindow {
+public:
+    StartLogin() { MainWindow::followLogin(*this); }
+};
 
 class TestLogin : public QObject {
     Q_OBJECT
@@ -81,7 +87,7 @@ private slots:
         QFETCH(QString, field);
         test::FakePrompts prompts;
         sessionState().employeeName = u"保留"_s;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -109,7 +115,7 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, password);
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -124,7 +130,7 @@ private slots:
 
     void onePositionLogsInAtOnceWithTrimmedFields() {
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         w.show();
         typeLogin(w, u"1001"_s, u"  pw1 "_s); // the password's edge blanks are dropped
@@ -151,7 +157,7 @@ private slots:
     }
     void twoPositionsWaitForADoubleClick() {
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         w.show();
         typeLogin(w, u"1002"_s, u"pw2"_s);
@@ -179,7 +185,7 @@ private slots:
 
     void focusOnUserSelectsAllAndHidesTheList() {
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -194,7 +200,7 @@ private slots:
 
     void enterMovesToTheNextControl() {
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -225,7 +231,7 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, password);
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         typeLogin(w, user, password);
         QCOMPARE(prompts.messageTexts(), QStringList{u"对不起，您没有岗位，请选择系统管理员"_s});
@@ -235,7 +241,7 @@ private slots:
 
     void nullColumnReadsAsEmptyText() {
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         typeLogin(w, u"1005"_s, u"pw5"_s);
         QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u'|')));
@@ -246,7 +252,7 @@ private slots:
 
     void superUserOnlyAfterTheConnection() {
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         typeLogin(w, u"mgrOp"_s, u"harbor"_s);
         QVERIFY(prompts.recorded.isEmpty());
@@ -258,12 +264,12 @@ private slots:
 
         // Case matters, and an unreachable database stops even the super user.
         sessionState().clear();
-        LoginWindow w2;
+        StartLogin w2;
         typeLogin(w2, u"mgrop"_s, u"harbor"_s);
         QCOMPARE(sessionState().employeeCode, QString());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"nowhere"_s).toUtf8());
         prompts.clear();
-        LoginWindow w3;
+        StartLogin w3;
         typeLogin(w3, u"mgrOp"_s, u"harbor"_s);
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         QCOMPARE(prompts.messageTexts().size(), 2);
@@ -282,7 +288,7 @@ private slots:
             db.addEmployee(u"1001"_s, u"pw1"_s, u"李明"_s);
         }
         test::writeSettingsFor(m_dir.filePath(u"config-broken"_s), broken);
-        LoginWindow w;
+        StartLogin w;
         typeLogin(w, u"1001"_s, u"pw1"_s);
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         QCOMPARE(prompts.recorded.size(), 1);
@@ -294,7 +300,7 @@ private slots:
 
     void cancelEndsTheProgram() {
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         w.show();
         QTest::mouseClick(w.findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
@@ -303,7 +309,7 @@ private slots:
 
     void versionCaption() {
         test::FakePrompts prompts;
-        LoginWindow w;
+        StartLogin w;
         w.load();
         QCOMPARE(w.findChild<QLabel*>(u"Label1"_s)->text(), u"V1.0版"_s);
         QCOMPARE(w.windowTitle(), u"Corvale系统"_s);
@@ -312,7 +318,7 @@ private slots:
     void commandLineStartSkipsTheLoginWindow() {
         test::FakePrompts prompts;
         startCommandLine() = u"E9,张 三 ,0102,财务部,P01,会计,D1,职能,G1,管理,多余"_s;
-        LoginWindow w;
+        StartLogin w;
         QVERIFY(w.load());
         QVERIFY(!w.isVisible());
         QVERIFY(MainWindow::instance() && MainWindow::instance()->isVisible());
@@ -325,7 +331,7 @@ private slots:
         test::FakePrompts prompts;
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"nowhere"_s).toUtf8());
         startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
-        LoginWindow w;
+        StartLogin w;
         QVERIFY(!w.load());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         QCOMPARE(prompts.messageTexts().size(), 2); // both connection messages
@@ -337,7 +343,7 @@ private slots:
         prompts.clear();
         sessionState().clear();
         startCommandLine() = u"E9,张三,0102"_s;
-        LoginWindow w2;
+        StartLogin w2;
         QVERIFY(!w2.load());
         QCOMPARE(prompts.messageTexts().size(), 1);
         QVERIFY(prompts.messageTexts()[0].contains(u"启动命令不完整"_s));

@@ -4,21 +4,21 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
-#include "report/ReportWindow.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/FlexGridView.h"
-#include "report/controls/TreeNodesModel.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/FlexGridView.h"
+#include "report/ui/ReportWindow.h"
 #include "session/SessionState.h"
-#include "shell/MainWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QProgressBar>
-#include <QStatusBar>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -165,14 +165,18 @@ private slots:
     void designColoursAndPositions() {
         ReportWindow w;
         auto colour = [&](const char* name) {
-            return w.findChild<QWidget*>(QString::fromUtf8(name))->palette().color(QPalette::Window);
+            return w.findChild<QWidget*>(QString::fromUtf8(name))
+                ->palette()
+                .color(QPalette::Window);
         };
         QCOMPARE(colour("Picture1"), QColor(232, 251, 255));
         QCOMPARE(colour("Picture2"), QColor(232, 251, 255));
         QCOMPARE(colour("Picture4"), QColor(232, 251, 255));
         QCOMPARE(colour("Picture6"), QColor(255, 192, 192));
         auto text = [&](const char* name) {
-            return w.findChild<QLabel*>(QString::fromUtf8(name))->palette().color(QPalette::WindowText);
+            return w.findChild<QLabel*>(QString::fromUtf8(name))
+                ->palette()
+                .color(QPalette::WindowText);
         };
         QCOMPARE(text("Label1(9)"), QColor(128, 0, 0));
         QCOMPARE(text("Label2"), QColor(255, 0, 0));
@@ -191,11 +195,11 @@ private slots:
         test::FakePrompts prompts;
         ReportWindow* w = open();
         const TreeNodesModel& n = w->nodes();
-        QCOMPARE(texts(n), (QStringList{
-                               u"01 总部"_s, u"0101 办公室"_s, u"0102 财务部"_s, u"0103 Tervo中心"_s,
-                               u"010301 一组"_s, u"010302 二组"_s, u"0204 双上级部门"_s,
-                               u"020401 双上级下属"_s, u"02 生产部"_s, u"0201 车间"_s,
-                               u"0205 仓库"_s, u"03 后勤中心"_s, u"0301 食堂\n二楼"_s}));
+        QCOMPARE(texts(n),
+                 (QStringList{u"01 总部"_s, u"0101 办公室"_s, u"0102 财务部"_s, u"0103 Tervo中心"_s,
+                              u"010301 一组"_s, u"010302 二组"_s, u"0204 双上级部门"_s,
+                              u"020401 双上级下属"_s, u"02 生产部"_s, u"0201 车间"_s,
+                              u"0205 仓库"_s, u"03 后勤中心"_s, u"0301 食堂\n二楼"_s}));
         QCOMPARE(n.key(1), u"$01"_s);
         QCOMPARE(n.image(1), 1);
         QCOMPARE(n.image(2), 2);
@@ -231,7 +235,8 @@ private slots:
         ReportWindow* w = open();
         TreeNodesModel& n = w->nodes();
         n.userCheck(node(n, u"01"_s), true);
-        for (const char* code : {"01", "0101", "0102", "0103", "010301", "010302", "0204", "020401"})
+        for (const char* code :
+             {"01", "0101", "0102", "0103", "010301", "010302", "0204", "020401"})
             QVERIFY2(n.checked(node(n, QString::fromLatin1(code))), code);
         QVERIFY(!n.checked(node(n, u"02"_s)));
         // Clearing a child leaves its parent ticked; ticking the parent again ticks all.
@@ -298,8 +303,7 @@ private slots:
         MainWindow::instance()->resize(1100, 700);
         QCoreApplication::processEvents();
         const QRect main = w->findChild<QWidget*>(u"Picture3"_s)->geometry();
-        QCOMPARE(panel->geometry(),
-                 main.united(w->findChild<QWidget*>(u"Picture4"_s)->geometry()));
+        QCOMPARE(panel->geometry(), main.united(w->findChild<QWidget*>(u"Picture4"_s)->geometry()));
         QTest::mouseClick(w->findChild<QPushButton*>(u"Command4"_s), Qt::LeftButton);
         QVERIFY(!panel->isVisible());
     }
@@ -315,8 +319,7 @@ private slots:
         QCoreApplication::processEvents();
         auto* grid = w->findChild<QWidget*>(u"MSFlexGrid1"_s);
         auto* picture3 = w->findChild<QWidget*>(u"Picture3"_s);
-        QCOMPARE(w->mainGeometry().picture3.width,
-                 pixelsToTwipsForTest(w->width()) - 3990 - 30);
+        QCOMPARE(w->mainGeometry().picture3.width, pixelsToTwipsForTest(w->width()) - 3990 - 30);
         QVERIFY(grid->width() < picture3->width());
         QVERIFY(picture3->geometry().right() <= w->width());
         // Very small: it keeps a size at which the bottom bar's buttons and the

@@ -3,9 +3,9 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
-#include "session/Connection.h"
-#include "session/DbError.h"
-#include "session/SharedConnection.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/SharedConnection.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,7 +22,8 @@ private slots:
     void initTestCase() {
         m_path = m_dir.filePath(u"layer.db"_s);
         test::FixtureDb db(m_path);
-        db.exec(u"CREATE TABLE 测试表 (编号 TEXT, 名称 TEXT, 金额 REAL, 日期 TEXT, 标志 INTEGER)"_s);
+        db.exec(
+            u"CREATE TABLE 测试表 (编号 TEXT, 名称 TEXT, 金额 REAL, 日期 TEXT, 标志 INTEGER)"_s);
         db.exec(u"INSERT INTO 测试表 VALUES (?, ?, ?, ?, ?)"_s,
                 {u"001"_s, QString(2000, QChar(u'报')), 12.345, u"2026-03-05"_s, 1});
         db.exec(u"INSERT INTO 测试表 VALUES (?, ?, ?, ?, ?)"_s,
@@ -46,8 +47,9 @@ private slots:
     void nullIsDistinctFromEmpty() {
         test::FakePrompts prompts;
         QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
-        Recordset rs = openRecordset(u"Select 名称 From 测试表 Where 编号 in (?, ?) Order By 编号"_s,
-                                     {u"002"_s, u"O'Brien"_s});
+        Recordset rs =
+            openRecordset(u"Select 名称 From 测试表 Where 编号 in (?, ?) Order By 编号"_s,
+                          {u"002"_s, u"O'Brien"_s});
         QCOMPARE(rs.rowCount(), 2);
         QVERIFY(!rs.field(u"名称"_s).isNull());
         QCOMPARE(rs.field(u"名称"_s).text(), QString());
@@ -74,8 +76,11 @@ private slots:
     void quotesInParametersStayValues() {
         test::FakePrompts prompts;
         QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
-        QCOMPARE(openRecordset(u"Select * From 测试表 Where 编号 = ?"_s, {u"O'Brien"_s}).rowCount(), 1);
-        QCOMPARE(openRecordset(u"Select * From 测试表 Where 编号 = ?"_s, {u"' or '1'='1"_s}).rowCount(), 0);
+        QCOMPARE(openRecordset(u"Select * From 测试表 Where 编号 = ?"_s, {u"O'Brien"_s}).rowCount(),
+                 1);
+        QCOMPARE(
+            openRecordset(u"Select * From 测试表 Where 编号 = ?"_s, {u"' or '1'='1"_s}).rowCount(),
+            0);
     }
 
     void unknownFieldAndFailingQueryThrow() {

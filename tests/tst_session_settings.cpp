@@ -3,9 +3,9 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "db/Connection.h"
+#include "db/SharedConnection.h"
 #include "session/CommandLine.h"
-#include "session/Connection.h"
-#include "session/SharedConnection.h"
 
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -23,8 +23,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("result");
         QTest::addColumn<QStringList>("fields");
-        const QStringList ten = {u"E01"_s, u" 张 三 "_s, u"0102"_s, u"财务部"_s, u"P1"_s,
-                                 u"会计"_s, u"D1"_s, u"职能"_s, u"G1"_s, u""_s};
+        const QStringList ten = {u"E01"_s,  u" 张 三 "_s, u"0102"_s, u"财务部"_s, u"P1"_s,
+                                 u"会计"_s, u"D1"_s,      u"职能"_s, u"G1"_s,     u""_s};
         QTest::newRow("ten fields fill the session untrimmed")
             << ten.join(u',') << int(CommandLineSession::Complete) << ten;
         QTest::newRow("an eleventh field is ignored")
@@ -33,8 +33,8 @@ private slots:
             << ten.mid(0, 9).join(u',') << int(CommandLineSession::Incomplete) << QStringList();
         QTest::newRow("empty fields count as fields")
             << u",,,,,,,,,"_s << int(CommandLineSession::Complete) << QStringList(10, QString());
-        QTest::newRow("no command line") << QString() << int(CommandLineSession::Absent)
-                                         << QStringList();
+        QTest::newRow("no command line")
+            << QString() << int(CommandLineSession::Absent) << QStringList();
     }
     void commandLine() {
         QFETCH(QString, text);
@@ -71,15 +71,16 @@ private slots:
     void classicConnectionString() {
         QFETCH(QStringList, values);
         QFETCH(QString, expected);
-        QCOMPARE(nbr::classicConnectionString(values[0], values[1], values[2], values[3]), expected);
+        QCOMPARE(nbr::classicConnectionString(values[0], values[1], values[2], values[3]),
+                 expected);
         // OpenConnection stores the same text even when the connection fails.
         test::FakePrompts prompts;
         ConnectionOptions options;
         options.engine = SqlEngine::SQLite;
         OpenConnection(values[0], values[1], m_dir.filePath(u"none.db"_s), values[3], options);
-        QCOMPARE(connectionString(), nbr::classicConnectionString(values[0], values[1],
-                                                             m_dir.filePath(u"none.db"_s),
-                                                             values[3]));
+        QCOMPARE(connectionString(),
+                 nbr::classicConnectionString(values[0], values[1], m_dir.filePath(u"none.db"_s),
+                                              values[3]));
     }
 
     void hostileValuesCannotAddKeywords_data() {
@@ -114,7 +115,8 @@ private slots:
                 outside += ch;
             }
         }
-        QCOMPARE(outside.count(u'='), 7); // DRIVER SERVER UID PWD DATABASE TDS_Version ClientCharset
+        QCOMPARE(outside.count(u'='),
+                 7); // DRIVER SERVER UID PWD DATABASE TDS_Version ClientCharset
         QVERIFY(odbc->contains(u"TDS_Version=7.4"_s));
         QVERIFY(!odbcValue(u"a\0b"_s));
     }
@@ -125,8 +127,8 @@ private slots:
         {
             QFile ini(home + u"/Corvale2011/Corvale2011.ini"_s);
             QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write(u"[DBConfig]\nSvr=db01,1433\nUID=财务\nPWD=\"p;w\"\nDBname=Corvale\n"_s
-                          .toUtf8());
+            ini.write(
+                u"[DBConfig]\nSvr=db01,1433\nUID=财务\nPWD=\"p;w\"\nDBname=Corvale\n"_s.toUtf8());
         }
         qputenv("XDG_CONFIG_HOME", home.toUtf8());
         const DbSettings s = readDbSettings();

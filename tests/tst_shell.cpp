@@ -4,17 +4,18 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "platform/FileError.h"
 #include "platform/ProgramFolder.h"
-#include "platform/ProgramIcon.h"
 #include "platform/QtTranslation.h"
-#include "platform/WindowActivation.h"
-#include "report/ReportWindow.h"
-#include "session/LoginWindow.h"
+#include "platform/ui/ProgramIcon.h"
+#include "platform/ui/WindowActivation.h"
+#include "report/ui/ReportWindow.h"
 #include "session/ProjectAudit.h"
 #include "session/SessionState.h"
+#include "session/ui/LoginWindow.h"
 #include "shell/BannerLayout.h"
 #include "shell/HandOver.h"
-#include "shell/MainWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QLineEdit>
 #include <QMdiArea>
@@ -92,7 +93,8 @@ private slots:
         db.assignPosition(u"1001"_s, u"P01"_s, true);
         db.addEmployee(u"1002"_s, u"pw2"_s, u"王芳"_s);
         db.assignPosition(u"1002"_s, u"P01"_s, true);
-        db.exec(u"INSERT INTO 专项审核权限表 (类型, 部门代号, 岗位代号) VALUES ('项目管理', '0102', 'P01')"_s);
+        db.exec(
+            u"INSERT INTO 专项审核权限表 (类型, 部门代号, 岗位代号) VALUES ('项目管理', '0102', 'P01')"_s);
         db.close();
         test::writeSettingsFor(m_dir.filePath(u"config"_s), path);
         test::FakePrompts prompts;
@@ -266,9 +268,12 @@ private slots:
     }
 
     void handOverFailsCleanlyWhenTheFolderIsMissing() {
-        QString error;
-        QVERIFY(!writeHandOverFile(m_dir.filePath(u"no/such/folder"_s), &error));
-        QVERIFY(!error.isEmpty());
+        try {
+            writeHandOverFile(m_dir.filePath(u"no/such/folder"_s));
+            QFAIL("written into a missing folder");
+        } catch (const FileError& error) {
+            QVERIFY(!error.description().isEmpty());
+        }
     }
 
     void logoutShowsTheLoginWindowInSwitchMode() {
@@ -309,8 +314,8 @@ private slots:
         QVERIFY(!hasProjectAudit());
         QCOMPARE(projectAuditSql(),
                  u"SELECT     ID, 类型, 部门代号, 岗位代号 From 专项审核权限表 WHERE     "
-                 u"(部门代号 = ?) AND (岗位代号 = ?) AND (类型 = N'项目管理')"_s
-                     .replace(u"N'"_s, u"'"_s)); // the SQLite spelling of the literal
+                 u"(部门代号 = ?) AND (岗位代号 = ?) AND (类型 = N'项目管理')"_s.replace(
+                     u"N'"_s, u"'"_s)); // the SQLite spelling of the literal
     }
 
     void failingAuditQueryIsReportedAndTheWindowOpens() {

@@ -9,16 +9,16 @@
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "TdsTestServer.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/SharedConnection.h"
 #include "platform/WindowFont.h"
 #include "report/DeptTree.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportGridSetup.h"
-#include "report/ReportWindow.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/Connection.h"
-#include "session/DbError.h"
-#include "session/SharedConnection.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/ReportWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -91,9 +91,8 @@ WindowRun runWindow(const QString& folder) {
 QStringList summaryOfAll() {
     TreeNodesModel nodes;
     std::vector<DeptRow> rows;
-    if (const std::optional<DbError> failure = LoadDeptTree(nodes, rows))
-        throw *failure;
-    SelectAllDepartments(nodes, true);
+    LoadDeptTree(nodes, rows);
+    selectAllDepartments(nodes, true);
     FlexGridModel grid;
     grid.setMeasureFont(windowFont());
     setUpReportGrid(grid, summaryFormatString());

@@ -1,19 +1,22 @@
 #include "HeadlessExport.h"
 
-#include "StderrPrompts.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "platform/FileError.h"
+#include "platform/StderrPrompts.h"
 #include "platform/WindowFont.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportCaptions.h"
+#include "report/ReportColumns.h"
 #include "report/ReportGridSetup.h"
 #include "report/SubjectNameLookup.h"
 #include "report/WorkbookExport.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/Connection.h"
-#include "session/DbError.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
 
+#include <functional>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -40,11 +43,14 @@ ExportProgress progressLines(const QString& what, int rows) {
     };
 }
 
-void checkWritten(const ExportResult& result, const QString& path) {
-    if (const std::optional<ExportError>& error = result.error)
-        fail(ExitWriteFailed, u"导出失败（"_s + path + u"）：错误码: "_s +
-                                  QString::number(error->number) + u" 错误描述: "_s +
-                                  error->description);
+// Writes one workbook and says so; a failure ends the run.
+void writeWorkbook(const std::function<ExportResult()>& write, const QString& path) {
+    ExportResult result;
+    try {
+        result = write();
+    } catch (const FileError& e) {
+        fail(ExitWriteFailed, u"导出失败（"_s + path + u"）："_s + errorText(e));
+    }
     printError(u"已导出 "_s + workbookPath(path));
     if (result.textsTruncated)
         printError(truncationNote());
@@ -59,7 +65,7 @@ int nodeOf(const TreeNodesModel& nodes, const QString& deptCode) {
 
 void tickDepartments(TreeNodesModel& nodes, const ExportArguments& a) {
     if (a.allDepartments) {
-        SelectAllDepartments(nodes, true);
+        selectAllDepartments(nodes, true);
         return;
     }
     // The summary walks the nodes in tree order, whatever the argument order.
@@ -76,9 +82,12 @@ void runSummary(FlexGridModel& grid, const TreeNodesModel& nodes, const ExportAr
 }
 
 void writeSummary(const FlexGridModel& grid, const ExportArguments& a) {
-    checkWritten(ExportMonthlyReport(grid, summaryTitle(), yearCaption(a.year), a.summaryPath,
-                                     progressLines(u"月报"_s, grid.rows())),
-                 a.summaryPath);
+    writeWorkbook(
+        [&] {
+            return ExportMonthlyReport(grid, summaryTitle(), yearCaption(a.year), a.summaryPath,
+                                       progressLines(u"月报"_s, grid.rows()));
+        },
+        a.summaryPath);
 }
 
 // The texts around a listing in its workbook.
@@ -95,8 +104,7 @@ ListingCaptions loadListing(FlexGridModel& grid, const FlexGridModel& summary,
     if (!subjectName)
         fail(ExitBadData, u"未知科目："_s + d.subjectCode);
     // The month header as the summary grid's month column shows it.
-    const QString monthHeader =
-        summary.textMatrix(0, MonthlySummary::kFirstMonthCol - 1 + d.month.toInt());
+    const QString monthHeader = summary.textMatrix(0, SummaryCol::FirstMonth - 1 + d.month.toInt());
 
     grid.setMeasureFont(windowFont());
     setUpReportGrid(grid, detailFormatString());
@@ -108,10 +116,13 @@ ListingCaptions loadListing(FlexGridModel& grid, const FlexGridModel& summary,
 
 void writeListing(const FlexGridModel& grid, const ListingCaptions& captions,
                   const ExportArguments& a) {
-    checkWritten(ExportDetailList(grid, detailTitle(), captions.dept, yearCaption(a.year),
-                                  captions.listing, a.detail->path,
-                                  progressLines(u"明细"_s, grid.rows())),
-                 a.detail->path);
+    writeWorkbook(
+        [&] {
+            return ExportDetailList(grid, detailTitle(), captions.dept, yearCaption(a.year),
+                                    captions.listing, a.detail->path,
+                                    progressLines(u"明细"_s, grid.rows()));
+        },
+        a.detail->path);
 }
 
 } // namespace
@@ -128,8 +139,7 @@ int runHeadlessExport(const ExportArguments& a) {
 
         TreeNodesModel nodes;
         std::vector<DeptRow> deptRows;
-        if (std::optional<DbError> failure = LoadDeptTree(nodes, deptRows))
-            throw std::move(*failure);
+        LoadDeptTree(nodes, deptRows);
         FlexGridModel summary;
         summary.setMeasureFont(windowFont());
         setUpReportGrid(summary, summaryFormatString());
@@ -150,8 +160,7 @@ int runHeadlessExport(const ExportArguments& a) {
     } catch (const Failure& f) {
         exitCode = f.exitCode;
     } catch (const DbError& e) {
-        printError(u"数据库查询失败：错误码: "_s + QString::number(e.number()) + u" 错误描述: "_s +
-                   e.description());
+        printError(u"数据库查询失败："_s + errorText(e));
         exitCode = ExitBadData;
     }
     Prompts::install(nullptr);

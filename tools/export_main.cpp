@@ -6,8 +6,8 @@
 
 #include "ExportArguments.h"
 #include "HeadlessExport.h"
-#include "StderrPrompts.h"
 #include "platform/InterruptCleanup.h"
+#include "platform/StderrPrompts.h"
 
 #include <QGuiApplication>
 

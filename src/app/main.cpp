@@ -1,19 +1,18 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
-#include "platform/FocusFrameStyle.h"
 #include "platform/InterruptCleanup.h"
-#include "platform/ProgramIcon.h"
-#include "platform/QtPrompts.h"
 #include "platform/QtTranslation.h"
+#include "platform/WindowFont.h"
+#include "platform/ui/FocusFrameStyle.h"
+#include "platform/ui/ProgramIcon.h"
+#include "platform/ui/QtPrompts.h"
 #include "session/CommandLine.h"
-#include "session/LoginWindow.h"
 #include "session/SessionState.h"
+#include "session/ui/LoginWindow.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QApplication>
-#include <QFont>
 #include <cstdio>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,12 +38,10 @@ int main(int argc, char* argv[]) {
     }
     nbr::InterruptCleanup::install();
     QApplication app(argc, argv);
+    nbr::QtPrompts prompts;
+    nbr::Prompts::install(&prompts);
     QApplication::setStyle(new nbr::FocusFrameStyle);
-    QFont font;
-    font.setFamilies({u"微软雅黑"_s, u"Microsoft YaHei"_s, u"Noto Sans CJK SC"_s,
-                      u"WenQuanYi Micro Hei"_s});
-    font.setPointSize(9);
-    QApplication::setFont(font);
+    QApplication::setFont(nbr::windowFont());
     QApplication::setWindowIcon(nbr::programIcon());
     nbr::installQtTranslation();
 
@@ -53,6 +50,7 @@ int main(int argc, char* argv[]) {
     // The login window is the start-up object; after a complete command-line
     // session it never shows and the main window takes over.
     nbr::LoginWindow login;
+    nbr::MainWindow::followLogin(login);
     if (!login.load())
         login.show();
     if (nbr::QtPrompts::quitRequested())

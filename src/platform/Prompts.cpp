@@ -1,6 +1,6 @@
 #include "platform/Prompts.h"
 
-#include "platform/QtPrompts.h"
+#include "platform/StderrPrompts.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -16,11 +16,15 @@ Prompts* installed = nullptr;
 Prompts& Prompts::current() {
     if (installed)
         return *installed;
-    static QtPrompts qtPrompts;
-    return qtPrompts;
+    // Nothing widget-based by default: the program installs its dialogs in
+    // main(), the tests their scripted fake.
+    static StderrPrompts onStandardError;
+    return onStandardError;
 }
 
-void Prompts::install(Prompts* p) { installed = p; }
+void Prompts::install(Prompts* p) {
+    installed = p;
+}
 
 QString programTitle() {
     const QString path = QCoreApplication::applicationFilePath();

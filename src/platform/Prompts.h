@@ -1,6 +1,6 @@
 #pragma once
 // Everything the program tells or asks the user, and ending the program.
-// Logic never opens a message box itself: the windows install QtPrompts,
+// Logic never opens a message box itself: the program installs QtPrompts,
 // the tests install a scripted fake that records every call.
 
 #include <QString>
@@ -27,7 +27,7 @@ public:
     // Ends the program (closes every window, leaves the event loop).
     virtual void quit() = 0;
 
-    // The process-wide instance; QtPrompts unless a test installed another.
+    // The process-wide instance: the one installed, else StderrPrompts.
     static Prompts& current();
     // Installs p (not owned); nullptr returns to the default.
     static void install(Prompts* p);

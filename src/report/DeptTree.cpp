@@ -1,10 +1,11 @@
 #include "report/DeptTree.h"
 
-#include "report/controls/TreeError.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
-#include "session/SqlDialect.h"
+#include "db/DbError.h"
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
+#include "db/SqlDialect.h"
+#include "report/models/TreeNodeIcons.h"
+#include "report/models/TreeNodesModel.h"
 
 #include <QHash>
 
@@ -13,8 +14,6 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 namespace {
-
-constexpr int kChildRelationship = 4;
 
 // Builds the tree from the rows with the children of each code indexed, so
 // the build is linear in the number of rows. A child goes under the node just
@@ -34,7 +33,7 @@ public:
         for (const DeptRow& row : m_rows) {
             if (!row.ParentCode.isEmpty())
                 continue;
-            if (const int node = add(0, row, 1))
+            if (const int node = add(0, row, kFolderImage))
                 AddChildNodes(row.Code, node);
         }
     }
@@ -46,25 +45,33 @@ private:
             return;
         for (size_t k : *it) {
             const DeptRow& row = m_rows[k];
-            if (const int node = add(parentNode, row, 2))
+            if (const int node = add(parentNode, row, kDocumentImage))
                 AddChildNodes(row.Code, node);
         }
     }
 
-    // The new node's number, 0 when it cannot be added.
+    // The new node's number; 0 when its key exists already, and the node
+    // is skipped.
     int add(int parentNode, const DeptRow& row, int image) {
-        try {
-            return m_nodes.add(parentNode, parentNode == 0 ? 0 : kChildRelationship,
-                               u'$' + row.Code, row.Code + u' ' + row.Name, image);
-        } catch (const TreeError&) {
+        const QString key = u'$' + row.Code;
+        if (m_nodes.indexOfKey(key) != 0)
             return 0;
-        }
+        return m_nodes.add(parentNode, TreeNodesModel::Child, key, row.Code + u' ' + row.Name,
+                           image);
     }
 
     TreeNodesModel& m_nodes;
     const std::vector<DeptRow>& m_rows;
     QHash<QString, std::vector<size_t>> m_children;
 };
+
+void buildTree(TreeNodesModel& nodes, const std::vector<DeptRow>& deptRows) {
+    nodes.beginBulkLoad();
+    TreeBuilder(nodes, deptRows).build();
+    if (nodes.count() > 1)
+        nodes.setExpanded(1, true);
+    nodes.endBulkLoad();
+}
 
 } // namespace
 
@@ -83,12 +90,10 @@ QString deptTreeSql(const SqlDialect& dialect) {
            dialect.len(u"职能部门new.职能部门编号"_s, u"len"_s) + u",职能部门new.职能部门编号"_s;
 }
 
-std::optional<DbError> LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
+void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
     deptRows.clear();
-    std::optional<DbError> failure;
     try {
-        for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof();
-             rs.moveNext()) {
+        for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof(); rs.moveNext()) {
             DeptRow row;
             row.Code = rs.field(schema::DeptCode).code();
             row.Name = rs.field(schema::DeptName).text();
@@ -96,15 +101,12 @@ std::optional<DbError> LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>&
             row.ParentCode = rs.field(schema::ParentDeptCode).code();
             deptRows.push_back(std::move(row));
         }
-    } catch (const DbError& e) {
-        failure = e;
+    } catch (const DbError&) {
+        // The departments read before the failure still make their tree.
+        buildTree(nodes, deptRows);
+        throw;
     }
-    nodes.beginBulkLoad();
-    TreeBuilder(nodes, deptRows).build();
-    if (nodes.count() > 1)
-        nodes.setExpanded(1, true);
-    nodes.endBulkLoad();
-    return failure;
+    buildTree(nodes, deptRows);
 }
 
 void PropagateCheck(TreeNodesModel& nodes, int node) {
@@ -123,7 +125,7 @@ void NodeCheck(TreeNodesModel& nodes, int node) {
         PropagateCheck(nodes, node);
 }
 
-void SelectAllDepartments(TreeNodesModel& nodes, bool ticked) {
+void selectAllDepartments(TreeNodesModel& nodes, bool ticked) {
     for (int i = 1; i <= nodes.count(); ++i) {
         if (!ticked)
             nodes.setChecked(i, false);

@@ -4,10 +4,7 @@
 // root, and "全选". Works on the tree model only, so the window, the
 // headless export and the tests share it.
 
-#include "session/DbError.h"
-
 #include <QString>
-#include <optional>
 #include <vector>
 
 namespace nbr {
@@ -37,12 +34,11 @@ QString deptTreeSql(const SqlDialect& dialect);
 // "code name", image 1 at the top and 2 below; node 1 expanded when there
 // are two or more nodes. A node that cannot be added (its key exists
 // already, e.g. a department under two parents) is skipped with the subtree
-// it would carry there; the rest of the branch is still built. Never throws:
-// a query that fails leaves the tree with what was read before the failure
-// (usually nothing) and returns the database's error, so the caller can say
-// why departments are missing.
-[[nodiscard]] std::optional<DbError> LoadDeptTree(TreeNodesModel& nodes,
-                                                  std::vector<DeptRow>& deptRows);
+// it would carry there; the rest of the branch is still built. When the
+// query fails the tree still gets what was read before the failure (usually
+// nothing), then DbError is thrown, so the caller can say why departments
+// are missing.
+void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows);
 
 // Copies a node's check state to all its descendants.
 void PropagateCheck(TreeNodesModel& nodes, int node);
@@ -52,6 +48,6 @@ void NodeCheck(TreeNodesModel& nodes, int node);
 
 // "全选": ticking ticks every node whose text does not contain "Tervo中心";
 // clearing clears every node.
-void SelectAllDepartments(TreeNodesModel& nodes, bool ticked);
+void selectAllDepartments(TreeNodesModel& nodes, bool ticked);
 
 } // namespace nbr

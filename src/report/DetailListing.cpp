@@ -1,18 +1,20 @@
 #include "report/DetailListing.h"
 
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
 #include "report/AmountText.h"
 #include "report/GridWidening.h"
-#include "report/controls/FlexGridModel.h"
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
+#include "report/ReportColumns.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/PaintingOff.h"
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
 
 QString detailFormatString() {
-    return u"^序  |<报销单编号    |<报批日期    |<报销人    |<审批日期    |<审批通过  |<支付日期    "
-           u"|<科目名称    |<摘要    |>金额        |>税额        |>合计        |"_s;
+    return u"^序  |<报销单编号    |<报批日期    |<报销人    |<审批日期    |<审批通过  "
+           u"|<支付日期    |<科目名称    |<摘要    |>金额        |>税额        |>合计        |"_s;
 }
 
 QString detailListSql(const SqlDialect& dialect) {
@@ -37,13 +39,19 @@ QString detailListSql(const SqlDialect& dialect) {
            u" 报销单明细.税额, CAST(报销单明细.摘要 AS nvarchar(4000))"_s;
 }
 
-void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,
-                    const QString& deptCode, const QString& yearText) {
-    grid.setRows(1);
-    Recordset rs = openRecordset(detailListSql(sharedDialect()),
-                                 {deptCode, yearText + month, subjectCode});
-    grid.setRedraw(false);
-    double amountTotal = 0, taxTotal = 0, lineTotal = 0;
+namespace {
+
+// What the totals row adds up; a missing amount or tax adds nothing.
+struct ListingTotals {
+    double amount = 0;
+    double tax = 0;
+    double line = 0;
+};
+
+// One grid row per claim line of the query, painted once at the end.
+ListingTotals appendClaimLines(FlexGridModel& grid, Recordset& rs) {
+    const PaintingOff paintingOff(grid);
+    ListingTotals totals;
     for (; !rs.eof(); rs.moveNext()) {
         grid.setRows(grid.rows() + 1);
         const int row = grid.rows() - 1;
@@ -52,6 +60,7 @@ void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QStri
         const DbValue& tax = rs.field(schema::Tax);
         const QString amountText = amount.isNull() ? QString() : formatAmount(amount.text());
         const QString taxText = tax.isNull() ? QString() : formatAmount(tax.text());
+        // In the order of DetailCol.
         const QString cells[] = {
             QString::number(row),
             rs.field(schema::ClaimNumber).text(),
@@ -66,25 +75,34 @@ void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QStri
             taxText,
             formatAmount(amountValue(amountText) + amountValue(taxText)),
         };
-        for (int c = 0; c < 12; ++c)
+        for (int c = DetailCol::RowNumber; c <= DetailCol::LineTotal; ++c)
             grid.setTextMatrix(row, c, cells[c]);
-        // A missing amount or tax adds nothing to the totals.
-        amountTotal += amountValue(amount.text());
-        taxTotal += amountValue(tax.text());
-        lineTotal += amountValue(amount.text()) + amountValue(tax.text());
-        widenColumns(grid, row, 0, 11);
+        totals.amount += amountValue(amount.text());
+        totals.tax += amountValue(tax.text());
+        totals.line += amountValue(amount.text()) + amountValue(tax.text());
+        widenColumns(grid, row, DetailCol::RowNumber, DetailCol::LineTotal);
     }
-    grid.setRedraw(true);
+    return totals;
+}
+
+} // namespace
+
+void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,
+                    const QString& deptCode, const QString& yearText) {
+    grid.setRows(1);
+    Recordset rs =
+        openRecordset(detailListSql(sharedDialect()), {deptCode, yearText + month, subjectCode});
+    const ListingTotals totals = appendClaimLines(grid, rs);
 
     grid.setRows(grid.rows() + 1);
     const int row = grid.rows() - 1;
     grid.setRow(row);
-    grid.setTextMatrix(row, 0, QString::number(row));
-    grid.setTextMatrix(row, 1, u"合计"_s);
-    grid.setTextMatrix(row, 9, formatAmount(amountTotal));
-    grid.setTextMatrix(row, 10, formatAmount(taxTotal));
-    grid.setTextMatrix(row, 11, formatAmount(lineTotal));
-    widenColumns(grid, row, 0, 11);
+    grid.setTextMatrix(row, DetailCol::RowNumber, QString::number(row));
+    grid.setTextMatrix(row, DetailCol::ClaimNumber, u"合计"_s);
+    grid.setTextMatrix(row, DetailCol::Amount, formatAmount(totals.amount));
+    grid.setTextMatrix(row, DetailCol::Tax, formatAmount(totals.tax));
+    grid.setTextMatrix(row, DetailCol::LineTotal, formatAmount(totals.line));
+    widenColumns(grid, row, DetailCol::RowNumber, DetailCol::LineTotal);
 }
 
 } // namespace nbr

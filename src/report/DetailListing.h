@@ -10,6 +10,7 @@ namespace nbr {
 class FlexGridModel;
 class SqlDialect;
 
+// The grid's format string (its columns: ReportColumns.h).
 QString detailFormatString();
 QString detailListSql(const SqlDialect& dialect);
 

@@ -1,6 +1,6 @@
 #include "report/GridWidening.h"
 
-#include "report/controls/FlexGridModel.h"
+#include "report/models/FlexGridModel.h"
 
 #include <cmath>
 

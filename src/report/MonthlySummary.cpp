@@ -1,23 +1,22 @@
 #include "report/MonthlySummary.h"
 
-#include "platform/MousePointer.h"
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
+#include "platform/WaitCursor.h"
 #include "report/AmountText.h"
 #include "report/DeptTree.h"
 #include "report/GridWidening.h"
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
+#include "report/ReportColours.h"
+#include "report/ReportColumns.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/PaintingOff.h"
+#include "report/models/TreeNodesModel.h"
 
-#include <QColor>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
-
-const unsigned kSubtotalColor = 0xC0FFFF;   // red 192, green 255, blue 255
-const unsigned kGrandTotalColor = 0x8080FF; // red 128, green 128, blue 255
 
 namespace {
 
@@ -27,23 +26,26 @@ QString joins() {
            u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"_s;
 }
 
-void paintRow(FlexGridModel& grid, int row, unsigned rgb) {
+void paintRow(FlexGridModel& grid, int row, const QColor& colour) {
     grid.setRow(row);
     for (int c = 0; c < grid.cols(); ++c) {
         grid.setCol(c);
-        grid.setCellBackColor(QColor::fromRgb(rgb));
+        grid.setCellBackColor(colour);
     }
 }
 
-// The sums of one row of totals: element k for grid column k + 3.
+// The sums of one row of totals: element c - kTotalsOffset for grid column c
+// (1 … 12 the months, 13 the year total; element 0 stays unused).
 using MonthTotals = std::array<double, 14>;
+constexpr int kTotalsOffset = SummaryCol::FirstMonth - 1;
 
 } // namespace
 
 QString summaryFormatString() {
-    return u"^序  |<部门名称      |<科目代号      |<科目名称      |>01月份          |>02月份          "
-           u"|>03月份          |>04月份          |>05月份          |>06月份          |>07月份          "
-           u"|>08月份          |>09月份          |>10月份          |>11月份          |>12月份          "
+    return u"^序  |<部门名称      |<科目代号      |<科目名称      "
+           u"|>01月份          |>02月份          |>03月份          |>04月份          "
+           u"|>05月份          |>06月份          |>07月份          |>08月份          "
+           u"|>09月份          |>10月份          |>11月份          |>12月份          "
            u"|>合计          |"_s;
 }
 
@@ -64,9 +66,8 @@ QString MonthlySummary::summarySql(const SqlDialect& dialect, int departments) {
            u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"_s +
            joins() + u" inner join "_s + ticked.source + u" On 部门代号 = t.code"_s +
            u" where 报销类型='非预算'"_s + u" And "_s + month + u" between ? and ?"_s +
-           u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, "_s + month +
-           u" order by "_s + dialect.len(u"财务科目.科目代号"_s) +
-           u", 财务科目.科目代号, 财务科目.科目名称"_s;
+           u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, "_s + month + u" order by "_s +
+           dialect.len(u"财务科目.科目代号"_s) + u", 财务科目.科目代号, 财务科目.科目名称"_s;
 }
 
 void MonthlySummary::appendTickedDepartments(const QString& yearText) {
@@ -130,18 +131,17 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
         return;
 
     const int firstRow = m_grid.rows();
-    const int lastCol = m_grid.cols() - 1;
-    m_grid.setRedraw(false);
+    const PaintingOff paintingOff(m_grid);
     for (const SubjectMonths& subject : subjects) {
         m_grid.setRows(m_grid.rows() + 1);
         const int row = m_grid.rows() - 1;
         m_grid.setRow(row);
-        m_grid.setTextMatrix(row, 0, QString::number(row));
-        m_grid.setTextMatrix(row, 1, deptName);
-        m_grid.setTextMatrix(row, 2, subject.code);
-        m_grid.setTextMatrix(row, 3, subject.name);
-        m_grid.setTextMatrix(row, lastCol, deptCode);
-        widenColumns(m_grid, row, 0, 3);
+        m_grid.setTextMatrix(row, SummaryCol::RowNumber, QString::number(row));
+        m_grid.setTextMatrix(row, SummaryCol::DeptName, deptName);
+        m_grid.setTextMatrix(row, SummaryCol::SubjectCode, subject.code);
+        m_grid.setTextMatrix(row, SummaryCol::SubjectName, subject.name);
+        m_grid.setTextMatrix(row, SummaryCol::DeptCode, deptCode);
+        widenColumns(m_grid, row, SummaryCol::RowNumber, SummaryCol::SubjectName);
     }
 
     // The subtotal row follows the department's data rows.
@@ -149,28 +149,26 @@ void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& de
     const int subtotalRow = m_grid.rows() - 1;
     m_grid.setRow(subtotalRow);
     m_grid.setRowKind(subtotalRow, FlexGridModel::RowKind::Subtotal);
-    m_grid.setTextMatrix(subtotalRow, 0, QString::number(subtotalRow));
-    m_grid.setTextMatrix(subtotalRow, 1, deptName + u"小计"_s);
-    m_grid.setTextMatrix(subtotalRow, lastCol, deptCode);
-    widenColumns(m_grid, subtotalRow, 0, 3);
+    m_grid.setTextMatrix(subtotalRow, SummaryCol::RowNumber, QString::number(subtotalRow));
+    m_grid.setTextMatrix(subtotalRow, SummaryCol::DeptName, deptName + u"小计"_s);
+    m_grid.setTextMatrix(subtotalRow, SummaryCol::DeptCode, deptCode);
+    widenColumns(m_grid, subtotalRow, SummaryCol::RowNumber, SummaryCol::SubjectName);
 
     // Month cells of this department's rows.
-    setMousePointer(MousePointer::Hourglass);
+    const WaitCursor wait;
     for (int row = firstRow; row < subtotalRow; ++row) {
         const SubjectMonths& subject = subjects[size_t(row - firstRow)];
         double total = 0;
         for (int m = 1; m <= 12; ++m) {
             const QString& sum = subject.sums[size_t(m - 1)];
             const QString text = sum.isNull() ? QString() : formatAmount(sum);
-            m_grid.setTextMatrix(row, kFirstMonthCol + m - 1, text);
+            m_grid.setTextMatrix(row, SummaryCol::FirstMonth + m - 1, text);
             total += amountValue(text);
         }
-        m_grid.setTextMatrix(row, kTotalCol, formatAmount(total));
-        widenColumns(m_grid, row, kFirstMonthCol, kTotalCol);
+        m_grid.setTextMatrix(row, SummaryCol::Total, formatAmount(total));
+        widenColumns(m_grid, row, SummaryCol::FirstMonth, SummaryCol::Total);
     }
     writeSubtotals(firstRow, subtotalRow);
-    m_grid.setRedraw(true);
-    setMousePointer(MousePointer::Default);
 }
 
 void MonthlySummary::writeSubtotals(int firstRow, int subtotalRow) {
@@ -178,37 +176,36 @@ void MonthlySummary::writeSubtotals(int firstRow, int subtotalRow) {
     // code are exactly its own rows.
     MonthTotals totals{};
     for (int k = firstRow; k <= subtotalRow; ++k)
-        for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
-            totals[size_t(c - 3)] += amountValue(m_grid.textMatrix(k, c));
-    for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
-        m_grid.setTextMatrix(subtotalRow, c, formatAmount(totals[size_t(c - 3)]));
+        for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
+            totals[size_t(c - kTotalsOffset)] += amountValue(m_grid.textMatrix(k, c));
+    for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
+        m_grid.setTextMatrix(subtotalRow, c, formatAmount(totals[size_t(c - kTotalsOffset)]));
     // A subtotal is wider than the amounts it adds up: its columns grow too,
     // or the view would cut its leading digits.
-    widenColumns(m_grid, subtotalRow, kFirstMonthCol, kTotalCol);
-    paintRow(m_grid, subtotalRow, kSubtotalColor);
+    widenColumns(m_grid, subtotalRow, SummaryCol::FirstMonth, SummaryCol::Total);
+    paintRow(m_grid, subtotalRow, ReportColour::kSubtotal);
 }
 
 void MonthlySummary::appendGrandTotal() {
     if (m_grid.rows() <= 1)
         return;
-    m_grid.setRedraw(false);
+    const PaintingOff paintingOff(m_grid);
     MonthTotals totals{};
     for (int j = 1; j < m_grid.rows(); ++j) {
         if (m_grid.rowKind(j) != FlexGridModel::RowKind::Subtotal)
             continue;
-        for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
-            totals[size_t(c - 3)] += amountValue(m_grid.textMatrix(j, c));
+        for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
+            totals[size_t(c - kTotalsOffset)] += amountValue(m_grid.textMatrix(j, c));
     }
     m_grid.setRows(m_grid.rows() + 1);
     const int row = m_grid.rows() - 1;
     m_grid.setRow(row);
     m_grid.setRowKind(row, FlexGridModel::RowKind::GrandTotal);
-    m_grid.setTextMatrix(row, 1, u"合计"_s);
-    for (int c = kFirstMonthCol; c <= kTotalCol; ++c)
-        m_grid.setTextMatrix(row, c, formatAmount(totals[size_t(c - 3)]));
-    widenColumns(m_grid, row, 1, kTotalCol);
-    paintRow(m_grid, row, kGrandTotalColor);
-    m_grid.setRedraw(true);
+    m_grid.setTextMatrix(row, SummaryCol::DeptName, u"合计"_s);
+    for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
+        m_grid.setTextMatrix(row, c, formatAmount(totals[size_t(c - kTotalsOffset)]));
+    widenColumns(m_grid, row, SummaryCol::DeptName, SummaryCol::Total);
+    paintRow(m_grid, row, ReportColour::kGrandTotal);
 }
 
 } // namespace nbr

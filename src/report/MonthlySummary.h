@@ -62,10 +62,6 @@ public:
     const QString& currentDeptCode() const { return m_currentDeptCode; }
     const QString& currentDeptName() const { return m_currentDeptName; }
 
-    static constexpr int kFirstMonthCol = 4;
-    static constexpr int kTotalCol = 16;
-    static constexpr int kDeptCodeCol = 17;
-
 private:
     // The subject rows of each of these departments, in the database's order.
     std::vector<std::vector<SubjectMonths>>
@@ -80,9 +76,7 @@ private:
     QString m_currentDeptName;
 };
 
-// The grid's format string and the back colours of the two total rows.
+// The grid's format string (its columns: ReportColumns.h).
 QString summaryFormatString();
-extern const unsigned kSubtotalColor;   // RGB(192, 255, 255)
-extern const unsigned kGrandTotalColor; // RGB(128, 128, 255)
 
 } // namespace nbr

@@ -1,6 +1,6 @@
 #include "report/ReportGridSetup.h"
 
-#include "report/controls/FlexGridModel.h"
+#include "report/models/FlexGridModel.h"
 
 namespace nbr {
 

@@ -1,6 +1,13 @@
 #include "report/ReportLayout.h"
 
+#include "platform/Twips.h"
+
 namespace nbr {
+
+QRect pixelRect(const TwipRect& r) {
+    return QRect(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
+                 twipsToPixels(r.height));
+}
 
 namespace {
 void setWidth(TwipRect& r, int w) {

@@ -5,6 +5,8 @@
 // or height is skipped and the control keeps its previous size, the way the
 // classic controls refuse such a value; the next assignment still runs.
 
+#include <QRect>
+
 namespace nbr {
 
 struct TwipRect {
@@ -13,6 +15,9 @@ struct TwipRect {
     int width = 0;
     int height = 0;
 };
+
+// The rectangle in the screen's pixels: the one conversion of a layout.
+QRect pixelRect(const TwipRect& r);
 
 // The controls the main layout moves, at their design values.
 struct MainGeometry {

@@ -1,7 +1,7 @@
 #include "report/SubjectNameLookup.h"
 
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
 
 using namespace Qt::StringLiterals;
 

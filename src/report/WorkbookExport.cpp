@@ -1,16 +1,12 @@
 #include "report/WorkbookExport.h"
 
-#include "report/GridWorkbook.h"
-#include "report/MonthlySummary.h"
+#include "report/ReportColours.h"
+#include "report/ReportColumns.h"
+#include "workbook/GridWorkbook.h"
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
-
-namespace {
-// The detail listing's amount, tax and line total columns.
-const QList<int> kDetailAmountColumns = {9, 10, 11};
-} // namespace
 
 QString workbookPath(const QString& chosenPath) {
     const qsizetype nameStart = chosenPath.lastIndexOf(u'/') + 1;
@@ -27,9 +23,10 @@ ExportResult ExportMonthlyReport(const FlexGridModel& grid, const QString& title
     layout.title = title;
     layout.caption = u" 月报年度："_s + yearText + u'度';
     layout.captionColumns = 3;
-    for (int c = MonthlySummary::kFirstMonthCol; c <= MonthlySummary::kTotalCol; ++c)
+    for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
         layout.amountColumns.append(c);
     layout.paintSubtotals = true;
+    layout.totalsFill = ReportColour::kWorkbookTotals;
     return writeGridWorkbook(grid, layout, workbookPath(chosenPath), progress);
 }
 
@@ -42,7 +39,8 @@ ExportResult ExportDetailList(const FlexGridModel& grid, const QString& title,
     layout.title = title;
     layout.caption = deptCaption + u"   "_s + yearText + listingCaption;
     layout.captionColumns = 6;
-    layout.amountColumns = kDetailAmountColumns;
+    layout.totalsFill = ReportColour::kWorkbookTotals;
+    layout.amountColumns = {DetailCol::Amount, DetailCol::Tax, DetailCol::LineTotal};
     return writeGridWorkbook(grid, layout, workbookPath(chosenPath), progress);
 }
 

@@ -2,8 +2,9 @@
 // The two workbook exports of the report: the monthly summary grid
 // ("导出Excel") and the detail listing grid ("导出明细"). Widget-free: the
 // window and the headless export hand over the grid and the texts around it.
+// Both throw FileError when the workbook cannot be written.
 
-#include "report/ExportError.h"
+#include "workbook/ExportResult.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "session/LoginQueries.h"
 
-#include "session/DbSchema.h"
-#include "session/SharedConnection.h"
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
 
 using namespace Qt::StringLiterals;
 
@@ -11,11 +11,16 @@ QString PositionRecord::listLine() const {
     return fields[3] + u' ' + fields[5] + (isMain ? u"(主要)"_s : u"(兼职)"_s);
 }
 
-QString passwordCheckSql() { return u"Select * From 员工档案 Where 工号 =? and 帐号密码=?"_s; }
+QString passwordCheckSql() {
+    return u"Select * From 员工档案 Where 工号 =? and 帐号密码=?"_s;
+}
 
 QString positionQuerySql() {
-    return u"Select 员工档案.姓名,职能部门类别.部门类别代号,职能部门类别.部门类别名称,岗位类别.岗位类别编号,岗位类别名称,"
-           u" 职能部门new.职能部门编号 , 职能部门new.职能部门名称, 岗位信息new.岗位代号, 岗位信息new.岗位名称,"
+    return u"Select "
+           u"员工档案.姓名,职能部门类别.部门类别代号,职能部门类别.部门类别名称,岗位类别."
+           u"岗位类别编号,岗位类别名称,"
+           u" 职能部门new.职能部门编号 , 职能部门new.职能部门名称, 岗位信息new.岗位代号, "
+           u"岗位信息new.岗位名称,"
            u" 岗位员工new.主要岗位 From 岗位员工new"
            u" Inner joIn 岗位信息new on 岗位员工new.岗位代号 = 岗位信息new.岗位代号"
            u" Inner joIn 职能部门new on 岗位信息new.职能部门代号 = 职能部门new.职能部门编号"
@@ -32,10 +37,15 @@ bool passwordMatches(const QString& user, const QString& password) {
 
 std::vector<PositionRecord> loadPositions(const QString& user) {
     // Columns 1..9 of a position record, in SessionState order.
-    static const QString columns[] = {
-        schema::StaffName,      schema::DeptCode,         schema::DeptName,
-        schema::PositionCode,   schema::PositionName,     schema::DeptCategoryCode,
-        schema::DeptCategoryName, schema::PositionCategoryCode, schema::PositionCategoryName};
+    static const QString columns[] = {schema::StaffName,
+                                      schema::DeptCode,
+                                      schema::DeptName,
+                                      schema::PositionCode,
+                                      schema::PositionName,
+                                      schema::DeptCategoryCode,
+                                      schema::DeptCategoryName,
+                                      schema::PositionCategoryCode,
+                                      schema::PositionCategoryName};
     std::vector<PositionRecord> records;
     for (Recordset rs = openRecordset(positionQuerySql(), {user}); !rs.eof(); rs.moveNext()) {
         PositionRecord r;

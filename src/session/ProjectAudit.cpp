@@ -1,7 +1,7 @@
 #include "session/ProjectAudit.h"
 
+#include "db/SharedConnection.h"
 #include "session/SessionState.h"
-#include "session/SharedConnection.h"
 
 using namespace Qt::StringLiterals;
 

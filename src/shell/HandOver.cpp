@@ -1,7 +1,8 @@
 #include "shell/HandOver.h"
 
+#include "db/DbSettings.h"
+#include "platform/FileError.h"
 #include "platform/ProgramFolder.h"
-#include "session/DbSettings.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -23,15 +24,10 @@ QByteArray handOverFileContent() {
     return QByteArray("\xD7\xA2\xCF\xFA\r\n");
 }
 
-bool writeHandOverFile(const QString& folder, QString* error) {
+void writeHandOverFile(const QString& folder) {
     QSaveFile file(QDir(folder).filePath(u"Command.Dll"_s));
-    if (!file.open(QIODevice::WriteOnly) || file.write(handOverFileContent()) < 0 ||
-        !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || file.write(handOverFileContent()) < 0 || !file.commit())
+        throw FileError(int(file.error()), file.errorString());
 }
 
 } // namespace nbr

@@ -15,7 +15,7 @@ QString handOverFolder();
 QByteArray handOverFileContent();
 
 // Writes the hand-over file into the folder, replacing an existing one.
-// Returns false and the reason when it cannot be written.
-bool writeHandOverFile(const QString& folder, QString* error);
+// Throws FileError, with the reason, when it cannot be written.
+void writeHandOverFile(const QString& folder);
 
 } // namespace nbr

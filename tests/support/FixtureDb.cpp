@@ -1,7 +1,7 @@
 #include "FixtureDb.h"
 
-#include "../../tools/DemoSchema.h"
-#include "session/Connection.h"
+#include "DemoSchema.h"
+#include "db/Connection.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +16,8 @@ namespace nbr::test {
 namespace {
 void check(sqlite3* db, int rc, const QString& what) {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw std::runtime_error((what + u": "_s + QString::fromUtf8(sqlite3_errmsg(db)))
-                                     .toStdString());
+        throw std::runtime_error(
+            (what + u": "_s + QString::fromUtf8(sqlite3_errmsg(db))).toStdString());
 }
 } // namespace
 
@@ -29,7 +29,9 @@ FixtureDb::FixtureDb(const QString& path) : m_path(path) {
     check(m_db, sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr), u"begin"_s);
 }
 
-FixtureDb::~FixtureDb() { close(); }
+FixtureDb::~FixtureDb() {
+    close();
+}
 
 void FixtureDb::close() {
     if (!m_db)
@@ -74,8 +76,7 @@ void FixtureDb::addDepartment(const QString& code, const QString& name, const QS
         addParentLink(code, parent);
 }
 
-void FixtureDb::addParentLink(const QString& code, const QString& parent,
-                              const QVariant& endDate) {
+void FixtureDb::addParentLink(const QString& code, const QString& parent, const QVariant& endDate) {
     exec(u"INSERT INTO 上级部门new (职能部门编号, 上级部门编号, 终止日期) VALUES (?, ?, ?)"_s,
          {code, parent, endDate});
 }

@@ -1,7 +1,7 @@
 #include "ModelDumps.h"
 
-#include "report/controls/FlexGridModel.h"
-#include "report/controls/TreeNodesModel.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
 
 using namespace Qt::StringLiterals;
 
@@ -27,6 +27,25 @@ QStringList gridDump(const FlexGridModel& grid) {
     for (int c = 0; c < grid.cols(); ++c)
         widths << QString::number(grid.colWidth(c));
     return dump << widths.join(u' ');
+}
+
+QStringList gridRow(const FlexGridModel& grid, int row, int first, int last) {
+    QStringList texts;
+    for (int c = first; c <= last; ++c)
+        texts << grid.textMatrix(row, c);
+    return texts;
+}
+
+QStringList months(const FlexGridModel& grid, int row) {
+    return gridRow(grid, row, 4, 16);
+}
+
+QStringList monthsWith(std::initializer_list<std::pair<int, QString>> values, const QString& total,
+                       const QString& otherwise) {
+    QStringList texts(12, otherwise);
+    for (const auto& [month, text] : values)
+        texts[month - 1] = text;
+    return texts << total;
 }
 
 } // namespace nbr::test

@@ -1,0 +1,23 @@
+#pragma once
+// Prompts without a display, for the headless export and the default of a
+// process that installed none: every message goes to standard error,
+// questions are answered No and save dialogs cancelled, since nobody is
+// there to answer them.
+
+#include "platform/Prompts.h"
+
+namespace nbr {
+
+class StderrPrompts final : public Prompts {
+public:
+    void message(const QString& text, const QString& title, MessageIcon icon) override;
+    bool askYesNo(const QString& text, const QString& title, MessageIcon icon) override;
+    std::optional<QString> saveFileName(const QString& proposedName,
+                                        const QString& filter) override;
+    void quit() override {}
+};
+
+// One line on standard error, UTF-8.
+void printError(const QString& line);
+
+} // namespace nbr

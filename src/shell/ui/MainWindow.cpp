@@ -1,0 +1,218 @@
+#include "shell/ui/MainWindow.h"
+
+#include "db/DbError.h"
+#include "platform/FileError.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Prompts.h"
+#include "platform/WaitCursor.h"
+#include "platform/ui/WindowActivation.h"
+#include "report/ui/ReportWindow.h"
+#include "session/ProjectAudit.h"
+#include "session/SessionState.h"
+#include "session/ui/LoginWindow.h"
+#include "shell/HandOver.h"
+#include "shell/ui/BannerStrip.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+namespace {
+MainWindow*& theInstance() {
+    static MainWindow* window = nullptr;
+    return window;
+}
+
+void loadAuditFlagReportingFailure() {
+    try {
+        LoadProjectAuditFlag();
+    } catch (const DbError& e) {
+        Prompts::current().message(errorText(e), u"系统提示"_s, MessageIcon::Information);
+    }
+}
+} // namespace
+
+MainWindow* MainWindow::instance() {
+    return theInstance();
+}
+
+void MainWindow::showAndActivate() {
+    if (!theInstance()) {
+        theInstance() = new MainWindow;
+        theInstance()->load();
+    }
+    // The frame fills the screen, so the report window it hosts fits on any
+    // screen without moving windows.
+    if (theInstance()->isHidden())
+        theInstance()->showMaximized();
+    else
+        theInstance()->show();
+    theInstance()->raise();
+    theInstance()->activateWindow();
+}
+
+void MainWindow::followLogin(LoginWindow& login) {
+    connect(&login, &LoginWindow::loggedIn, &login, &MainWindow::showAndActivate);
+}
+
+void MainWindow::destroyInstance() {
+    if (!theInstance())
+        return;
+    theInstance()->m_leaving = true;
+    delete theInstance();
+    theInstance() = nullptr;
+}
+
+MainWindow::MainWindow() {
+    setObjectName(u"MDIForm1"_s);
+    setWindowTitle(u"非预算报销统计"_s);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(new BannerStrip(central));
+    m_mdi = new QMdiArea(central);
+    m_mdi->setObjectName(u"MDIClient"_s);
+    layout->addWidget(m_mdi, 1);
+    setCentralWidget(central);
+    m_mdi->viewport()->installEventFilter(this);
+
+    buildMenu();
+    resize(1280, 800);
+}
+
+void MainWindow::load() {
+    // The flag decides nothing yet (the tree shows every department); a failing
+    // query is reported and the window opens all the same.
+    loadAuditFlagReportingFailure();
+}
+
+void MainWindow::buildMenu() {
+    QMenuBar* bar = menuBar();
+    auto addMenu = [&](const QString& name) {
+        QMenu* menu = bar->addMenu(name);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        return menu;
+    };
+    auto addEntry = [](QMenu* menu, const QString& name) {
+        QAction* action = menu->addAction(name);
+        action->setObjectName(name);
+        return action;
+    };
+
+    QMenu* report = addMenu(u"非预算报销"_s);
+    connect(addEntry(report, u"非预算报销月报"_s), &QAction::triggered, this,
+            &MainWindow::openReportWindow);
+
+    QMenu* leave = addMenu(u"退出系统"_s);
+    addEntry(leave, u"退出"_s); // carries no action
+    connect(addEntry(leave, u"注销"_s), &QAction::triggered, this, &MainWindow::logout);
+
+    QMenu* about = addMenu(u"关于"_s);
+    addEntry(about, u"关于软件"_s);
+    addEntry(about, u"联系我们"_s)->setEnabled(false);
+    about->menuAction()->setEnabled(false);
+}
+
+ReportWindow* MainWindow::reportWindow() const {
+    // A closed report window is only waiting for its deletion: it is gone.
+    if (!m_reportSubWindow || m_reportSubWindow->isHidden())
+        return nullptr;
+    return qobject_cast<ReportWindow*>(m_reportSubWindow->widget());
+}
+
+void MainWindow::openReportWindow() {
+    const WaitCursor wait;
+    const bool opening = !reportWindow();
+    if (opening) {
+        auto* report = new ReportWindow;
+        m_reportSubWindow = m_mdi->addSubWindow(report);
+        m_reportSubWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_reportSubWindow->setWindowTitle(report->windowTitle());
+        report->load();
+        // The frame never gets too small for the report window's minimum.
+        m_mdi->setMinimumSize(report->minimumSize());
+    }
+    // It opens filling the frame's client area, whatever the frame's size.
+    if (opening)
+        m_reportSubWindow->showMaximized();
+    else
+        m_reportSubWindow->show();
+    m_reportSubWindow->raise();
+    m_mdi->setActiveSubWindow(m_reportSubWindow);
+}
+
+void MainWindow::logout() {
+    // Close the child windows one by one.
+    for (QMdiSubWindow* child : m_mdi->subWindowList()) {
+        child->close();
+        delete child;
+    }
+    if (!startCommandLine().isEmpty()) {
+        const QString folder = handOverFolder();
+        try {
+            writeHandOverFile(folder);
+        } catch (const FileError& e) {
+            Prompts::current().message(u"无法写入注销交接文件 Command.Dll（"_s + e.description() +
+                                           u"），请检查目录 "_s + QDir::toNativeSeparators(folder) +
+                                           u" 的写入权限。"_s,
+                                       u"系统提示"_s, MessageIcon::Warning);
+            return;
+        }
+        activateWindowByTitle(u"Corvale系统2011版"_s);
+        return;
+    }
+    LoginWindow login(this);
+    // A login here replaces the session of the open frame.
+    connect(&login, &LoginWindow::loggedIn, this, &loadAuditFlagReportingFailure);
+    login.hidePositionList();
+    login.setSwitchMode(true);
+    login.clearPassword();
+    login.load();
+    login.exec();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_leaving) {
+        event->accept();
+        return;
+    }
+    if (!Prompts::current().askYesNo(u"确认要退出系统吗？"_s, programTitle(),
+                                     MessageIcon::Information)) {
+        event->ignore();
+        return;
+    }
+    m_leaving = true;
+    event->accept();
+    Prompts::current().quit();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_mdi->viewport() && event->type() == QEvent::Resize)
+        updateBackground();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::updateBackground() {
+    // A missing or unreadable picture leaves the background empty, silently.
+    if (m_background.isNull())
+        m_background.load(QDir(programFolder()).filePath(u"MDI.BMP"_s));
+    if (m_background.isNull() || m_mdi->viewport()->size().isEmpty()) {
+        m_mdi->setBackground(palette().dark());
+        return;
+    }
+    m_mdi->setBackground(QPixmap::fromImage(m_background.scaled(
+        m_mdi->viewport()->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+} // namespace nbr

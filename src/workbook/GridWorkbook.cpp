@@ -1,0 +1,259 @@
+#include "workbook/GridWorkbook.h"
+
+#include "platform/FileError.h"
+#include "report/models/FlexGridModel.h"
+#include "workbook/ReplacingFile.h"
+#include "workbook/WorkbookCheck.h"
+#include "workbook/WorkbookFormats.h"
+#include "workbook/WorkbookText.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <vector>
+#include <xlsxwriter.h>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+namespace {
+
+// Grid rows start at worksheet row 4 (0-based 3): title, empty line, caption.
+constexpr int kFirstGridRow = 3;
+// One character of column width is 110 twips.
+constexpr double kTwipsPerCharacter = 110.0;
+// The widest column a spreadsheet accepts, in characters; a column widened
+// by a 32 767-character memo would be far wider.
+constexpr double kMaxColumnWidth = 255.0;
+// Both grids number their rows in column 0 (序).
+constexpr int kRowNumberCol = 0;
+
+// A colour as the workbook's fill value 0xRRGGBB; no fill for an invalid one.
+std::uint32_t fillOf(const QColor& colour) {
+    return colour.isValid() ? colour.rgb() & 0xFFFFFF : CellStyle::kNoFill;
+}
+
+// A row number is a whole number, written as one so that the spreadsheet
+// sorts and sums it as such; any other text (the grand total's empty 序)
+// stays as it is. Fifteen digits at most keep it exact as a double.
+std::optional<double> rowNumberOf(const QString& text) {
+    if (text.isEmpty() || text.size() > 15)
+        return std::nullopt;
+    double value = 0;
+    for (QChar ch : text) {
+        if (ch < u'0' || ch > u'9')
+            return std::nullopt;
+        value = value * 10 + (ch.unicode() - u'0');
+    }
+    return value;
+}
+
+class SheetWriter {
+public:
+    SheetWriter(lxw_workbook* workbook, const FlexGridModel& grid, const GridSheetLayout& layout)
+        : m_formats(workbook), m_grid(grid), m_layout(layout), m_columns(grid.cols() - 1),
+          m_sheet(workbook_add_worksheet(workbook, layout.sheetName.toUtf8().constData())),
+          m_isAmount(size_t(std::max(m_columns, 0)), false) {
+        for (int c : layout.amountColumns)
+            if (c >= 0 && c < m_columns)
+                m_isAmount[size_t(c)] = true;
+    }
+
+    lxw_error write(const ExportProgress& progress);
+    // Some text was longer than a cell holds and went in cut.
+    bool truncated() const { return m_truncated; }
+
+private:
+    void writeColumnWidths();
+    void writeMerged(int row, int columns, const QString& text, const CellStyle& style);
+    void writeBlankLine(int row, int fromColumn);
+    void writeHeader();
+    void writeBodyRow(int gridRow);
+    std::uint32_t bodyFill(int gridRow) const;
+    void writeText(int row, int col, const QString& text, lxw_format* format);
+    lxw_format* format(const CellStyle& style);
+    const char* utf8(const QString& text);
+    std::optional<double> amountOf(const QString& text);
+    void keep(lxw_error error) {
+        if (m_error == LXW_NO_ERROR)
+            m_error = error;
+    }
+
+    WorkbookFormats m_formats;
+    const FlexGridModel& m_grid;
+    const GridSheetLayout& m_layout;
+    const int m_columns;
+    lxw_worksheet* m_sheet;
+    std::vector<bool> m_isAmount;
+    // One UTF-8 buffer for every cell text instead of an allocation per cell.
+    QStringEncoder m_utf8{QStringEncoder::Utf8};
+    QByteArray m_buffer;
+    lxw_error m_error = LXW_NO_ERROR;
+    bool m_truncated = false;
+};
+
+lxw_error SheetWriter::write(const ExportProgress& progress) {
+    if (!m_sheet)
+        return LXW_ERROR_MEMORY_MALLOC_FAILED;
+    writeColumnWidths();
+    writeMerged(0, m_columns, m_layout.title,
+                {.bold = true, .size = CellStyle::kDefaultSize, .align = CellAlign::Centre});
+    writeBlankLine(1, 0);
+    writeMerged(2, m_layout.captionColumns, m_layout.caption, {});
+    writeBlankLine(2, m_layout.captionColumns);
+    if (progress)
+        progress(0);
+    writeHeader();
+    // The constant-memory workbook takes rows strictly in order.
+    for (int r = 1; r < m_grid.rows() && m_error == LXW_NO_ERROR; ++r) {
+        if (progress)
+            progress(r);
+        writeBodyRow(r);
+    }
+    writeBlankLine(kFirstGridRow + m_grid.rows(), 0);
+    return m_error;
+}
+
+void SheetWriter::writeColumnWidths() {
+    for (int c = 0; c < m_columns; ++c)
+        keep(worksheet_set_column(
+            m_sheet, lxw_col_t(c), lxw_col_t(c),
+            std::min(m_grid.colWidth(c) / kTwipsPerCharacter, kMaxColumnWidth), nullptr));
+}
+
+lxw_format* SheetWriter::format(const CellStyle& style) {
+    lxw_format* f = m_formats.format(style);
+    if (!f)
+        keep(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    return f;
+}
+
+void SheetWriter::writeMerged(int row, int columns, const QString& text, const CellStyle& style) {
+    lxw_format* cellFormat = format(style);
+    if (columns > 1)
+        keep(worksheet_merge_range(m_sheet, lxw_row_t(row), 0, lxw_row_t(row),
+                                   lxw_col_t(columns - 1), utf8(text), cellFormat));
+    else
+        keep(worksheet_write_string(m_sheet, lxw_row_t(row), 0, utf8(text), cellFormat));
+}
+
+void SheetWriter::writeBlankLine(int row, int fromColumn) {
+    lxw_format* font = format({});
+    for (int c = fromColumn; c < m_columns; ++c)
+        keep(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(c), font));
+}
+
+void SheetWriter::writeHeader() {
+    lxw_format* header =
+        format({.align = CellAlign::Centre, .fill = fillOf(m_layout.totalsFill), .border = true});
+    for (int c = 0; c < m_columns; ++c)
+        writeText(kFirstGridRow, c, m_grid.textMatrix(0, c), header);
+}
+
+std::uint32_t SheetWriter::bodyFill(int gridRow) const {
+    if (gridRow == m_grid.rows() - 1)
+        return fillOf(m_layout.totalsFill);
+    if (m_layout.paintSubtotals && m_grid.rowKind(gridRow) == FlexGridModel::RowKind::Subtotal)
+        return fillOf(m_grid.backColor(gridRow, m_grid.cols() - 2));
+    return CellStyle::kNoFill;
+}
+
+void SheetWriter::writeBodyRow(int gridRow) {
+    const std::uint32_t fill = bodyFill(gridRow);
+    lxw_format* text = format({.fill = fill, .border = true});
+    lxw_format* amount =
+        format({.align = CellAlign::Right, .fill = fill, .border = true, .amount = true});
+    const auto row = lxw_row_t(kFirstGridRow + gridRow);
+    for (int c = 0; c < m_columns; ++c) {
+        const QString cell = m_grid.textMatrix(gridRow, c);
+        if (c == kRowNumberCol) {
+            if (const std::optional<double> number = rowNumberOf(cell)) {
+                keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), *number, text));
+                continue;
+            }
+        }
+        if (!m_isAmount[size_t(c)]) {
+            writeText(int(row), c, cell, text);
+            continue;
+        }
+        if (const std::optional<double> value = amountOf(cell))
+            keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), *value, amount));
+        else // an empty cell keeps its format; any other text stays text
+            writeText(int(row), c, cell, amount);
+    }
+}
+
+std::optional<double> SheetWriter::amountOf(const QString& text) {
+    if (text.isEmpty())
+        return std::nullopt;
+    // The grid's amount texts ("1234.50") take the fast path; anything else
+    // is read as QString reads numbers.
+    const char* begin = utf8(text);
+    const char* end = begin + std::strlen(begin);
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error == std::errc() && stop == end)
+        return value;
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+// Every text reaches the workbook through here, made fit for a cell.
+const char* SheetWriter::utf8(const QString& text) {
+    const std::optional<QString> safe = workbookSafeText(text, m_truncated);
+    const QString& written = safe ? *safe : text;
+    m_buffer.resize(m_utf8.requiredSpace(written.size()) + 1);
+    char* end = m_utf8.appendToBuffer(m_buffer.data(), written);
+    *end = '\0';
+    return m_buffer.constData();
+}
+
+void SheetWriter::writeText(int row, int col, const QString& text, lxw_format* format) {
+    if (text.isEmpty())
+        keep(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(col), format));
+    else
+        keep(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), utf8(text), format));
+}
+
+FileError lxwError(lxw_error error) {
+    return FileError(int(error), QString::fromUtf8(lxw_strerror(error)));
+}
+
+} // namespace
+
+ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout& layout,
+                               const QString& path, const ExportProgress& progress) {
+    ReplacingFile file(path);
+    file.open();
+    // libxlsxwriter keeps the rows in temporary files until it closes the
+    // workbook; next to the target they share its free space, so a full disk
+    // shows in one place, and the check below sees its effect.
+    QByteArray folder = QFile::encodeName(file.folder());
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = folder.data();
+    lxw_workbook* workbook =
+        workbook_new_opt(QFile::encodeName(file.temporaryPath()).constData(), &options);
+    if (!workbook)
+        throw lxwError(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    SheetWriter sheet(workbook, grid, layout);
+    const lxw_error written = sheet.write(progress);
+    // Closing also frees the workbook, so it runs after a failed write too.
+    const lxw_error closed = workbook_close(workbook);
+    if (written != LXW_NO_ERROR)
+        throw lxwError(written);
+    if (closed != LXW_NO_ERROR)
+        throw lxwError(closed);
+    if (const std::optional<QString> defect = findWorkbookDefect(file.temporaryPath()))
+        throw FileError(EIO, u"写出的工作簿不完整（"_s + *defect +
+                                 u"），可能是磁盘空间不足；未保存，原有文件不变"_s);
+    file.commit();
+    return {sheet.truncated()};
+}
+
+} // namespace nbr

@@ -1,0 +1,53 @@
+#include "workbook/WorkbookText.h"
+
+namespace nbr {
+
+namespace {
+
+constexpr char16_t kReplacement = u'\uFFFD';
+
+// How many code units starting at i form one character a workbook can hold
+// as it is: 1 or 2 (a surrogate pair); 0 for one unit that must be replaced.
+qsizetype keptUnits(QStringView text, qsizetype i) {
+    const char16_t c = text[i].unicode();
+    if (c < 0x20)
+        return c == u'\t' || c == u'\n' || c == u'\r' ? 1 : 0;
+    if (c < 0xD800)
+        return 1;
+    if (c <= 0xDBFF)
+        return i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 0;
+    if (c <= 0xDFFF)
+        return 0;
+    return c >= 0xFFFE ? 0 : 1;
+}
+
+} // namespace
+
+std::optional<QString> workbookSafeText(QStringView text, bool& truncated) {
+    bool clean = text.size() <= kCellTextLimit;
+    for (qsizetype i = 0; clean && i < text.size();) {
+        const qsizetype units = keptUnits(text, i);
+        clean = units > 0;
+        i += units;
+    }
+    if (clean)
+        return std::nullopt;
+
+    QString safe;
+    safe.reserve(std::min(text.size(), kCellTextLimit));
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype units = keptUnits(text, i);
+        if (safe.size() + std::max<qsizetype>(units, 1) > kCellTextLimit) {
+            truncated = true;
+            break;
+        }
+        if (units == 0)
+            safe.append(QChar(kReplacement));
+        else
+            safe.append(text.mid(i, units));
+        i += std::max<qsizetype>(units, 1);
+    }
+    return safe;
+}
+
+} // namespace nbr

@@ -1,0 +1,42 @@
+#include "ReportWindowDriver.h"
+
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/ReportWindow.h"
+
+#include <QComboBox>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr::test {
+
+ReportWindowDriver::ReportWindowDriver() = default;
+ReportWindowDriver::~ReportWindowDriver() = default;
+
+void ReportWindowDriver::openWindow() {
+    m_window = std::make_unique<ReportWindow>();
+    m_window->show();
+    m_window->load();
+    m_window->findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2026年"_s);
+}
+
+void ReportWindowDriver::tick(std::initializer_list<const char*> codes) {
+    TreeNodesModel& n = window().nodes();
+    for (const char* code : codes)
+        n.userCheck(n.indexOfKey(u'$' + QString::fromUtf8(code)), true);
+}
+
+void ReportWindowDriver::run() {
+    QTest::mouseClick(window().findChild<QPushButton*>(u"Command3"_s), Qt::LeftButton);
+}
+
+void ReportWindowDriver::click(int row, int col) {
+    window().grid1().userClick(row, col);
+}
+
+QPushButton* ReportWindowDriver::btnB() {
+    return window().findChild<QPushButton*>(u"btnB"_s);
+}
+
+} // namespace nbr::test

@@ -1,0 +1,234 @@
+// The headless export tool: it writes what the window writes, fails with the
+// documented exit codes and Chinese messages, and leaves no file behind when
+// it fails, is stopped by a signal or loses its standard error. Every
+// workbook is read back by tests/check_workbook.py (openpyxl).
+
+#include "ExportChecks.h"
+#include "ExportFixture.h"
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "report/models/FlexGridModel.h"
+#include "report/ui/ReportWindow.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+using namespace nbr::test;
+
+class TestExportTool : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_ini;
+    QString m_brokenIni; // a database whose department tree cannot be read
+
+    ToolRun runTool(const QStringList& args) {
+        return runExportTool(args, m_dir.filePath(u"no-config"_s)); // no user store
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("NBR_SOURCE_DIR"),
+                 "run through ctest: NBR_SOURCE_DIR names the checker");
+        const QString db = m_dir.filePath(u"export.db"_s);
+        writeExportDatabase(db);
+        QVERIFY(test::connectToFile(db));
+        const QString broken = m_dir.filePath(u"broken.db"_s);
+        test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
+        test::writeSettingsFor(m_dir.filePath(u"tool"_s), db);
+        test::writeSettingsFor(m_dir.filePath(u"broken"_s), broken);
+        m_ini = m_dir.filePath(u"tool/Corvale2011/Corvale2011.ini"_s);
+        m_brokenIni = m_dir.filePath(u"broken/Corvale2011/Corvale2011.ini"_s);
+    }
+
+    void toolWritesWhatTheWindowWrites_data() {
+        QTest::addColumn<QStringList>("windowTicks"); // empty: 全选
+        QTest::addColumn<QStringList>("selection");
+        QTest::addColumn<QString>("month");
+        QTest::newRow("one department")
+            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s} << u"03"_s;
+        QTest::newRow("tree order, not argument order, a one-digit month")
+            << QStringList{u"0102"_s, u"0103"_s}
+            << QStringList{u"--dept"_s, u"0103"_s, u"--dept"_s, u"0102"_s} << u"3"_s;
+        QTest::newRow("all") << QStringList{} << QStringList{u"--all"_s} << u"03"_s;
+    }
+
+    void toolWritesWhatTheWindowWrites() {
+        QFETCH(QStringList, windowTicks);
+        QFETCH(QStringList, selection);
+        QFETCH(QString, month);
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, windowTicks);
+        if (windowTicks.isEmpty()) {
+            QTest::mouseClick(w.findChild<QCheckBox*>(u"Check1"_s), Qt::LeftButton);
+            QTest::mouseClick(button(w, u"Command3"_s), Qt::LeftButton);
+            for (int r = 1; r < w.grid1().rows(); ++r)
+                QVERIFY(!w.grid1().textMatrix(r, 1).contains(u"Tervo"_s));
+            // A department whose name holds "小计" has its figures, exported as
+            // a data row.
+            QCOMPARE(w.grid1().textMatrix(6, 1), u"审计小计组"_s);
+            QCOMPARE(w.grid1().textMatrix(6, 6), u"12.00"_s);
+        }
+        QVERIFY(w.grid1().rows() > 2);
+        openListing(w, 1, 6);
+        QTemporaryDir out;
+        const QString summary = out.filePath(u"月报.xlsx"_s);
+        const QString detail = out.filePath(u"明细.xlsx"_s);
+        const ToolRun run =
+            runTool(QStringList{u"--settings"_s, m_ini, u"--year"_s, u"2026"_s} + selection +
+                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s, u"0012"_s, month,
+                                detail});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+
+        QString failure = checkWorkbook(summary, summaryExpectation(w.grid1(), u"2026"_s));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
+        failure = checkWorkbook(detail, detailExpectation(w.grid2(), caption));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void toolFailuresExitNonZero_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QString out = u"OUT/r.xlsx"_s;
+        QTest::newRow("no arguments") << QStringList{} << 1 << u"缺少统计年度"_s;
+        QTest::newRow("year not four digits")
+            << QStringList{u"--year"_s, u"26"_s, u"--all"_s, u"--summary"_s, out} << 1
+            << u"四位数字"_s;
+        QTest::newRow("no department")
+            << QStringList{u"--year"_s, u"2026"_s, u"--summary"_s, out} << 1 << u"未指定部门"_s;
+        QTest::newRow("no connection")
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, out} << 2
+            << u"数据库连接失败"_s;
+        QTest::newRow("unknown department")
+            << QStringList{u"--settings"_s, u"INI"_s,  u"--year"_s,    u"2026"_s,
+                           u"--dept"_s,     u"7777"_s, u"--summary"_s, out}
+            << 3 << u"未知部门：7777"_s;
+        QTest::newRow("unknown subject")
+            << QStringList{u"--settings"_s, u"INI"_s,  u"--year"_s, u"2026"_s, u"--detail"_s,
+                           u"0102"_s,       u"9999"_s, u"03"_s,     out}
+            << 3 << u"未知科目：9999"_s;
+        QTest::newRow("nothing in that year")
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2019"_s,
+                           u"--all"_s,      u"--summary"_s, out}
+            << 3 << u"没有非预算报销"_s;
+        QTest::newRow("year with a final newline")
+            << QStringList{u"--year"_s, u"2026\n"_s, u"--all"_s, u"--summary"_s, out} << 1
+            << u"四位数字"_s;
+        QTest::newRow("month with a final newline")
+            << QStringList{u"--year"_s, u"2026"_s, u"--detail"_s, u"01"_s, u"0012"_s,
+                           u"03\n"_s,   out}
+            << 1 << u"月份"_s;
+        QTest::newRow("output names a folder")
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT"_s} << 1
+            << u"文件夹"_s;
+        QTest::newRow("output ends in a slash")
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/new/"_s} << 1
+            << u"文件夹"_s;
+        QTest::newRow("both outputs end up as one workbook")
+            << QStringList{u"--year"_s,   u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/a.xls"_s,
+                           u"--detail"_s, u"01"_s,   u"0012"_s,  u"03"_s,        u"OUT/./a.xlsx"_s}
+            << 1 << u"同一个文件"_s;
+        QTest::newRow("empty cell: nothing written, the summary neither")
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2026"_s,
+                           u"--all"_s,      u"--summary"_s, out,         u"--detail"_s,
+                           u"0102"_s,       u"0012"_s,      u"07"_s,     u"OUT/d.xlsx"_s}
+            << 3 << u"该单元格没有非预算报销明细"_s;
+        QTest::newRow("tree query fails")
+            << QStringList{u"--settings"_s, u"BROKEN"_s, u"--year"_s,    u"2026"_s,
+                           u"--dept"_s,     u"0102"_s,   u"--summary"_s, out}
+            << 3 << u"上级部门new"_s;
+        QTest::newRow("unwritable path") << QStringList{u"--settings"_s,
+                                                        u"INI"_s,
+                                                        u"--year"_s,
+                                                        u"2026"_s,
+                                                        u"--all"_s,
+                                                        u"--summary"_s,
+                                                        u"OUT/missing/r.xlsx"_s}
+                                         << 4 << u"导出失败"_s;
+    }
+
+    void toolFailuresExitNonZero() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir out;
+        for (QString& a : args)
+            a.replace(u"OUT"_s, out.path())
+                .replace(u"INI"_s, m_ini)
+                .replace(u"BROKEN"_s, m_brokenIni);
+        const ToolRun run = runTool(args);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
+        QVERIFY(entries(out.path()).isEmpty());
+    }
+
+    // The tool stopped in the middle of a 30 000-row summary, or finishing it
+    // after the reader of its standard error went away.
+    void toolLeavesNoTemporaryFile_data() {
+        QTest::addColumn<int>("signal"); // 0: no signal, standard error closed
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("closed standard error: exit 0") << 0;
+    }
+
+    void toolLeavesNoTemporaryFile() {
+        QFETCH(int, signal);
+        const QString db = m_dir.filePath(u"big.db"_s);
+        const QString ini = m_dir.filePath(u"big/Corvale2011/Corvale2011.ini"_s);
+        if (!QFile::exists(ini)) { // 150 departments with 200 subjects each
+            test::FixtureDb big(db);
+            const QString n = u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                              u" WHERE i < 200) "_s;
+            for (const QString& insert :
+                 {u"INSERT INTO 职能部门类别 VALUES ('D1', '职能部门')"_s,
+                  n + u"INSERT INTO 职能部门new SELECT i, i, 'D1', NULL FROM n WHERE i <= 150"_s,
+                  n + u"INSERT INTO 财务科目 SELECT 'S' || i, i FROM n"_s,
+                  n + u"INSERT INTO 报销单表 (报销单ID, 部门代号, 报销类型, 报批日期, 审批通过)"
+                      u" SELECT i, i, '非预算', '2026-03-05', 1 FROM n WHERE i <= 150"_s,
+                  n + u"INSERT INTO 报销单明细 (报销单ID, 科目代号, 金额)"
+                      u" SELECT c.i, 'S' || s.i, s.i FROM n c, n s WHERE c.i <= 150"_s})
+                big.exec(insert);
+            big.close();
+            test::writeSettingsFor(m_dir.filePath(u"big"_s), db);
+        }
+        QTemporaryDir out;
+        const QString target = out.filePath(u"k.xlsx"_s);
+        writeFile(target, "the previous month's workbook");
+        const QStringList args{u"--settings"_s, ini,   u"--year"_s, u"2026"_s, u"--all"_s,
+                               u"--summary"_s,  target};
+        if (signal == 0) {
+            const QString closedStderr = u"\"$@\" 2>&1 >/dev/null | true; exit ${PIPESTATUS[0]}"_s;
+            QCOMPARE(QProcess::execute(
+                         u"/bin/bash"_s,
+                         QStringList{u"-c"_s, closedStderr, u"bash"_s, exportToolPath()} + args),
+                     0);
+            QVERIFY(contents(target).startsWith("PK"));
+        } else {
+            QProcess p;
+            p.setReadChannel(QProcess::StandardError);
+            p.start(exportToolPath(), args);
+            QByteArray progress;
+            while (!progress.contains("已写 10001/") && p.waitForReadyRead(120000))
+                progress += p.readAll();
+            QVERIFY2(progress.contains("已写 10001/"), progress.constData());
+            ::kill(pid_t(p.processId()), signal);
+            QVERIFY(p.waitForFinished(120000));
+            QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+            QCOMPARE(p.exitCode(), signal);
+            QCOMPARE(contents(target), QByteArray("the previous month's workbook"));
+        }
+        QCOMPARE(entries(out.path()), QStringList{u"k.xlsx"_s});
+    }
+};
+
+QTEST_MAIN(TestExportTool)
+#include "tst_export_tool.moc"

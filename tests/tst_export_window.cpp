@@ -1,0 +1,290 @@
+// The report window's two export buttons driven as a user would over a
+// SQLite fixture: the file dialog, the progress bar, the messages, the
+// workbook's name and contents, failures and cancelling. Every workbook is
+// read back by tests/check_workbook.py (openpyxl) against the grid it came
+// from.
+
+#include "ExportChecks.h"
+#include "ExportFixture.h"
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "platform/MousePointer.h"
+#include "report/models/FlexGridModel.h"
+#include "report/ui/ReportWindow.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+using namespace nbr::test;
+
+class TestExportWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_ini;
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("NBR_SOURCE_DIR"),
+                 "run through ctest: NBR_SOURCE_DIR names the checker");
+        const QString db = m_dir.filePath(u"export.db"_s);
+        writeExportDatabase(db);
+        QVERIFY(test::connectToFile(db));
+        test::writeSettingsFor(m_dir.filePath(u"tool"_s), db);
+        m_ini = m_dir.filePath(u"tool/Corvale2011/Corvale2011.ini"_s);
+    }
+
+    void summaryExportWritesTheGridCellByCell() {
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0102"_s});
+        QCOMPARE(w.grid1().rows(), 5);
+        // The caption names the run's year, not what the year box shows now.
+        auto* year = w.findChild<QComboBox*>(u"Combo1"_s);
+        year->setCurrentIndex(year->findText(u"2025年"_s));
+
+        QStringList hiddenAtDialog;
+        int progressMaximum = -1, progressValue = -1;
+        bool progressShownAtMessage = false;
+        prompts.onPrompt = [&](const test::RecordedPrompt& p) {
+            if (p.kind == test::RecordedPrompt::SaveDialog) {
+                for (const char* name : {"Command1", "Command2", "Command3"})
+                    if (!button(w, QString::fromLatin1(name))->isVisible())
+                        hiddenAtDialog << QString::fromLatin1(name);
+            } else {
+                QProgressBar* bar = progressBar(w, u"ProgressBar1"_s);
+                progressShownAtMessage = bar->isVisible();
+                progressMaximum = bar->maximum();
+                progressValue = bar->value();
+            }
+        };
+        QTemporaryDir out;
+        exportFrom(w, prompts, u"Command2"_s, out.filePath(u"月报.xls"_s));
+
+        QCOMPARE(prompts.recorded.size(), 2);
+        QCOMPARE(prompts.recorded[0].text, u"非预算报销月报_2026年"_s);
+        QCOMPARE(prompts.recorded[0].title, u"电子表|*.xls;*.xlsx"_s);
+        QCOMPARE(prompts.recorded[1].text, u"非预算报销月报导出成功!"_s);
+        QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
+        QCOMPARE(hiddenAtDialog, (QStringList{u"Command1"_s, u"Command2"_s, u"Command3"_s}));
+        QVERIFY(progressShownAtMessage);
+        QCOMPARE(progressMaximum, 5);
+        QCOMPARE(progressValue, 4);
+        QVERIFY(!progressBar(w, u"ProgressBar1"_s)->isVisible());
+        QVERIFY(button(w, u"Command2"_s)->isVisible());
+        QCOMPARE(entries(out.path()), QStringList{u"月报.xlsx"_s});
+
+        // Rows 5..8: the two subjects, 财务部's subtotal, the grand total.
+        const QJsonObject cells{
+            {u"C5"_s, spot(u"0012"_s, u"s"_s)},
+            {u"G5"_s, spot(1234.5, u"n"_s, u"#0.00"_s)},
+            {u"B7"_s, QJsonObject{{u"value"_s, u"财务部小计"_s}, {u"fill"_s, kSubtotalFill}}},
+            {u"B8"_s, QJsonObject{{u"value"_s, u"合计"_s}, {u"fill"_s, kTotalsFill}}},
+            {u"Q8"_s, spot(1322.5, u"n"_s)},
+        };
+        const QString failure = checkWorkbook(out.filePath(u"月报.xlsx"_s),
+                                              summaryExpectation(w.grid1(), u"2026"_s), cells);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void workbookNameTakesXlsxAndReplacesAnExistingFile_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension") << u"a"_s << u"a.xlsx"_s;
+        QTest::newRow("xlsx kept") << u"a.xlsx"_s << u"a.xlsx"_s;
+        QTest::newRow("last dot only") << u"a.b.xls"_s << u"a.b.xlsx"_s;
+        QTest::newRow("dot in folder") << u"my.dir/a"_s << u"my.dir/a.xlsx"_s;
+        const QString longName = QString(81, u'长') + u"ab"_s; // 245 bytes
+        QTest::newRow("250-byte name") << longName + u".xls"_s << longName + u".xlsx"_s;
+    }
+
+    void workbookNameTakesXlsxAndReplacesAnExistingFile() {
+        QFETCH(QString, answer);
+        QFETCH(QString, written);
+        QTemporaryDir out;
+        const QString target = out.filePath(written);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older report");
+        old.close();
+
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0102"_s});
+        exportFrom(w, prompts, u"Command2"_s, out.filePath(answer));
+        QCOMPARE(prompts.messageTexts(), QStringList{u"非预算报销月报导出成功!"_s});
+        const QFileInfo folder(target);
+        QCOMPARE(entries(folder.absolutePath()), QStringList{folder.fileName()});
+        const QString failure = checkWorkbook(target, summaryExpectation(w.grid1(), u"2026"_s));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void nothingHappensBeforeASummaryRun() {
+        test::FakePrompts prompts;
+        ReportWindow w;
+        w.load();
+        w.show();
+        QTest::mouseClick(button(w, u"Command2"_s), Qt::LeftButton);
+        QTest::mouseClick(button(w, u"Command5"_s), Qt::LeftButton);
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    void cancelWritesNothing_data() {
+        QTest::addColumn<QString>("exportButton");
+        QTest::newRow("summary") << u"Command2"_s;
+        QTest::newRow("detail") << u"Command5"_s;
+    }
+
+    void cancelWritesNothing() {
+        QFETCH(QString, exportButton);
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0102"_s});
+        openListing(w, 1, 6);
+        prompts.saveAnswers.push_back(std::nullopt);
+        QTest::mouseClick(button(w, exportButton), Qt::LeftButton);
+        QCOMPARE(prompts.recorded.size(), 2);
+        QCOMPARE(prompts.recorded[1].text, u"您取消了导出操作！"_s);
+        QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
+        QCOMPARE(prompts.recorded[1].icon, MessageIcon::Information);
+        QVERIFY(button(w, exportButton)->isVisible());
+        QVERIFY(!progressBar(w, u"ProgressBar1"_s)->isVisible());
+        QVERIFY(!progressBar(w, u"ProgressBar2"_s)->isVisible());
+    }
+
+    void failedExportKeepsWhatWasThere_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("before");
+        QTest::newRow("folder missing") << u"missing/x.xls"_s << QString() << QStringList{};
+        // The rename cannot put a file where a directory is.
+        QTest::newRow("directory at the name")
+            << u"d.xls"_s << u"d.xlsx"_s << QStringList{u"d.xlsx"_s};
+    }
+
+    void failedExportKeepsWhatWasThere() {
+        QFETCH(QString, answer);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, before);
+        QTemporaryDir out;
+        if (!folder.isEmpty()) {
+            QDir(out.path()).mkpath(folder);
+            QFile inside(out.filePath(folder + u"/keep.txt"_s));
+            QVERIFY(inside.open(QIODevice::WriteOnly));
+        }
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0102"_s});
+        exportFrom(w, prompts, u"Command2"_s, out.filePath(answer));
+        const QStringList messages = prompts.messageTexts();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].startsWith(u"错误码: "_s) && messages[0].contains(u" 错误描述: "_s),
+                 qPrintable(messages[0]));
+        QCOMPARE(prompts.recorded.last().title, u"系统提示"_s);
+        QCOMPARE(entries(out.path()), before); // no temporary file left
+        if (!folder.isEmpty())
+            QCOMPARE(entries(out.filePath(folder)), QStringList{u"keep.txt"_s});
+        QVERIFY(progressBar(w, u"ProgressBar1"_s)->isVisible()); // left as it was
+        QVERIFY(button(w, u"Command2"_s)->isVisible());
+        QCOMPARE(mousePointer(), MousePointer::Default);
+    }
+
+    void longMemoIsCutAndTheOutcomeSaysSo() {
+        const QString note = u"（部分超长文本已截断为 32767 个字符）"_s;
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0103"_s});
+        QCOMPARE(w.grid1().textMatrix(1, 2), u"6601"_s);
+        openListing(w, 1, 8); // May: the line with a 40 000-character memo
+        QTemporaryDir out;
+        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xlsx"_s));
+        QCOMPARE(prompts.messageTexts(), QStringList{u"非预算报销明细月报导出成功!\n"_s + note});
+
+        const ToolRun run =
+            runExportTool({u"--settings"_s, m_ini, u"--year"_s, u"2026"_s, u"--detail"_s, u"0103"_s,
+                           u"6601"_s, u"05"_s, out.filePath(u"tool.xlsx"_s)},
+                          m_dir.filePath(u"no-config"_s));
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.errors.endsWith(note + u'\n'), qPrintable(run.errors));
+    }
+
+    void detailExportNamesTheListingsDepartment() {
+        test::FakePrompts prompts;
+        ReportWindow w;
+        // Two departments: the run leaves 人事部 as the current department,
+        // while the listing opened is 财务部's.
+        runSummary(w, {u"0102"_s, u"0103"_s});
+        QCOMPARE(w.currentDeptName(), u"人事部"_s);
+        QCOMPARE(w.grid1().textMatrix(1, 2), u"0012"_s);
+        openListing(w, 1, 6);
+        QCOMPARE(w.grid2().rows(), 4);
+
+        QStringList visibleAtDialog;
+        prompts.onPrompt = [&](const test::RecordedPrompt& p) {
+            if (p.kind == test::RecordedPrompt::SaveDialog)
+                for (const char* name : {"Command4", "Command5"})
+                    if (button(w, QString::fromLatin1(name))->isVisible())
+                        visibleAtDialog << QString::fromLatin1(name);
+        };
+        QTemporaryDir out;
+        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xls"_s));
+        QCOMPARE(prompts.recorded.size(), 2);
+        QCOMPARE(prompts.recorded[0].text, u"2026年"_s + kMarch + u"【差旅费】报销明细_财务部"_s);
+        QCOMPARE(prompts.recorded[1].text, u"非预算报销明细月报导出成功!"_s);
+        QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
+        QVERIFY(visibleAtDialog.isEmpty());
+        QVERIFY(button(w, u"Command5"_s)->isVisible());
+        QVERIFY(!progressBar(w, u"ProgressBar2"_s)->isVisible());
+
+        const QJsonObject cells{
+            {u"B5"_s, spot(u"00201"_s, u"s"_s)},
+            {u"C5"_s, spot(u"2026-03-05"_s, u"s"_s)},
+            {u"J5"_s, spot(1000, u"n"_s, u"#0.00"_s)},
+            {u"K6"_s, spot(QJsonValue(), {}, u"#0.00"_s)},
+            {u"L7"_s, spot(1234.5, u"n"_s)},
+        };
+        const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
+        const QString failure = checkWorkbook(out.filePath(u"明细.xlsx"_s),
+                                              detailExpectation(w.grid2(), caption), cells);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void libreOfficeOpensBothWorkbooks() {
+        const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice is not installed");
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0102"_s});
+        QTemporaryDir out;
+        exportFrom(w, prompts, u"Command2"_s, out.filePath(u"summary.xlsx"_s));
+        openListing(w, 1, 6);
+        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"detail.xlsx"_s));
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(soffice,
+                {u"--headless"_s, u"-env:UserInstallation=file://"_s + out.path() + u"/profile"_s,
+                 u"--convert-to"_s, u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s,
+                 out.path(), out.filePath(u"summary.xlsx"_s), out.filePath(u"detail.xlsx"_s)});
+        QVERIFY(p.waitForFinished(240000));
+        const QString summary = QString::fromUtf8(contents(out.filePath(u"summary.csv"_s)));
+        const QString detail = QString::fromUtf8(contents(out.filePath(u"detail.csv"_s)));
+        QVERIFY2(summary.contains(u"部门非预算报销月报"_s) && summary.contains(u"0012"_s) &&
+                     summary.contains(u"1234.50"_s),
+                 qPrintable(summary));
+        QVERIFY2(detail.contains(u"部门非预算科目销明细月报"_s) &&
+                     detail.contains(u"2026-03-05"_s) && detail.contains(u"1234.50"_s),
+                 qPrintable(detail));
+    }
+};
+
+QTEST_MAIN(TestExportWindow)
+#include "tst_export_window.moc"

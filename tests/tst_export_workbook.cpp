@@ -1,0 +1,272 @@
+// The workbook writer on grids built directly: a full disk never costs the
+// existing workbook, a defective workbook is caught before it replaces
+// anything, texts a cell cannot hold, an empty listing, 40 000 rows. Every
+// workbook is read back by tests/check_workbook.py (openpyxl).
+
+#include "ExportChecks.h"
+#include "ExportFixture.h"
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "platform/FileError.h"
+#include "platform/WindowFont.h"
+#include "report/DetailListing.h"
+#include "report/MonthlySummary.h"
+#include "report/ReportGridSetup.h"
+#include "report/WorkbookExport.h"
+#include "report/models/FlexGridModel.h"
+#include "workbook/WorkbookCheck.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fcntl.h>
+#include <optional>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+using namespace nbr::test;
+
+namespace {
+
+// A tmpfs of a few pages at dir, in the test's own mount namespace: nobody
+// else sees it, and it goes with this object.
+class PrivateTmpfs {
+public:
+    explicit PrivateTmpfs(const QString& dir, const char* size = "size=64k")
+        : m_dir(QFile::encodeName(dir)) {
+        static const bool ownNamespace =
+            ::unshare(CLONE_NEWNS) == 0 &&
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        m_mounted = ownNamespace && ::mount("tmpfs", m_dir, "tmpfs", 0, size) == 0;
+    }
+    ~PrivateTmpfs() {
+        if (m_mounted)
+            ::umount2(m_dir.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    // Writes a filler file until not one byte more fits.
+    void fill() {
+        const int fd = ::open((m_dir + "/filler").constData(), O_WRONLY | O_CREAT, 0644);
+        while (::write(fd, "x", 1) == 1) {
+        }
+        ::close(fd);
+    }
+
+private:
+    QByteArray m_dir;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class TestExportWorkbook : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    // A summary grid of the given size built directly: every tenth row a
+    // subtotal, subject codes with leading zeros, some empty months.
+    static void buildLargeSummary(FlexGridModel& g, int bodyRows) {
+        setUpReportGrid(g, summaryFormatString());
+        g.setRedraw(false);
+        g.setRows(bodyRows + 1);
+        for (int r = 1; r <= bodyRows; ++r) {
+            const bool subtotal = r % 10 == 0;
+            g.setTextMatrix(r, 0, QString::number(r));
+            g.setTextMatrix(r, 1, subtotal ? u"部门%1小计"_s.arg(r) : u"部门%1"_s.arg(r / 10));
+            g.setTextMatrix(r, 2, u"%1"_s.arg(r % 1000, 4, 10, QChar(u'0')));
+            g.setTextMatrix(r, 3, u"科目名称"_s);
+            for (int c = 4; c <= 16; ++c)
+                g.setTextMatrix(r, c, (r + c) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + c));
+            if (subtotal) {
+                g.setRowKind(r, FlexGridModel::RowKind::Subtotal);
+                g.setRow(r);
+                g.setCol(16);
+                g.setCellBackColor(QColor(192, 255, 255));
+            }
+        }
+        g.setTextMatrix(bodyRows, 1, u"合计"_s);
+        g.setRedraw(true);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("NBR_SOURCE_DIR"),
+                 "run through ctest: NBR_SOURCE_DIR names the checker");
+        const QString db = m_dir.filePath(u"export.db"_s);
+        writeExportDatabase(db);
+        QVERIFY(test::connectToFile(db));
+    }
+
+    // The name exported to is a link to a private (0640) workbook: the link
+    // stays, the file it points to is replaced and keeps its permissions.
+    void fullDiskNeverCostsTheExistingWorkbook_data() {
+        QTest::addColumn<bool>("targetFolderFull"); // else the system's temporary folder
+        QTest::newRow("temporary folder full: written whole") << false;
+        QTest::newRow("target folder full: old file byte for byte") << true;
+    }
+
+    void fullDiskNeverCostsTheExistingWorkbook() {
+        QFETCH(bool, targetFolderFull);
+        // The workbook's folder lies outside /tmp, which one row fills, and
+        // outside the build folder, which may itself lie under /tmp.
+        PrivateTmpfs roomy(u"/mnt"_s, "size=16m");
+        if (!roomy.mounted())
+            QSKIP("mounting a tmpfs in a private mount namespace is not permitted here");
+        const QString folder = u"/mnt/reports"_s, old = folder + u"/old.xlsx"_s;
+        QVERIFY(QDir().mkpath(folder));
+        FlexGridModel g;
+        buildLargeSummary(g, 2000);
+        std::optional<FileError> failure;
+        QStringList left;
+        QByteArray kept;
+        struct stat st {};
+        {
+            PrivateTmpfs full(targetFolderFull ? folder : u"/tmp"_s);
+            if (!full.mounted())
+                QSKIP("mounting a small tmpfs in a private mount namespace is not permitted here");
+            writeFile(old, "the previous month's workbook");
+            QCOMPARE(::chmod(QFile::encodeName(old).constData(), 0640), 0);
+            QVERIFY(QFile::link(u"old.xlsx"_s, folder + u"/keep.xlsx"_s));
+            full.fill();
+            try {
+                ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
+                                    folder + u"/keep.xlsx"_s);
+            } catch (const FileError& e) {
+                failure = e;
+            }
+            left = entries(folder);
+            kept = contents(old);
+            ::stat(QFile::encodeName(old).constData(), &st);
+        } // unmounted: the checker needs /tmp
+
+        QCOMPARE(st.st_mode & 07777, 0640u);
+        if (targetFolderFull) {
+            QVERIFY(failure && !failure->description().isEmpty());
+            QCOMPARE(kept, QByteArray("the previous month's workbook"));
+            QCOMPARE(left, (QStringList{u"filler"_s, u"keep.xlsx"_s, u"old.xlsx"_s}));
+        } else {
+            QVERIFY2(!failure, qPrintable(failure ? failure->description() : QString()));
+            QCOMPARE(left, (QStringList{u"keep.xlsx"_s, u"old.xlsx"_s}));
+            QVERIFY(QFileInfo(folder + u"/keep.xlsx"_s).isSymLink());
+            const QString failure = checkWorkbook(old, summaryExpectation(g, u"2026"_s));
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        }
+    }
+
+    // What a writer that lost data leaves: a zip whose checksums match while
+    // a part is empty or cut off.
+    void workbookCheckFindsEmptyOrCutParts_data() {
+        QTest::addColumn<QString>("xml");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("cut mid-way") << u"<Types xmlns=\"x\"><Default Extension=\"xml\"/>"_s;
+    }
+
+    void workbookCheckFindsEmptyOrCutParts() {
+        QFETCH(QString, xml);
+        QTemporaryDir out;
+        const QString zip = out.filePath(u"a.xlsx"_s);
+        const QString write = u"import sys, zipfile\n"
+                              u"zipfile.ZipFile(sys.argv[1], 'w').writestr('[Content_Types].xml',"
+                              u" sys.argv[2])"_s;
+        QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s, {u"-c"_s, write, zip, xml}), 0);
+        const std::optional<QString> defect = findWorkbookDefect(zip);
+        QVERIFY2(defect && defect->startsWith(u"[Content_Types].xml"_s),
+                 qPrintable(defect.value_or(u"none"_s)));
+    }
+
+    void textsAreMadeFitForACell_data() {
+        QTest::addColumn<QString>("memo");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("truncated");
+        const QChar bad(0xFFFD), high(0xD83D), low(0xDE00); // high + low: one emoji
+        QTest::newRow("C0 controls replaced, tab and LF kept")
+            << u"a"_s + QChar(1) + u"b"_s + QChar(0x1F) + u"\tc\nd"_s
+            << u"a"_s + bad + u"b"_s + bad + u"\tc\nd"_s << false;
+        QTest::newRow("U+FFFE and U+FFFF replaced")
+            << u"x"_s + QChar(0xFFFE) + QChar(0xFFFF) << u"x"_s + bad + bad << false;
+        QTest::newRow("unpaired surrogates replaced, a pair kept")
+            << QString(high) + u"a"_s + low + high + low + high
+            << QString(bad) + u"a"_s + bad + high + low + bad << false;
+        QTest::newRow("40 000 characters cut to 32 767")
+            << QString(40000, u'长') << QString(32767, u'长') << true;
+        QTest::newRow("a pair at the limit is not split")
+            << QString(32766, u'a') + high + low << QString(32766, u'a') << true;
+    }
+
+    void textsAreMadeFitForACell() {
+        QFETCH(QString, memo);
+        QFETCH(QString, written);
+        QFETCH(bool, truncated);
+        FlexGridModel g;
+        g.setMeasureFont(windowFont());
+        setUpReportGrid(g, detailFormatString());
+        LoadDetailList(g, u"0012"_s, u"03"_s, u"0102"_s, u"2026"_s);
+        g.setTextMatrix(1, 8, memo);
+        QTemporaryDir out;
+        const QString path = out.filePath(u"明细.xlsx"_s);
+        const QString caption = u"部门：财务部   2026年03月份【差旅费】报销明细"_s;
+        ExportResult result;
+        QVERIFY_THROWS_NO_EXCEPTION(result = ExportDetailList(g, u"部门非预算科目销明细月报"_s,
+                                                              u"部门：财务部"_s, u"2026年"_s,
+                                                              u"03月份【差旅费】报销明细"_s, path));
+        QCOMPARE(result.textsTruncated, truncated);
+        g.setTextMatrix(1, 8, written);
+        const QString failure = checkWorkbook(path, detailExpectation(g, caption));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure.left(2000)));
+    }
+
+    void emptyListingExportsItsTotalsRow() {
+        FlexGridModel g;
+        g.setMeasureFont(windowFont());
+        setUpReportGrid(g, detailFormatString());
+        LoadDetailList(g, u"0012"_s, u"07"_s, u"0102"_s, u"2026"_s);
+        QCOMPARE(g.rows(), 2);
+        QTemporaryDir out;
+        const QString caption = u"部门：财务部   2026年07月份【差旅费】报销明细"_s;
+        QVERIFY_THROWS_NO_EXCEPTION(
+            ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
+                             u"07月份【差旅费】报销明细"_s, out.filePath(u"空.xls"_s)));
+        const QJsonObject cells{
+            {u"B5"_s, spot(u"合计"_s, u"s"_s)},
+            {u"J5"_s, spot(0, u"n"_s, u"#0.00"_s)},
+            {u"K5"_s, spot(0, u"n"_s, u"#0.00"_s)},
+            {u"L5"_s, spot(0, u"n"_s, u"#0.00"_s)},
+        };
+        const QString failure =
+            checkWorkbook(out.filePath(u"空.xlsx"_s), detailExpectation(g, caption), cells);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    void fortyThousandRowSummary() {
+        FlexGridModel g;
+        buildLargeSummary(g, 40000);
+        QTemporaryDir out;
+        QList<int> progress;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY_THROWS_NO_EXCEPTION(ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
+                                                        out.filePath(u"大.xlsx"_s),
+                                                        [&progress](int row) { progress << row; }));
+        qInfo("40 000-row export: %lld ms", timer.elapsed());
+        QCOMPARE(progress.size(), g.rows());
+        QCOMPARE(progress.first(), 0);
+        QCOMPARE(progress.last(), 40000);
+        const QJsonObject cells{
+            {u"C16"_s, spot(u"0012"_s, u"s"_s)},
+            {u"B14"_s, QJsonObject{{u"fill"_s, kSubtotalFill}}},
+            {u"B40004"_s, QJsonObject{{u"value"_s, u"合计"_s}, {u"fill"_s, kTotalsFill}}},
+        };
+        const QString failure =
+            checkWorkbook(out.filePath(u"大.xlsx"_s), summaryExpectation(g, u"2026"_s), cells);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+};
+
+QTEST_MAIN(TestExportWorkbook)
+#include "tst_export_workbook.moc"

@@ -1,0 +1,181 @@
+// Logging in through the real FreeTDS ODBC driver to a scripted TDS server
+// on a loopback port: the log-in values as they arrive, refused and
+// unreachable servers, the log-in and the statement time-outs.
+
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "TdsScripts.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/SharedConnection.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+using namespace nbr::test;
+
+class TestTdsLogin : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { replaceSharedConnection(nullptr); }
+
+    void loginValuesReachTheServerUnchanged_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("database");
+        QTest::newRow("plain") << u"sa"_s << u"secret"_s << u"Corvale"_s;
+        QTest::newRow("semicolons") << u"a;b"_s << u";pw;"_s << u"库;1"_s;
+        QTest::newRow("braces") << u"{u}"_s << u"p}w{x}"_s << u"db}}"_s;
+        QTest::newRow("edge blanks") << u" sa "_s << u"  pw"_s << u"报销 库 "_s;
+        QTest::newRow("chinese") << u"张三"_s << u"密码口令"_s << u"财务数据库"_s;
+    }
+
+    void loginValuesReachTheServerUnchanged() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, database);
+        TdsTestServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectWire(server, user, password, database),
+                 qPrintable(prompts.messageTexts().join(u" | "_s)));
+        const QJsonObject login = lastLogin(server);
+        QCOMPARE(login[u"user"_s].toString(), user);
+        QCOMPARE(login[u"password"_s].toString(), password);
+        QCOMPARE(login[u"database"_s].toString(), database);
+        QCOMPARE(sharedConnection()->dbmsName(), u"Microsoft SQL Server"_s);
+    }
+
+    void valuesFreeTdsCannotReadAreRefusedBeforeConnecting() {
+        TdsTestServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY(!connectWire(server, u"sa"_s, u"pass};DATABASE=master"_s));
+        QCOMPARE(prompts.messageTexts(), QStringList{u"错误信息：连接设置中含有无法使用的字符"_s});
+        QVERIFY(server.requests(u"login"_s).isEmpty());
+        // Drivers that follow the usual rule read "}}" as one "}".
+        ConnectionOptions standard;
+        standard.driver = u"ODBC Driver 18 for SQL Server"_s;
+        QCOMPARE(
+            odbcConnectionString(u"sa"_s, u"a};b"_s, u"db"_s, u"h,1"_s, standard),
+            u"DRIVER={ODBC Driver 18 for SQL Server};SERVER=h,1;UID=sa;PWD={a}};b};DATABASE=db"_s);
+    }
+
+    void rejectedLoginShowsTheServersMessage() {
+        const QJsonObject account{{u"user"_s, u"李四"_s}, {u"password"_s, u"口令;1"_s}};
+        TdsTestServer server({}, account);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY(!connectWire(server, u"张三"_s));
+        QCOMPARE(prompts.recorded.size(), 1);
+        QCOMPARE(prompts.recorded[0].text, u"错误信息：Login failed for user '张三'."_s);
+        QCOMPARE(prompts.recorded[0].title, u"信息文本"_s);
+        QVERIFY(sharedConnection() == nullptr);
+
+        // The same through the settings store, which adds its own notice.
+        QTemporaryDir config;
+        const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
+        test::writeServerSettingsFor(config.path(), server.serverAddress(), u"李四"_s, u"旧口令"_s,
+                                     u"报销库"_s);
+        prompts.clear();
+        const bool refused = !ConnectFromSettings();
+        // Once the server takes the stored password, the same settings connect.
+        server.setScript({}, {{u"user"_s, u"李四"_s}, {u"password"_s, u"旧口令"_s}});
+        const QStringList refusalTexts = prompts.messageTexts();
+        const QString noticeTitle = prompts.recorded.value(1).title;
+        prompts.clear();
+        const bool accepted = ConnectFromSettings();
+        qputenv("XDG_CONFIG_HOME", previousConfig);
+        QVERIFY(refused);
+        QCOMPARE(refusalTexts,
+                 QStringList({u"错误信息：Login failed for user '李四'."_s, u"数据库连接失败!"_s}));
+        QCOMPARE(noticeTitle, u"连接提示"_s);
+        QCOMPARE(prompts.recorded.size(), 0);
+        QVERIFY(accepted);
+        QCOMPARE(lastLogin(server)[u"database"_s].toString(), u"报销库"_s);
+    }
+
+    void unreachableServerFailsAtOnce_data() {
+        QTest::addColumn<bool>("listening");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("closed port")
+            << false << u"Unable to connect: Adaptive Server is unavailable or does not exist"_s;
+        QTest::newRow("accepts and closes") << true << u"Adaptive Server connection failed"_s;
+    }
+
+    void unreachableServerFailsAtOnce() {
+        QFETCH(bool, listening);
+        QFETCH(QString, message);
+        TdsTestServer server({}, {}, TdsTestServer::Mode::CloseAtOnce);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        const QString address =
+            listening ? server.serverAddress()
+                      : u"127.0.0.1,"_s + QString::number(TdsTestServer::unusedPort());
+        test::FakePrompts prompts;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!OpenConnection(u"sa"_s, u"pw"_s, u"db"_s, address, wireOptions()));
+        QCOMPARE_LT(clock.elapsed(), 5000);
+        QCOMPARE(prompts.messageTexts(), QStringList{u"错误信息："_s + message});
+    }
+
+    void silentServerFailsAfterTheLoginTimeout() {
+        TdsTestServer server({}, {}, TdsTestServer::Mode::Silent);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!connectWire(server));
+        QCOMPARE_GE(clock.elapsed(), kLoginTimeoutSeconds * 1000 - 200);
+        QCOMPARE_LT(clock.elapsed(), kLoginTimeoutSeconds * 1000 + 4000);
+        QCOMPARE(prompts.recorded.size(), 1);
+        QVERIFY2(prompts.recorded[0].text.startsWith(u"错误信息：Timeout expired"_s),
+                 qPrintable(prompts.recorded[0].text));
+    }
+
+    void slowStatementOutlastsTheLoginTimeout() {
+        QJsonObject slow = TdsTestServer::resultRule(
+            u"From 汇总"_s, {TdsTestServer::column(u"合计"_s, u"int"_s)}, {{1}});
+        slow[u"delay"_s] = kLoginTimeoutSeconds + 1;
+        TdsTestServer server({slow});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectWire(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        try {
+            QCOMPARE(openRecordset(u"Select 合计 From 汇总"_s).rowCount(), 1);
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+    }
+
+    void hangingStatementEndsAfterTheQueryTimeout() {
+        QJsonObject hanging = TdsTestServer::resultRule(
+            u"From 汇总"_s, {TdsTestServer::column(u"合计"_s, u"int"_s)}, {{1}});
+        hanging[u"delay"_s] = 6;
+        QJsonObject quick = TdsTestServer::resultRule(
+            u"From 其他"_s, {TdsTestServer::column(u"值"_s, u"int"_s)}, {{7}});
+        TdsTestServer server({hanging, quick});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY(connectWire(server));
+        sharedConnection()->setQueryTimeout(1);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"Select 合计 From 汇总"_s));
+        QCOMPARE_LT(clock.elapsed(), 4000);
+        // The connection is usable again once the server has finished.
+        sharedConnection()->setQueryTimeout(30);
+        try {
+            QCOMPARE(openRecordset(u"Select 值 From 其他"_s).field(u"值"_s).text(), u"7"_s);
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTdsLogin)
+#include "tst_tds_login.moc"

@@ -1,0 +1,237 @@
+// The report's queries on the SQL Server wire: the department tree, the
+// summary run and the detail listing, each through its own procedure, the
+// FreeTDS ODBC driver and the scripted TDS server with the column types of
+// the real schema; then a statement failing in the middle of a run.
+
+#include "FakePrompts.h"
+#include "FixtureDb.h"
+#include "ModelDumps.h"
+#include "TdsScripts.h"
+#include "db/DbError.h"
+#include "db/SharedConnection.h"
+#include "report/DeptTree.h"
+#include "report/DetailListing.h"
+#include "report/MonthlySummary.h"
+#include "report/models/FlexGridModel.h"
+#include "report/models/TreeNodesModel.h"
+#include "report/ui/ReportWindow.h"
+#include "session/ProjectAudit.h"
+#include "session/SessionState.h"
+#include "shell/ui/MainWindow.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace nbr;
+using namespace nbr::test;
+
+class TestTdsReport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() {
+        MainWindow::destroyInstance();
+        replaceSharedConnection(nullptr);
+        sessionState().clear();
+        hasProjectAudit() = false;
+    }
+
+    void departmentTreeInTheServersOrder() {
+        // Ordered as the statement asks: by code length, then code.
+        TdsTestServer server({TdsTestServer::resultRule(kTreeMatch, kTreeColumns,
+                                                        {{u"01"_s, u"总部"_s, kNull},
+                                                         {u"02"_s, u"分公司\r\n"_s, kNull},
+                                                         {u"0101"_s, u"财务部"_s, u"01"_s},
+                                                         {u"0102"_s, u"人事部"_s, u"01"_s},
+                                                         {u"0201"_s, u"销售\r\n部"_s, u"02"_s},
+                                                         {u"010101"_s, u"出纳组"_s, u"0101"_s}})});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        TreeNodesModel nodes;
+        std::vector<DeptRow> rows;
+        QVERIFY_THROWS_NO_EXCEPTION(LoadDeptTree(nodes, rows));
+        QCOMPARE(test::nodeList(nodes),
+                 (QStringList{u"$01|01 总部|1|"_s, u"$0101|0101 财务部|2|$01"_s,
+                              u"$010101|010101 出纳组|2|$0101"_s, u"$0102|0102 人事部|2|$01"_s,
+                              u"$02|02 分公司|1|"_s, u"$0201|0201 销售部|2|$02"_s}));
+        QVERIFY(nodes.expanded(1));
+        QCOMPARE(rows.size(), size_t(6));
+        QCOMPARE(rows[1].Name, u"分公司"_s);
+        QCOMPARE(rows[1].ParentCode, QString()); // NULL: a top-level department
+        QCOMPARE(rows[5].ParentCode, u"0101"_s);
+        // Without values the driver sends the text as a plain batch.
+        QVERIFY(server.requests(u"rpc"_s).isEmpty());
+        QVERIFY(server.statements().contains(withFreeTdsMarkers(deptTreeSql(kSqlServer))));
+        QVERIFY(prompts.recorded.isEmpty());
+    }
+
+    void summaryFromTheServersSums() {
+        const QString finance = u"财'01"_s;
+        const QStringList values = summaryValues({finance, u"0103"_s, u"02"_s});
+        // In the server's order: by subject, the departments' rows interleaved;
+        // subject codes padded as nchar gives them.
+        TdsTestServer server(
+            {rule(kSummaryMatch, kSummaryColumns,
+                  {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"1.0050"_s},
+                   {u"2"_s, u"6602"_s, u"管理费用"_s, u"202605"_s, u"2.01"_s},
+                   {u"0"_s, u"6602"_s, u"管理费用"_s, u"202602"_s, u"-2.6750"_s},
+                   {u"2"_s, u"6602"_s, u"管理费用"_s, u"202612"_s, u"1234567.89"_s},
+                   {u"0"_s, u"660201"_s, u"办公费"_s, u"202603"_s, u"100"_s}},
+                  values)});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        TreeNodesModel nodes;
+        for (const QString& text : {u"财'01 财务部"_s, u"0103 空部门"_s, u"02 人事部"_s})
+            nodes.add({}, 0, u'$' + text.section(u' ', 0, 0), text, 1);
+        for (int i = 1; i <= nodes.count(); ++i)
+            nodes.setChecked(i, true);
+        FlexGridModel grid;
+        grid.setFormatString(summaryFormatString());
+        grid.setRows(1);
+        MonthlySummary run(grid, nodes);
+        try {
+            run.appendTickedDepartments(u"2026"_s);
+            run.appendGrandTotal();
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+
+        QCOMPARE(grid.rows(), 1 + 2 + 1 + 1 + 1 + 1);
+        QCOMPARE(gridRow(grid, 1, 0, 3),
+                 (QStringList{u"1"_s, u"财务部"_s, u"6602"_s, u"管理费用"_s}));
+        QCOMPARE(months(grid, 1), monthsWith({{1, u"1.01"_s}, {2, u"-2.68"_s}}, u"-1.67"_s));
+        QCOMPARE(gridRow(grid, 2, 0, 3),
+                 (QStringList{u"2"_s, u"财务部"_s, u"660201"_s, u"办公费"_s}));
+        QCOMPARE(months(grid, 2), monthsWith({{3, u"100.00"_s}}, u"100.00"_s));
+        QCOMPARE(gridRow(grid, 3, 0, 1), (QStringList{u"3"_s, u"财务部小计"_s}));
+        QCOMPARE(months(grid, 3), monthsWith({{1, u"1.01"_s}, {2, u"-2.68"_s}, {3, u"100.00"_s}},
+                                             u"98.33"_s, u"0.00"_s));
+        QCOMPARE(grid.textMatrix(3, 17), finance);
+        QCOMPARE(gridRow(grid, 4, 0, 3),
+                 (QStringList{u"4"_s, u"人事部"_s, u"6602"_s, u"管理费用"_s}));
+        QCOMPARE(months(grid, 4),
+                 monthsWith({{5, u"2.01"_s}, {12, u"1234567.89"_s}}, u"1234569.90"_s));
+        QCOMPARE(months(grid, 5),
+                 monthsWith({{5, u"2.01"_s}, {12, u"1234567.89"_s}}, u"1234569.90"_s, u"0.00"_s));
+        QCOMPARE(gridRow(grid, 6, 0, 1), (QStringList{QString(), u"合计"_s}));
+        QCOMPARE(months(grid, 6), monthsWith({{1, u"1.01"_s},
+                                              {2, u"-2.68"_s},
+                                              {3, u"100.00"_s},
+                                              {5, u"2.01"_s},
+                                              {12, u"1234567.89"_s}},
+                                             u"1234668.23"_s, u"0.00"_s));
+
+        // One statement for the three departments, every value bound.
+        QCOMPARE(
+            withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 3)),
+            u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
+            u" As 年月, sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"
+            u" From 报销单表 Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"
+            u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"
+            u" inner join (VALUES (@P1, @P2), (@P3, @P4), (@P5, @P6)) AS t(code, ord)"
+            u" On 部门代号 = t.code where 报销类型='非预算'"
+            u" And CONVERT(char(6),报批日期,112) between @P7 and @P8"
+            u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, CONVERT(char(6),报批日期,112)"
+            u" order by LEN(财务科目.科目代号), 财务科目.科目代号, 财务科目.科目名称"_s);
+        QCOMPARE(server.statements().size(), 1);
+        QCOMPARE(boundValues(server, server.statements().constFirst()),
+                 (QList<QStringList>{values}));
+        verifyEveryCallBindsUnicodeValues(server);
+    }
+
+    void detailListingOfOneMonth() {
+        const QString subject = u"66'02 甲"_s;
+        const QJsonArray columns{col(u"报销单编号"_s, u"nvarchar(20)"_s),
+                                 col(u"报批日期"_s, u"datetime"_s),
+                                 col(u"报销人"_s, u"varchar(20)"_s),
+                                 col(u"审批日期"_s, u"datetime"_s),
+                                 col(u"审批通过"_s, u"bit"_s),
+                                 col(u"财务支付确认日期"_s, u"datetime"_s),
+                                 col(u"摘要"_s, u"nvarchar(200)"_s),
+                                 col(u"金额"_s, u"money"_s),
+                                 col(u"税额"_s, u"decimal(18,2)"_s),
+                                 col(u"科目代号"_s, u"nvarchar(20)"_s),
+                                 col(u"科目名称"_s, u"nvarchar(50)"_s)};
+        TdsTestServer server(
+            {rule(kDetailMatch, columns,
+                  {{u"BX'001"_s, u"2026-03-05 14:30:59.997"_s, u"张三"_s, u"2026-03-06 09:00"_s,
+                    true, u"2026-03-10 16:45:00"_s, u"差旅费 '北京'"_s, u"1234.5"_s, u"6.00"_s,
+                    subject, u"管理费用"_s},
+                   {u"BX002"_s, u"2026-03-15"_s, u"李四"_s, kNull, false, kNull, kNull, u"0.0050"_s,
+                    kNull, subject, u"管理费用"_s},
+                   {u"BX003"_s, u"2026-03-31 23:59:59.997"_s, u"王五"_s, u"2026-04-01"_s, true,
+                    kNull, u"冲销"_s, u"-2.675"_s, u"-0.50"_s, subject, u"管理费用"_s}},
+                  {u"财'01"_s, u"202603"_s, subject})});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        FlexGridModel grid;
+        grid.setFormatString(detailFormatString());
+        try {
+            LoadDetailList(grid, subject, u"03"_s, u"财'01"_s, u"2026"_s);
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+        QCOMPARE(grid.rows(), 1 + 3 + 1);
+        const QString subjectText = subject + u" 管理费用"_s;
+        QCOMPARE(gridRow(grid, 1, 0, 11),
+                 (QStringList{u"1"_s, u"BX'001"_s, u"2026-03-05"_s, u"张三"_s, u"2026-03-06"_s,
+                              u"是"_s, u"2026-03-10"_s, subjectText, u"差旅费 '北京'"_s,
+                              u"1234.50"_s, u"6.00"_s, u"1240.50"_s}));
+        QCOMPARE(gridRow(grid, 2, 0, 11),
+                 (QStringList{u"2"_s, u"BX002"_s, u"2026-03-15"_s, u"李四"_s, QString(), u"否"_s,
+                              QString(), subjectText, QString(), u"0.01"_s, QString(), u"0.01"_s}));
+        QCOMPARE(
+            gridRow(grid, 3, 0, 11),
+            (QStringList{u"3"_s, u"BX003"_s, u"2026-03-31"_s, u"王五"_s, u"2026-04-01"_s, u"是"_s,
+                         QString(), subjectText, u"冲销"_s, u"-2.68"_s, u"-0.50"_s, u"-3.18"_s}));
+        QCOMPARE(
+            gridRow(grid, 4, 0, 11),
+            (QStringList{u"4"_s, u"合计"_s, QString(), QString(), QString(), QString(), QString(),
+                         QString(), QString(), u"1231.83"_s, u"5.50"_s, u"1237.33"_s}));
+        QCOMPARE(boundValues(server, withFreeTdsMarkers(detailListSql(kSqlServer))),
+                 (QList<QStringList>{{u"财'01"_s, u"202603"_s, subject}}));
+        verifyEveryCallBindsUnicodeValues(server);
+    }
+
+    void failingStatementInARunLeavesTheHeaderOnly() {
+        const QStringList values = summaryValues({u"0102"_s, u"0103"_s});
+        const QString message = u"对象名 '报销单明细' 无效。"_s;
+        // The statement fails half-way, after the first department's rows.
+        QJsonObject halfWay =
+            rule(kSummaryMatch, kSummaryColumns,
+                 {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"10"_s}}, values);
+        halfWay[u"error"_s] = QJsonArray{TdsTestServer::error(208, message)};
+        TdsTestServer server({TdsTestServer::resultRule(kTreeMatch, kTreeColumns,
+                                                        {{u"0102"_s, u"财务部"_s, kNull},
+                                                         {u"0103"_s, u"人事部"_s, kNull}}),
+                              halfWay});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        ReportWindow report;
+        report.show();
+        report.load();
+        report.nodes().userCheck(1, true);
+        report.nodes().userCheck(2, true);
+        report.findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2026年"_s);
+        QTest::mouseClick(report.findChild<QPushButton*>(u"Command3"_s), Qt::LeftButton);
+        QCOMPARE(prompts.recorded.size(), 1);
+        QCOMPARE(prompts.recorded[0].text, u"错误码: 208 错误描述: "_s + message);
+        QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
+        QCOMPARE(report.grid1().rows(), 1);
+        QVERIFY(report.grid1().redraw());
+        QVERIFY(!report.findChild<QWidget*>(u"Picture6"_s)->isVisible());
+        QCOMPARE(boundValues(server, withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 2))),
+                 (QList<QStringList>{values}));
+    }
+};
+
+QTEST_MAIN(TestTdsReport)
+#include "tst_tds_report.moc"
