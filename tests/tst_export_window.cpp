@@ -164,16 +164,19 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QStringList>("before");
-        QTest::newRow("folder missing") << u"missing/x.xls"_s << QString() << QStringList{};
+        QTest::addColumn<QString>("cause"); // in the user's words
+        QTest::newRow("folder missing")
+            << u"missing/x.xls"_s << QString() << QStringList{} << u"文件夹不存在"_s;
         // The rename cannot put a file where a directory is.
         QTest::newRow("directory at the name")
-            << u"d.xls"_s << u"d.xlsx"_s << QStringList{u"d.xlsx"_s};
+            << u"d.xls"_s << u"d.xlsx"_s << QStringList{u"d.xlsx"_s} << u"该名称是一个文件夹"_s;
     }
 
     void failedExportKeepsWhatWasThere() {
         QFETCH(QString, answer);
         QFETCH(QString, folder);
         QFETCH(QStringList, before);
+        QFETCH(QString, cause);
         QTemporaryDir out;
         if (!folder.isEmpty()) {
             QDir(out.path()).mkpath(folder);
@@ -186,7 +189,8 @@ private slots:
         exportFrom(w, prompts, u"Command2"_s, out.filePath(answer));
         const QStringList messages = prompts.messageTexts();
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0].startsWith(u"错误码: "_s) && messages[0].contains(u" 错误描述: "_s),
+        QVERIFY2(messages[0].startsWith(u"错误码: "_s) && messages[0].contains(u" 错误描述: "_s) &&
+                     messages[0].endsWith(cause),
                  qPrintable(messages[0]));
         QCOMPARE(prompts.recorded.last().title, u"系统提示"_s);
         QCOMPARE(entries(out.path()), before); // no temporary file left

@@ -147,7 +147,9 @@ private slots:
 
         QCOMPARE(st.st_mode & 07777, 0640u);
         if (targetFolderFull) {
-            QVERIFY(failure && !failure->description().isEmpty());
+            QVERIFY(failure);
+            QVERIFY2(failure->description().contains(u"磁盘空间不足"_s),
+                     qPrintable(failure->description()));
             QCOMPARE(kept, QByteArray("the previous month's workbook"));
             QCOMPARE(left, (QStringList{u"filler"_s, u"keep.xlsx"_s, u"old.xlsx"_s}));
         } else {

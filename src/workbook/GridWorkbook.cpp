@@ -1,12 +1,14 @@
 #include "workbook/GridWorkbook.h"
 
 #include "platform/FileError.h"
+#include "platform/SystemErrorText.h"
 #include "report/models/FlexGridModel.h"
 #include "workbook/ReplacingFile.h"
 #include "workbook/WorkbookCheck.h"
 #include "workbook/WorkbookFormats.h"
 #include "workbook/WorkbookText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <algorithm>
@@ -220,8 +222,47 @@ void SheetWriter::writeText(int row, int col, const QString& text, lxw_format* f
         keep(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), utf8(text), format));
 }
 
-FileError lxwError(lxw_error error) {
-    return FileError(int(error), QString::fromUtf8(lxw_strerror(error)));
+// The user's words for what the workbook writer reports. Its failures while
+// writing the archive come from the system (a full disk, mostly), whose
+// cause is named too when it is known.
+FileError lxwError(lxw_error error, int systemError = 0) {
+    QString text;
+    switch (error) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        text = u"内存不足"_s;
+        break;
+    case LXW_ERROR_CREATING_XLSX_FILE:
+        text = u"无法创建工作簿文件"_s;
+        break;
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+        text = u"无法写入或读回工作簿的临时文件"_s;
+        break;
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_PARAMETER_ERROR:
+    case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        text = u"无法写入工作簿文件"_s;
+        break;
+    default:
+        text = u"工作簿写入出错（"_s + QString::fromUtf8(lxw_strerror(error)) + u"）"_s;
+        break;
+    }
+    if (systemError != 0)
+        text += u"："_s + systemErrorText(systemError);
+    return FileError(int(error), text + u"；未保存，原有文件不变"_s);
+}
+
+// The names libxlsxwriter opens: UTF-8 on Windows, where it converts them
+// for the wide file functions; the file system's own encoding elsewhere.
+QByteArray libraryPath(const QString& path) {
+#ifdef _WIN32
+    return QDir::toNativeSeparators(path).toUtf8();
+#else
+    return QFile::encodeName(path);
+#endif
 }
 
 } // namespace
@@ -233,22 +274,25 @@ ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout&
     // libxlsxwriter keeps the rows in temporary files until it closes the
     // workbook; next to the target they share its free space, so a full disk
     // shows in one place, and the check below sees its effect.
-    QByteArray folder = QFile::encodeName(file.folder());
+    QByteArray folder = libraryPath(file.folder());
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = folder.data();
     lxw_workbook* workbook =
-        workbook_new_opt(QFile::encodeName(file.temporaryPath()).constData(), &options);
+        workbook_new_opt(libraryPath(file.temporaryPath()).constData(), &options);
     if (!workbook)
         throw lxwError(LXW_ERROR_MEMORY_MALLOC_FAILED);
     SheetWriter sheet(workbook, grid, layout);
     const lxw_error written = sheet.write(progress);
     // Closing also frees the workbook, so it runs after a failed write too.
+    // What the system said on a failed write survives in errno.
+    errno = 0;
     const lxw_error closed = workbook_close(workbook);
+    const int systemError = errno;
     if (written != LXW_NO_ERROR)
         throw lxwError(written);
     if (closed != LXW_NO_ERROR)
-        throw lxwError(closed);
+        throw lxwError(closed, systemError);
     if (const std::optional<QString> defect = findWorkbookDefect(file.temporaryPath()))
         throw FileError(EIO, u"写出的工作簿不完整（"_s + *defect +
                                  u"），可能是磁盘空间不足；未保存，原有文件不变"_s);

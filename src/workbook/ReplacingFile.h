@@ -4,11 +4,11 @@
 // name is either replaced by a whole new one or left untouched, and the
 // temporary file never outlives a failed or abandoned write, nor a SIGINT,
 // SIGTERM or SIGHUP (see InterruptCleanup). A final name that is a symbolic
-// link keeps its link: the file it points to is replaced.
+// link keeps its link: the file it points to is replaced. On Windows the
+// file is flushed and moved over the old one with the system's own call.
 
 #include <QString>
 #include <optional>
-#include <sys/types.h>
 
 namespace nbr {
 
@@ -39,7 +39,7 @@ private:
     QString m_targetPath; // m_finalPath with symbolic links followed
     QString m_folder;
     QString m_temporaryPath;
-    std::optional<mode_t> m_keptMode; // the replaced file's permissions
+    std::optional<unsigned> m_keptMode; // the replaced file's permissions (POSIX)
     bool m_committed = false;
 };
 

@@ -5,6 +5,12 @@
 #include <memory>
 #include <unzip.h>
 
+#ifdef _WIN32
+#include <QDir>
+#include <iowin32.h>
+#include <string>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace nbr {
@@ -49,10 +55,22 @@ std::optional<QString> checkCurrentPart(unzFile zip, bool xml, QByteArray& buffe
         .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser.get()))));
 }
 
+// The archive by its full name, whatever characters the name holds.
+unzFile openArchive(const QString& path) {
+#ifdef _WIN32
+    zlib_filefunc64_def files;
+    fill_win32_filefunc64W(&files);
+    const std::wstring name = QDir::toNativeSeparators(path).toStdWString();
+    return unzOpen2_64(name.c_str(), &files);
+#else
+    return unzOpen64(QFile::encodeName(path).constData());
+#endif
+}
+
 } // namespace
 
 std::optional<QString> findWorkbookDefect(const QString& path) {
-    unzFile zip = unzOpen64(QFile::encodeName(path).constData());
+    unzFile zip = openArchive(path);
     if (!zip)
         return u"不是完整的 zip 文件"_s;
     QByteArray buffer(kChunkBytes, Qt::Uninitialized);
