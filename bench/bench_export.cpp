@@ -8,8 +8,7 @@
 //   bench_export [rows]    (default 40000)
 
 #include "BenchSupport.h"
-#include "report/MonthlySummary.h"
-#include "report/ReportGridSetup.h"
+#include "ExportFixture.h"
 #include "report/WorkbookExport.h"
 #include "report/models/FlexGridModel.h"
 #include "workbook/WorkbookCheck.h"
@@ -29,30 +28,6 @@ using namespace nbr;
 namespace {
 
 constexpr int kRuns = 5;
-
-void buildSummary(FlexGridModel& g, int bodyRows) {
-    setUpReportGrid(g, summaryFormatString());
-    g.setRedraw(false);
-    g.setRows(bodyRows + 1);
-    for (int r = 1; r <= bodyRows; ++r) {
-        const bool subtotal = r % 10 == 0;
-        g.setTextMatrix(r, 0, QString::number(r));
-        g.setTextMatrix(r, 1, subtotal ? u"部门%1小计"_s.arg(r) : u"部门%1"_s.arg(r / 10));
-        g.setTextMatrix(r, 2, u"%1"_s.arg(r % 1000, 4, 10, QChar(u'0')));
-        g.setTextMatrix(r, 3, u"科目名称"_s);
-        for (int c = 4; c <= 16; ++c)
-            g.setTextMatrix(r, c, (r + c) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + c));
-        g.setTextMatrix(r, 17, u"0102"_s);
-        if (subtotal) {
-            g.setRowKind(r, FlexGridModel::RowKind::Subtotal);
-            g.setRow(r);
-            g.setCol(16);
-            g.setCellBackColor(QColor(192, 255, 255));
-        }
-    }
-    g.setTextMatrix(bodyRows, 1, u"合计"_s);
-    g.setRedraw(true);
-}
 
 // One body cell as the bare loop writes it.
 struct BareCell {
@@ -169,7 +144,7 @@ int main(int argc, char* argv[]) {
     const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40000;
 
     FlexGridModel grid;
-    buildSummary(grid, rows);
+    test::buildLargeSummary(grid, rows);
     const BareSheet bare = prepareBare(grid);
     const long peakBefore = peakKilobytes();
 

@@ -10,7 +10,6 @@
 #include "platform/FileError.h"
 #include "platform/WindowFont.h"
 #include "report/DetailListing.h"
-#include "report/MonthlySummary.h"
 #include "report/ReportGridSetup.h"
 #include "report/WorkbookExport.h"
 #include "report/models/FlexGridModel.h"
@@ -68,31 +67,6 @@ private:
 class TestExportWorkbook : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-
-    // A summary grid of the given size built directly: every tenth row a
-    // subtotal, subject codes with leading zeros, some empty months.
-    static void buildLargeSummary(FlexGridModel& g, int bodyRows) {
-        setUpReportGrid(g, summaryFormatString());
-        g.setRedraw(false);
-        g.setRows(bodyRows + 1);
-        for (int r = 1; r <= bodyRows; ++r) {
-            const bool subtotal = r % 10 == 0;
-            g.setTextMatrix(r, 0, QString::number(r));
-            g.setTextMatrix(r, 1, subtotal ? u"部门%1小计"_s.arg(r) : u"部门%1"_s.arg(r / 10));
-            g.setTextMatrix(r, 2, u"%1"_s.arg(r % 1000, 4, 10, QChar(u'0')));
-            g.setTextMatrix(r, 3, u"科目名称"_s);
-            for (int c = 4; c <= 16; ++c)
-                g.setTextMatrix(r, c, (r + c) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + c));
-            if (subtotal) {
-                g.setRowKind(r, FlexGridModel::RowKind::Subtotal);
-                g.setRow(r);
-                g.setCol(16);
-                g.setCellBackColor(QColor(192, 255, 255));
-            }
-        }
-        g.setTextMatrix(bodyRows, 1, u"合计"_s);
-        g.setRedraw(true);
-    }
 
 private slots:
     void initTestCase() {

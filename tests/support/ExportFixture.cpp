@@ -2,6 +2,8 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "report/MonthlySummary.h"
+#include "report/ReportGridSetup.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
@@ -38,6 +40,30 @@ void writeExportDatabase(const QString& path) {
     db.addLine(db.addClaim(u"00206"_s, u"0103"_s, u"2026-05-08"_s), u"6601"_s, 9, {},
                QString(40000, u'长'));
     db.close();
+}
+
+void buildLargeSummary(FlexGridModel& g, int bodyRows) {
+    setUpReportGrid(g, summaryFormatString());
+    g.setRedraw(false);
+    g.setRows(bodyRows + 1);
+    for (int r = 1; r <= bodyRows; ++r) {
+        const bool subtotal = r % 10 == 0;
+        g.setTextMatrix(r, 0, QString::number(r));
+        g.setTextMatrix(r, 1, subtotal ? u"部门%1小计"_s.arg(r) : u"部门%1"_s.arg(r / 10));
+        g.setTextMatrix(r, 2, u"%1"_s.arg(r % 1000, 4, 10, QChar(u'0')));
+        g.setTextMatrix(r, 3, u"科目名称"_s);
+        for (int c = 4; c <= 16; ++c)
+            g.setTextMatrix(r, c, (r + c) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + c));
+        g.setTextMatrix(r, 17, u"0102"_s);
+        if (subtotal) {
+            g.setRowKind(r, FlexGridModel::RowKind::Subtotal);
+            g.setRow(r);
+            g.setCol(16);
+            g.setCellBackColor(QColor(192, 255, 255));
+        }
+    }
+    g.setTextMatrix(bodyRows, 1, u"合计"_s);
+    g.setRedraw(true);
 }
 
 QPushButton* button(ReportWindow& w, const QString& name) {

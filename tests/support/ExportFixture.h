@@ -9,6 +9,7 @@ class QProgressBar;
 class QPushButton;
 
 namespace nbr {
+class FlexGridModel;
 class ReportWindow;
 } // namespace nbr
 
@@ -24,6 +25,11 @@ void writeExportDatabase(const QString& path);
 
 // The month header of March in the summary grid.
 inline const QString kMarch = QStringLiteral("03月份          ");
+
+// A summary grid of the given size built directly, without a database: every
+// tenth row a subtotal, subject codes with leading zeros, some empty months;
+// the last row reads 合计.
+void buildLargeSummary(FlexGridModel& g, int bodyRows);
 
 QPushButton* button(ReportWindow& w, const QString& name);
 QProgressBar* progressBar(ReportWindow& w, const QString& name);
