@@ -1,7 +1,8 @@
 // The report's queries on the SQL Server wire: the department tree, the
 // summary run and the detail listing, each through its own procedure, the
 // FreeTDS ODBC driver and the scripted TDS server with the column types of
-// the real schema; then a statement failing in the middle of a run.
+// the real schema; then a listing that cannot be read whole and a run whose
+// statement fails half-way.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
@@ -198,6 +199,26 @@ private slots:
         QCOMPARE(boundValues(server, withFreeTdsMarkers(detailListSql(kSqlServer))),
                  (QList<QStringList>{{u"财'01"_s, u"202603"_s, subject}}));
         verifyEveryCallBindsUnicodeValues(server);
+    }
+
+    // A listing that cannot be read whole is no listing: here the server's
+    // answer lacks a column the listing shows. The error goes to the caller
+    // and the grid keeps its header only, not the lines read before.
+    void unreadableListingLeavesTheHeaderOnly() {
+        const QJsonArray columns{col(u"报销单编号"_s, u"nvarchar(20)"_s),
+                                 col(u"报批日期"_s, u"datetime"_s),
+                                 col(u"报销人"_s, u"varchar(20)"_s)};
+        TdsTestServer server({rule(kDetailMatch, columns, {{u"BX001"_s, u"2026-03-05"_s, u"张三"_s}},
+                                   {u"0102"_s, u"202603"_s, u"6602"_s})});
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        test::FakePrompts prompts;
+        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        FlexGridModel grid;
+        grid.setFormatString(detailFormatString());
+        QVERIFY_THROWS_EXCEPTION(DbError,
+                                 LoadDetailList(grid, u"6602"_s, u"03"_s, u"0102"_s, u"2026"_s));
+        QCOMPARE(grid.rows(), 1);
+        QVERIFY(grid.redraw());
     }
 
     void failingStatementInARunLeavesTheHeaderOnly() {

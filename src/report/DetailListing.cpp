@@ -1,5 +1,6 @@
 #include "report/DetailListing.h"
 
+#include "db/DbError.h"
 #include "db/DbSchema.h"
 #include "db/SharedConnection.h"
 #include "report/AmountText.h"
@@ -90,9 +91,17 @@ ListingTotals appendClaimLines(FlexGridModel& grid, Recordset& rs) {
 void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,
                     const QString& deptCode, const QString& yearText) {
     grid.setRows(1);
-    Recordset rs =
-        openRecordset(detailListSql(sharedDialect()), {deptCode, yearText + month, subjectCode});
-    const ListingTotals totals = appendClaimLines(grid, rs);
+    ListingTotals totals;
+    try {
+        Recordset rs = openRecordset(detailListSql(sharedDialect()),
+                                     {deptCode, yearText + month, subjectCode});
+        totals = appendClaimLines(grid, rs);
+    } catch (const DbError&) {
+        // The lines read before a failure would pass for the cell's whole
+        // listing (and could be exported as such): keep the header only.
+        grid.setRows(1);
+        throw;
+    }
 
     grid.setRows(grid.rows() + 1);
     const int row = grid.rows() - 1;
