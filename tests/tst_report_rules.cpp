@@ -1,7 +1,9 @@
 // Amount texts ("0.00", ties away from zero on the decimal value, read back
-// as numbers) and the report window's layout rules in twips.
+// as numbers), the report window's layout rules in twips and the listing's
+// proposed file name.
 
 #include "report/AmountText.h"
+#include "report/ReportCaptions.h"
 #include "report/ReportLayout.h"
 
 #include <QtTest>
@@ -93,6 +95,15 @@ private slots:
         applyDetailLayout(g);
         QCOMPARE(g.msFlexGrid2.height, 9135 - 780 - 630);
         QCOMPARE(g.picture5.top, 500 - 630);
+    }
+
+    // Names from the database never make the proposal a path.
+    void detailFileNameHoldsNoPathCharacters() {
+        const QString caption = listingCaption(u"03月份          "_s, u"差旅/交通"_s);
+        QCOMPARE(detailFileName(u"2026年"_s, caption, u"财务部"_s),
+                 u"2026年03月份          【差旅_交通】报销明细_财务部"_s);
+        QCOMPARE(detailFileName(u"2026年"_s, caption, u"综合\\行政:部*?\"<>|\t"_s),
+                 u"2026年03月份          【差旅_交通】报销明细_综合_行政_部_______"_s);
     }
 };
 

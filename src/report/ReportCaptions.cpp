@@ -28,9 +28,17 @@ QString summaryFileName(const QString& yearCaption) {
     return u"非预算报销月报_"_s + yearCaption;
 }
 
+// Subject and department names are the organisation's own ("综合/行政部"):
+// a character no file name may hold would turn the proposal into a folder
+// that does not exist, so it becomes "_". The set is Windows', the strictest
+// of the systems whose shared folders the workbooks end up in.
 QString detailFileName(const QString& yearCaption, const QString& listingCaption,
                        const QString& deptName) {
-    return yearCaption + listingCaption + u'_' + deptName;
+    QString name = yearCaption + listingCaption + u'_' + deptName;
+    for (QChar& c : name)
+        if (c.unicode() < 0x20 || u"/\\:*?\"<>|"_s.contains(c))
+            c = u'_';
+    return name;
 }
 
 } // namespace nbr

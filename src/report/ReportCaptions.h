@@ -17,6 +17,8 @@ QString deptCaption(const QString& deptName);
 QString listingCaption(const QString& monthHeader, const QString& subjectName);
 
 QString summaryFileName(const QString& yearCaption);
+// Year, listing caption, "_", department; a character no file name may hold
+// becomes "_".
 QString detailFileName(const QString& yearCaption, const QString& listingCaption,
                        const QString& deptName);
 
