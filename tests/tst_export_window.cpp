@@ -101,6 +101,9 @@ private slots:
         QTest::newRow("xlsx kept") << u"a.xlsx"_s << u"a.xlsx"_s;
         QTest::newRow("last dot only") << u"a.b.xls"_s << u"a.b.xlsx"_s;
         QTest::newRow("dot in folder") << u"my.dir/a"_s << u"my.dir/a.xlsx"_s;
+        QTest::newRow("dot in a proposed listing name")
+            << u"2026年03月份 【其他.杂费】报销明细_财务部"_s
+            << u"2026年03月份 【其他.杂费】报销明细_财务部.xlsx"_s;
         const QString longName = QString(81, u'长') + u"ab"_s; // 245 bytes
         QTest::newRow("250-byte name") << longName + u".xls"_s << longName + u".xlsx"_s;
     }

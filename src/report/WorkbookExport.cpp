@@ -4,15 +4,29 @@
 #include "report/ReportColumns.h"
 #include "workbook/GridWorkbook.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace nbr {
 
+namespace {
+
+bool looksLikeExtension(QStringView suffix) {
+    return !suffix.isEmpty() && suffix.size() <= 5 &&
+           std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+               return c.unicode() < 0x80 && c.isLetterOrNumber();
+           });
+}
+
+} // namespace
+
 QString workbookPath(const QString& chosenPath) {
     const qsizetype nameStart = chosenPath.lastIndexOf(u'/') + 1;
     const qsizetype dot = chosenPath.lastIndexOf(u'.');
-    const QString base = dot >= nameStart ? chosenPath.left(dot) : chosenPath;
-    return base + u".xlsx"_s;
+    const bool hasExtension =
+        dot >= nameStart && looksLikeExtension(QStringView(chosenPath).sliced(dot + 1));
+    return (hasExtension ? chosenPath.left(dot) : chosenPath) + u".xlsx"_s;
 }
 
 ExportResult ExportMonthlyReport(const FlexGridModel& grid, const QString& title,

@@ -13,7 +13,10 @@ namespace nbr {
 class FlexGridModel;
 
 // The file a chosen name is written to: its extension (from the last "." of
-// the file name on) replaced by ".xlsx", a name without one extended.
+// the file name on, one to five ASCII letters or digits, as typed: ".xls")
+// replaced by ".xlsx", a name without one extended. A "." inside a proposed
+// name ("【其他.杂费】报销明细_财务部") starts no extension: cut there, the
+// listings of two such subjects would share one file and replace each other.
 QString workbookPath(const QString& chosenPath);
 
 // Sheet "非预算报销月报". yearText like "2026年", the year of the run that
