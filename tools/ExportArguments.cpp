@@ -1,5 +1,6 @@
 #include "ExportArguments.h"
 
+#include "db/DbValue.h"
 #include "report/WorkbookExport.h"
 
 #include <QDir>
@@ -72,7 +73,9 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
             if (option == u"--year"_s)
                 result.year = v->front();
             else if (option == u"--dept"_s)
-                result.deptCodes.append(v->front());
+                // A code copied from a char(n) column keeps its padding; the
+                // database matches it without, and so does the tool.
+                result.deptCodes.append(withoutTrailingBlanks(v->front()));
             else if (option == u"--summary"_s)
                 result.summaryPath = v->front();
             else
@@ -81,7 +84,9 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
             const auto v = values(4);
             if (!v)
                 return u"参数 --detail 需要部门代号、科目代号、月份和文件名"_s;
-            result.detail = DetailRequest{v->at(0), v->at(1), v->at(2), v->at(3)};
+            // The codes as for --dept.
+            result.detail = DetailRequest{withoutTrailingBlanks(v->at(0)),
+                                          withoutTrailingBlanks(v->at(1)), v->at(2), v->at(3)};
         } else {
             return u"无法识别的参数："_s + option;
         }

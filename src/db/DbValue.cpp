@@ -17,11 +17,11 @@ bool DbValue::toFlag() const {
     return ok && v != 0.0;
 }
 
-QString DbValue::code() const {
-    qsizetype end = m_text.size();
-    while (end > 0 && m_text[end - 1] == u' ')
+QString withoutTrailingBlanks(const QString& code) {
+    qsizetype end = code.size();
+    while (end > 0 && code[end - 1] == u' ')
         --end;
-    return m_text.left(end);
+    return code.left(end);
 }
 
 QString DbValue::toDateText() const {

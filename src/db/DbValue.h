@@ -6,6 +6,10 @@
 
 namespace nbr {
 
+// A code as SQL Server compares it: without trailing blanks, so "0102      "
+// (as a char(n) column pads it) and "0102" are the same department.
+QString withoutTrailingBlanks(const QString& code);
+
 class DbValue {
 public:
     DbValue() = default; // NULL
@@ -15,9 +19,8 @@ public:
     // The text; NULL reads as empty text.
     const QString& text() const { return m_text; }
     // The text of a code (department, subject) without the trailing blanks a
-    // char(n) column pads it with. SQL Server compares codes without them, so
-    // "0102      " and "0102" are the same department.
-    QString code() const;
+    // char(n) column pads it with (see withoutTrailingBlanks).
+    QString code() const { return withoutTrailingBlanks(m_text); }
     // A flag column: 1, -1, true, yes (any case, blanks ignored) is true; NULL is false.
     bool toFlag() const;
     // A date or date-time (ISO "2026-03-05", "2026-03-05 14:30:00.000") as
