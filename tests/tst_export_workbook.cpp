@@ -25,6 +25,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -49,10 +50,17 @@ public:
             ::umount2(m_dir.constData(), MNT_DETACH);
     }
     bool mounted() const { return m_mounted; }
-    // Writes a filler file until not one byte more fits.
-    void fill() {
-        const int fd = ::open((m_dir + "/filler").constData(), O_WRONLY | O_CREAT, 0644);
-        while (::write(fd, "x", 1) == 1) {
+    // Writes a filler file until no more than `room` bytes are left free.
+    void fill(qint64 room = 0) {
+        struct statvfs fs {};
+        ::statvfs(m_dir.constData(), &fs);
+        const qint64 free = qint64(fs.f_bavail) * qint64(fs.f_frsize);
+        const int fd = ::open((m_dir + "/filler").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const QByteArray block(4096, 'x');
+        for (qint64 left = free - room; left > 0; left -= block.size())
+            if (::write(fd, block.constData(), size_t(std::min<qint64>(left, block.size()))) <= 0)
+                break;
+        while (room == 0 && ::write(fd, "x", 1) == 1) {
         }
         ::close(fd);
     }
@@ -217,6 +225,59 @@ private slots:
         const QString failure =
             checkWorkbook(out.filePath(u"空.xlsx"_s), detailExpectation(g, caption), cells);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    // The free space of the target folder swept page by page across the whole
+    // range where a summary stops fitting: every step either fails with the
+    // old file byte for byte and nothing left behind, or writes a workbook
+    // whose every part equals the one written with room to spare (read back
+    // by Python's zipfile, not by the writer's own check).
+    void everyFreeSpaceFailsCleanlyOrWritesAWholeWorkbook() {
+        PrivateTmpfs roomy(u"/mnt"_s, "size=32m");
+        if (!roomy.mounted())
+            QSKIP("mounting a tmpfs in a private mount namespace is not permitted here");
+        const QString folder = u"/mnt/target"_s, kept = u"/mnt/kept"_s;
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(kept));
+        FlexGridModel g;
+        buildLargeSummary(g, 335);
+        ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, kept + u"/reference.xlsx"_s);
+        QStringList completes, failures;
+        int inARow = 0;
+        for (qint64 room = 0; inARow < 8; room += 4096) {
+            PrivateTmpfs small(folder, "size=2m");
+            QVERIFY(small.mounted());
+            writeFile(folder + u"/月报.xlsx"_s, "last month");
+            small.fill(room);
+            try {
+                ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, folder + u"/月报.xlsx"_s);
+            } catch (const FileError& e) {
+                failures << QString::number(room / 1024);
+                inARow = 0;
+                QCOMPARE(contents(folder + u"/月报.xlsx"_s), QByteArray("last month"));
+                QCOMPARE(entries(folder), (QStringList{u"filler"_s, u"月报.xlsx"_s}));
+                continue;
+            }
+            ++inARow;
+            const QString copy = kept + u"/%1k.xlsx"_s.arg(room / 1024);
+            QVERIFY(QFile::copy(folder + u"/月报.xlsx"_s, copy));
+            completes << copy;
+        }
+        qInfo("free-space sweep: %lld steps, %lld failed cleanly, %lld wrote a workbook",
+              failures.size() + completes.size(), failures.size(), completes.size());
+        const QString compare = u"import sys, zipfile\n"
+                                u"def parts(p):\n"
+                                u"    z = zipfile.ZipFile(p)\n"
+                                u"    return {n: z.read(n) for n in z.namelist() if n != 'docProps/core.xml'}\n"
+                                u"want = parts(sys.argv[1])\n"
+                                u"bad = [p for p in sys.argv[2:] if parts(p) != want]\n"
+                                u"print('incomplete:', ' '.join(bad)) if bad else None\n"
+                                u"sys.exit(1 if bad else 0)\n"_s;
+        QProcess python;
+        python.setProcessChannelMode(QProcess::MergedChannels);
+        python.start(u"/usr/bin/python3"_s,
+                     QStringList{u"-c"_s, compare, kept + u"/reference.xlsx"_s} + completes);
+        QVERIFY(python.waitForFinished(120000));
+        QVERIFY2(python.exitCode() == 0, python.readAll().constData());
     }
 
     void fortyThousandRowSummary() {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 #include <xlsxwriter.h>
@@ -68,6 +69,10 @@ public:
     lxw_error write(const ExportProgress& progress);
     // Some text was longer than a cell holds and went in cut.
     bool truncated() const { return m_truncated; }
+    // The rows and cells written, for the read-back.
+    const WrittenSheet& written() const { return m_written; }
+    // What the system said when a write to the rows' temporary file failed.
+    int systemError() const { return m_systemError; }
 
 private:
     void writeColumnWidths();
@@ -84,6 +89,7 @@ private:
         if (m_error == LXW_NO_ERROR)
             m_error = error;
     }
+    void checkRowsFile(bool flush);
 
     WorkbookFormats m_formats;
     const FlexGridModel& m_grid;
@@ -95,7 +101,9 @@ private:
     QStringEncoder m_utf8{QStringEncoder::Utf8};
     QByteArray m_buffer;
     lxw_error m_error = LXW_NO_ERROR;
+    int m_systemError = 0;
     bool m_truncated = false;
+    WrittenSheet m_written{"xl/worksheets/sheet1.xml", {}};
 };
 
 lxw_error SheetWriter::write(const ExportProgress& progress) {
@@ -115,9 +123,29 @@ lxw_error SheetWriter::write(const ExportProgress& progress) {
         if (progress)
             progress(r);
         writeBodyRow(r);
+        checkRowsFile(false);
     }
     writeBlankLine(kFirstGridRow + m_grid.rows(), 0);
+    checkRowsFile(true);
     return m_error;
+}
+
+// A constant-memory worksheet goes row by row into a temporary file through
+// the C library's buffered stream, and libxlsxwriter copies that file into the
+// workbook on closing without looking at its own writes or its final flush:
+// rows the disk refused would be missing from a workbook that looks sound.
+// The stream's error flag keeps any refused write; the last flush is ours.
+void SheetWriter::checkRowsFile(bool flush) {
+    FILE* rows = m_sheet->optimize_tmpfile;
+    if (!rows || m_error != LXW_NO_ERROR)
+        return;
+    // errno still tells why the failed write failed: nothing since has failed.
+    if (flush)
+        errno = 0;
+    if ((flush && std::fflush(rows) != 0) || std::ferror(rows)) {
+        m_systemError = errno != 0 ? errno : EIO;
+        keep(LXW_ERROR_CREATING_TMPFILE);
+    }
 }
 
 void SheetWriter::writeColumnWidths() {
@@ -136,6 +164,8 @@ lxw_format* SheetWriter::format(const CellStyle& style) {
 
 void SheetWriter::writeMerged(int row, int columns, const QString& text, const CellStyle& style) {
     lxw_format* cellFormat = format(style);
+    // A merged range is its first cell with the text and formatted blanks.
+    m_written.countCell(std::uint32_t(row), std::uint32_t(std::max(columns, 1)));
     if (columns > 1)
         keep(worksheet_merge_range(m_sheet, lxw_row_t(row), 0, lxw_row_t(row),
                                    lxw_col_t(columns - 1), utf8(text), cellFormat));
@@ -145,8 +175,10 @@ void SheetWriter::writeMerged(int row, int columns, const QString& text, const C
 
 void SheetWriter::writeBlankLine(int row, int fromColumn) {
     lxw_format* font = format({});
-    for (int c = fromColumn; c < m_columns; ++c)
+    for (int c = fromColumn; c < m_columns; ++c) {
+        m_written.countCell(std::uint32_t(row));
         keep(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(c), font));
+    }
 }
 
 void SheetWriter::writeHeader() {
@@ -174,6 +206,7 @@ void SheetWriter::writeBodyRow(int gridRow) {
         const QString cell = m_grid.textMatrix(gridRow, c);
         if (c == kRowNumberCol) {
             if (const std::optional<double> number = rowNumberOf(cell)) {
+                m_written.countCell(row);
                 keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), *number, text));
                 continue;
             }
@@ -182,9 +215,10 @@ void SheetWriter::writeBodyRow(int gridRow) {
             writeText(int(row), c, cell, text);
             continue;
         }
-        if (const std::optional<double> value = amountOf(cell))
+        if (const std::optional<double> value = amountOf(cell)) {
+            m_written.countCell(row);
             keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), *value, amount));
-        else // an empty cell keeps its format; any other text stays text
+        } else // an empty cell keeps its format; any other text stays text
             writeText(int(row), c, cell, amount);
     }
 }
@@ -216,6 +250,7 @@ const char* SheetWriter::utf8(const QString& text) {
 }
 
 void SheetWriter::writeText(int row, int col, const QString& text, lxw_format* format) {
+    m_written.countCell(std::uint32_t(row));
     if (text.isEmpty())
         keep(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(col), format));
     else
@@ -290,10 +325,11 @@ ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout&
     const lxw_error closed = workbook_close(workbook);
     const int systemError = errno;
     if (written != LXW_NO_ERROR)
-        throw lxwError(written);
+        throw lxwError(written, sheet.systemError());
     if (closed != LXW_NO_ERROR)
         throw lxwError(closed, systemError);
-    if (const std::optional<QString> defect = findWorkbookDefect(file.temporaryPath()))
+    if (const std::optional<QString> defect =
+            findWorkbookDefect(file.temporaryPath(), {sheet.written()}))
         throw FileError(EIO, u"写出的工作簿不完整（"_s + *defect +
                                  u"），可能是磁盘空间不足；未保存，原有文件不变"_s);
     file.commit();
