@@ -7,6 +7,7 @@
 #include "ExportFixture.h"
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "PrivateTmpfs.h"
 #include "platform/FileError.h"
 #include "platform/WindowFont.h"
 #include "report/DetailListing.h"
@@ -20,57 +21,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <fcntl.h>
 #include <optional>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
 using namespace nbr::test;
 
-namespace {
-
-// A tmpfs of a few pages at dir, in the test's own mount namespace: nobody
-// else sees it, and it goes with this object.
-class PrivateTmpfs {
-public:
-    explicit PrivateTmpfs(const QString& dir, const char* size = "size=64k")
-        : m_dir(QFile::encodeName(dir)) {
-        static const bool ownNamespace =
-            ::unshare(CLONE_NEWNS) == 0 &&
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-        m_mounted = ownNamespace && ::mount("tmpfs", m_dir, "tmpfs", 0, size) == 0;
-    }
-    ~PrivateTmpfs() {
-        if (m_mounted)
-            ::umount2(m_dir.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    // Writes a filler file until no more than `room` bytes are left free.
-    void fill(qint64 room = 0) {
-        struct statvfs fs {};
-        ::statvfs(m_dir.constData(), &fs);
-        const qint64 free = qint64(fs.f_bavail) * qint64(fs.f_frsize);
-        const int fd = ::open((m_dir + "/filler").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const QByteArray block(4096, 'x');
-        for (qint64 left = free - room; left > 0; left -= block.size())
-            if (::write(fd, block.constData(), size_t(std::min<qint64>(left, block.size()))) <= 0)
-                break;
-        while (room == 0 && ::write(fd, "x", 1) == 1) {
-        }
-        ::close(fd);
-    }
-
-private:
-    QByteArray m_dir;
-    bool m_mounted = false;
-};
-
-} // namespace
 
 class TestExportWorkbook : public QObject {
     Q_OBJECT
@@ -114,6 +72,9 @@ private slots:
                 QSKIP("mounting a small tmpfs in a private mount namespace is not permitted here");
             writeFile(old, "the previous month's workbook");
             QCOMPARE(::chmod(QFile::encodeName(old).constData(), 0640), 0);
+            // Owned by somebody else, as root may replace it.
+            if (::geteuid() == 0)
+                QCOMPARE(::chown(QFile::encodeName(old).constData(), 65534, 65534), 0);
             QVERIFY(QFile::link(u"old.xlsx"_s, folder + u"/keep.xlsx"_s));
             full.fill();
             try {
@@ -128,6 +89,8 @@ private slots:
         } // unmounted: the checker needs /tmp
 
         QCOMPARE(st.st_mode & 07777, 0640u);
+        if (::geteuid() == 0)
+            QCOMPARE(std::pair(st.st_uid, st.st_gid), std::pair(uid_t(65534), gid_t(65534)));
         if (targetFolderFull) {
             QVERIFY(failure);
             QVERIFY2(failure->description().contains(u"磁盘空间不足"_s),
@@ -177,6 +140,8 @@ private slots:
         QTest::newRow("unpaired surrogates replaced, a pair kept")
             << QString(high) + u"a"_s + low + high + low + high
             << QString(bad) + u"a"_s + bad + high + low + bad << false;
+        QTest::newRow("a literal character code kept as written")
+            << u"_x0041_ _X0041_ _x004_"_s << u"_x0041_ _X0041_ _x004_"_s << false;
         QTest::newRow("40 000 characters cut to 32 767")
             << QString(40000, u'长') << QString(32767, u'长') << true;
         QTest::newRow("a pair at the limit is not split")

@@ -2,8 +2,10 @@
 // window's activation, the special-audit flag, the banner's slices and the
 // single report window; Qt's texts in Chinese and the program's icon.
 
+#include "ExportChecks.h"
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "PrivateTmpfs.h"
 #include "platform/FileError.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtTranslation.h"
@@ -254,17 +256,37 @@ private slots:
 #endif
     }
 
+    // The user is told, the old file stays as it was, the program goes on.
+    void unwritableHandOverIsReported_data() {
+        QTest::addColumn<bool>("fullFolder"); // else a folder in the file's place
+        QTest::newRow("a folder at the file's name") << false;
+        QTest::newRow("a full folder: the old file stays") << true;
+    }
+
     void unwritableHandOverIsReported() {
+        QFETCH(bool, fullFolder);
         test::FakePrompts prompts;
         QTemporaryDir folder;
-        // A folder in the file's place blocks the write even for root.
-        QVERIFY(QDir(folder.path()).mkdir(u"Command.Dll"_s));
+        test::PrivateTmpfs full(folder.path());
+        if (fullFolder && !full.mounted())
+            QSKIP("mounting a tmpfs in a private mount namespace is not permitted here");
+        const QString file = folder.filePath(u"Command.Dll"_s);
+        if (fullFolder) {
+            test::writeFile(file, "old");
+            full.fill();
+        } else { // blocks the write even for root
+            QVERIFY(QDir(folder.path()).mkdir(u"Command.Dll"_s));
+        }
         setProgramFolder(folder.path());
         startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
         MainWindow::showAndActivate();
         action(u"注销"_s)->trigger();
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(prompts.recorded[0].text.contains(u"Command.Dll"_s));
+        QVERIFY(MainWindow::instance() && prompts.quitCount == 0);
+        if (fullFolder)
+            QCOMPARE(test::contents(file), QByteArray("old"));
+        QCOMPARE(test::entries(folder.path()).size(), fullFolder ? 2 : 1); // no temporary file
     }
 
     void handOverFailsCleanlyWhenTheFolderIsMissing() {

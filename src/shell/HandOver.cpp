@@ -1,11 +1,10 @@
 #include "shell/HandOver.h"
 
 #include "db/DbSettings.h"
-#include "platform/FileError.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ReplacingFile.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -25,9 +24,13 @@ QByteArray handOverFileContent() {
 }
 
 void writeHandOverFile(const QString& folder) {
-    QSaveFile file(QDir(folder).filePath(u"Command.Dll"_s));
-    if (!file.open(QIODevice::WriteOnly) || file.write(handOverFileContent()) < 0 || !file.commit())
-        throw FileError(int(file.error()), file.errorString());
+    // The old file stays until the new one is whole on disk: the host program
+    // must never read a cut or empty file.
+    ReplacingFile file(QDir(folder).filePath(u"Command.Dll"_s));
+    file.open();
+    file.write(handOverFileContent());
+    // A folder that cannot be flushed still holds the whole new file.
+    (void)file.commit();
 }
 
 } // namespace nbr

@@ -1,22 +1,32 @@
 #pragma once
-// What a finished workbook export reports: whether it had to cut texts too
-// long for a cell; and its progress, one call per grid row as it is written.
-// A failed export throws FileError and writes nothing.
+// What a finished workbook export reports: the file it wrote, whether it had
+// to cut texts too long for a cell, and a warning when the file is in place
+// but its folder could not be flushed; and its progress, one call per grid
+// row as it is written. A failed export throws FileError and writes nothing.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace nbr {
 
 struct ExportResult {
-    bool textsTruncated = false; // some text was cut to a cell's 32 767 characters
-};
+    QString path;                   // the workbook written, after the extension rule
+    bool textsTruncated = false;    // some text was cut to a cell's 32 767 characters
+    std::optional<QString> warning; // the file is written, but ...
 
-// The line both the window and the headless export add to their success
-// report when texts were cut.
-inline QString truncationNote() {
-    return QStringLiteral("（部分超长文本已截断为 32767 个字符）");
-}
+    // The lines both the window and the headless export add after their
+    // success text.
+    QStringList notes() const {
+        QStringList lines;
+        if (textsTruncated)
+            lines << QStringLiteral("（部分超长文本已截断为 32767 个字符）");
+        if (warning)
+            lines << *warning;
+        return lines;
+    }
+};
 
 using ExportProgress = std::function<void(int row)>;
 

@@ -3,7 +3,7 @@
 #include "platform/FileError.h"
 #include "platform/SystemErrorText.h"
 #include "report/models/FlexGridModel.h"
-#include "workbook/ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 #include "workbook/WorkbookCheck.h"
 #include "workbook/WorkbookFormats.h"
 #include "workbook/WorkbookText.h"
@@ -332,8 +332,8 @@ ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout&
             findWorkbookDefect(file.temporaryPath(), {sheet.written()}))
         throw FileError(EIO, u"写出的工作簿不完整（"_s + *defect +
                                  u"），可能是磁盘空间不足；未保存，原有文件不变"_s);
-    file.commit();
-    return {sheet.truncated()};
+    const std::optional<QString> warning = file.commit();
+    return {path, sheet.truncated(), warning};
 }
 
 } // namespace nbr
