@@ -1,5 +1,9 @@
 #include "workbook/WorkbookText.h"
 
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
 namespace nbr {
 
 namespace {
@@ -21,9 +25,17 @@ qsizetype keptUnits(QStringView text, qsizetype i) {
     return c >= 0xFFFE ? 0 : 1;
 }
 
-} // namespace
+// The workbook format reads "_xHHHH_" as the character HHHH: a text that
+// holds such a sequence literally keeps it only with its underscore written
+// as "_x005F_".
+std::optional<QString> escapeCharacterCodes(QStringView text) {
+    static const QRegularExpression code(u"_(?=x[0-9A-Fa-f]{4}_)"_s);
+    if (!text.contains(u"_x"_s) || !code.match(text).hasMatch())
+        return std::nullopt;
+    return text.toString().replace(code, u"_x005F_"_s);
+}
 
-std::optional<QString> workbookSafeText(QStringView text, bool& truncated) {
+std::optional<QString> cutAndReplaced(QStringView text, bool& truncated) {
     bool clean = text.size() <= kCellTextLimit;
     for (qsizetype i = 0; clean && i < text.size();) {
         const qsizetype units = keptUnits(text, i);
@@ -47,6 +59,15 @@ std::optional<QString> workbookSafeText(QStringView text, bool& truncated) {
             safe.append(text.mid(i, units));
         i += std::max<qsizetype>(units, 1);
     }
+    return safe;
+}
+
+} // namespace
+
+std::optional<QString> workbookSafeText(QStringView text, bool& truncated) {
+    std::optional<QString> safe = cutAndReplaced(text, truncated);
+    if (std::optional<QString> escaped = escapeCharacterCodes(safe ? QStringView(*safe) : text))
+        return escaped;
     return safe;
 }
 

@@ -3,7 +3,8 @@
 // than tab, LF and CR, the non-characters U+FFFE and U+FFFF or a surrogate
 // without its partner: each becomes U+FFFD. A cell holds at most 32 767
 // UTF-16 code units, the count spreadsheets use: longer texts are cut there,
-// never between the two halves of a surrogate pair.
+// never between the two halves of a surrogate pair. A literal "_xHHHH_",
+// which the file format would read as one character, is escaped.
 
 #include <QString>
 #include <QStringView>
