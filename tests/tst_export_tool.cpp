@@ -11,6 +11,7 @@
 #include "report/ui/ReportWindow.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QPushButton>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -135,10 +136,23 @@ private slots:
         QTest::newRow("output ends in a slash")
             << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/new/"_s} << 1
             << u"文件夹"_s;
+        const QStringList bothTo{u"--year"_s, u"2026"_s, u"--all"_s,  u"--summary"_s,
+                                 u"OUT/real/a.xls"_s,   u"--detail"_s, u"01"_s,
+                                 u"0012"_s,  u"03"_s};
         QTest::newRow("both outputs end up as one workbook")
-            << QStringList{u"--year"_s,   u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/a.xls"_s,
-                           u"--detail"_s, u"01"_s,   u"0012"_s,  u"03"_s,        u"OUT/./a.xlsx"_s}
-            << 1 << u"同一个文件"_s;
+            << bothTo + QStringList{u"OUT/real/./a.xlsx"_s} << 1 << u"同一个文件"_s;
+        QTest::newRow("the same workbook through a folder link")
+            << bothTo + QStringList{u"OUT/lnk/a.xlsx"_s} << 1 << u"同一个文件"_s;
+        QTest::newRow("the same workbook through a file link")
+            << bothTo + QStringList{u"OUT/link.xlsx"_s} << 1 << u"同一个文件"_s;
+        QTest::newRow("an option given twice")
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, out, u"--summary"_s,
+                           u"OUT/b.xlsx"_s}
+            << 1 << u"参数重复：--summary"_s;
+        QTest::newRow("a read-only workbook is not replaced")
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,       u"2026"_s,
+                           u"--all"_s,      u"--summary"_s, u"OUT/ro.xls"_s}
+            << 4 << u"文件只读："_s;
         QTest::newRow("empty cell: nothing written, the summary neither")
             << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s, u"2026"_s,
                            u"--all"_s,      u"--summary"_s, out,         u"--detail"_s,
@@ -162,7 +176,14 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
+        // A folder, a link to it, a link to a file in it to be, a read-only workbook.
         QTemporaryDir out;
+        const QStringList before{u"link.xlsx"_s, u"lnk"_s, u"real"_s, u"ro.xlsx"_s};
+        QVERIFY(QDir(out.path()).mkdir(u"real"_s));
+        QVERIFY(QFile::link(u"real"_s, out.filePath(u"lnk"_s)));
+        QVERIFY(QFile::link(u"real/a.xlsx"_s, out.filePath(u"link.xlsx"_s)));
+        writeFile(out.filePath(u"ro.xlsx"_s), "kept");
+        QFile(out.filePath(u"ro.xlsx"_s)).setPermissions(QFile::ReadOwner | QFile::ReadOther);
         for (QString& a : args)
             a.replace(u"OUT"_s, out.path())
                 .replace(u"INI"_s, m_ini)
@@ -170,7 +191,9 @@ private slots:
         const ToolRun run = runTool(args);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
-        QVERIFY(entries(out.path()).isEmpty());
+        QCOMPARE(entries(out.path()), before);
+        QVERIFY(entries(out.filePath(u"real"_s)).isEmpty());
+        QCOMPARE(contents(out.filePath(u"ro.xlsx"_s)), QByteArray("kept"));
     }
 
     // The tool stopped in the middle of a 30 000-row summary, or finishing it
@@ -180,6 +203,8 @@ private slots:
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGINT") << int(SIGINT);
         QTest::newRow("SIGHUP") << int(SIGHUP);
+        // Nothing can clean up after SIGKILL: the next export does.
+        QTest::newRow("SIGKILL: the next export removes what it left") << int(SIGKILL);
         QTest::newRow("closed standard error: exit 0") << 0;
     }
 
@@ -223,11 +248,30 @@ private slots:
             while (!progress.contains("已写 10001/") && p.waitForReadyRead(120000))
                 progress += p.readAll();
             QVERIFY2(progress.contains("已写 10001/"), progress.constData());
+            // It holds the password: no core dump may write it out.
+            const QByteArray limits = contents(u"/proc/%1/limits"_s.arg(p.processId()));
+            QVERIFY2(limits.contains(QByteArrayLiteral("Max core file size        0                    0")),
+                     limits.constData());
             ::kill(pid_t(p.processId()), signal);
             QVERIFY(p.waitForFinished(120000));
             QCOMPARE(p.exitStatus(), QProcess::CrashExit);
             QCOMPARE(p.exitCode(), signal);
             QCOMPARE(contents(target), QByteArray("the previous month's workbook"));
+        }
+        if (signal == SIGKILL) {
+            const QStringList left = entries(out.path());
+            QCOMPARE(left.size(), 2);
+            // An abandoned file is one that has not changed for a minute.
+            const QString abandoned = out.filePath(left.filter(u".tmp-"_s).value(0));
+            QFile file(abandoned);
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                     QFileDevice::FileModificationTime));
+            file.close();
+            QCOMPARE(runTool({u"--settings"_s, m_ini, u"--year"_s, u"2026"_s, u"--all"_s,
+                              u"--summary"_s, target})
+                         .exitCode,
+                     0);
         }
         QCOMPARE(entries(out.path()), QStringList{u"k.xlsx"_s});
     }

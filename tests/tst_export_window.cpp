@@ -25,6 +25,13 @@ using namespace Qt::StringLiterals;
 using namespace nbr;
 using namespace nbr::test;
 
+namespace {
+// A success message: its text, then the file written.
+QString success(const QString& text, const QString& path) {
+    return text + u'\n' + QDir::toNativeSeparators(path);
+}
+} // namespace
+
 class TestExportWindow : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -71,7 +78,7 @@ private slots:
         QCOMPARE(prompts.recorded.size(), 2);
         QCOMPARE(prompts.recorded[0].text, u"非预算报销月报_2026年"_s);
         QCOMPARE(prompts.recorded[0].title, u"电子表|*.xls;*.xlsx"_s);
-        QCOMPARE(prompts.recorded[1].text, u"非预算报销月报导出成功!"_s);
+        QCOMPARE(prompts.recorded[1].text, success(u"非预算报销月报导出成功!"_s, out.filePath(u"月报.xlsx"_s)));
         QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
         QCOMPARE(hiddenAtDialog, (QStringList{u"Command1"_s, u"Command2"_s, u"Command3"_s}));
         QVERIFY(progressShownAtMessage);
@@ -100,6 +107,9 @@ private slots:
         QTest::newRow("no extension") << u"a"_s << u"a.xlsx"_s;
         QTest::newRow("xlsx kept") << u"a.xlsx"_s << u"a.xlsx"_s;
         QTest::newRow("last dot only") << u"a.b.xls"_s << u"a.b.xlsx"_s;
+        QTest::newRow("extension in capitals") << u"a.XLS"_s << u"a.xlsx"_s;
+        QTest::newRow("a dot that is no workbook extension")
+            << u"月报2026.11"_s << u"月报2026.11.xlsx"_s;
         QTest::newRow("dot in folder") << u"my.dir/a"_s << u"my.dir/a.xlsx"_s;
         QTest::newRow("dot in a proposed listing name")
             << u"2026年03月份 【其他.杂费】报销明细_财务部"_s
@@ -119,11 +129,20 @@ private slots:
         old.write("an older report");
         old.close();
 
+        // The replace question names the file written; No goes back to the
+        // dialog, which proposes the name typed.
         test::FakePrompts prompts;
         ReportWindow w;
         runSummary(w, {u"0102"_s});
+        prompts.yesNoAnswers = {false, true};
+        prompts.saveAnswers.push_back(out.filePath(answer));
         exportFrom(w, prompts, u"Command2"_s, out.filePath(answer));
-        QCOMPARE(prompts.messageTexts(), QStringList{u"非预算报销月报导出成功!"_s});
+        const QString question = u"文件“"_s + QFileInfo(target).fileName() + u"”已存在。要替换它吗？"_s;
+        QCOMPARE(prompts.recorded.size(), 5);
+        QCOMPARE(prompts.recorded[1].text, question);
+        QCOMPARE(prompts.recorded[2].text, out.filePath(answer));
+        QCOMPARE(prompts.recorded[3].text, question);
+        QCOMPARE(prompts.messageTexts(), QStringList{success(u"非预算报销月报导出成功!"_s, target)});
         const QFileInfo folder(target);
         QCOMPARE(entries(folder.absolutePath()), QStringList{folder.fileName()});
         const QString failure = checkWorkbook(target, summaryExpectation(w.grid1(), u"2026"_s));
@@ -165,26 +184,29 @@ private slots:
 
     void failedExportKeepsWhatWasThere_data() {
         QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("existing"); // a folder (ending in "/") or a read-only file
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QString>("cause"); // in the user's words
         QTest::newRow("folder missing")
             << u"missing/x.xls"_s << QString() << QStringList{} << u"文件夹不存在"_s;
         // The rename cannot put a file where a directory is.
         QTest::newRow("directory at the name")
-            << u"d.xls"_s << u"d.xlsx"_s << QStringList{u"d.xlsx"_s} << u"该名称是一个文件夹"_s;
+            << u"d.xls"_s << u"d.xlsx/"_s << QStringList{u"d.xlsx"_s} << u"该名称是一个文件夹"_s;
+        QTest::newRow("read-only workbook: no question, not replaced")
+            << u"r.xls"_s << u"r.xlsx"_s << QStringList{u"r.xlsx"_s} << u"文件只读："_s;
     }
 
     void failedExportKeepsWhatWasThere() {
         QFETCH(QString, answer);
-        QFETCH(QString, folder);
+        QFETCH(QString, existing);
         QFETCH(QStringList, before);
         QFETCH(QString, cause);
         QTemporaryDir out;
-        if (!folder.isEmpty()) {
-            QDir(out.path()).mkpath(folder);
-            QFile inside(out.filePath(folder + u"/keep.txt"_s));
-            QVERIFY(inside.open(QIODevice::WriteOnly));
+        const QString kept = out.filePath(existing.endsWith(u'/') ? existing + u"keep.txt"_s : existing);
+        if (!existing.isEmpty()) {
+            QDir(out.path()).mkpath(QFileInfo(kept).path());
+            writeFile(kept, "kept");
+            QFile(kept).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
         }
         test::FakePrompts prompts;
         ReportWindow w;
@@ -193,15 +215,39 @@ private slots:
         const QStringList messages = prompts.messageTexts();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].startsWith(u"错误码: "_s) && messages[0].contains(u" 错误描述: "_s) &&
-                     messages[0].endsWith(cause),
+                     messages[0].contains(cause),
                  qPrintable(messages[0]));
         QCOMPARE(prompts.recorded.last().title, u"系统提示"_s);
         QCOMPARE(entries(out.path()), before); // no temporary file left
-        if (!folder.isEmpty())
-            QCOMPARE(entries(out.filePath(folder)), QStringList{u"keep.txt"_s});
+        if (!existing.isEmpty())
+            QCOMPARE(contents(kept), QByteArray("kept"));
         QVERIFY(progressBar(w, u"ProgressBar1"_s)->isVisible()); // left as it was
         QVERIFY(button(w, u"Command2"_s)->isVisible());
         QCOMPARE(mousePointer(), MousePointer::Default);
+    }
+
+    // A listing that could not be read whole (here a column it needs is gone)
+    // leaves nothing to export: 导出明细 is not offered and refuses.
+    void failedListingOffersNothingToExport() {
+        const QString db = m_dir.filePath(u"changed.db"_s);
+        writeExportDatabase(db);
+        QVERIFY(test::connectToFile(db));
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0102"_s});
+        QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s,
+                                   {u"-c"_s, u"import sqlite3, sys; sqlite3.connect(sys.argv[1]).execute("
+                                             u"'ALTER TABLE 报销单明细 RENAME COLUMN 摘要 TO 备注')"_s,
+                                    db}),
+                 0);
+        openListing(w, 1, 6);
+        QCOMPARE(prompts.messageTexts().size(), 1);
+        QVERIFY(!button(w, u"Command5"_s)->isVisible());
+        QTemporaryDir out;
+        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xlsx"_s));
+        QCOMPARE(prompts.recorded.size(), 1);
+        QVERIFY(entries(out.path()).isEmpty());
+        QVERIFY(test::connectToFile(m_dir.filePath(u"export.db"_s)));
     }
 
     void longMemoIsCutAndTheOutcomeSaysSo() {
@@ -213,7 +259,9 @@ private slots:
         openListing(w, 1, 8); // May: the line with a 40 000-character memo
         QTemporaryDir out;
         exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xlsx"_s));
-        QCOMPARE(prompts.messageTexts(), QStringList{u"非预算报销明细月报导出成功!\n"_s + note});
+        QCOMPARE(prompts.messageTexts(),
+                 QStringList{success(u"非预算报销明细月报导出成功!"_s, out.filePath(u"明细.xlsx"_s)) +
+                             u'\n' + note});
 
         const ToolRun run =
             runExportTool({u"--settings"_s, m_ini, u"--year"_s, u"2026"_s, u"--detail"_s, u"0103"_s,
@@ -245,7 +293,8 @@ private slots:
         exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xls"_s));
         QCOMPARE(prompts.recorded.size(), 2);
         QCOMPARE(prompts.recorded[0].text, u"2026年"_s + kMarch + u"【差旅费】报销明细_财务部"_s);
-        QCOMPARE(prompts.recorded[1].text, u"非预算报销明细月报导出成功!"_s);
+        QCOMPARE(prompts.recorded[1].text,
+                 success(u"非预算报销明细月报导出成功!"_s, out.filePath(u"明细.xlsx"_s)));
         QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
         QVERIFY(visibleAtDialog.isEmpty());
         QVERIFY(button(w, u"Command5"_s)->isVisible());

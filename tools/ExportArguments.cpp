@@ -1,6 +1,7 @@
 #include "ExportArguments.h"
 
 #include "db/DbValue.h"
+#include "platform/ReplacingFile.h"
 #include "report/WorkbookExport.h"
 
 #include <QDir>
@@ -26,7 +27,9 @@ QString exportUsage() {
 namespace {
 
 // The outputs name files, and two different ones: what a path ends up as is
-// its .xlsx name, taken absolute ("a.xls" and "./a.xlsx" are the same file).
+// its .xlsx name, and two names are the same file when they lead to it
+// ("a.xls" and "./a.xlsx"; a link and what it points to; a folder reached
+// through a link).
 std::variant<ExportArguments, QString> checkOutputPaths(const ExportArguments& arguments) {
     QStringList paths;
     if (!arguments.summaryPath.isEmpty())
@@ -35,13 +38,14 @@ std::variant<ExportArguments, QString> checkOutputPaths(const ExportArguments& a
         paths << arguments.detail->path;
     QStringList written;
     for (const QString& path : paths) {
-        const QString target = QDir::cleanPath(QFileInfo(workbookPath(path)).absoluteFilePath());
+        const QString target = workbookPath(path);
         if (QDir::fromNativeSeparators(path).endsWith(u'/') || QFileInfo(path).isDir() ||
             QFileInfo(target).isDir())
             return u"导出文件名指向一个文件夹，请给出文件名："_s + path;
-        if (written.contains(target))
-            return u"月报和明细不能导出到同一个文件："_s + target;
-        written << target;
+        const QString identity = ReplacingFile::identityOf(target);
+        if (written.contains(identity))
+            return u"月报和明细不能导出到同一个文件："_s + QFileInfo(target).absoluteFilePath();
+        written << identity;
     }
     return arguments;
 }
@@ -50,8 +54,14 @@ std::variant<ExportArguments, QString> checkOutputPaths(const ExportArguments& a
 
 std::variant<ExportArguments, QString> parseExportArguments(const QStringList& args) {
     ExportArguments result;
+    QStringList seen;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& option = args[i];
+        // Only --dept adds up; any other option given twice would silently
+        // take the last value.
+        if (option != u"--dept"_s && seen.contains(option))
+            return u"参数重复："_s + option;
+        seen << option;
         const auto values = [&](qsizetype count) -> std::optional<QStringList> {
             if (i + count >= args.size())
                 return std::nullopt;

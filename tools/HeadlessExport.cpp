@@ -51,9 +51,9 @@ void writeWorkbook(const std::function<ExportResult()>& write, const QString& pa
     } catch (const FileError& e) {
         fail(ExitWriteFailed, u"导出失败（"_s + path + u"）："_s + errorText(e));
     }
-    printError(u"已导出 "_s + workbookPath(path));
-    if (result.textsTruncated)
-        printError(truncationNote());
+    printError(u"已导出 "_s + result.path);
+    for (const QString& note : result.notes())
+        printError(note);
 }
 
 int nodeOf(const TreeNodesModel& nodes, const QString& deptCode) {
@@ -161,6 +161,9 @@ int runHeadlessExport(const ExportArguments& a) {
         exitCode = f.exitCode;
     } catch (const DbError& e) {
         printError(u"数据库查询失败："_s + errorText(e));
+        exitCode = ExitBadData;
+    } catch (const Error& e) { // the department tree's, say
+        printError(u"数据错误："_s + errorText(e));
         exitCode = ExitBadData;
     }
     Prompts::install(nullptr);

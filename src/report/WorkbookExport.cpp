@@ -4,29 +4,19 @@
 #include "report/ReportColumns.h"
 #include "workbook/GridWorkbook.h"
 
-#include <algorithm>
-
 using namespace Qt::StringLiterals;
 
 namespace nbr {
 
-namespace {
-
-bool looksLikeExtension(QStringView suffix) {
-    return !suffix.isEmpty() && suffix.size() <= 5 &&
-           std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
-               return c.unicode() < 0x80 && c.isLetterOrNumber();
-           });
-}
-
-} // namespace
-
 QString workbookPath(const QString& chosenPath) {
+    // Only the extensions the save dialog offers are the workbook's own; any
+    // other dot belongs to the name ("月报2026.11" and "月报2026.12" are two files).
     const qsizetype nameStart = chosenPath.lastIndexOf(u'/') + 1;
     const qsizetype dot = chosenPath.lastIndexOf(u'.');
-    const bool hasExtension =
-        dot >= nameStart && looksLikeExtension(QStringView(chosenPath).sliced(dot + 1));
-    return (hasExtension ? chosenPath.left(dot) : chosenPath) + u".xlsx"_s;
+    const QStringView extension = dot >= nameStart ? QStringView(chosenPath).sliced(dot) : QStringView();
+    const bool workbookExtension = extension.compare(u".xls"_s, Qt::CaseInsensitive) == 0 ||
+                                   extension.compare(u".xlsx"_s, Qt::CaseInsensitive) == 0;
+    return (workbookExtension ? chosenPath.left(dot) : chosenPath) + u".xlsx"_s;
 }
 
 ExportResult ExportMonthlyReport(const FlexGridModel& grid, const QString& title,

@@ -12,11 +12,10 @@ namespace nbr {
 
 class FlexGridModel;
 
-// The file a chosen name is written to: its extension (from the last "." of
-// the file name on, one to five ASCII letters or digits, as typed: ".xls")
-// replaced by ".xlsx", a name without one extended. A "." inside a proposed
-// name ("【其他.杂费】报销明细_财务部") starts no extension: cut there, the
-// listings of two such subjects would share one file and replace each other.
+// The file a chosen name is written to: an extension the save dialog offers
+// (".xls", ".xlsx", in any case) replaced by ".xlsx", any other name extended
+// by it. A dot elsewhere belongs to the name: "月报2026.11" gives
+// "月报2026.11.xlsx", and "【其他.杂费】报销明细_财务部" keeps its subject.
 QString workbookPath(const QString& chosenPath);
 
 // Sheet "非预算报销月报". yearText like "2026年", the year of the run that

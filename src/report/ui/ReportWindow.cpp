@@ -1,8 +1,8 @@
 #include "report/ui/ReportWindow.h"
 
-#include "db/DbError.h"
-#include "platform/FileError.h"
+#include "platform/Error.h"
 #include "platform/Prompts.h"
+#include "platform/ReplacingFile.h"
 #include "platform/Twips.h"
 #include "platform/WaitCursor.h"
 #include "report/AmountText.h"
@@ -24,6 +24,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -112,7 +114,7 @@ void ReportWindow::load() {
         const WaitCursor wait;
         LoadYearList();
         LoadDeptTree(*m_nodes, m_deptRows);
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         // The window opens all the same; the user learns why departments are missing.
         reportError(e);
     }
@@ -237,7 +239,7 @@ void ReportWindow::onCommand3Clicked() {
     try {
         run.appendTickedDepartments(m_runYear);
         run.appendGrandTotal();
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         // No partial report may be taken for a complete one.
         m_grid1->setRows(1);
         m_ui.picture6->hide();
@@ -314,9 +316,13 @@ void ReportWindow::onBtnBClicked() {
     m_listingDeptName = g.textMatrix(row, SummaryCol::DeptName);
     m_ui.label1[5]->setText(deptCaption(m_listingDeptName));
     m_ui.label1[5]->adjustSize();
+    // Only a listing read whole can be exported: after a failure the panel
+    // shows the headings alone and offers nothing to export.
+    m_ui.command5->hide();
     try {
         LoadDetailList(*m_grid2, subjectCode, monthHeader.left(2), deptCode, m_runYear);
-    } catch (const DbError& e) {
+        m_ui.command5->show();
+    } catch (const Error& e) {
         reportError(e);
     }
     m_ui.picture2->setEnabled(false);
@@ -336,7 +342,8 @@ void ReportWindow::onCommand2Clicked() {
 
 void ReportWindow::onCommand5Clicked() {
     // The guard looks at the summary grid: a listing only exists beside one.
-    if (m_grid1->rows() == 1)
+    // A listing that could not be read has nothing to export.
+    if (m_grid1->rows() == 1 || m_grid2->rows() == 1)
         return;
     const QString year = yearCaption(m_runYear);
     runExport(detailFileName(year, m_ui.label14->text(), m_listingDeptName),
@@ -358,8 +365,7 @@ void ReportWindow::runExport(const QString& proposedName,
         for (QPushButton* b : buttons)
             b->show();
     };
-    const std::optional<QString> path =
-        Prompts::current().saveFileName(proposedName, u"电子表|*.xls;*.xlsx"_s);
+    const std::optional<QString> path = askExportPath(proposedName);
     if (!path) {
         Prompts::current().message(u"您取消了导出操作！"_s, u"系统提示"_s,
                                    MessageIcon::Information);
@@ -375,18 +381,39 @@ void ReportWindow::runExport(const QString& proposedName,
     try {
         const WaitCursor wait;
         result = write(*path, [progressBar](int row) { progressBar->setValue(row); });
-    } catch (const FileError& e) {
+    } catch (const Error& e) {
         reportError(e);
     }
     // The buttons come back after the message, whatever the outcome; the
     // progress bar goes only after a success.
     if (result) {
-        const QString text =
-            result->textsTruncated ? successText + u'\n' + truncationNote() : successText;
-        Prompts::current().message(text, u"系统提示"_s, MessageIcon::Information);
+        const QStringList lines =
+            QStringList{successText, QDir::toNativeSeparators(result->path)} + result->notes();
+        Prompts::current().message(lines.join(u'\n'), u"系统提示"_s, MessageIcon::Information);
         progressBar->hide();
     }
     showButtons();
+}
+
+// The save dialog, and the question before an existing workbook is replaced:
+// about the name that will be written (a.xls stands for a.xlsx). No goes back
+// to the dialog. Nothing when the user cancelled.
+std::optional<QString> ReportWindow::askExportPath(QString proposedName) {
+    for (;;) {
+        const std::optional<QString> path =
+            Prompts::current().saveFileName(proposedName, u"电子表|*.xls;*.xlsx"_s);
+        if (!path)
+            return std::nullopt;
+        // A folder or a read-only file at that name is not replaced: the
+        // export says why, no question first.
+        const QString written = workbookPath(*path);
+        if (!QFileInfo(written).isFile() || ReplacingFile::isReadOnly(written))
+            return path;
+        if (Prompts::current().askYesNo(u"文件“"_s + QFileInfo(written).fileName() + u"”已存在。要替换它吗？"_s,
+                                        u"系统提示"_s, MessageIcon::Question))
+            return path;
+        proposedName = *path;
+    }
 }
 
 void ReportWindow::onGrid2Clicked() {

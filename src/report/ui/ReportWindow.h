@@ -72,6 +72,7 @@ private:
     void hideBtnB();
     void closeDetailPanel();
     void reportError(const Error& error);
+    std::optional<QString> askExportPath(QString proposedName);
     // Both export buttons: ask for the file, write it with the progress bar
     // running, tell the outcome. The buttons are hidden meanwhile.
     using ExportWriter = std::function<ExportResult(const QString& path, const ExportProgress&)>;
