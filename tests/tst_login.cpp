@@ -274,7 +274,8 @@ private slots:
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         QCOMPARE(prompts.messageTexts().size(), 2);
         QCOMPARE(prompts.messageTexts()[1], u"数据库连接失败!"_s);
-        QCOMPARE(prompts.quitCount, 1); // a failed connection ends the program
+        QCOMPARE(prompts.quitCount, 1); // a failed connection ends the program, not with 0
+        QCOMPARE(prompts.lastExitCode, 2);
         QVERIFY(!MainWindow::instance());
         QVERIFY(sessionState().employeeCode.isEmpty());
     }

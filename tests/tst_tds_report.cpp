@@ -221,14 +221,32 @@ private slots:
         QVERIFY(grid.redraw());
     }
 
+    // A run that cannot be read whole leaves no figures: the statement fails
+    // half-way, after the first department's rows, or a row cannot be placed.
+    void failingStatementInARunLeavesTheHeaderOnly_data() {
+        QTest::addColumn<QStringList>("lastRow"); // ord, subject code and name, month, sum
+        QTest::addColumn<QString>("message");
+        const QString missingTable = u"对象名 '报销单明细' 无效。"_s;
+        QTest::newRow("the statement fails half-way")
+            << QStringList{} << u"错误码: 208 错误描述: "_s + missingTable;
+        QTest::newRow("a row's department cannot be read")
+            << QStringList{u"x"_s, u"6602"_s, u"管理费用"_s, u"202602"_s, u"5"_s}
+            << u"错误码: 3421 错误描述: 统计结果中的部门序号无法读取：x"_s;
+        QTest::newRow("a row's month cannot be read")
+            << QStringList{u"1"_s, u"6602"_s, u"管理费用"_s, u"202613"_s, u"5"_s}
+            << u"错误码: 3421 错误描述: 统计结果中的年月无法读取：202613"_s;
+    }
+
     void failingStatementInARunLeavesTheHeaderOnly() {
+        QFETCH(QStringList, lastRow);
+        QFETCH(QString, message);
         const QStringList values = summaryValues({u"0102"_s, u"0103"_s});
-        const QString message = u"对象名 '报销单明细' 无效。"_s;
-        // The statement fails half-way, after the first department's rows.
-        QJsonObject halfWay =
-            rule(kSummaryMatch, kSummaryColumns,
-                 {{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"10"_s}}, values);
-        halfWay[u"error"_s] = QJsonArray{TdsTestServer::error(208, message)};
+        QList<QJsonArray> rows{{u"0"_s, u"6602"_s, u"管理费用"_s, u"202601"_s, u"10"_s}};
+        if (!lastRow.isEmpty())
+            rows << QJsonArray::fromStringList(lastRow);
+        QJsonObject halfWay = rule(kSummaryMatch, kSummaryColumns, rows, values);
+        if (lastRow.isEmpty())
+            halfWay[u"error"_s] = QJsonArray{TdsTestServer::error(208, u"对象名 '报销单明细' 无效。"_s)};
         TdsTestServer server({TdsTestServer::resultRule(kTreeMatch, kTreeColumns,
                                                         {{u"0102"_s, u"财务部"_s, kNull},
                                                          {u"0103"_s, u"人事部"_s, kNull}}),
@@ -244,7 +262,7 @@ private slots:
         report.findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2026年"_s);
         QTest::mouseClick(report.findChild<QPushButton*>(u"Command3"_s), Qt::LeftButton);
         QCOMPARE(prompts.recorded.size(), 1);
-        QCOMPARE(prompts.recorded[0].text, u"错误码: 208 错误描述: "_s + message);
+        QCOMPARE(prompts.recorded[0].text, message);
         QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
         QCOMPARE(report.grid1().rows(), 1);
         QVERIFY(report.grid1().redraw());

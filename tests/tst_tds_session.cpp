@@ -9,6 +9,8 @@
 #include "TdsScripts.h"
 #include "db/DbError.h"
 #include "db/SharedConnection.h"
+#include "platform/MousePointer.h"
+#include "platform/ui/QtPrompts.h"
 #include "report/MonthlySummary.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
@@ -19,7 +21,9 @@
 #include "session/ui/LoginWindow.h"
 #include "shell/ui/MainWindow.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -218,6 +222,34 @@ private slots:
         QCOMPARE(boundValues(server, withFreeTdsMarkers(projectAuditSql())),
                  (QList<QStringList>{{u"0102"_s, u"P02"_s}}));
         verifyEveryCallBindsUnicodeValues(server);
+    }
+
+    // While a silent server keeps the log-in waiting, the window program
+    // shows a wait box with the wait cursor and keeps answering the desktop;
+    // closing the box ends the program once the attempt is over, and nobody
+    // is asked anything after that.
+    void closingTheWaitBoxEndsTheProgramAfterTheAttempt() {
+        TdsTestServer server({}, {}, TdsTestServer::Mode::Silent);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        QtPrompts prompts;
+        Prompts::install(&prompts);
+        QString shown;
+        bool waitCursor = false;
+        QTimer::singleShot(300, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                shown = box->findChild<QLabel*>()->text();
+                waitCursor = mousePointer() == MousePointer::Hourglass;
+                box->close();
+            }
+        });
+        const bool connected = connectWire(server);
+        Prompts::install(nullptr);
+        QVERIFY(!connected);
+        QCOMPARE(shown, u"正在连接数据库……"_s);
+        QVERIFY(waitCursor);
+        QVERIFY(prompts.quitRequested());
+        QCOMPARE(prompts.exitCode(), 0);
+        QCOMPARE(mousePointer(), MousePointer::Default);
     }
 };
 

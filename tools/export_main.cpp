@@ -6,6 +6,7 @@
 
 #include "ExportArguments.h"
 #include "HeadlessExport.h"
+#include "platform/CoreDumps.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/StderrPrompts.h"
 
@@ -14,6 +15,7 @@
 using namespace Qt::StringLiterals;
 
 int main(int argc, char* argv[]) {
+    nbr::disableCoreDumps();
 #ifndef Q_OS_WIN
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,5 +1,6 @@
 // nbreport: the monthly report of non-budget reimbursements.
 
+#include "platform/CoreDumps.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/QtTranslation.h"
 #include "platform/WindowFont.h"
@@ -30,6 +31,7 @@ bool displayAvailable() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    nbr::disableCoreDumps();
     if (!displayAvailable()) {
         std::fputs("nbreport: 没有可用的图形显示 (no display found).\n"
                    "Run it under a virtual display, e.g.: xvfb-run -a nbreport\n",
@@ -53,7 +55,7 @@ int main(int argc, char* argv[]) {
     nbr::MainWindow::followLogin(login);
     if (!login.load())
         login.show();
-    if (nbr::QtPrompts::quitRequested())
-        return 0;
+    if (prompts.quitRequested())
+        return prompts.exitCode();
     return app.exec();
 }

@@ -119,7 +119,12 @@ bool OpenConnection(const QString& user, const QString& password, const QString&
             throw DbError(0, u"连接设置中含有无法使用的字符"_s);
         const OdbcTextMode mode =
             options.engine == SqlEngine::SQLite ? OdbcTextMode::Utf8 : OdbcTextMode::Wide;
-        auto connection = OdbcConnection::open(*odbc, mode, options.loginTimeoutSeconds);
+        std::unique_ptr<OdbcConnection> connection;
+        // A server that does not answer keeps the log-in waiting up to its
+        // time-out: the user sees why, and may close the program meanwhile.
+        Prompts::current().whileWaiting(u"正在连接数据库……"_s, [&] {
+            connection = OdbcConnection::open(*odbc, mode, options.loginTimeoutSeconds);
+        });
         if (options.engine == SqlEngine::SQLite) {
             // A report runs a few statements per department over the same
             // pages: keep them in memory instead of re-reading the file.

@@ -11,4 +11,8 @@ public:
     using Error::Error;
 };
 
+// A value of a result that cannot be read as what it must be (a number, a
+// month), the classic "wrong type" error of the data access layer.
+inline constexpr int kUnreadableValue = 3421;
+
 } // namespace nbr

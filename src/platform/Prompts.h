@@ -4,6 +4,7 @@
 // the tests install a scripted fake that records every call.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace nbr {
@@ -24,8 +25,18 @@ public:
     // chosen path or nothing when the user cancelled.
     virtual std::optional<QString> saveFileName(const QString& proposedName,
                                                 const QString& filter) = 0;
-    // Ends the program (closes every window, leaves the event loop).
-    virtual void quit() = 0;
+    // Runs work while telling the user to wait (text), then returns or
+    // rethrows what work threw. The window program shows a wait box with the
+    // wait cursor and keeps answering the desktop meanwhile; closing that box
+    // ends the program once work is done.
+    virtual void whileWaiting(const QString& text, const std::function<void()>& work) {
+        (void)text;
+        work();
+    }
+    // Ends the program (closes every window, leaves the event loop) with
+    // this exit status: 0 when the user chose to leave, non-zero when the
+    // program cannot go on (no connection).
+    virtual void quit(int exitCode = 0) = 0;
 
     // The process-wide instance: the one installed, else StderrPrompts.
     static Prompts& current();

@@ -14,7 +14,7 @@ public:
     bool askYesNo(const QString& text, const QString& title, MessageIcon icon) override;
     std::optional<QString> saveFileName(const QString& proposedName,
                                         const QString& filter) override;
-    void quit() override {}
+    void quit(int) override {}
 };
 
 // One line on standard error, UTF-8.

@@ -1,5 +1,6 @@
 #include "report/MonthlySummary.h"
 
+#include "db/DbError.h"
 #include "db/DbSchema.h"
 #include "db/SharedConnection.h"
 #include "platform/WaitCursor.h"
@@ -106,10 +107,12 @@ MonthlySummary::loadSubjectMonths(const std::vector<NodeDepartment>& departments
     std::vector<std::vector<SubjectMonths>> result(departments.size());
     Recordset rs = openRecordset(summarySql(sharedDialect(), int(departments.size())), values);
     for (; !rs.eof(); rs.moveNext()) {
+        // A row that cannot be placed would leave a figure out of the report.
         bool ok = false;
-        const qulonglong k = rs.field(u"ord"_s).text().toULongLong(&ok);
+        const QString place = rs.field(u"ord"_s).text();
+        const qulonglong k = place.toULongLong(&ok);
         if (!ok || k >= result.size())
-            continue;
+            throw DbError(kUnreadableValue, u"统计结果中的部门序号无法读取："_s + place);
         // A subject's months follow each other in the database's order.
         std::vector<SubjectMonths>& subjects = result[k];
         const QString code = rs.field(schema::SubjectCode).code();
@@ -117,9 +120,11 @@ MonthlySummary::loadSubjectMonths(const std::vector<NodeDepartment>& departments
         if (subjects.empty() || subjects.back().code != code || subjects.back().name != name)
             subjects.push_back({code, name, {}});
         const QString yearMonth = rs.field(u"年月"_s).text();
-        const int month = yearMonth.mid(4, 2).toInt();
+        const int month = yearMonth.size() == 6 ? yearMonth.mid(4, 2).toInt() : 0;
+        if (yearMonth.left(4) != m_year || month < 1 || month > 12)
+            throw DbError(kUnreadableValue, u"统计结果中的年月无法读取："_s + yearMonth);
         const DbValue& sum = rs.field(u"月合计"_s);
-        if (yearMonth.left(4) == m_year && month >= 1 && month <= 12 && !sum.isNull())
+        if (!sum.isNull())
             subjects.back().sums[size_t(month - 1)] = sum.text();
     }
     return result;

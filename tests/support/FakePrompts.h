@@ -28,12 +28,16 @@ public:
     bool askYesNo(const QString& text, const QString& title, MessageIcon icon) override;
     std::optional<QString> saveFileName(const QString& proposedName,
                                         const QString& filter) override;
-    void quit() override { ++quitCount; }
+    void quit(int exitCode) override {
+        ++quitCount;
+        lastExitCode = exitCode;
+    }
 
     QList<RecordedPrompt> recorded;
     std::deque<bool> yesNoAnswers;                  // empty: answers No
     std::deque<std::optional<QString>> saveAnswers; // empty: cancels
     int quitCount = 0;
+    int lastExitCode = 0;
     // Called with each prompt as it is recorded, while the caller waits for
     // it: lets a test look at the window at that moment.
     std::function<void(const RecordedPrompt&)> onPrompt;

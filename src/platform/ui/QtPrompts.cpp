@@ -1,11 +1,21 @@
 #include "platform/ui/QtPrompts.h"
 
+#include "platform/WaitCursor.h"
+
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QVBoxLayout>
 #include <QWidget>
+#include <exception>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -45,22 +55,73 @@ QString toQtFilter(const QString& filter) {
 
 } // namespace
 
+namespace {
+
+// Shown while the program waits for something it cannot hurry, such as a
+// server slow to answer a log-in. It has no button; closing it (Alt+F4, the
+// title bar's cross, Esc) asks the program to end once the wait is over.
+class WaitBox : public QDialog {
+public:
+    WaitBox(const QString& text, QWidget* parent) : QDialog(parent) {
+        setWindowTitle(u"请稍候"_s);
+        setWindowModality(Qt::ApplicationModal);
+        m_text = new QLabel(text, this);
+        auto* busy = new QProgressBar(this);
+        busy->setRange(0, 0);
+        busy->setTextVisible(false);
+        busy->setAccessibleName(text);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(m_text);
+        layout->addWidget(busy);
+        setMinimumWidth(320);
+    }
+
+    bool closeRequested() const { return m_closeRequested; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        requestClose();
+    }
+    void reject() override { requestClose(); }
+
+private:
+    void requestClose() {
+        if (m_closeRequested)
+            return;
+        m_closeRequested = true;
+        m_text->setText(m_text->text() + u"\n完成后程序将退出。"_s);
+    }
+
+    QLabel* m_text;
+    bool m_closeRequested = false;
+};
+
+} // namespace
+
 void QtPrompts::message(const QString& text, const QString& title, MessageIcon icon) {
+    if (m_quitRequested) // the program is ending: nobody is to be asked anything
+        return;
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
 bool QtPrompts::askYesNo(const QString& text, const QString& title, MessageIcon icon) {
+    if (m_quitRequested)
+        return false;
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No,
                     dialogParent());
     return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> QtPrompts::saveFileName(const QString& proposedName, const QString& filter) {
+    if (m_quitRequested)
+        return std::nullopt;
     QFileDialog dialog(dialogParent());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(toQtFilter(filter));
-    // The classic dialog neither asks before replacing nor appends an extension.
+    // The report asks itself before replacing, about the name it will really
+    // write (the dialog would ask about the typed one), and appends no extension.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -68,19 +129,37 @@ std::optional<QString> QtPrompts::saveFileName(const QString& proposedName, cons
     return dialog.selectedFiles().constFirst();
 }
 
-namespace {
-bool quitWasRequested = false;
-} // namespace
+// The work runs on a thread of its own while this one keeps the wait box
+// painted and the desktop answered; the work must not touch any widget.
+void QtPrompts::whileWaiting(const QString& text, const std::function<void()>& work) {
+    WaitBox box(text, dialogParent());
+    const WaitCursor wait;
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    box.show();
+    loop.exec();
+    worker.join();
+    box.hide();
+    if (box.closeRequested())
+        quit(0);
+    if (failure)
+        std::rethrow_exception(failure);
+}
 
 // Leaves every event loop at once (a modal dialog's too); no window gets to
 // ask its closing question.
-void QtPrompts::quit() {
-    quitWasRequested = true;
-    QCoreApplication::exit(0);
-}
-
-bool QtPrompts::quitRequested() {
-    return quitWasRequested;
+void QtPrompts::quit(int exitCode) {
+    m_quitRequested = true;
+    m_exitCode = exitCode;
+    QCoreApplication::exit(exitCode);
 }
 
 } // namespace nbr

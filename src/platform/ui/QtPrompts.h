@@ -11,10 +11,17 @@ public:
     bool askYesNo(const QString& text, const QString& title, MessageIcon icon) override;
     std::optional<QString> saveFileName(const QString& proposedName,
                                         const QString& filter) override;
-    void quit() override;
+    void whileWaiting(const QString& text, const std::function<void()>& work) override;
+    void quit(int exitCode) override;
 
-    // True once quit() ran (a quit before the event loop starts must end the program too).
-    static bool quitRequested();
+    // True once quit() ran (a quit before the event loop starts must end the
+    // program too), with the status to end with.
+    bool quitRequested() const { return m_quitRequested; }
+    int exitCode() const { return m_exitCode; }
+
+private:
+    bool m_quitRequested = false;
+    int m_exitCode = 0;
 };
 
 } // namespace nbr

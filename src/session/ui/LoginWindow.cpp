@@ -1,7 +1,7 @@
 #include "session/ui/LoginWindow.h"
 
 #include "db/Connection.h"
-#include "db/DbError.h"
+#include "platform/Error.h"
 #include "platform/Prompts.h"
 #include "session/CommandLine.h"
 
@@ -79,7 +79,7 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent) {
     m_list->installEventFilter(this);
 
     connect(m_ok, &QPushButton::clicked, this, &LoginWindow::loginAttempt);
-    connect(m_cancel, &QPushButton::clicked, this, &LoginWindow::cancel);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { cancel(); });
     connect(m_list, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { choosePosition(m_list->row(item)); });
 }
@@ -133,7 +133,7 @@ void LoginWindow::loginAttempt() {
     }
     sessionState().clear();
     if (!ConnectFromSettings()) {
-        cancel(); // a login that cannot connect ends the program
+        cancel(kExitNoConnection); // a login that cannot connect ends the program
         return;
     }
     if (user == u"mgrOp"_s && password == u"harbor"_s) {
@@ -162,7 +162,7 @@ void LoginWindow::loginAttempt() {
             m_positionRecords.back() = p;
             m_positionRecords.emplace_back();
         }
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         // The login window's own form of an error: number, blank, description.
         Prompts::current().message(QString::number(e.number()) + u' ' + e.description(),
                                    programTitle(), MessageIcon::Information);
@@ -195,8 +195,8 @@ void LoginWindow::finishLogin() {
         close();
 }
 
-void LoginWindow::cancel() {
-    Prompts::current().quit();
+void LoginWindow::cancel(int exitCode) {
+    Prompts::current().quit(exitCode);
     m_finished = true;
     QDialog::reject();
 }

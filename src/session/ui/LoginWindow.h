@@ -32,7 +32,9 @@ public:
 
     // Clicks of cmdOK and cmdCancel, a double-click on a line of List1.
     void loginAttempt();
-    void cancel();
+    // Ends the program: the user's choice (0), or no connection.
+    void cancel(int exitCode = 0);
+    static constexpr int kExitNoConnection = 2;
     void choosePosition(int line);
 
     const std::vector<PositionRecord>& positionRecords() const { return m_positionRecords; }

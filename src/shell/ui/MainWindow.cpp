@@ -1,7 +1,6 @@
 #include "shell/ui/MainWindow.h"
 
-#include "db/DbError.h"
-#include "platform/FileError.h"
+#include "platform/Error.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
@@ -33,7 +32,7 @@ MainWindow*& theInstance() {
 void loadAuditFlagReportingFailure() {
     try {
         LoadProjectAuditFlag();
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         Prompts::current().message(errorText(e), u"系统提示"_s, MessageIcon::Information);
     }
 }
@@ -162,7 +161,7 @@ void MainWindow::logout() {
         const QString folder = handOverFolder();
         try {
             writeHandOverFile(folder);
-        } catch (const FileError& e) {
+        } catch (const Error& e) {
             Prompts::current().message(u"无法写入注销交接文件 Command.Dll（"_s + e.description() +
                                            u"），请检查目录 "_s + QDir::toNativeSeparators(folder) +
                                            u" 的写入权限。"_s,
