@@ -62,7 +62,7 @@ int main(int argc, char* argv[]) {
     std::vector<DeptRow> rows;
     auto loadTree = [&rows](TreeNodesModel& model) {
         model.clear();
-        LoadDeptTree(model, rows); // a failure ends the benchmark with its message
+        loadDeptTree(model, rows); // a failure ends the benchmark with its message
     };
     // The load and its growing parts: the query (run and every row fetched),
     // with the department rows read, with the nodes built into a model no

@@ -70,16 +70,16 @@ private slots:
         ReportWindow w;
         runSummary(w, windowTicks);
         if (windowTicks.isEmpty()) {
-            QTest::mouseClick(w.findChild<QCheckBox*>(u"Check1"_s), Qt::LeftButton);
-            QTest::mouseClick(button(w, u"Command3"_s), Qt::LeftButton);
-            for (int r = 1; r < w.grid1().rows(); ++r)
-                QVERIFY(!w.grid1().textMatrix(r, 1).contains(u"Tervo"_s));
+            QTest::mouseClick(w.findChild<QCheckBox*>(u"selectAllBox"_s), Qt::LeftButton);
+            QTest::mouseClick(button(w, u"runButton"_s), Qt::LeftButton);
+            for (int r = 1; r < w.summaryGrid().rows(); ++r)
+                QVERIFY(!w.summaryGrid().textMatrix(r, 1).contains(u"Tervo"_s));
             // A department whose name holds "小计" has its figures, exported as
             // a data row.
-            QCOMPARE(w.grid1().textMatrix(6, 1), u"审计小计组"_s);
-            QCOMPARE(w.grid1().textMatrix(6, 6), u"12.00"_s);
+            QCOMPARE(w.summaryGrid().textMatrix(6, 1), u"审计小计组"_s);
+            QCOMPARE(w.summaryGrid().textMatrix(6, 6), u"12.00"_s);
         }
-        QVERIFY(w.grid1().rows() > 2);
+        QVERIFY(w.summaryGrid().rows() > 2);
         openListing(w, 1, 6);
         QTemporaryDir out;
         const QString summary = out.filePath(u"月报.xlsx"_s);
@@ -90,10 +90,10 @@ private slots:
                                 detail});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
-        QString failure = checkWorkbook(summary, summaryExpectation(w.grid1(), u"2026"_s));
+        QString failure = checkWorkbook(summary, summaryExpectation(w.summaryGrid(), u"2026"_s));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
-        failure = checkWorkbook(detail, detailExpectation(w.grid2(), caption));
+        failure = checkWorkbook(detail, detailExpectation(w.detailGrid(), caption));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 

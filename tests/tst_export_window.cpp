@@ -52,9 +52,9 @@ private slots:
         test::FakePrompts prompts;
         ReportWindow w;
         runSummary(w, {u"0102"_s});
-        QCOMPARE(w.grid1().rows(), 5);
+        QCOMPARE(w.summaryGrid().rows(), 5);
         // The caption names the run's year, not what the year box shows now.
-        auto* year = w.findChild<QComboBox*>(u"Combo1"_s);
+        auto* year = w.findChild<QComboBox*>(u"yearBox"_s);
         year->setCurrentIndex(year->findText(u"2025年"_s));
 
         QStringList hiddenAtDialog;
@@ -62,30 +62,30 @@ private slots:
         bool progressShownAtMessage = false;
         prompts.onPrompt = [&](const test::RecordedPrompt& p) {
             if (p.kind == test::RecordedPrompt::SaveDialog) {
-                for (const char* name : {"Command1", "Command2", "Command3"})
+                for (const char* name : {"exitButton", "exportButton", "runButton"})
                     if (!button(w, QString::fromLatin1(name))->isVisible())
                         hiddenAtDialog << QString::fromLatin1(name);
             } else {
-                QProgressBar* bar = progressBar(w, u"ProgressBar1"_s);
+                QProgressBar* bar = progressBar(w, u"exportProgress"_s);
                 progressShownAtMessage = bar->isVisible();
                 progressMaximum = bar->maximum();
                 progressValue = bar->value();
             }
         };
         QTemporaryDir out;
-        exportFrom(w, prompts, u"Command2"_s, out.filePath(u"月报.xls"_s));
+        exportFrom(w, prompts, u"exportButton"_s, out.filePath(u"月报.xls"_s));
 
         QCOMPARE(prompts.recorded.size(), 2);
         QCOMPARE(prompts.recorded[0].text, u"非预算报销月报_2026年"_s);
         QCOMPARE(prompts.recorded[0].title, u"电子表|*.xls;*.xlsx"_s);
         QCOMPARE(prompts.recorded[1].text, success(u"非预算报销月报导出成功!"_s, out.filePath(u"月报.xlsx"_s)));
         QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
-        QCOMPARE(hiddenAtDialog, (QStringList{u"Command1"_s, u"Command2"_s, u"Command3"_s}));
+        QCOMPARE(hiddenAtDialog, (QStringList{u"exitButton"_s, u"exportButton"_s, u"runButton"_s}));
         QVERIFY(progressShownAtMessage);
         QCOMPARE(progressMaximum, 5);
         QCOMPARE(progressValue, 4);
-        QVERIFY(!progressBar(w, u"ProgressBar1"_s)->isVisible());
-        QVERIFY(button(w, u"Command2"_s)->isVisible());
+        QVERIFY(!progressBar(w, u"exportProgress"_s)->isVisible());
+        QVERIFY(button(w, u"exportButton"_s)->isVisible());
         QCOMPARE(entries(out.path()), QStringList{u"月报.xlsx"_s});
 
         // Rows 5..8: the two subjects, 财务部's subtotal, the grand total.
@@ -97,7 +97,7 @@ private slots:
             {u"Q8"_s, spot(1322.5, u"n"_s)},
         };
         const QString failure = checkWorkbook(out.filePath(u"月报.xlsx"_s),
-                                              summaryExpectation(w.grid1(), u"2026"_s), cells);
+                                              summaryExpectation(w.summaryGrid(), u"2026"_s), cells);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
@@ -136,7 +136,7 @@ private slots:
         runSummary(w, {u"0102"_s});
         prompts.yesNoAnswers = {false, true};
         prompts.saveAnswers.push_back(out.filePath(answer));
-        exportFrom(w, prompts, u"Command2"_s, out.filePath(answer));
+        exportFrom(w, prompts, u"exportButton"_s, out.filePath(answer));
         const QString question = u"文件“"_s + QFileInfo(target).fileName() + u"”已存在。要替换它吗？"_s;
         QCOMPARE(prompts.recorded.size(), 5);
         QCOMPARE(prompts.recorded[1].text, question);
@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(prompts.messageTexts(), QStringList{success(u"非预算报销月报导出成功!"_s, target)});
         const QFileInfo folder(target);
         QCOMPARE(entries(folder.absolutePath()), QStringList{folder.fileName()});
-        const QString failure = checkWorkbook(target, summaryExpectation(w.grid1(), u"2026"_s));
+        const QString failure = checkWorkbook(target, summaryExpectation(w.summaryGrid(), u"2026"_s));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
@@ -154,15 +154,15 @@ private slots:
         ReportWindow w;
         w.load();
         w.show();
-        QTest::mouseClick(button(w, u"Command2"_s), Qt::LeftButton);
-        QTest::mouseClick(button(w, u"Command5"_s), Qt::LeftButton);
+        QTest::mouseClick(button(w, u"exportButton"_s), Qt::LeftButton);
+        QTest::mouseClick(button(w, u"exportDetailButton"_s), Qt::LeftButton);
         QVERIFY(prompts.recorded.isEmpty());
     }
 
     void cancelWritesNothing_data() {
         QTest::addColumn<QString>("exportButton");
-        QTest::newRow("summary") << u"Command2"_s;
-        QTest::newRow("detail") << u"Command5"_s;
+        QTest::newRow("summary") << u"exportButton"_s;
+        QTest::newRow("detail") << u"exportDetailButton"_s;
     }
 
     void cancelWritesNothing() {
@@ -178,8 +178,8 @@ private slots:
         QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
         QCOMPARE(prompts.recorded[1].icon, MessageIcon::Information);
         QVERIFY(button(w, exportButton)->isVisible());
-        QVERIFY(!progressBar(w, u"ProgressBar1"_s)->isVisible());
-        QVERIFY(!progressBar(w, u"ProgressBar2"_s)->isVisible());
+        QVERIFY(!progressBar(w, u"exportProgress"_s)->isVisible());
+        QVERIFY(!progressBar(w, u"detailExportProgress"_s)->isVisible());
     }
 
     void failedExportKeepsWhatWasThere_data() {
@@ -211,7 +211,7 @@ private slots:
         test::FakePrompts prompts;
         ReportWindow w;
         runSummary(w, {u"0102"_s});
-        exportFrom(w, prompts, u"Command2"_s, out.filePath(answer));
+        exportFrom(w, prompts, u"exportButton"_s, out.filePath(answer));
         const QStringList messages = prompts.messageTexts();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].startsWith(u"错误码: "_s) && messages[0].contains(u" 错误描述: "_s) &&
@@ -221,8 +221,8 @@ private slots:
         QCOMPARE(entries(out.path()), before); // no temporary file left
         if (!existing.isEmpty())
             QCOMPARE(contents(kept), QByteArray("kept"));
-        QVERIFY(progressBar(w, u"ProgressBar1"_s)->isVisible()); // left as it was
-        QVERIFY(button(w, u"Command2"_s)->isVisible());
+        QVERIFY(progressBar(w, u"exportProgress"_s)->isVisible()); // left as it was
+        QVERIFY(button(w, u"exportButton"_s)->isVisible());
         QCOMPARE(mousePointer(), MousePointer::Default);
     }
 
@@ -242,9 +242,9 @@ private slots:
                  0);
         openListing(w, 1, 6);
         QCOMPARE(prompts.messageTexts().size(), 1);
-        QVERIFY(!button(w, u"Command5"_s)->isVisible());
+        QVERIFY(!button(w, u"exportDetailButton"_s)->isVisible());
         QTemporaryDir out;
-        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xlsx"_s));
+        exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"明细.xlsx"_s));
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(entries(out.path()).isEmpty());
         QVERIFY(test::connectToFile(m_dir.filePath(u"export.db"_s)));
@@ -255,10 +255,10 @@ private slots:
         test::FakePrompts prompts;
         ReportWindow w;
         runSummary(w, {u"0103"_s});
-        QCOMPARE(w.grid1().textMatrix(1, 2), u"6601"_s);
+        QCOMPARE(w.summaryGrid().textMatrix(1, 2), u"6601"_s);
         openListing(w, 1, 8); // May: the line with a 40 000-character memo
         QTemporaryDir out;
-        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xlsx"_s));
+        exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"明细.xlsx"_s));
         QCOMPARE(prompts.messageTexts(),
                  QStringList{success(u"非预算报销明细月报导出成功!"_s, out.filePath(u"明细.xlsx"_s)) +
                              u'\n' + note});
@@ -278,27 +278,27 @@ private slots:
         // while the listing opened is 财务部's.
         runSummary(w, {u"0102"_s, u"0103"_s});
         QCOMPARE(w.currentDeptName(), u"人事部"_s);
-        QCOMPARE(w.grid1().textMatrix(1, 2), u"0012"_s);
+        QCOMPARE(w.summaryGrid().textMatrix(1, 2), u"0012"_s);
         openListing(w, 1, 6);
-        QCOMPARE(w.grid2().rows(), 4);
+        QCOMPARE(w.detailGrid().rows(), 4);
 
         QStringList visibleAtDialog;
         prompts.onPrompt = [&](const test::RecordedPrompt& p) {
             if (p.kind == test::RecordedPrompt::SaveDialog)
-                for (const char* name : {"Command4", "Command5"})
+                for (const char* name : {"closeDetailButton", "exportDetailButton"})
                     if (button(w, QString::fromLatin1(name))->isVisible())
                         visibleAtDialog << QString::fromLatin1(name);
         };
         QTemporaryDir out;
-        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"明细.xls"_s));
+        exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"明细.xls"_s));
         QCOMPARE(prompts.recorded.size(), 2);
         QCOMPARE(prompts.recorded[0].text, u"2026年"_s + kMarch + u"【差旅费】报销明细_财务部"_s);
         QCOMPARE(prompts.recorded[1].text,
                  success(u"非预算报销明细月报导出成功!"_s, out.filePath(u"明细.xlsx"_s)));
         QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
         QVERIFY(visibleAtDialog.isEmpty());
-        QVERIFY(button(w, u"Command5"_s)->isVisible());
-        QVERIFY(!progressBar(w, u"ProgressBar2"_s)->isVisible());
+        QVERIFY(button(w, u"exportDetailButton"_s)->isVisible());
+        QVERIFY(!progressBar(w, u"detailExportProgress"_s)->isVisible());
 
         const QJsonObject cells{
             {u"B5"_s, spot(u"00201"_s, u"s"_s)},
@@ -309,7 +309,7 @@ private slots:
         };
         const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
         const QString failure = checkWorkbook(out.filePath(u"明细.xlsx"_s),
-                                              detailExpectation(w.grid2(), caption), cells);
+                                              detailExpectation(w.detailGrid(), caption), cells);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
@@ -321,9 +321,9 @@ private slots:
         ReportWindow w;
         runSummary(w, {u"0102"_s});
         QTemporaryDir out;
-        exportFrom(w, prompts, u"Command2"_s, out.filePath(u"summary.xlsx"_s));
+        exportFrom(w, prompts, u"exportButton"_s, out.filePath(u"summary.xlsx"_s));
         openListing(w, 1, 6);
-        exportFrom(w, prompts, u"Command5"_s, out.filePath(u"detail.xlsx"_s));
+        exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"detail.xlsx"_s));
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(soffice,

@@ -7,11 +7,11 @@
 #include "ExportFixture.h"
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "ModelDumps.h"
 #include "PrivateTmpfs.h"
 #include "platform/FileError.h"
-#include "platform/WindowFont.h"
 #include "report/DetailListing.h"
-#include "report/ReportGridSetup.h"
+#include "report/ReportGrids.h"
 #include "report/WorkbookExport.h"
 #include "report/models/FlexGridModel.h"
 #include "workbook/WorkbookCheck.h"
@@ -29,6 +29,12 @@ using namespace Qt::StringLiterals;
 using namespace nbr;
 using namespace nbr::test;
 
+
+namespace {
+// 财务部's March travel in the export database: two lines.
+const ListingRequest kTravelInMarch{u"0102"_s, u"财务部"_s, u"0012"_s, u"差旅费"_s, u"2026"_s,
+                                    u"03"_s};
+} // namespace
 
 class TestExportWorkbook : public QObject {
     Q_OBJECT
@@ -60,8 +66,9 @@ private slots:
             QSKIP("mounting a tmpfs in a private mount namespace is not permitted here");
         const QString folder = u"/mnt/reports"_s, old = folder + u"/old.xlsx"_s;
         QVERIFY(QDir().mkpath(folder));
+        const SummaryTable table = largeSummary(2000);
         FlexGridModel g;
-        buildLargeSummary(g, 2000);
+        showSummary(g, table);
         std::optional<FileError> failure;
         QStringList left;
         QByteArray kept;
@@ -78,8 +85,7 @@ private slots:
             QVERIFY(QFile::link(u"old.xlsx"_s, folder + u"/keep.xlsx"_s));
             full.fill();
             try {
-                ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
-                                    folder + u"/keep.xlsx"_s);
+                exportSummary(table, g.colWidths(), folder + u"/keep.xlsx"_s);
             } catch (const FileError& e) {
                 failure = e;
             }
@@ -152,18 +158,15 @@ private slots:
         QFETCH(QString, memo);
         QFETCH(QString, written);
         QFETCH(bool, truncated);
+        Listing listing = loadListing(kTravelInMarch);
         FlexGridModel g;
-        g.setMeasureFont(windowFont());
-        setUpReportGrid(g, detailFormatString());
-        LoadDetailList(g, u"0012"_s, u"03"_s, u"0102"_s, u"2026"_s);
-        g.setTextMatrix(1, 8, memo);
+        showListing(g, listing);
+        listing.lines[0].summary = memo;
         QTemporaryDir out;
         const QString path = out.filePath(u"明细.xlsx"_s);
-        const QString caption = u"部门：财务部   2026年03月份【差旅费】报销明细"_s;
+        const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
         ExportResult result;
-        QVERIFY_THROWS_NO_EXCEPTION(result = ExportDetailList(g, u"部门非预算科目销明细月报"_s,
-                                                              u"部门：财务部"_s, u"2026年"_s,
-                                                              u"03月份【差旅费】报销明细"_s, path));
+        QVERIFY_THROWS_NO_EXCEPTION(result = exportListing(listing, g.colWidths(), path));
         QCOMPARE(result.textsTruncated, truncated);
         g.setTextMatrix(1, 8, written);
         const QString failure = checkWorkbook(path, detailExpectation(g, caption));
@@ -171,16 +174,15 @@ private slots:
     }
 
     void emptyListingExportsItsTotalsRow() {
+        ListingRequest july = kTravelInMarch;
+        july.month = u"07"_s;
+        const Listing listing = loadListing(july);
         FlexGridModel g;
-        g.setMeasureFont(windowFont());
-        setUpReportGrid(g, detailFormatString());
-        LoadDetailList(g, u"0012"_s, u"07"_s, u"0102"_s, u"2026"_s);
+        showListing(g, listing);
         QCOMPARE(g.rows(), 2);
         QTemporaryDir out;
-        const QString caption = u"部门：财务部   2026年07月份【差旅费】报销明细"_s;
-        QVERIFY_THROWS_NO_EXCEPTION(
-            ExportDetailList(g, u"部门非预算科目销明细月报"_s, u"部门：财务部"_s, u"2026年"_s,
-                             u"07月份【差旅费】报销明细"_s, out.filePath(u"空.xls"_s)));
+        const QString caption = u"部门：财务部   2026年"_s + monthHeader(7) + u"【差旅费】报销明细"_s;
+        QVERIFY_THROWS_NO_EXCEPTION(exportListing(listing, g.colWidths(), out.filePath(u"空.xls"_s)));
         const QJsonObject cells{
             {u"B5"_s, spot(u"合计"_s, u"s"_s)},
             {u"J5"_s, spot(0, u"n"_s, u"#0.00"_s)},
@@ -203,9 +205,9 @@ private slots:
             QSKIP("mounting a tmpfs in a private mount namespace is not permitted here");
         const QString folder = u"/mnt/target"_s, kept = u"/mnt/kept"_s;
         QVERIFY(QDir().mkpath(folder) && QDir().mkpath(kept));
-        FlexGridModel g;
-        buildLargeSummary(g, 335);
-        ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, kept + u"/reference.xlsx"_s);
+        const SummaryTable table = largeSummary(335);
+        const std::vector<int> widths = freshColumnWidths(summaryFormatString(), summaryGridRows(table));
+        exportSummary(table, widths, kept + u"/reference.xlsx"_s);
         QStringList completes, failures;
         int inARow = 0;
         for (qint64 room = 0; inARow < 8; room += 4096) {
@@ -214,7 +216,7 @@ private slots:
             writeFile(folder + u"/月报.xlsx"_s, "last month");
             small.fill(room);
             try {
-                ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s, folder + u"/月报.xlsx"_s);
+                exportSummary(table, widths, folder + u"/月报.xlsx"_s);
             } catch (const FileError& e) {
                 failures << QString::number(room / 1024);
                 inARow = 0;
@@ -246,15 +248,15 @@ private slots:
     }
 
     void fortyThousandRowSummary() {
+        const SummaryTable table = largeSummary(40000);
         FlexGridModel g;
-        buildLargeSummary(g, 40000);
+        showSummary(g, table);
         QTemporaryDir out;
         QList<int> progress;
         QElapsedTimer timer;
         timer.start();
-        QVERIFY_THROWS_NO_EXCEPTION(ExportMonthlyReport(g, u"部门非预算报销月报"_s, u"2026年"_s,
-                                                        out.filePath(u"大.xlsx"_s),
-                                                        [&progress](int row) { progress << row; }));
+        QVERIFY_THROWS_NO_EXCEPTION(exportSummary(table, g.colWidths(), out.filePath(u"大.xlsx"_s),
+                                                  [&progress](int row) { progress << row; }));
         qInfo("40 000-row export: %lld ms", timer.elapsed());
         QCOMPARE(progress.size(), g.rows());
         QCOMPARE(progress.first(), 0);

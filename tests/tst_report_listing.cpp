@@ -42,14 +42,14 @@ private slots:
         test::FakePrompts prompts;
         tick({"0102"});
         run();
-        FlexGridModel& g = window().grid1();
-        auto* panel = window().findChild<QWidget*>(u"Picture7"_s);
+        FlexGridModel& g = window().summaryGrid();
+        auto* panel = window().findChild<QWidget*>(u"detailPanel"_s);
         click(1, 4); // non-zero month of a data row
         QVERIFY(btnB()->isVisible());
         QCOMPARE(btnB()->width(), 200 / 15);
-        const QPoint gridPos = window().grid1View().pos();
-        QCOMPARE(btnB()->x(), gridPos.x() + window().grid1View().cellLeft() / 15);
-        QCOMPARE(btnB()->y(), gridPos.y() + window().grid1View().cellTop() / 15);
+        const QPoint gridPos = window().summaryView().pos();
+        QCOMPARE(btnB()->x(), gridPos.x() + window().summaryView().cellLeft() / 15);
+        QCOMPARE(btnB()->y(), gridPos.y() + window().summaryView().cellTop() / 15);
         click(1, 6); // empty month
         QVERIFY(!btnB()->isVisible());
         click(1, 5); // negative month is non-zero
@@ -76,24 +76,24 @@ private slots:
         // cell is out of view or the keyboard moves on, and a new run takes it away.
         window().resize(900, 600);
         click(1, 4);
-        QScrollBar* scroll = window().grid1View().horizontalScrollBar();
+        QScrollBar* scroll = window().summaryView().horizontalScrollBar();
         const int x = btnB()->x();
         scroll->setValue(scroll->singleStep());
         QVERIFY(btnB()->isVisible());
         QVERIFY(btnB()->x() < x);
-        QCOMPARE(btnB()->x(), gridPos.x() + window().grid1View().cellLeft() / 15);
+        QCOMPARE(btnB()->x(), gridPos.x() + window().summaryView().cellLeft() / 15);
         scroll->setValue(scroll->maximum());
         QVERIFY(!btnB()->isVisible());
         scroll->setValue(0);
         QVERIFY(btnB()->isVisible());
         QCOMPARE(btnB()->x(), x);
-        QTest::keyClick(&window().grid1View(), Qt::Key_Right);
+        QTest::keyClick(&window().summaryView(), Qt::Key_Right);
         QVERIFY(!btnB()->isVisible());
         QCOMPARE(g.col(), 5);
         click(1, 4);
         run();
         QVERIFY(!btnB()->isVisible());
-        window().grid1().setRows(1);
+        window().summaryGrid().setRows(1);
         click(0, 4); // header only: nothing
         QVERIFY(!btnB()->isVisible());
     }
@@ -104,12 +104,12 @@ private slots:
         run();
         click(1, 4);
         QTest::mouseClick(btnB(), Qt::LeftButton);
-        QVERIFY(window().findChild<QWidget*>(u"Picture7"_s)->isVisible());
-        QVERIFY(!window().findChild<QWidget*>(u"Picture2"_s)->isEnabled());
-        QCOMPARE(window().findChild<QLabel*>(u"Label14"_s)->text(),
+        QVERIFY(window().findChild<QWidget*>(u"detailPanel"_s)->isVisible());
+        QVERIFY(!window().findChild<QWidget*>(u"leftPanel"_s)->isEnabled());
+        QCOMPARE(window().findChild<QLabel*>(u"listingLabel"_s)->text(),
                  u"01月份          【管理费用】报销明细"_s);
-        QCOMPARE(window().findChild<QLabel*>(u"Label1(5)"_s)->text(), u"部门：财务部"_s);
-        const FlexGridModel& d = window().grid2();
+        QCOMPARE(window().findChild<QLabel*>(u"detailDeptLabel"_s)->text(), u"部门：财务部"_s);
+        const FlexGridModel& d = window().detailGrid();
         QCOMPARE(d.rows(), 4);
         // One claim's lines in the order of their amounts.
         QCOMPARE(gridRow(d, 1, 0, 11),
@@ -123,26 +123,26 @@ private slots:
             (QStringList{u"3"_s, u"合计"_s, QString(), QString(), QString(), QString(), QString(),
                          QString(), QString(), u"120.50"_s, u"6.00"_s, u"126.50"_s}));
         // The cell and its listing agree.
-        QCOMPARE(window().grid1().textMatrix(1, 4), d.textMatrix(3, 11));
+        QCOMPARE(window().summaryGrid().textMatrix(1, 4), d.textMatrix(3, 11));
         // Clicking a row selects it across.
-        window().grid2().userClick(2, 5);
-        QCOMPARE(window().grid2().col(), 0);
-        QCOMPARE(window().grid2().colSel(), 12);
-        QCOMPARE(window().grid2().row(), 2);
+        window().detailGrid().userClick(2, 5);
+        QCOMPARE(window().detailGrid().col(), 0);
+        QCOMPARE(window().detailGrid().colSel(), 12);
+        QCOMPARE(window().detailGrid().row(), 2);
     }
 
     void listingKeepsTheRunYearAndItsWidths() {
         test::FakePrompts prompts;
         tick({"0102"});
         run();
-        window().findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2027年"_s);
+        window().findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2027年"_s);
         click(1, 4);
         QTest::mouseClick(btnB(), Qt::LeftButton);
-        const FlexGridModel& d = window().grid2();
+        const FlexGridModel& d = window().detailGrid();
         QCOMPARE(d.textMatrix(1, 2), u"2026-01-15"_s); // the run's year, not the box's
         const int summaryWidth = d.colWidth(8);
-        QTest::mouseClick(window().findChild<QPushButton*>(u"Command4"_s), Qt::LeftButton);
-        QVERIFY(window().findChild<QWidget*>(u"Picture2"_s)->isEnabled());
+        QTest::mouseClick(window().findChild<QPushButton*>(u"closeDetailButton"_s), Qt::LeftButton);
+        QVERIFY(window().findChild<QWidget*>(u"leftPanel"_s)->isEnabled());
         QVERIFY(!btnB()->isVisible());
         click(2, 6); // March: one line, no summary text
         QTest::mouseClick(btnB(), Qt::LeftButton);
@@ -172,8 +172,7 @@ private slots:
         }
         QVERIFY(test::connectToFile(path));
         FlexGridModel grid;
-        grid.setFormatString(detailFormatString());
-        LoadDetailList(grid, u"6602"_s, u"01"_s, u"0102"_s, u"2026"_s);
+        showListing(grid, loadListing({u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"01"_s}));
         QStringList lines;
         for (int r = 1; r < grid.rows() - 1; ++r)
             lines << grid.textMatrix(r, 1) + u' ' + gridRow(grid, r, 8, 10).join(u'/');
@@ -185,8 +184,7 @@ private slots:
     void emptyListing() {
         test::FakePrompts prompts;
         FlexGridModel grid;
-        grid.setFormatString(detailFormatString());
-        LoadDetailList(grid, u"6602"_s, u"11"_s, u"0102"_s, u"2026"_s);
+        showListing(grid, loadListing({u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"11"_s}));
         QCOMPARE(grid.rows(), 2);
         QCOMPARE(gridRow(grid, 1, 0, 11),
                  (QStringList{u"1"_s, u"合计"_s, QString(), QString(), QString(), QString(),

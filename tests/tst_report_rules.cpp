@@ -57,13 +57,13 @@ private slots:
     void mainLayoutAtTheDesignWidth() {
         MainGeometry g;
         applyMainLayout(g, 22455, 10140);
-        QCOMPARE(g.picture3.width, 18435);
-        QCOMPARE(g.picture4.width, 18435);
-        QCOMPARE(g.msFlexGrid1.width, 18345);
-        QCOMPARE(g.command1.left, 16125);
-        QCOMPARE(g.picture2.height, 10140 - 630 - 375);
-        QCOMPARE(g.picture4.top, 10140 - 375 - 585);
-        QCOMPARE(g.progressBar1.width, 18435 - 210);
+        QCOMPARE(g.mainPanel.width, 18435);
+        QCOMPARE(g.bottomBar.width, 18435);
+        QCOMPARE(g.summaryGrid.width, 18345);
+        QCOMPARE(g.exitButton.left, 16125);
+        QCOMPARE(g.leftPanel.height, 10140 - 630 - 375);
+        QCOMPARE(g.bottomBar.top, 10140 - 375 - 585);
+        QCOMPARE(g.exportProgress.width, 18435 - 210);
     }
 
     void shrinkingBelowZeroKeepsPreviousSizes() {
@@ -71,38 +71,38 @@ private slots:
         applyMainLayout(g, 22455, 10140);
         const MainGeometry before = g;
         applyMainLayout(g, 2000, 800); // too small for almost everything
-        QCOMPARE(g.picture3.width, before.picture3.width);
-        QCOMPARE(g.msFlexGrid1.height, before.msFlexGrid1.height);
-        QCOMPARE(g.picture2.height, before.picture2.height);
+        QCOMPARE(g.mainPanel.width, before.mainPanel.width);
+        QCOMPARE(g.summaryGrid.height, before.summaryGrid.height);
+        QCOMPARE(g.leftPanel.height, before.leftPanel.height);
         // Positions still follow, and the next assignment ran.
-        QCOMPARE(g.picture4.top, 800 - 375 - 585);
+        QCOMPARE(g.bottomBar.top, 800 - 375 - 585);
         applyMainLayout(g, 22455, 10140);
-        QCOMPARE(g.picture3.width, 18435);
-        QCOMPARE(g.msFlexGrid1.height, before.msFlexGrid1.height);
+        QCOMPARE(g.mainPanel.width, 18435);
+        QCOMPARE(g.summaryGrid.height, before.summaryGrid.height);
     }
 
     void detailLayout() {
         DetailGeometry g;
-        g.picture7 = {4125, 630, 18435, 9135};
+        g.panel = {4125, 630, 18435, 9135};
         applyDetailLayout(g);
-        QCOMPARE(g.picture5.top, 9135 - 630);
-        QCOMPARE(g.picture5.width, 18435 - 150);
-        QCOMPARE(g.command4.left, 18285 - 1875 - 1155);
-        QCOMPARE(g.msFlexGrid2.width, 18435 - 60 - 30);
-        QCOMPARE(g.msFlexGrid2.height, 9135 - 780 - 630);
-        QCOMPARE(g.progressBar2.width, 18285 - 330);
-        g.picture7.height = 500; // the grid would go negative: it keeps its height
+        QCOMPARE(g.bottomBar.top, 9135 - 630);
+        QCOMPARE(g.bottomBar.width, 18435 - 150);
+        QCOMPARE(g.closeButton.left, 18285 - 1875 - 1155);
+        QCOMPARE(g.grid.width, 18435 - 60 - 30);
+        QCOMPARE(g.grid.height, 9135 - 780 - 630);
+        QCOMPARE(g.exportProgress.width, 18285 - 330);
+        g.panel.height = 500; // the grid would go negative: it keeps its height
         applyDetailLayout(g);
-        QCOMPARE(g.msFlexGrid2.height, 9135 - 780 - 630);
-        QCOMPARE(g.picture5.top, 500 - 630);
+        QCOMPARE(g.grid.height, 9135 - 780 - 630);
+        QCOMPARE(g.bottomBar.top, 500 - 630);
     }
 
     // Names from the database never make the proposal a path.
     void detailFileNameHoldsNoPathCharacters() {
-        const QString caption = listingCaption(u"03月份          "_s, u"差旅/交通"_s);
-        QCOMPARE(detailFileName(u"2026年"_s, caption, u"财务部"_s),
-                 u"2026年03月份          【差旅_交通】报销明细_财务部"_s);
-        QCOMPARE(detailFileName(u"2026年"_s, caption, u"综合\\行政:部*?\"<>|\t"_s),
+        ListingRequest cell{u"0102"_s, u"财务部"_s, u"6602"_s, u"差旅/交通"_s, u"2026"_s, u"03"_s};
+        QCOMPARE(detailFileName(cell), u"2026年03月份          【差旅_交通】报销明细_财务部"_s);
+        cell.deptName = u"综合\\行政:部*?\"<>|\t"_s;
+        QCOMPARE(detailFileName(cell),
                  u"2026年03月份          【差旅_交通】报销明细_综合_行政_部_______"_s);
     }
 };

@@ -45,7 +45,7 @@ private slots:
         tick({"0102", "0103"});
         run();
         QVERIFY(prompts.recorded.isEmpty());
-        const FlexGridModel& g = window().grid1();
+        const FlexGridModel& g = window().summaryGrid();
         QCOMPARE(g.rows(), 1 + 2 + 1 + 3 + 1 + 1);
         QCOMPARE(gridRow(g, 1, 0, 3), (QStringList{u"1"_s, u"财务部"_s, u"6602"_s, u"管理费用"_s}));
         QCOMPARE(gridRow(g, 2, 0, 3), (QStringList{u"2"_s, u"财务部"_s, u"660201"_s, u"办公费"_s}));
@@ -76,15 +76,15 @@ private slots:
             QCOMPARE(g.backColor(8, c), QColor(128, 128, 255));
         QCOMPARE(window().currentDeptCode(), u"0103"_s);
         QCOMPARE(window().currentDeptName(), u"人事部"_s);
-        QVERIFY(!window().findChild<QWidget*>(u"Picture6"_s)->isVisible());
-        QCOMPARE(window().findChild<QLabel*>(u"Label5"_s)->text(), u"第 2 / 2 个部门"_s);
+        QVERIFY(!window().findChild<QWidget*>(u"waitBox"_s)->isVisible());
+        QCOMPARE(window().findChild<QLabel*>(u"waitPhaseLabel"_s)->text(), u"第 2 / 2 个部门"_s);
     }
 
     void sameNamesSubtotalMarksAndHostileCodes() {
         test::FakePrompts prompts;
         tick({"0102", "0104", "0105", "0106", "08'x"});
         run();
-        const FlexGridModel& g = window().grid1();
+        const FlexGridModel& g = window().summaryGrid();
         // 0102: 2 rows + subtotal; 0104: 1 + 1; 0105: 1 + 1; 0106 adds nothing; 08'x: 1 + 1.
         QCOMPARE(g.rows(), 1 + 3 + 2 + 2 + 2 + 1);
         QCOMPARE(g.textMatrix(5, 1), u"财务部小计"_s);
@@ -104,7 +104,7 @@ private slots:
         click(6, 9);
         QVERIFY(btnB()->isVisible());
         QTest::mouseClick(btnB(), Qt::LeftButton);
-        QCOMPARE(window().grid2().textMatrix(1, 11), u"11.00"_s);
+        QCOMPARE(window().detailGrid().textMatrix(1, 11), u"11.00"_s);
         click(7, 9);
         QVERIFY(!btnB()->isVisible());
     }
@@ -114,24 +114,24 @@ private slots:
         tick({"0102", "0103", "0104"});
         run();
         QStringList first;
-        for (int r = 0; r < window().grid1().rows(); ++r)
-            first << gridRow(window().grid1(), r);
-        const int width = window().grid1().colWidth(1);
+        for (int r = 0; r < window().summaryGrid().rows(); ++r)
+            first << gridRow(window().summaryGrid(), r);
+        const int width = window().summaryGrid().colWidth(1);
         run();
         QStringList second;
-        for (int r = 0; r < window().grid1().rows(); ++r)
-            second << gridRow(window().grid1(), r);
+        for (int r = 0; r < window().summaryGrid().rows(); ++r)
+            second << gridRow(window().summaryGrid(), r);
         QCOMPARE(second, first);
-        QCOMPARE(window().grid1().colWidth(1), width);
+        QCOMPARE(window().summaryGrid().colWidth(1), width);
     }
 
     void nothingTickedOrNoClaims() {
         test::FakePrompts prompts;
         run();
-        QCOMPARE(window().grid1().rows(), 1);
+        QCOMPARE(window().summaryGrid().rows(), 1);
         tick({"0106"});
         run();
-        QCOMPARE(window().grid1().rows(), 1); // no subtotal, no grand total
+        QCOMPARE(window().summaryGrid().rows(), 1); // no subtotal, no grand total
         QVERIFY(prompts.recorded.isEmpty());
     }
 
@@ -148,7 +148,7 @@ private slots:
     void columnsOnlyWiden() {
         QFETCH(QStringList, codes);
         test::FakePrompts prompts;
-        FlexGridModel& g = window().grid1();
+        FlexGridModel& g = window().summaryGrid();
         std::vector<int> expected;
         for (int c = 0; c <= 16; ++c)
             expected.push_back(g.colWidth(c));
@@ -169,7 +169,7 @@ private slots:
         test::FakePrompts prompts;
         tick({"0102", "0103"});
         run();
-        QVERIFY(window().grid1().rows() > 1);
+        QVERIFY(window().summaryGrid().rows() > 1);
         const QString broken = m_dir.filePath(u"broken.db"_s);
         {
             test::FixtureDb db(broken);
@@ -178,13 +178,13 @@ private slots:
         QVERIFY(test::connectToFile(broken));
         run();
         QVERIFY(test::connectToFile(m_db));
-        QCOMPARE(window().grid1().rows(), 1);
+        QCOMPARE(window().summaryGrid().rows(), 1);
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(prompts.recorded[0].text.startsWith(u"错误码: "_s));
         QVERIFY(prompts.recorded[0].text.contains(u" 错误描述: "_s));
         QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
-        QVERIFY(!window().findChild<QWidget*>(u"Picture6"_s)->isVisible());
-        QVERIFY(window().grid1().redraw());
+        QVERIFY(!window().findChild<QWidget*>(u"waitBox"_s)->isVisible());
+        QVERIFY(window().summaryGrid().redraw());
     }
 
     // The database compares codes under its collation; SQL Server's ignores
@@ -212,13 +212,13 @@ private slots:
         openWindow();
         tick({"0102"});
         run();
-        const FlexGridModel& g = window().grid1();
+        const FlexGridModel& g = window().summaryGrid();
         QCOMPARE(gridRow(g, 1, 2, 3), (QStringList{u"6602"_s, u"管理费用"_s}));
         QCOMPARE(months(g, 1), monthsWith({{1, u"126.00"_s}}, u"126.00"_s));
         click(1, 4);
         QTest::mouseClick(btnB(), Qt::LeftButton);
-        QCOMPARE(window().grid2().rows(), 1 + 2 + 1);
-        QCOMPARE(window().grid2().textMatrix(3, 11), u"126.00"_s);
+        QCOMPARE(window().detailGrid().rows(), 1 + 2 + 1);
+        QCOMPARE(window().detailGrid().textMatrix(3, 11), u"126.00"_s);
         QVERIFY(prompts.recorded.isEmpty());
         QVERIFY(test::connectToFile(m_db));
     }
@@ -253,10 +253,10 @@ private slots:
         QVERIFY(test::connectToFile(demo));
         m_window.reset();
         openWindow();
-        QTest::mouseClick(window().findChild<QWidget*>(u"Check1"_s), Qt::LeftButton, {},
+        QTest::mouseClick(window().findChild<QWidget*>(u"selectAllBox"_s), Qt::LeftButton, {},
                           QPoint(5, 5));
         run();
-        const FlexGridModel& g = window().grid1();
+        const FlexGridModel& g = window().summaryGrid();
         QVERIFY(g.rows() > 50);
         // Subtotals are the sums of their rows' texts.
         std::array<double, 17> running{};
@@ -291,15 +291,14 @@ private slots:
         QCOMPARE(g.textMatrix(g.rows() - 1, 16), formatAmount(expected));
         // Every month cell equals its listing's total.
         FlexGridModel listing;
-        listing.setFormatString(detailFormatString());
         int cells = 0;
         for (int r = 1; r < g.rows() - 1; ++r) {
             if (g.textMatrix(r, 1).contains(u"小计"_s))
                 continue;
             for (int m = 1; m <= 12; ++m) {
                 const QString cell = g.textMatrix(r, m + 3);
-                LoadDetailList(listing, g.textMatrix(r, 2), u"%1"_s.arg(m, 2, 10, QChar(u'0')),
-                               g.textMatrix(r, 17), u"2026"_s);
+                showListing(listing, loadListing({g.textMatrix(r, 17), {}, g.textMatrix(r, 2), {},
+                                                  u"2026"_s, u"%1"_s.arg(m, 2, 10, QChar(u'0'))}));
                 const QString total = listing.textMatrix(listing.rows() - 1, 11);
                 QCOMPARE(cell.isEmpty() ? u"0.00"_s : cell, total);
                 QCOMPARE(cell.isEmpty(), listing.rows() == 2);

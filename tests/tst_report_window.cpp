@@ -79,14 +79,14 @@ private slots:
         test::FakePrompts prompts;
         ReportWindow* w = open();
         QVERIFY(w);
-        QCOMPARE(w->objectName(), u"frm非预算报销月报"_s);
+        QCOMPARE(w->objectName(), u"reportWindow"_s);
         QCOMPARE(w->windowTitle(), u"非预算报销月报统计"_s);
         QCOMPARE(w->statusPanelText(1), u"操作员"_s);
         QCOMPARE(w->statusPanelText(2), u"李明"_s);
         QCOMPARE(w->statusPanelText(4), u"财务部"_s);
         QCOMPARE(w->statusPanelText(6), u"会计"_s);
 
-        FlexGridModel& g1 = w->grid1();
+        FlexGridModel& g1 = w->summaryGrid();
         QCOMPARE(g1.rows(), 1);
         QCOMPARE(g1.cols(), 18);
         QCOMPARE(g1.textMatrix(0, 0), u"序  "_s);
@@ -96,11 +96,11 @@ private slots:
             QVERIFY(g1.colWidth(c) > 0);
             QCOMPARE(g1.fixedAlignment(c), 4);
         }
-        QCOMPARE(w->grid2().cols(), 13);
-        QCOMPARE(w->grid2().rows(), 1);
-        QCOMPARE(w->grid2().colWidth(12), 0);
+        QCOMPARE(w->detailGrid().cols(), 13);
+        QCOMPARE(w->detailGrid().rows(), 1);
+        QCOMPARE(w->detailGrid().colWidth(12), 0);
 
-        auto* combo = w->findChild<QComboBox*>(u"Combo1"_s);
+        auto* combo = w->findChild<QComboBox*>(u"yearBox"_s);
         QCOMPARE(combo->count(), 80);
         QCOMPARE(combo->itemText(0), u"2000年"_s);
         QCOMPARE(combo->itemText(79), u"2079年"_s);
@@ -118,33 +118,33 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(kind)
                                 << QString::fromUtf8(parent) << QString::fromUtf8(caption);
         };
-        row("Label1(9)", "QLabel", "Picture1", "部门非预算报销月度统计");
-        row("Label2", "QLabel", "Picture1", "说明：点击数据网格可查看月报明细！");
-        row("Label1(1)", "QLabel", "Picture2", "统计年度");
-        row("Combo1", "QComboBox", "Picture2", "");
-        row("Label1(3)", "QLabel", "Picture2", "选择部门");
-        row("Check1", "QCheckBox", "Picture2", "全选");
-        row("TreeView1", "nbr::NodeTreeView", "Picture2", "");
-        row("Label1(0)", "QLabel", "Picture3", "部门");
-        row("Label1(2)", "QLabel", "Picture3", "部门非预算报销月报");
-        row("MSFlexGrid1", "nbr::FlexGridView", "Picture3", "");
-        row("btnB", "QPushButton", "Picture3", "");
-        row("Picture6", "nbr::PictureBox", "Picture3", "");
-        row("Label4", "QLabel", "Picture6", "正在进行数据统计，请稍等......");
-        row("Command3", "QPushButton", "Picture4", "开始统计");
-        row("Command2", "QPushButton", "Picture4", "导出Excel");
-        row("Command1", "QPushButton", "Picture4", "退出");
-        row("ProgressBar1", "QProgressBar", "Picture4", "");
-        row("Label14", "QLabel", "Picture7", "明细");
-        row("Label1(4)", "QLabel", "Picture7", "部门非预算科目销明细月报");
-        row("Label1(5)", "QLabel", "Picture7", "部门");
-        row("Image1(0)", "nbr::ClickableImage", "Picture7", "");
-        row("MSFlexGrid2", "nbr::FlexGridView", "Picture7", "");
-        row("Picture5", "nbr::PictureBox", "Picture7", "");
-        row("Command5", "QPushButton", "Picture5", "导出明细");
-        row("Command4", "QPushButton", "Picture5", "关闭");
-        row("ProgressBar2", "QProgressBar", "Picture5", "");
-        row("StatusBar1", "QStatusBar", "frm非预算报销月报", "");
+        row("titleLabel", "QLabel", "topBar", "部门非预算报销月度统计");
+        row("hintLabel", "QLabel", "topBar", "说明：点击数据网格可查看月报明细！");
+        row("yearLabel", "QLabel", "leftPanel", "统计年度");
+        row("yearBox", "QComboBox", "leftPanel", "");
+        row("treeLabel", "QLabel", "leftPanel", "选择部门");
+        row("selectAllBox", "QCheckBox", "leftPanel", "全选");
+        row("deptTree", "nbr::NodeTreeView", "leftPanel", "");
+        row("deptLabel", "QLabel", "mainPanel", "部门");
+        row("summaryTitle", "QLabel", "mainPanel", "部门非预算报销月报");
+        row("summaryGrid", "nbr::FlexGridView", "mainPanel", "");
+        row("drillDownButton", "QPushButton", "mainPanel", "");
+        row("waitBox", "nbr::PictureBox", "mainPanel", "");
+        row("waitLabel", "QLabel", "waitBox", "正在进行数据统计，请稍等......");
+        row("runButton", "QPushButton", "bottomBar", "开始统计");
+        row("exportButton", "QPushButton", "bottomBar", "导出Excel");
+        row("exitButton", "QPushButton", "bottomBar", "退出");
+        row("exportProgress", "QProgressBar", "bottomBar", "");
+        row("listingLabel", "QLabel", "detailPanel", "明细");
+        row("detailTitle", "QLabel", "detailPanel", "部门非预算科目销明细月报");
+        row("detailDeptLabel", "QLabel", "detailPanel", "部门");
+        row("closeDetailImage", "nbr::ClickableImage", "detailPanel", "");
+        row("detailGrid", "nbr::FlexGridView", "detailPanel", "");
+        row("detailBottomBar", "nbr::PictureBox", "detailPanel", "");
+        row("exportDetailButton", "QPushButton", "detailBottomBar", "导出明细");
+        row("closeDetailButton", "QPushButton", "detailBottomBar", "关闭");
+        row("detailExportProgress", "QProgressBar", "detailBottomBar", "");
+        row("statusBar", "QStatusBar", "reportWindow", "");
     }
     void everyControlWithItsKindParentAndCaption() {
         QFETCH(QString, name);
@@ -169,24 +169,24 @@ private slots:
                 ->palette()
                 .color(QPalette::Window);
         };
-        QCOMPARE(colour("Picture1"), QColor(232, 251, 255));
-        QCOMPARE(colour("Picture2"), QColor(232, 251, 255));
-        QCOMPARE(colour("Picture4"), QColor(232, 251, 255));
-        QCOMPARE(colour("Picture6"), QColor(255, 192, 192));
+        QCOMPARE(colour("topBar"), QColor(232, 251, 255));
+        QCOMPARE(colour("leftPanel"), QColor(232, 251, 255));
+        QCOMPARE(colour("bottomBar"), QColor(232, 251, 255));
+        QCOMPARE(colour("waitBox"), QColor(255, 192, 192));
         auto text = [&](const char* name) {
             return w.findChild<QLabel*>(QString::fromUtf8(name))
                 ->palette()
                 .color(QPalette::WindowText);
         };
-        QCOMPARE(text("Label1(9)"), QColor(128, 0, 0));
-        QCOMPARE(text("Label2"), QColor(255, 0, 0));
-        QCOMPARE(text("Label1(1)"), QColor(0, 0, 128));
-        QCOMPARE(text("Label1(2)"), QColor(0, 0, 192));
-        QCOMPARE(text("Label4"), QColor(192, 0, 0));
+        QCOMPARE(text("titleLabel"), QColor(128, 0, 0));
+        QCOMPARE(text("hintLabel"), QColor(255, 0, 0));
+        QCOMPARE(text("yearLabel"), QColor(0, 0, 128));
+        QCOMPARE(text("summaryTitle"), QColor(0, 0, 192));
+        QCOMPARE(text("waitLabel"), QColor(192, 0, 0));
         // Design positions in twips, at 15 twips per pixel.
-        QCOMPARE(w.findChild<QWidget*>(u"Command3"_s)->geometry(), QRect(77, 7, 86, 23));
-        QCOMPARE(w.findChild<QWidget*>(u"Label1(1)"_s)->pos(), QPoint(25, 10));
-        QCOMPARE(w.findChild<QWidget*>(u"btnB"_s)->isVisible(), false);
+        QCOMPARE(w.findChild<QWidget*>(u"runButton"_s)->geometry(), QRect(77, 7, 86, 23));
+        QCOMPARE(w.findChild<QWidget*>(u"yearLabel"_s)->pos(), QPoint(25, 10));
+        QCOMPARE(w.findChild<QWidget*>(u"drillDownButton"_s)->isVisible(), false);
         QVERIFY(w.font().families().contains(u"微软雅黑"_s));
         QCOMPARE(w.font().pointSize(), 9);
     }
@@ -210,7 +210,7 @@ private slots:
         // The rows behind it: the department under two parents is returned twice.
         int twice = 0;
         for (const DeptRow& r : w->deptRows())
-            twice += r.Code == u"0204"_s;
+            twice += r.code == u"0204"_s;
         QCOMPARE(twice, 2);
     }
 
@@ -218,7 +218,7 @@ private slots:
         test::FakePrompts prompts;
         ReportWindow* w = open();
         TreeNodesModel& n = w->nodes();
-        auto* check = w->findChild<QCheckBox*>(u"Check1"_s);
+        auto* check = w->findChild<QCheckBox*>(u"selectAllBox"_s);
         QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
         QVERIFY(check->isChecked());
         for (int i = 1; i <= n.count(); ++i)
@@ -254,14 +254,14 @@ private slots:
         test::FakePrompts prompts;
         ReportWindow* w = open();
         TreeNodesModel& n = w->nodes();
-        w->grid1().setRows(3);
+        w->summaryGrid().setRows(3);
         const int finance = node(n, u"0102"_s);
         n.userClick(finance);
         QCOMPARE(w->currentDeptCode(), u"0102"_s);
         QCOMPARE(w->currentDeptName(), u"财务部"_s);
-        QCOMPARE(w->findChild<QLabel*>(u"Label1(0)"_s)->text(), u"部门：财务部"_s);
-        QCOMPARE(w->grid1().rows(), 1);
-        QVERIFY(!w->findChild<QPushButton*>(u"btnB"_s)->isVisible());
+        QCOMPARE(w->findChild<QLabel*>(u"deptLabel"_s)->text(), u"部门：财务部"_s);
+        QCOMPARE(w->summaryGrid().rows(), 1);
+        QVERIFY(!w->findChild<QPushButton*>(u"drillDownButton"_s)->isVisible());
         QCOMPARE(n.backColor(finance), QColor(0, 192, 192));
         n.userClick(1);
         QCOMPARE(n.backColor(finance), QColor());
@@ -273,14 +273,14 @@ private slots:
         test::FakePrompts prompts;
         ReportWindow* w = open();
         w->nodes().userCheck(1, true);
-        QTest::mouseClick(w->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QPushButton*>(u"exitButton"_s), Qt::LeftButton);
         QVERIFY(!MainWindow::instance()->reportWindow());
         ReportWindow* again = open();
         QVERIFY(again);
         QVERIFY(!again->nodes().checked(1));
         QCOMPARE(MainWindow::instance()->mdiArea()->subWindowList().size(), 1);
         // Enter on the focused 退出 presses it.
-        auto* exit = again->findChild<QPushButton*>(u"Command1"_s);
+        auto* exit = again->findChild<QPushButton*>(u"exitButton"_s);
         exit->setFocus();
         QTest::keyClick(exit, Qt::Key_Return);
         QVERIFY(!MainWindow::instance()->reportWindow());
@@ -289,22 +289,22 @@ private slots:
     void detailPanelClosesOnlyWithImageZeroAndCommand4() {
         test::FakePrompts prompts;
         ReportWindow* w = open();
-        auto* panel = w->findChild<QWidget*>(u"Picture7"_s);
-        auto* left = w->findChild<QWidget*>(u"Picture2"_s);
+        auto* panel = w->findChild<QWidget*>(u"detailPanel"_s);
+        auto* left = w->findChild<QWidget*>(u"leftPanel"_s);
         panel->show();
         left->setEnabled(false);
-        w->onImage1Clicked(3); // another member of the array: nothing
+        w->onCloseImageClicked(3); // another member of the array: nothing
         QVERIFY(panel->isVisible());
-        QTest::mouseClick(w->findChild<QWidget*>(u"Image1(0)"_s), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QWidget*>(u"closeDetailImage"_s), Qt::LeftButton);
         QVERIFY(!panel->isVisible());
         QVERIFY(left->isEnabled());
         panel->show();
         // Open, it follows the window's resizes over the main panel and the bottom bar.
         MainWindow::instance()->resize(1100, 700);
         QCoreApplication::processEvents();
-        const QRect main = w->findChild<QWidget*>(u"Picture3"_s)->geometry();
-        QCOMPARE(panel->geometry(), main.united(w->findChild<QWidget*>(u"Picture4"_s)->geometry()));
-        QTest::mouseClick(w->findChild<QPushButton*>(u"Command4"_s), Qt::LeftButton);
+        const QRect main = w->findChild<QWidget*>(u"mainPanel"_s)->geometry();
+        QCOMPARE(panel->geometry(), main.united(w->findChild<QWidget*>(u"bottomBar"_s)->geometry()));
+        QTest::mouseClick(w->findChild<QPushButton*>(u"closeDetailButton"_s), Qt::LeftButton);
         QVERIFY(!panel->isVisible());
     }
 
@@ -317,9 +317,9 @@ private slots:
         QCOMPARE(sub->size(), MainWindow::instance()->mdiArea()->viewport()->size());
         MainWindow::instance()->resize(1600, 1000);
         QCoreApplication::processEvents();
-        auto* grid = w->findChild<QWidget*>(u"MSFlexGrid1"_s);
-        auto* picture3 = w->findChild<QWidget*>(u"Picture3"_s);
-        QCOMPARE(w->mainGeometry().picture3.width, pixelsToTwipsForTest(w->width()) - 3990 - 30);
+        auto* grid = w->findChild<QWidget*>(u"summaryGrid"_s);
+        auto* picture3 = w->findChild<QWidget*>(u"mainPanel"_s);
+        QCOMPARE(w->mainGeometry().mainPanel.width, pixelsToTwipsForTest(w->width()) - 3990 - 30);
         QVERIFY(grid->width() < picture3->width());
         QVERIFY(picture3->geometry().right() <= w->width());
         // Very small: it keeps a size at which the bottom bar's buttons and the
@@ -331,11 +331,11 @@ private slots:
         auto right = [&](const char* name) {
             return w->findChild<QWidget*>(QString::fromUtf8(name))->geometry().right();
         };
-        QVERIFY(right("Command2") < w->findChild<QWidget*>(u"Command1"_s)->x());
-        QVERIFY(right("Picture4") <= w->width());
+        QVERIFY(right("exportButton") < w->findChild<QWidget*>(u"exitButton"_s)->x());
+        QVERIFY(right("bottomBar") <= w->width());
         for (int panel = 1; panel < 9; ++panel)
-            QVERIFY(right(qPrintable(u"Panel%1"_s.arg(panel))) <
-                    w->findChild<QWidget*>(u"Panel%1"_s.arg(panel + 1))->x());
+            QVERIFY(right(qPrintable(u"statusPanel%1"_s.arg(panel))) <
+                    w->findChild<QWidget*>(u"statusPanel%1"_s.arg(panel + 1))->x());
         QVERIFY(MainWindow::instance()->mdiArea()->minimumWidth() >= w->minimumWidth());
         sub->resize(1200, 700);
         QCoreApplication::processEvents();
@@ -348,7 +348,7 @@ private slots:
         const QString broken = m_dir.filePath(u"broken.db"_s);
         test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
         test::FakePrompts prompts;
-        open()->onCommand1Clicked(); // the next opening loads afresh
+        open()->closeWindow(); // the next opening loads afresh
         QVERIFY(test::connectToFile(broken));
         ReportWindow* w = open();
         QVERIFY(test::connectToFile(m_dir.filePath(u"tree.db"_s)));
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(prompts.messageTexts(),
                  QStringList{u"错误码: 1 错误描述: no such table: 上级部门new (1)"_s});
         QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
-        w->onCommand1Clicked();
+        w->closeWindow();
     }
 
 private:

@@ -156,7 +156,7 @@ private slots:
         action(u"非预算报销月报"_s)->trigger();
         ReportWindow* first = w->reportWindow();
         QVERIFY(first);
-        QCOMPARE(first->objectName(), u"frm非预算报销月报"_s);
+        QCOMPARE(first->objectName(), u"reportWindow"_s);
         action(u"非预算报销月报"_s)->trigger();
         QCOMPARE(w->reportWindow(), first);
         QCOMPARE(w->mdiArea()->subWindowList().size(), 1);

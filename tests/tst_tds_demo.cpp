@@ -12,10 +12,8 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/SharedConnection.h"
-#include "platform/WindowFont.h"
 #include "report/DeptTree.h"
 #include "report/MonthlySummary.h"
-#include "report/ReportGridSetup.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
@@ -66,24 +64,24 @@ WindowRun runWindow(const QString& folder) {
     ReportWindow w;
     w.show();
     w.load();
-    w.findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2026年"_s);
-    QTest::mouseClick(w.findChild<QCheckBox*>(u"Check1"_s), Qt::LeftButton);
-    QTest::mouseClick(w.findChild<QPushButton*>(u"Command3"_s), Qt::LeftButton);
+    w.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
+    QTest::mouseClick(w.findChild<QCheckBox*>(u"selectAllBox"_s), Qt::LeftButton);
+    QTest::mouseClick(w.findChild<QPushButton*>(u"runButton"_s), Qt::LeftButton);
     prompts.saveAnswers.push_back(folder + u"/月报.xlsx"_s);
-    QTest::mouseClick(w.findChild<QPushButton*>(u"Command2"_s), Qt::LeftButton);
+    QTest::mouseClick(w.findChild<QPushButton*>(u"exportButton"_s), Qt::LeftButton);
 
-    const FlexGridModel& g = w.grid1();
+    const FlexGridModel& g = w.summaryGrid();
     int row = 1;
     while (row + 1 < g.rows() && !g.textMatrix(row + 1, 1).endsWith(u"小计"_s))
         ++row;
     int col = 4;
     while (col < 15 && g.textMatrix(row, col).isEmpty())
         ++col;
-    w.grid1().userClick(row, col);
-    QTest::mouseClick(w.findChild<QPushButton*>(u"btnB"_s), Qt::LeftButton);
+    w.summaryGrid().userClick(row, col);
+    QTest::mouseClick(w.findChild<QPushButton*>(u"drillDownButton"_s), Qt::LeftButton);
     prompts.saveAnswers.push_back(folder + u"/明细.xlsx"_s);
-    QTest::mouseClick(w.findChild<QPushButton*>(u"Command5"_s), Qt::LeftButton);
-    return {test::nodeList(w.nodes()), test::gridDump(g), test::gridDump(w.grid2()),
+    QTest::mouseClick(w.findChild<QPushButton*>(u"exportDetailButton"_s), Qt::LeftButton);
+    return {test::nodeList(w.nodes()), test::gridDump(g), test::gridDump(w.detailGrid()),
             prompts.messageTexts().replaceInStrings(folder, u"…"_s)};
 }
 
@@ -91,14 +89,10 @@ WindowRun runWindow(const QString& folder) {
 QStringList summaryOfAll() {
     TreeNodesModel nodes;
     std::vector<DeptRow> rows;
-    LoadDeptTree(nodes, rows);
+    loadDeptTree(nodes, rows);
     selectAllDepartments(nodes, true);
     FlexGridModel grid;
-    grid.setMeasureFont(windowFont());
-    setUpReportGrid(grid, summaryFormatString());
-    MonthlySummary run(grid, nodes);
-    run.appendTickedDepartments(u"2026"_s);
-    run.appendGrandTotal();
+    test::showSummary(grid, runSummary(tickedDepartments(nodes), u"2026"_s));
     return test::gridDump(grid);
 }
 

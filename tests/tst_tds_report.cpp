@@ -55,16 +55,16 @@ private slots:
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         TreeNodesModel nodes;
         std::vector<DeptRow> rows;
-        QVERIFY_THROWS_NO_EXCEPTION(LoadDeptTree(nodes, rows));
+        QVERIFY_THROWS_NO_EXCEPTION(loadDeptTree(nodes, rows));
         QCOMPARE(test::nodeList(nodes),
                  (QStringList{u"$01|01 总部|1|"_s, u"$0101|0101 财务部|2|$01"_s,
                               u"$010101|010101 出纳组|2|$0101"_s, u"$0102|0102 人事部|2|$01"_s,
                               u"$02|02 分公司|1|"_s, u"$0201|0201 销售部|2|$02"_s}));
         QVERIFY(nodes.expanded(1));
         QCOMPARE(rows.size(), size_t(6));
-        QCOMPARE(rows[1].Name, u"分公司"_s);
-        QCOMPARE(rows[1].ParentCode, QString()); // NULL: a top-level department
-        QCOMPARE(rows[5].ParentCode, u"0101"_s);
+        QCOMPARE(rows[1].name, u"分公司"_s);
+        QCOMPARE(rows[1].parentCode, QString()); // NULL: a top-level department
+        QCOMPARE(rows[5].parentCode, u"0101"_s);
         // Without values the driver sends the text as a plain batch.
         QVERIFY(server.requests(u"rpc"_s).isEmpty());
         QVERIFY(server.statements().contains(withFreeTdsMarkers(deptTreeSql(kSqlServer))));
@@ -93,12 +93,8 @@ private slots:
         for (int i = 1; i <= nodes.count(); ++i)
             nodes.setChecked(i, true);
         FlexGridModel grid;
-        grid.setFormatString(summaryFormatString());
-        grid.setRows(1);
-        MonthlySummary run(grid, nodes);
         try {
-            run.appendTickedDepartments(u"2026"_s);
-            run.appendGrandTotal();
+            showSummary(grid, runSummary(tickedDepartments(nodes), u"2026"_s));
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -173,9 +169,8 @@ private slots:
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         FlexGridModel grid;
-        grid.setFormatString(detailFormatString());
         try {
-            LoadDetailList(grid, subject, u"03"_s, u"财'01"_s, u"2026"_s);
+            showListing(grid, loadListing({u"财'01"_s, {}, subject, {}, u"2026"_s, u"03"_s}));
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -202,8 +197,8 @@ private slots:
     }
 
     // A listing that cannot be read whole is no listing: here the server's
-    // answer lacks a column the listing shows. The error goes to the caller
-    // and the grid keeps its header only, not the lines read before.
+    // answer lacks a column the listing shows. The error goes to the caller;
+    // the lines read before go nowhere.
     void unreadableListingLeavesTheHeaderOnly() {
         const QJsonArray columns{col(u"报销单编号"_s, u"nvarchar(20)"_s),
                                  col(u"报批日期"_s, u"datetime"_s),
@@ -213,12 +208,8 @@ private slots:
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::FakePrompts prompts;
         QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
-        FlexGridModel grid;
-        grid.setFormatString(detailFormatString());
         QVERIFY_THROWS_EXCEPTION(DbError,
-                                 LoadDetailList(grid, u"6602"_s, u"03"_s, u"0102"_s, u"2026"_s));
-        QCOMPARE(grid.rows(), 1);
-        QVERIFY(grid.redraw());
+                                 (void)loadListing({u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"03"_s}));
     }
 
     // A run that cannot be read whole leaves no figures: the statement fails
@@ -259,14 +250,14 @@ private slots:
         report.load();
         report.nodes().userCheck(1, true);
         report.nodes().userCheck(2, true);
-        report.findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2026年"_s);
-        QTest::mouseClick(report.findChild<QPushButton*>(u"Command3"_s), Qt::LeftButton);
+        report.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
+        QTest::mouseClick(report.findChild<QPushButton*>(u"runButton"_s), Qt::LeftButton);
         QCOMPARE(prompts.recorded.size(), 1);
         QCOMPARE(prompts.recorded[0].text, message);
         QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
-        QCOMPARE(report.grid1().rows(), 1);
-        QVERIFY(report.grid1().redraw());
-        QVERIFY(!report.findChild<QWidget*>(u"Picture6"_s)->isVisible());
+        QCOMPARE(report.summaryGrid().rows(), 1);
+        QVERIFY(report.summaryGrid().redraw());
+        QVERIFY(!report.findChild<QWidget*>(u"waitBox"_s)->isVisible());
         QCOMPARE(boundValues(server, withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 2))),
                  (QList<QStringList>{values}));
     }

@@ -195,9 +195,9 @@ private slots:
         report.load();
         QCOMPARE(report.nodes().count(), 3);
         report.nodes().userCheck(report.nodes().indexOfKey(u"$0102"_s), true);
-        report.findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2026年"_s);
-        QTest::mouseClick(report.findChild<QPushButton*>(u"Command3"_s), Qt::LeftButton);
-        const FlexGridModel& g = report.grid1();
+        report.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
+        QTest::mouseClick(report.findChild<QPushButton*>(u"runButton"_s), Qt::LeftButton);
+        const FlexGridModel& g = report.summaryGrid();
         QCOMPARE(g.rows(), 1 + 2 + 1 + 1);
         QCOMPARE(gridRow(g, 1, 1, 3), (QStringList{u"财务部"_s, u"6602"_s, u"管理费用"_s}));
         QCOMPARE(months(g, 1), monthsWith({{1, u"1500.00"_s}, {7, u"-20.13"_s}}, u"1479.87"_s));

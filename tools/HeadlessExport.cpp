@@ -4,16 +4,13 @@
 #include "db/DbError.h"
 #include "platform/FileError.h"
 #include "platform/StderrPrompts.h"
-#include "platform/WindowFont.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportCaptions.h"
-#include "report/ReportColumns.h"
-#include "report/ReportGridSetup.h"
+#include "report/ReportGrids.h"
 #include "report/SubjectNameLookup.h"
 #include "report/WorkbookExport.h"
-#include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 
 #include <functional>
@@ -44,7 +41,7 @@ ExportProgress progressLines(const QString& what, int rows) {
 }
 
 // Writes one workbook and says so; a failure ends the run.
-void writeWorkbook(const std::function<ExportResult()>& write, const QString& path) {
+void exportAndTell(const std::function<ExportResult()>& write, const QString& path) {
     ExportResult result;
     try {
         result = write();
@@ -73,56 +70,24 @@ void tickDepartments(TreeNodesModel& nodes, const ExportArguments& a) {
         nodes.setChecked(nodeOf(nodes, code), true);
 }
 
-void runSummary(FlexGridModel& grid, const TreeNodesModel& nodes, const ExportArguments& a) {
-    MonthlySummary run(grid, nodes);
-    run.appendTickedDepartments(a.year);
-    run.appendGrandTotal();
-    if (grid.rows() == 1)
+SummaryTable loadSummary(const TreeNodesModel& nodes, const ExportArguments& a) {
+    SummaryTable table = runSummary(tickedDepartments(nodes), a.year);
+    if (table.rows.empty())
         fail(ExitBadData, u"所选部门在 "_s + yearCaption(a.year) + u" 没有非预算报销，未导出"_s);
+    return table;
 }
 
-void writeSummary(const FlexGridModel& grid, const ExportArguments& a) {
-    writeWorkbook(
-        [&] {
-            return ExportMonthlyReport(grid, summaryTitle(), yearCaption(a.year), a.summaryPath,
-                                       progressLines(u"月报"_s, grid.rows()));
-        },
-        a.summaryPath);
-}
-
-// The texts around a listing in its workbook.
-struct ListingCaptions {
-    QString dept;
-    QString listing;
-};
-
-ListingCaptions loadListing(FlexGridModel& grid, const FlexGridModel& summary,
-                            const TreeNodesModel& nodes, const ExportArguments& a) {
+Listing loadCellListing(const TreeNodesModel& nodes, const ExportArguments& a) {
     const DetailRequest& d = *a.detail;
     const QString deptName = splitNodeText(nodes.text(nodeOf(nodes, d.deptCode))).name;
     const std::optional<QString> subjectName = lookUpSubjectName(d.subjectCode);
     if (!subjectName)
         fail(ExitBadData, u"未知科目："_s + d.subjectCode);
-    // The month header as the summary grid's month column shows it.
-    const QString monthHeader = summary.textMatrix(0, SummaryCol::FirstMonth - 1 + d.month.toInt());
-
-    grid.setMeasureFont(windowFont());
-    setUpReportGrid(grid, detailFormatString());
-    LoadDetailList(grid, d.subjectCode, d.month, d.deptCode, a.year);
-    if (grid.rows() == 2) // the totals row alone
+    Listing listing =
+        loadListing({d.deptCode, deptName, d.subjectCode, *subjectName, a.year, d.month});
+    if (listing.lines.empty())
         fail(ExitBadData, u"该单元格没有非预算报销明细"_s);
-    return {deptCaption(deptName), listingCaption(monthHeader, *subjectName)};
-}
-
-void writeListing(const FlexGridModel& grid, const ListingCaptions& captions,
-                  const ExportArguments& a) {
-    writeWorkbook(
-        [&] {
-            return ExportDetailList(grid, detailTitle(), captions.dept, yearCaption(a.year),
-                                    captions.listing, a.detail->path,
-                                    progressLines(u"明细"_s, grid.rows()));
-        },
-        a.detail->path);
+    return listing;
 }
 
 } // namespace
@@ -139,24 +104,36 @@ int runHeadlessExport(const ExportArguments& a) {
 
         TreeNodesModel nodes;
         std::vector<DeptRow> deptRows;
-        LoadDeptTree(nodes, deptRows);
-        FlexGridModel summary;
-        summary.setMeasureFont(windowFont());
-        setUpReportGrid(summary, summaryFormatString());
+        loadDeptTree(nodes, deptRows);
+        std::optional<SummaryTable> summary;
         if (!a.summaryPath.isEmpty()) {
             tickDepartments(nodes, a);
-            runSummary(summary, nodes, a);
+            summary = loadSummary(nodes, a);
         }
-        FlexGridModel listing;
-        ListingCaptions captions;
+        std::optional<Listing> listing;
         if (a.detail)
-            captions = loadListing(listing, summary, nodes, a);
-        // Files are written only once every requested grid has its data, so
-        // a request that cannot be met leaves no workbook behind.
-        if (!a.summaryPath.isEmpty())
-            writeSummary(summary, a);
-        if (a.detail)
-            writeListing(listing, captions, a);
+            listing = loadCellListing(nodes, a);
+        // Files are written only once every requested result is there, so a
+        // request that cannot be met leaves no workbook behind. Columns are
+        // as wide as a fresh window's grids would make them.
+        if (summary) {
+            const auto widths = freshColumnWidths(summaryFormatString(), summaryGridRows(*summary));
+            exportAndTell(
+                [&] {
+                    return exportSummary(*summary, widths, a.summaryPath,
+                                         progressLines(u"月报"_s, int(summary->rows.size()) + 1));
+                },
+                a.summaryPath);
+        }
+        if (listing) {
+            const auto widths = freshColumnWidths(detailFormatString(), listingGridRows(*listing));
+            exportAndTell(
+                [&] {
+                    return exportListing(*listing, widths, a.detail->path,
+                                         progressLines(u"明细"_s, int(listing->lines.size()) + 2));
+                },
+                a.detail->path);
+        }
     } catch (const Failure& f) {
         exitCode = f.exitCode;
     } catch (const DbError& e) {

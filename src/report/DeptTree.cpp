@@ -24,39 +24,39 @@ public:
     TreeBuilder(TreeNodesModel& nodes, const std::vector<DeptRow>& rows)
         : m_nodes(nodes), m_rows(rows) {
         for (size_t k = 0; k < rows.size(); ++k)
-            if (!rows[k].ParentCode.isEmpty())
-                m_children[rows[k].ParentCode].push_back(k);
+            if (!rows[k].parentCode.isEmpty())
+                m_children[rows[k].parentCode].push_back(k);
     }
 
     void build() {
         m_nodes.reserve(m_nodes.count() + int(m_rows.size()));
         for (const DeptRow& row : m_rows) {
-            if (!row.ParentCode.isEmpty())
+            if (!row.parentCode.isEmpty())
                 continue;
             if (const int node = add(0, row, kFolderImage))
-                AddChildNodes(row.Code, node);
+                addChildNodes(row.code, node);
         }
     }
 
 private:
-    void AddChildNodes(const QString& parentCode, int parentNode) {
+    void addChildNodes(const QString& parentCode, int parentNode) {
         const auto it = m_children.constFind(parentCode);
         if (it == m_children.constEnd())
             return;
         for (size_t k : *it) {
             const DeptRow& row = m_rows[k];
             if (const int node = add(parentNode, row, kDocumentImage))
-                AddChildNodes(row.Code, node);
+                addChildNodes(row.code, node);
         }
     }
 
     // The new node's number; 0 when its key exists already, and the node
     // is skipped.
     int add(int parentNode, const DeptRow& row, int image) {
-        const QString key = u'$' + row.Code;
+        const QString key = u'$' + row.code;
         if (m_nodes.indexOfKey(key) != 0)
             return 0;
-        return m_nodes.add(parentNode, TreeNodesModel::Child, key, row.Code + u' ' + row.Name,
+        return m_nodes.add(parentNode, TreeNodesModel::Child, key, row.code + u' ' + row.name,
                            image);
     }
 
@@ -90,15 +90,15 @@ QString deptTreeSql(const SqlDialect& dialect) {
            dialect.len(u"职能部门new.职能部门编号"_s, u"len"_s) + u",职能部门new.职能部门编号"_s;
 }
 
-void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
+void loadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
     deptRows.clear();
     try {
         for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof(); rs.moveNext()) {
             DeptRow row;
-            row.Code = rs.field(schema::DeptCode).code();
-            row.Name = rs.field(schema::DeptName).text();
-            row.Name.remove(u"\r\n"_s);
-            row.ParentCode = rs.field(schema::ParentDeptCode).code();
+            row.code = rs.field(schema::DeptCode).code();
+            row.name = rs.field(schema::DeptName).text();
+            row.name.remove(u"\r\n"_s);
+            row.parentCode = rs.field(schema::ParentDeptCode).code();
             deptRows.push_back(std::move(row));
         }
     } catch (const DbError&) {
@@ -109,20 +109,28 @@ void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
     buildTree(nodes, deptRows);
 }
 
-void PropagateCheck(TreeNodesModel& nodes, int node) {
+void propagateCheck(TreeNodesModel& nodes, int node) {
     const bool state = nodes.checked(node);
     for (int child : nodes.childNodes(node)) {
         nodes.setChecked(child, state);
         if (nodes.children(child) > 0)
-            PropagateCheck(nodes, child);
+            propagateCheck(nodes, child);
     }
 }
 
-void NodeCheck(TreeNodesModel& nodes, int node) {
+void followCheck(TreeNodesModel& nodes, int node) {
     if (nodes.count() == 0)
         return;
     if (nodes.children(node) > 0)
-        PropagateCheck(nodes, node);
+        propagateCheck(nodes, node);
+}
+
+std::vector<NodeDepartment> tickedDepartments(const TreeNodesModel& nodes) {
+    std::vector<NodeDepartment> ticked;
+    for (int i = 1; i <= nodes.count(); ++i)
+        if (nodes.checked(i))
+            ticked.push_back(splitNodeText(nodes.text(i)));
+    return ticked;
 }
 
 void selectAllDepartments(TreeNodesModel& nodes, bool ticked) {

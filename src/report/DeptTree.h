@@ -14,9 +14,9 @@ class SqlDialect;
 
 // One department as the tree query returns it.
 struct DeptRow {
-    QString Code;
-    QString Name;       // carriage-return line-feed pairs removed
-    QString ParentCode; // empty when the department has no parent
+    QString code;
+    QString name;       // carriage-return line-feed pairs removed
+    QString parentCode; // empty when the department has no parent
 };
 
 // The text before and after the first blank of a node's text ("0102 财务部").
@@ -29,7 +29,7 @@ NodeDepartment splitNodeText(const QString& text);
 
 QString deptTreeSql(const SqlDialect& dialect);
 
-// Reads DeptRows and builds the nodes: each top-level department followed
+// LoadDeptTree: reads DeptRows and builds the nodes: each top-level department followed
 // depth-first by its subtree, siblings in query order; keys "$" + code, text
 // "code name", image 1 at the top and 2 below; node 1 expanded when there
 // are two or more nodes. A node that cannot be added (its key exists
@@ -38,13 +38,16 @@ QString deptTreeSql(const SqlDialect& dialect);
 // query fails the tree still gets what was read before the failure (usually
 // nothing), then DbError is thrown, so the caller can say why departments
 // are missing.
-void LoadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows);
+void loadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows);
 
-// Copies a node's check state to all its descendants.
-void PropagateCheck(TreeNodesModel& nodes, int node);
+// PropagateCheck: copies a node's check state to all its descendants.
+void propagateCheck(TreeNodesModel& nodes, int node);
 
-// The user ticked or cleared a node's box: its subtree follows.
-void NodeCheck(TreeNodesModel& nodes, int node);
+// The user ticked or cleared a node's box (NodeCheck): its subtree follows.
+void followCheck(TreeNodesModel& nodes, int node);
+
+// The departments of the ticked nodes, in node order: a run's departments.
+std::vector<NodeDepartment> tickedDepartments(const TreeNodesModel& nodes);
 
 // "全选": ticking ticks every node whose text does not contain "Tervo中心";
 // clearing clears every node.

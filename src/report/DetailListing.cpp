@@ -1,22 +1,12 @@
 #include "report/DetailListing.h"
 
-#include "db/DbError.h"
 #include "db/DbSchema.h"
 #include "db/SharedConnection.h"
 #include "report/AmountText.h"
-#include "report/GridWidening.h"
-#include "report/ReportColumns.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/PaintingOff.h"
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
-
-QString detailFormatString() {
-    return u"^序  |<报销单编号    |<报批日期    |<报销人    |<审批日期    |<审批通过  "
-           u"|<支付日期    |<科目名称    |<摘要    |>金额        |>税额        |>合计        |"_s;
-}
 
 QString detailListSql(const SqlDialect& dialect) {
     return u"select 报销单表.报销单编号 , 报销单表.报批日期 , 报销单表.报销人 , 报销单表.审批日期,"_s
@@ -40,78 +30,40 @@ QString detailListSql(const SqlDialect& dialect) {
            u" 报销单明细.税额, CAST(报销单明细.摘要 AS nvarchar(4000))"_s;
 }
 
-namespace {
-
-// What the totals row adds up; a missing amount or tax adds nothing.
-struct ListingTotals {
-    double amount = 0;
-    double tax = 0;
-    double line = 0;
-};
-
-// One grid row per claim line of the query, painted once at the end.
-ListingTotals appendClaimLines(FlexGridModel& grid, Recordset& rs) {
-    const PaintingOff paintingOff(grid);
-    ListingTotals totals;
+Listing loadListing(const ListingRequest& request) {
+    Listing listing{request, {}, {}, {}, {}};
+    double amounts = 0;
+    double taxes = 0;
+    double lines = 0;
+    Recordset rs = openRecordset(detailListSql(sharedDialect()),
+                                 {request.deptCode, request.year + request.month,
+                                  request.subjectCode});
     for (; !rs.eof(); rs.moveNext()) {
-        grid.setRows(grid.rows() + 1);
-        const int row = grid.rows() - 1;
-        grid.setRow(row);
         const DbValue& amount = rs.field(schema::Amount);
         const DbValue& tax = rs.field(schema::Tax);
-        const QString amountText = amount.isNull() ? QString() : formatAmount(amount.text());
-        const QString taxText = tax.isNull() ? QString() : formatAmount(tax.text());
-        // In the order of DetailCol.
-        const QString cells[] = {
-            QString::number(row),
-            rs.field(schema::ClaimNumber).text(),
-            rs.field(schema::SubmitDate).toDateText(),
-            rs.field(schema::Claimant).text(),
-            rs.field(schema::ApprovalDate).toDateText(),
-            rs.field(schema::Approved).toFlag() ? u"是"_s : u"否"_s,
-            rs.field(schema::PaymentDate).toDateText(),
-            rs.field(schema::SubjectCode).code() + u' ' + rs.field(schema::SubjectName).text(),
-            rs.field(schema::Summary).text(),
-            amountText,
-            taxText,
-            formatAmount(amountValue(amountText) + amountValue(taxText)),
-        };
-        for (int c = DetailCol::RowNumber; c <= DetailCol::LineTotal; ++c)
-            grid.setTextMatrix(row, c, cells[c]);
-        totals.amount += amountValue(amount.text());
-        totals.tax += amountValue(tax.text());
-        totals.line += amountValue(amount.text()) + amountValue(tax.text());
-        widenColumns(grid, row, DetailCol::RowNumber, DetailCol::LineTotal);
+        ListingLine line;
+        line.claimNumber = rs.field(schema::ClaimNumber).text();
+        line.submitDate = rs.field(schema::SubmitDate).toDateText();
+        line.claimant = rs.field(schema::Claimant).text();
+        line.approvalDate = rs.field(schema::ApprovalDate).toDateText();
+        line.approved = rs.field(schema::Approved).toFlag() ? u"是"_s : u"否"_s;
+        line.paymentDate = rs.field(schema::PaymentDate).toDateText();
+        line.subject =
+            rs.field(schema::SubjectCode).code() + u' ' + rs.field(schema::SubjectName).text();
+        line.summary = rs.field(schema::Summary).text();
+        line.amount = amount.isNull() ? QString() : formatAmount(amount.text());
+        line.tax = tax.isNull() ? QString() : formatAmount(tax.text());
+        line.lineTotal = formatAmount(amountValue(line.amount) + amountValue(line.tax));
+        // The totals add the database's values, a missing one adding nothing.
+        amounts += amountValue(amount.text());
+        taxes += amountValue(tax.text());
+        lines += amountValue(amount.text()) + amountValue(tax.text());
+        listing.lines.push_back(std::move(line));
     }
-    return totals;
-}
-
-} // namespace
-
-void LoadDetailList(FlexGridModel& grid, const QString& subjectCode, const QString& month,
-                    const QString& deptCode, const QString& yearText) {
-    grid.setRows(1);
-    ListingTotals totals;
-    try {
-        Recordset rs = openRecordset(detailListSql(sharedDialect()),
-                                     {deptCode, yearText + month, subjectCode});
-        totals = appendClaimLines(grid, rs);
-    } catch (const DbError&) {
-        // The lines read before a failure would pass for the cell's whole
-        // listing (and could be exported as such): keep the header only.
-        grid.setRows(1);
-        throw;
-    }
-
-    grid.setRows(grid.rows() + 1);
-    const int row = grid.rows() - 1;
-    grid.setRow(row);
-    grid.setTextMatrix(row, DetailCol::RowNumber, QString::number(row));
-    grid.setTextMatrix(row, DetailCol::ClaimNumber, u"合计"_s);
-    grid.setTextMatrix(row, DetailCol::Amount, formatAmount(totals.amount));
-    grid.setTextMatrix(row, DetailCol::Tax, formatAmount(totals.tax));
-    grid.setTextMatrix(row, DetailCol::LineTotal, formatAmount(totals.line));
-    widenColumns(grid, row, DetailCol::RowNumber, DetailCol::LineTotal);
+    listing.amountTotal = formatAmount(amounts);
+    listing.taxTotal = formatAmount(taxes);
+    listing.lineTotal = formatAmount(lines);
+    return listing;
 }
 
 } // namespace nbr

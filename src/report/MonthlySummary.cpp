@@ -3,15 +3,7 @@
 #include "db/DbError.h"
 #include "db/DbSchema.h"
 #include "db/SharedConnection.h"
-#include "platform/WaitCursor.h"
 #include "report/AmountText.h"
-#include "report/DeptTree.h"
-#include "report/GridWidening.h"
-#include "report/ReportColours.h"
-#include "report/ReportColumns.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/PaintingOff.h"
-#include "report/models/TreeNodesModel.h"
 
 #include <algorithm>
 
@@ -27,31 +19,89 @@ QString joins() {
            u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"_s;
 }
 
-void paintRow(FlexGridModel& grid, int row, const QColor& colour) {
-    grid.setRow(row);
-    for (int c = 0; c < grid.cols(); ++c) {
-        grid.setCol(c);
-        grid.setCellBackColor(colour);
+// One subject row of a department: the subject and the database's sum text
+// of each month, null where the month has no claim line.
+struct SubjectMonths {
+    QString code;
+    QString name;
+    std::array<QString, 12> sums;
+};
+
+// The subject rows of each of these departments, in the database's order.
+std::vector<std::vector<SubjectMonths>>
+loadSubjectMonths(const std::vector<NodeDepartment>& departments, const QString& year) {
+    QStringList values;
+    for (size_t k = 0; k < departments.size(); ++k)
+        values << departments[k].code << QString::number(k);
+    values << year + u"01"_s << year + u"12"_s;
+    std::vector<std::vector<SubjectMonths>> result(departments.size());
+    Recordset rs = openRecordset(
+        MonthlySummary::summarySql(sharedDialect(), int(departments.size())), values);
+    for (; !rs.eof(); rs.moveNext()) {
+        // A row that cannot be placed would leave a figure out of the report.
+        bool ok = false;
+        const QString place = rs.field(u"ord"_s).text();
+        const qulonglong k = place.toULongLong(&ok);
+        if (!ok || k >= result.size())
+            throw DbError(kUnreadableValue, u"统计结果中的部门序号无法读取："_s + place);
+        // A subject's months follow each other in the database's order.
+        std::vector<SubjectMonths>& subjects = result[k];
+        const QString code = rs.field(schema::SubjectCode).code();
+        const QString name = rs.field(schema::SubjectName).text();
+        if (subjects.empty() || subjects.back().code != code || subjects.back().name != name)
+            subjects.push_back({code, name, {}});
+        const QString yearMonth = rs.field(u"年月"_s).text();
+        const int month = yearMonth.size() == 6 ? yearMonth.mid(4, 2).toInt() : 0;
+        if (yearMonth.left(4) != year || month < 1 || month > 12)
+            throw DbError(kUnreadableValue, u"统计结果中的年月无法读取："_s + yearMonth);
+        const DbValue& sum = rs.field(u"月合计"_s);
+        if (!sum.isNull())
+            subjects.back().sums[size_t(month - 1)] = sum.text();
     }
+    return result;
 }
 
-// The sums of one row of totals: element c - kTotalsOffset for grid column c
-// (1 … 12 the months, 13 the year total; element 0 stays unused).
-using MonthTotals = std::array<double, 14>;
-constexpr int kTotalsOffset = SummaryCol::FirstMonth - 1;
+// The sums of the shown texts of a run of rows: the twelve months, then the
+// year total.
+using Totals = std::array<double, 13>;
+
+void add(Totals& totals, const SummaryRow& row) {
+    for (size_t m = 0; m < 12; ++m)
+        totals[m] += amountValue(row.months[m]);
+    totals[12] += amountValue(row.total);
+}
+
+void setTotals(SummaryRow& row, const Totals& totals) {
+    for (size_t m = 0; m < 12; ++m)
+        row.months[m] = formatAmount(totals[m]);
+    row.total = formatAmount(totals[12]);
+}
+
+// One department's subject rows and its subtotal row (none at all without
+// subjects).
+void appendDepartment(std::vector<SummaryRow>& rows, const NodeDepartment& dept,
+                      const std::vector<SubjectMonths>& subjects) {
+    if (subjects.empty())
+        return;
+    Totals subtotal{};
+    for (const SubjectMonths& subject : subjects) {
+        SummaryRow row{RowKind::Data, dept.code, dept.name, subject.code, subject.name, {}, {}};
+        double total = 0;
+        for (size_t m = 0; m < 12; ++m) {
+            const QString& sum = subject.sums[m];
+            row.months[m] = sum.isNull() ? QString() : formatAmount(sum);
+            total += amountValue(row.months[m]);
+        }
+        row.total = formatAmount(total);
+        add(subtotal, row);
+        rows.push_back(std::move(row));
+    }
+    SummaryRow row{RowKind::Subtotal, dept.code, dept.name + u"小计"_s, {}, {}, {}, {}};
+    setTotals(row, subtotal);
+    rows.push_back(std::move(row));
+}
 
 } // namespace
-
-QString summaryFormatString() {
-    return u"^序  |<部门名称      |<科目代号      |<科目名称      "
-           u"|>01月份          |>02月份          |>03月份          |>04月份          "
-           u"|>05月份          |>06月份          |>07月份          |>08月份          "
-           u"|>09月份          |>10月份          |>11月份          |>12月份          "
-           u"|>合计          |"_s;
-}
-
-MonthlySummary::MonthlySummary(FlexGridModel& grid, const TreeNodesModel& nodes)
-    : m_grid(grid), m_nodes(nodes) {}
 
 QString MonthlySummary::summarySql(const SqlDialect& dialect, int departments) {
     // One group per department, subject and month; a missing amount or tax
@@ -71,146 +121,41 @@ QString MonthlySummary::summarySql(const SqlDialect& dialect, int departments) {
            dialect.len(u"财务科目.科目代号"_s) + u", 财务科目.科目代号, 财务科目.科目名称"_s;
 }
 
-void MonthlySummary::appendTickedDepartments(const QString& yearText) {
-    m_year = yearText;
-    std::vector<NodeDepartment> ticked;
-    const int n = m_nodes.count();
-    for (int i = 1; i <= n; ++i) {
-        if (m_nodes.checked(i))
-            ticked.push_back(splitNodeText(m_nodes.text(i)));
+SummaryTable runSummary(const std::vector<NodeDepartment>& ticked, const QString& year,
+                        const SummaryProgress& progress) {
+    SummaryTable table;
+    table.year = year;
+    table.departments = int(ticked.size());
+    if (!ticked.empty()) {
+        table.lastDeptCode = ticked.back().code;
+        table.lastDeptName = ticked.back().name;
     }
-    const auto tell = [this](const QString& phase) {
-        if (m_progress)
-            m_progress(phase);
+    const auto tell = [&](const QString& phase) {
+        if (progress)
+            progress(phase);
     };
-    for (size_t first = 0; first < ticked.size(); first += kDepartmentsPerStatement) {
+    constexpr size_t perStatement = MonthlySummary::kDepartmentsPerStatement;
+    for (size_t first = 0; first < ticked.size(); first += perStatement) {
         const std::vector<NodeDepartment> chunk(
             ticked.begin() + qsizetype(first),
-            ticked.begin() + qsizetype(std::min(ticked.size(), first + kDepartmentsPerStatement)));
+            ticked.begin() + qsizetype(std::min(ticked.size(), first + perStatement)));
         tell(u"正在查询科目及月份合计……"_s);
-        const std::vector<std::vector<SubjectMonths>> subjects = loadSubjectMonths(chunk);
+        const std::vector<std::vector<SubjectMonths>> subjects = loadSubjectMonths(chunk, year);
         for (size_t k = 0; k < chunk.size(); ++k) {
             tell(u"第 %1 / %2 个部门"_s.arg(first + k + 1).arg(ticked.size()));
-            m_currentDeptCode = chunk[k].code;
-            m_currentDeptName = chunk[k].name;
-            AppendDepartment(chunk[k].code, chunk[k].name, subjects[k]);
+            appendDepartment(table.rows, chunk[k], subjects[k]);
         }
     }
-}
-
-std::vector<std::vector<SubjectMonths>>
-MonthlySummary::loadSubjectMonths(const std::vector<NodeDepartment>& departments) const {
-    QStringList values;
-    for (size_t k = 0; k < departments.size(); ++k)
-        values << departments[k].code << QString::number(k);
-    values << m_year + u"01"_s << m_year + u"12"_s;
-    std::vector<std::vector<SubjectMonths>> result(departments.size());
-    Recordset rs = openRecordset(summarySql(sharedDialect(), int(departments.size())), values);
-    for (; !rs.eof(); rs.moveNext()) {
-        // A row that cannot be placed would leave a figure out of the report.
-        bool ok = false;
-        const QString place = rs.field(u"ord"_s).text();
-        const qulonglong k = place.toULongLong(&ok);
-        if (!ok || k >= result.size())
-            throw DbError(kUnreadableValue, u"统计结果中的部门序号无法读取："_s + place);
-        // A subject's months follow each other in the database's order.
-        std::vector<SubjectMonths>& subjects = result[k];
-        const QString code = rs.field(schema::SubjectCode).code();
-        const QString name = rs.field(schema::SubjectName).text();
-        if (subjects.empty() || subjects.back().code != code || subjects.back().name != name)
-            subjects.push_back({code, name, {}});
-        const QString yearMonth = rs.field(u"年月"_s).text();
-        const int month = yearMonth.size() == 6 ? yearMonth.mid(4, 2).toInt() : 0;
-        if (yearMonth.left(4) != m_year || month < 1 || month > 12)
-            throw DbError(kUnreadableValue, u"统计结果中的年月无法读取："_s + yearMonth);
-        const DbValue& sum = rs.field(u"月合计"_s);
-        if (!sum.isNull())
-            subjects.back().sums[size_t(month - 1)] = sum.text();
-    }
-    return result;
-}
-
-void MonthlySummary::AppendDepartment(const QString& deptCode, const QString& deptName,
-                                      const std::vector<SubjectMonths>& subjects) {
-    if (subjects.empty())
-        return;
-
-    const int firstRow = m_grid.rows();
-    const PaintingOff paintingOff(m_grid);
-    for (const SubjectMonths& subject : subjects) {
-        m_grid.setRows(m_grid.rows() + 1);
-        const int row = m_grid.rows() - 1;
-        m_grid.setRow(row);
-        m_grid.setTextMatrix(row, SummaryCol::RowNumber, QString::number(row));
-        m_grid.setTextMatrix(row, SummaryCol::DeptName, deptName);
-        m_grid.setTextMatrix(row, SummaryCol::SubjectCode, subject.code);
-        m_grid.setTextMatrix(row, SummaryCol::SubjectName, subject.name);
-        m_grid.setTextMatrix(row, SummaryCol::DeptCode, deptCode);
-        widenColumns(m_grid, row, SummaryCol::RowNumber, SummaryCol::SubjectName);
-    }
-
-    // The subtotal row follows the department's data rows.
-    m_grid.setRows(m_grid.rows() + 1);
-    const int subtotalRow = m_grid.rows() - 1;
-    m_grid.setRow(subtotalRow);
-    m_grid.setRowKind(subtotalRow, FlexGridModel::RowKind::Subtotal);
-    m_grid.setTextMatrix(subtotalRow, SummaryCol::RowNumber, QString::number(subtotalRow));
-    m_grid.setTextMatrix(subtotalRow, SummaryCol::DeptName, deptName + u"小计"_s);
-    m_grid.setTextMatrix(subtotalRow, SummaryCol::DeptCode, deptCode);
-    widenColumns(m_grid, subtotalRow, SummaryCol::RowNumber, SummaryCol::SubjectName);
-
-    // Month cells of this department's rows.
-    const WaitCursor wait;
-    for (int row = firstRow; row < subtotalRow; ++row) {
-        const SubjectMonths& subject = subjects[size_t(row - firstRow)];
-        double total = 0;
-        for (int m = 1; m <= 12; ++m) {
-            const QString& sum = subject.sums[size_t(m - 1)];
-            const QString text = sum.isNull() ? QString() : formatAmount(sum);
-            m_grid.setTextMatrix(row, SummaryCol::FirstMonth + m - 1, text);
-            total += amountValue(text);
-        }
-        m_grid.setTextMatrix(row, SummaryCol::Total, formatAmount(total));
-        widenColumns(m_grid, row, SummaryCol::FirstMonth, SummaryCol::Total);
-    }
-    writeSubtotals(firstRow, subtotalRow);
-}
-
-void MonthlySummary::writeSubtotals(int firstRow, int subtotalRow) {
-    // Codes are unique in the tree, so the rows carrying this department's
-    // code are exactly its own rows.
-    MonthTotals totals{};
-    for (int k = firstRow; k <= subtotalRow; ++k)
-        for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
-            totals[size_t(c - kTotalsOffset)] += amountValue(m_grid.textMatrix(k, c));
-    for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
-        m_grid.setTextMatrix(subtotalRow, c, formatAmount(totals[size_t(c - kTotalsOffset)]));
-    // A subtotal is wider than the amounts it adds up: its columns grow too,
-    // or the view would cut its leading digits.
-    widenColumns(m_grid, subtotalRow, SummaryCol::FirstMonth, SummaryCol::Total);
-    paintRow(m_grid, subtotalRow, ReportColour::kSubtotal);
-}
-
-void MonthlySummary::appendGrandTotal() {
-    if (m_grid.rows() <= 1)
-        return;
-    const PaintingOff paintingOff(m_grid);
-    MonthTotals totals{};
-    for (int j = 1; j < m_grid.rows(); ++j) {
-        if (m_grid.rowKind(j) != FlexGridModel::RowKind::Subtotal)
-            continue;
-        for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
-            totals[size_t(c - kTotalsOffset)] += amountValue(m_grid.textMatrix(j, c));
-    }
-    m_grid.setRows(m_grid.rows() + 1);
-    const int row = m_grid.rows() - 1;
-    m_grid.setRow(row);
-    m_grid.setRowKind(row, FlexGridModel::RowKind::GrandTotal);
-    m_grid.setTextMatrix(row, SummaryCol::DeptName, u"合计"_s);
-    for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
-        m_grid.setTextMatrix(row, c, formatAmount(totals[size_t(c - kTotalsOffset)]));
-    widenColumns(m_grid, row, SummaryCol::DeptName, SummaryCol::Total);
-    paintRow(m_grid, row, ReportColour::kGrandTotal);
+    if (table.rows.empty())
+        return table;
+    Totals grand{};
+    for (const SummaryRow& row : table.rows)
+        if (row.kind == RowKind::Subtotal)
+            add(grand, row);
+    SummaryRow total{RowKind::GrandTotal, {}, u"合计"_s, {}, {}, {}, {}};
+    setTotals(total, grand);
+    table.rows.push_back(std::move(total));
+    return table;
 }
 
 } // namespace nbr

@@ -1,5 +1,7 @@
 #include "report/ReportCaptions.h"
 
+#include "report/ReportGrids.h"
+
 using namespace Qt::StringLiterals;
 
 namespace nbr {
@@ -20,21 +22,25 @@ QString deptCaption(const QString& deptName) {
     return u"部门："_s + deptName;
 }
 
-QString listingCaption(const QString& monthHeader, const QString& subjectName) {
-    return monthHeader + u"【"_s + subjectName + u"】报销明细"_s;
+QString listingCaption(const ListingRequest& listing) {
+    return monthHeader(listing.month.toInt()) + u"【"_s + listing.subjectName + u"】报销明细"_s;
 }
 
-QString summaryFileName(const QString& yearCaption) {
-    return u"非预算报销月报_"_s + yearCaption;
+QString listingCaptionLine(const ListingRequest& listing) {
+    return deptCaption(listing.deptName) + u"   "_s + yearCaption(listing.year) +
+           listingCaption(listing);
+}
+
+QString summaryFileName(const QString& year) {
+    return u"非预算报销月报_"_s + yearCaption(year);
 }
 
 // Subject and department names are the organisation's own ("综合/行政部"):
 // a character no file name may hold would turn the proposal into a folder
 // that does not exist, so it becomes "_". The set is Windows', the strictest
 // of the systems whose shared folders the workbooks end up in.
-QString detailFileName(const QString& yearCaption, const QString& listingCaption,
-                       const QString& deptName) {
-    QString name = yearCaption + listingCaption + u'_' + deptName;
+QString detailFileName(const ListingRequest& listing) {
+    QString name = yearCaption(listing.year) + listingCaption(listing) + u'_' + listing.deptName;
     for (QChar& c : name)
         if (c.unicode() < 0x20 || u"/\\:*?\"<>|"_s.contains(c))
             c = u'_';

@@ -3,23 +3,27 @@
 // names the export dialogs propose; shared by the window and the headless
 // export so that both write the same workbooks.
 
+#include "report/Listing.h"
+
 #include <QString>
 
 namespace nbr {
 
-QString summaryTitle(); // Label1(2)
-QString detailTitle();  // Label1(4)
+QString summaryTitle(); // over the summary grid
+QString detailTitle();  // over the detail grid
 // The year as the captions show it: "2026" gives "2026年".
 QString yearCaption(const QString& year);
-// Label1(5) of a listing: "部门：" + the department's name.
+// The listing's department: "部门：" + the department's name.
 QString deptCaption(const QString& deptName);
-// Label14 of a listing: the month header ("03月份          ") and the subject.
-QString listingCaption(const QString& monthHeader, const QString& subjectName);
+// The listing's caption: the month header ("03月份          ") and the subject.
+QString listingCaption(const ListingRequest& listing);
+// The listing workbook's caption line: department, three blanks, the year
+// and the listing's caption.
+QString listingCaptionLine(const ListingRequest& listing);
 
-QString summaryFileName(const QString& yearCaption);
+QString summaryFileName(const QString& year);
 // Year, listing caption, "_", department; a character no file name may hold
 // becomes "_".
-QString detailFileName(const QString& yearCaption, const QString& listingCaption,
-                       const QString& deptName);
+QString detailFileName(const ListingRequest& listing);
 
 } // namespace nbr

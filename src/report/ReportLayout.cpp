@@ -21,51 +21,51 @@ void setHeight(TwipRect& r, int h) {
 } // namespace
 
 void applyMainLayout(MainGeometry& g, int scaleWidth, int scaleHeight) {
-    // Picture1 and StatusBar1 are docked: they follow the width by themselves.
-    setWidth(g.picture1, scaleWidth);
-    setWidth(g.statusBar1, scaleWidth);
-    g.statusBar1.top = scaleHeight - g.statusBar1.height;
+    // The top bar and the status bar are docked: they follow the width by themselves.
+    setWidth(g.topBar, scaleWidth);
+    setWidth(g.statusBar, scaleWidth);
+    g.statusBar.top = scaleHeight - g.statusBar.height;
 
-    g.picture2.top = g.picture1.top + g.picture1.height;
-    g.picture2.left = 15;
-    setHeight(g.picture2, scaleHeight - g.picture1.height - g.statusBar1.height);
+    g.leftPanel.top = g.topBar.top + g.topBar.height;
+    g.leftPanel.left = 15;
+    setHeight(g.leftPanel, scaleHeight - g.topBar.height - g.statusBar.height);
 
-    g.treeView1.left = 30;
-    setHeight(g.treeView1, g.picture2.height - g.treeView1.top - 90);
+    g.deptTree.left = 30;
+    setHeight(g.deptTree, g.leftPanel.height - g.deptTree.top - 90);
 
-    g.picture3.top = g.picture1.top + g.picture1.height;
-    g.picture3.left = g.picture2.left + g.picture2.width;
-    setWidth(g.picture3, scaleWidth - g.picture2.width - 30);
-    setHeight(g.picture3,
-              scaleHeight - g.picture1.height - g.statusBar1.height - g.picture4.height);
+    g.mainPanel.top = g.topBar.top + g.topBar.height;
+    g.mainPanel.left = g.leftPanel.left + g.leftPanel.width;
+    setWidth(g.mainPanel, scaleWidth - g.leftPanel.width - 30);
+    setHeight(g.mainPanel,
+              scaleHeight - g.topBar.height - g.statusBar.height - g.bottomBar.height);
 
-    g.label1_2.left = (g.picture3.width - g.label1_2.width) / 2;
+    g.summaryTitle.left = (g.mainPanel.width - g.summaryTitle.width) / 2;
 
-    g.msFlexGrid1.left = 15;
-    setWidth(g.msFlexGrid1, g.picture3.width - 30 - 60);
-    setHeight(g.msFlexGrid1, g.picture3.height - g.msFlexGrid1.top - 60);
+    g.summaryGrid.left = 15;
+    setWidth(g.summaryGrid, g.mainPanel.width - 30 - 60);
+    setHeight(g.summaryGrid, g.mainPanel.height - g.summaryGrid.top - 60);
 
-    g.picture4.left = g.picture2.left + g.picture2.width;
-    g.picture4.top = scaleHeight - g.statusBar1.height - g.picture4.height;
-    setWidth(g.picture4, g.picture3.width);
+    g.bottomBar.left = g.leftPanel.left + g.leftPanel.width;
+    g.bottomBar.top = scaleHeight - g.statusBar.height - g.bottomBar.height;
+    setWidth(g.bottomBar, g.mainPanel.width);
 
-    g.command1.left = g.picture4.width - g.command3.left - g.command1.width;
+    g.exitButton.left = g.bottomBar.width - g.runButton.left - g.exitButton.width;
 
-    setWidth(g.progressBar1, g.picture4.width - 2 * g.progressBar1.left);
+    setWidth(g.exportProgress, g.bottomBar.width - 2 * g.exportProgress.left);
 }
 
 void applyDetailLayout(DetailGeometry& g) {
-    g.picture5.top = g.picture7.height - g.picture5.height;
-    setWidth(g.picture5, g.picture7.width - 2 * g.picture5.left);
+    g.bottomBar.top = g.panel.height - g.bottomBar.height;
+    setWidth(g.bottomBar, g.panel.width - 2 * g.bottomBar.left);
 
-    g.command4.left = g.picture5.width - g.command5.left - g.command4.width;
+    g.closeButton.left = g.bottomBar.width - g.exportButton.left - g.closeButton.width;
 
-    g.msFlexGrid2.top = 780;
-    g.msFlexGrid2.left = 30;
-    setWidth(g.msFlexGrid2, g.picture7.width - 2 * g.msFlexGrid2.left - 30);
-    setHeight(g.msFlexGrid2, g.picture7.height - g.msFlexGrid2.top - g.picture5.height);
+    g.grid.top = 780;
+    g.grid.left = 30;
+    setWidth(g.grid, g.panel.width - 2 * g.grid.left - 30);
+    setHeight(g.grid, g.panel.height - g.grid.top - g.bottomBar.height);
 
-    setWidth(g.progressBar2, g.picture5.width - 2 * g.progressBar2.left);
+    setWidth(g.exportProgress, g.bottomBar.width - 2 * g.exportProgress.left);
 }
 
 } // namespace nbr

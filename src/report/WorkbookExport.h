@@ -1,16 +1,18 @@
 #pragma once
-// The two workbook exports of the report: the monthly summary grid
-// ("导出Excel") and the detail listing grid ("导出明细"). Widget-free: the
-// window and the headless export hand over the grid and the texts around it.
-// Both throw FileError when the workbook cannot be written.
+// The two workbook exports of the report, from its results: the monthly
+// summary ("导出Excel") and the detail listing ("导出明细"). The window and
+// the headless export hand over the result and the column widths of its grid
+// (twips); both throw FileError when the workbook cannot be written.
 
+#include "report/Listing.h"
+#include "report/SummaryTable.h"
 #include "workbook/ExportResult.h"
+#include "workbook/SheetDescription.h"
 
 #include <QString>
+#include <vector>
 
 namespace nbr {
-
-class FlexGridModel;
 
 // The file a chosen name is written to: an extension the save dialog offers
 // (".xls", ".xlsx", in any case) replaced by ".xlsx", any other name extended
@@ -18,17 +20,15 @@ class FlexGridModel;
 // "月报2026.11.xlsx", and "【其他.杂费】报销明细_财务部" keeps its subject.
 QString workbookPath(const QString& chosenPath);
 
-// Sheet "非预算报销月报". yearText like "2026年", the year of the run that
-// filled the grid.
-ExportResult ExportMonthlyReport(const FlexGridModel& grid, const QString& title,
-                                 const QString& yearText, const QString& chosenPath,
-                                 const ExportProgress& progress = {});
+// The sheets as the workbooks lay them out: sheet "非预算报销月报" with the
+// year line, sheet "非预算报销明细" with the department, year and listing
+// line; the grid's columns but the hidden key, each as wide as in the grid.
+SheetDescription summarySheet(const SummaryTable& table, const std::vector<int>& gridWidths);
+SheetDescription listingSheet(const Listing& listing, const std::vector<int>& gridWidths);
 
-// Sheet "非预算报销明细". The caption line joins the department caption
-// ("部门：" + name), the year text and the listing's caption.
-ExportResult ExportDetailList(const FlexGridModel& grid, const QString& title,
-                              const QString& deptCaption, const QString& yearText,
-                              const QString& listingCaption, const QString& chosenPath,
-                              const ExportProgress& progress = {});
+ExportResult exportSummary(const SummaryTable& table, const std::vector<int>& gridWidths,
+                           const QString& chosenPath, const ExportProgress& progress = {});
+ExportResult exportListing(const Listing& listing, const std::vector<int>& gridWidths,
+                           const QString& chosenPath, const ExportProgress& progress = {});
 
 } // namespace nbr

@@ -4,6 +4,8 @@
 // the styles part of the file, so each distinct combination of font, fill,
 // alignment, border and number format is made once and handed out again.
 
+#include "workbook/SheetDescription.h"
+
 #include <compare>
 #include <cstdint>
 #include <map>
@@ -16,7 +18,7 @@ namespace nbr {
 enum class CellAlign : std::uint8_t { Default, Centre, Right };
 
 struct CellStyle {
-    static constexpr std::uint32_t kNoFill = 0xFFFFFFFF;
+    static constexpr std::uint32_t kNoFill = SheetRow::kNoFill;
     static constexpr int kDefaultSize = 11; // the workbook's own font size, left unset
 
     bool bold = false;

@@ -3,7 +3,6 @@
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "report/MonthlySummary.h"
-#include "report/ReportGridSetup.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
@@ -42,28 +41,24 @@ void writeExportDatabase(const QString& path) {
     db.close();
 }
 
-void buildLargeSummary(FlexGridModel& g, int bodyRows) {
-    setUpReportGrid(g, summaryFormatString());
-    g.setRedraw(false);
-    g.setRows(bodyRows + 1);
+SummaryTable largeSummary(int bodyRows) {
+    SummaryTable table{u"2026"_s, bodyRows / 10, {}, {}, {}};
     for (int r = 1; r <= bodyRows; ++r) {
         const bool subtotal = r % 10 == 0;
-        g.setTextMatrix(r, 0, QString::number(r));
-        g.setTextMatrix(r, 1, subtotal ? u"部门%1小计"_s.arg(r) : u"部门%1"_s.arg(r / 10));
-        g.setTextMatrix(r, 2, u"%1"_s.arg(r % 1000, 4, 10, QChar(u'0')));
-        g.setTextMatrix(r, 3, u"科目名称"_s);
-        for (int c = 4; c <= 16; ++c)
-            g.setTextMatrix(r, c, (r + c) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + c));
-        g.setTextMatrix(r, 17, u"0102"_s);
-        if (subtotal) {
-            g.setRowKind(r, FlexGridModel::RowKind::Subtotal);
-            g.setRow(r);
-            g.setCol(16);
-            g.setCellBackColor(QColor(192, 255, 255));
-        }
+        SummaryRow row{subtotal ? RowKind::Subtotal : RowKind::Data,
+                       u"0102"_s,
+                       subtotal ? u"部门%1小计"_s.arg(r) : u"部门%1"_s.arg(r / 10),
+                       u"%1"_s.arg(r % 1000, 4, 10, QChar(u'0')),
+                       u"科目名称"_s,
+                       {},
+                       {}};
+        for (int m = 0; m < 12; ++m)
+            row.months[size_t(m)] = (r + m + 4) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + m + 4);
+        row.total = (r + 16) % 7 == 0 ? QString() : u"%1.25"_s.arg(r + 16);
+        table.rows.push_back(std::move(row));
     }
-    g.setTextMatrix(bodyRows, 1, u"合计"_s);
-    g.setRedraw(true);
+    table.rows.back() = {RowKind::GrandTotal, {}, u"合计"_s, {}, {}, {}, u"1.25"_s};
+    return table;
 }
 
 QPushButton* button(ReportWindow& w, const QString& name) {
@@ -77,16 +72,16 @@ QProgressBar* progressBar(ReportWindow& w, const QString& name) {
 void runSummary(ReportWindow& w, const QStringList& deptCodes) {
     w.load();
     w.show();
-    auto* year = w.findChild<QComboBox*>(u"Combo1"_s);
+    auto* year = w.findChild<QComboBox*>(u"yearBox"_s);
     year->setCurrentIndex(year->findText(u"2026年"_s));
     for (const QString& code : deptCodes)
         w.nodes().userCheck(w.nodes().indexOfKey(u'$' + code), true);
-    QTest::mouseClick(button(w, u"Command3"_s), Qt::LeftButton);
+    QTest::mouseClick(button(w, u"runButton"_s), Qt::LeftButton);
 }
 
 void openListing(ReportWindow& w, int row, int col) {
-    w.grid1().userClick(row, col);
-    QTest::mouseClick(button(w, u"btnB"_s), Qt::LeftButton);
+    w.summaryGrid().userClick(row, col);
+    QTest::mouseClick(button(w, u"drillDownButton"_s), Qt::LeftButton);
 }
 
 void exportFrom(ReportWindow& w, FakePrompts& prompts, const QString& buttonName,

@@ -2,6 +2,8 @@
 // The fixture of the export tests: their database, the steps that take the
 // report window to an export, and runs of the headless export tool.
 
+#include "report/SummaryTable.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,10 +28,10 @@ void writeExportDatabase(const QString& path);
 // The month header of March in the summary grid.
 inline const QString kMarch = QStringLiteral("03月份          ");
 
-// A summary grid of the given size built directly, without a database: every
+// A summary of the given size built directly, without a database: every
 // tenth row a subtotal, subject codes with leading zeros, some empty months;
-// the last row reads 合计.
-void buildLargeSummary(FlexGridModel& g, int bodyRows);
+// the last row is the grand total.
+SummaryTable largeSummary(int bodyRows);
 
 QPushButton* button(ReportWindow& w, const QString& name);
 QProgressBar* progressBar(ReportWindow& w, const QString& name);

@@ -1,11 +1,22 @@
 #include "ModelDumps.h"
 
+#include "report/ReportGrids.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 
 using namespace Qt::StringLiterals;
 
 namespace nbr::test {
+
+void showSummary(FlexGridModel& grid, const SummaryTable& table) {
+    setUpReportGrid(grid, summaryFormatString());
+    grid.setBody(summaryGridRows(table));
+}
+
+void showListing(FlexGridModel& grid, const Listing& listing) {
+    setUpReportGrid(grid, detailFormatString());
+    grid.setBody(listingGridRows(listing));
+}
 
 QStringList nodeList(const TreeNodesModel& nodes) {
     QStringList list;

@@ -2,6 +2,9 @@
 // The tree and grid models as lines of text, so that a test compares a whole
 // tree, grid or row in one QCOMPARE and sees the first line that differs.
 
+#include "report/Listing.h"
+#include "report/SummaryTable.h"
+
 #include <QStringList>
 #include <initializer_list>
 #include <utility>
@@ -12,6 +15,10 @@ class TreeNodesModel;
 } // namespace nbr
 
 namespace nbr::test {
+
+// What a fresh window's grid shows of a summary or a listing.
+void showSummary(FlexGridModel& grid, const SummaryTable& table);
+void showListing(FlexGridModel& grid, const Listing& listing);
 
 // Key, text, image and parent key of every node, in node order.
 QStringList nodeList(const TreeNodesModel& nodes);

@@ -18,7 +18,7 @@ void ReportWindowDriver::openWindow() {
     m_window = std::make_unique<ReportWindow>();
     m_window->show();
     m_window->load();
-    m_window->findChild<QComboBox*>(u"Combo1"_s)->setCurrentText(u"2026年"_s);
+    m_window->findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
 }
 
 void ReportWindowDriver::tick(std::initializer_list<const char*> codes) {
@@ -28,15 +28,15 @@ void ReportWindowDriver::tick(std::initializer_list<const char*> codes) {
 }
 
 void ReportWindowDriver::run() {
-    QTest::mouseClick(window().findChild<QPushButton*>(u"Command3"_s), Qt::LeftButton);
+    QTest::mouseClick(window().findChild<QPushButton*>(u"runButton"_s), Qt::LeftButton);
 }
 
 void ReportWindowDriver::click(int row, int col) {
-    window().grid1().userClick(row, col);
+    window().summaryGrid().userClick(row, col);
 }
 
 QPushButton* ReportWindowDriver::btnB() {
-    return window().findChild<QPushButton*>(u"btnB"_s);
+    return window().findChild<QPushButton*>(u"drillDownButton"_s);
 }
 
 } // namespace nbr::test

@@ -3,7 +3,6 @@
 #include "platform/Twips.h"
 #include "platform/WindowFont.h"
 
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPalette>
 #include <algorithm>
@@ -44,29 +43,12 @@ FlexGridModel::FlexGridModel(QObject* parent)
 }
 
 void FlexGridModel::setMeasureFont(const QFont& font) {
-    m_font = font;
-    m_metrics = std::make_unique<QFontMetricsF>(m_font);
-    m_twipsPerPixel = kTwipsPerInch / logicalDpi();
-    m_widthCache.clear();
-    const double lineTwips = QFontMetricsF(m_font).height() * kTwipsPerInch / logicalDpi();
-    const int height = static_cast<int>(std::lround(lineTwips)) + 60;
+    m_measure = std::make_unique<TextMeasure>(font);
+    const int height = static_cast<int>(std::lround(m_measure->lineHeight())) + 60;
     if (height == m_rowHeight)
         return;
     m_rowHeight = height;
     emit rowHeightChanged(height);
-}
-
-double FlexGridModel::textWidth(const QString& text) const {
-    // Called for every cell a run writes: names repeat from row to row, so
-    // their widths are kept; empty month cells need no measuring at all.
-    if (text.isEmpty())
-        return 0;
-    if (const auto it = m_widthCache.constFind(text); it != m_widthCache.constEnd())
-        return *it;
-    const double width = m_metrics->horizontalAdvance(text) * m_twipsPerPixel;
-    if (m_widthCache.size() < kWidthCacheLimit)
-        m_widthCache.insert(text, width);
-    return width;
 }
 
 void FlexGridModel::setFormatString(const QString& format) {
@@ -225,6 +207,58 @@ void FlexGridModel::setColWidth(int col, int twips) {
         return;
     m_columns[col].width = twips;
     emit colWidthChanged(col, twips);
+}
+
+std::vector<int> FlexGridModel::colWidths() const {
+    std::vector<int> widths;
+    widths.reserve(m_columns.size());
+    for (const Column& column : m_columns)
+        widths.push_back(column.width);
+    return widths;
+}
+
+void FlexGridModel::setBody(std::vector<BodyRow> body) {
+    const bool silent = quiet();
+    if (!silent)
+        beginResetModel();
+    m_rows.resize(1);
+    m_rows.reserve(body.size() + 1);
+    const size_t columns = m_columns.size();
+    // The widest text of each shown column, each distinct text measured once.
+    std::vector<double> widest(columns, 0.0);
+    for (BodyRow& source : body) {
+        Row row;
+        row.kind = source.kind;
+        row.texts.reserve(columns);
+        for (size_t c = 0; c < columns; ++c)
+            row.texts.push_back(c < size_t(source.cells.size()) ? std::move(source.cells[c])
+                                                                : QString());
+        if (source.fill.isValid())
+            row.backColors.assign(columns, source.fill);
+        for (size_t c = 0; c < columns; ++c)
+            if (m_columns[c].width > 0)
+                widest[c] = std::max(widest[c], textWidth(row.texts[c]));
+        m_rows.push_back(std::move(row));
+    }
+    std::vector<int> widened;
+    for (size_t c = 0; c < columns; ++c) {
+        const double width = widest[c] + 90;
+        if (m_columns[c].width > 0 && width > m_columns[c].width) {
+            m_columns[c].width = static_cast<int>(std::lround(width));
+            widened.push_back(int(c));
+        }
+    }
+    if (!body.empty()) {
+        m_row = rows() - 1;
+        m_col = m_colSel = cols() - 1;
+    } else {
+        m_row = 0;
+    }
+    if (!silent)
+        endResetModel();
+    for (int c : widened)
+        emit colWidthChanged(c, m_columns[size_t(c)].width);
+    emit currentCellChanged();
 }
 
 int FlexGridModel::colAlignment(int col) const {

@@ -1,21 +1,23 @@
 #pragma once
-// The data of a report grid in the classic flex-grid manner: a text matrix
-// with one fixed header row (row 0) and one fixed column (column 0), a
-// current cell, column widths in twips and per-cell back colours. The report
-// logic drives it through the classic properties (Rows, Cols, Row, Col,
-// TextMatrix, ColWidth, Redraw ...); FlexGridView shows it. Each row also
-// carries its kind (data, subtotal, grand total) as the run that appended it
-// set it, so no reader has to guess a row's role from its text.
+// A report grid in the classic flex-grid manner: a text matrix with one fixed
+// header row (row 0) and one fixed column (column 0), a current cell, column
+// widths in twips and per-cell back colours, with the classic properties
+// (Rows, Cols, Row, Col, TextMatrix, ColWidth, Redraw ...); FlexGridView
+// shows it. The report fills its body from a result in one pass (setBody);
+// each row also carries its kind (data, subtotal, grand total), so no reader
+// has to guess a row's role from its text.
 //
 // Out-of-range arguments are ignored by the setters (the old value stays)
 // and answered with empty values by the getters; nothing is clamped silently.
 
+#include "platform/TextMeasure.h"
+#include "report/SummaryTable.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
-#include <QFontMetricsF>
-#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -45,14 +47,22 @@ public:
 
     // What a row is to the report. Rows start as data rows; a dropped row
     // takes its kind with it, so rows appended later start afresh.
-    enum class RowKind { Data, Subtotal, GrandTotal };
+    using RowKind = nbr::RowKind;
+
+    // One body row of a result: its cell texts (missing ones empty), a back
+    // colour across the whole row (invalid: none), its kind.
+    struct BodyRow {
+        QStringList cells;
+        QColor fill;
+        RowKind kind = RowKind::Data;
+    };
 
     explicit FlexGridModel(QObject* parent = nullptr);
 
     // The window font the texts are measured with.
     void setMeasureFont(const QFont& font);
-    const QFont& measureFont() const { return m_font; }
-    double textWidth(const QString& text) const;
+    const QFont& measureFont() const { return m_measure->font(); }
+    double textWidth(const QString& text) const { return m_measure->width(text); }
 
     // "|"-separated fields, one per column: an optional alignment character
     // ("^" centre, "<" left, ">" right) followed by the header text, kept
@@ -88,6 +98,14 @@ public:
 
     int colWidth(int col) const; // twips; 0 = hidden
     void setColWidth(int col, int twips);
+    std::vector<int> colWidths() const;
+
+    // Replaces every body row at once (one model reset): the header row and
+    // the columns stay. Each shown column then grows to its widest text plus
+    // 90 twips where that is wider; columns never shrink, hidden ones stay
+    // hidden. The current cell ends on the last row's last column, where
+    // writing the rows cell by cell would have left it.
+    void setBody(std::vector<BodyRow> rows);
 
     int colAlignment(int col) const;
     // Alignment of the header cell of a column; until set it follows
@@ -158,11 +176,7 @@ private:
     void setCurrent(int row, int col, int colSel);
     void cellChanged(int row, int col, int role);
 
-    QFont m_font;
-    std::unique_ptr<QFontMetricsF> m_metrics;
-    double m_twipsPerPixel = 15.0;
-    static constexpr qsizetype kWidthCacheLimit = 20000;
-    mutable QHash<QString, double> m_widthCache;
+    std::unique_ptr<TextMeasure> m_measure;
     std::vector<Column> m_columns;
     std::vector<Row> m_rows;
     int m_row = 0;

@@ -7,7 +7,6 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 ClickableImage::ClickableImage(int index, QWidget* parent) : QLabel(parent), m_index(index) {
-    setObjectName(u"Image1(%1)"_s.arg(index));
     setCursor(Qt::PointingHandCursor);
 }
 

@@ -107,9 +107,9 @@ QImage detailBackground() {
     return image;
 }
 
-QPushButton* drillDownButton(QWidget* parent) {
+QPushButton* makeDrillDownButton(QWidget* parent) {
     auto* b = new QPushButton(parent);
-    b->setObjectName(u"btnB"_s);
+    b->setObjectName(u"drillDownButton"_s);
     b->setAutoDefault(true);
     b->setIcon(drillDownIcon());
     b->setIconSize(QSize(11, 11));
@@ -139,71 +139,75 @@ QProgressBar* progressBar(const QString& name, QWidget* parent) {
 ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridModel* summary,
                                FlexGridModel* detail) {
     using namespace ReportColour;
+    const MainGeometry mainDesign;
+    const DetailGeometry detailDesign;
     // The design's font first: the controls' sizes follow it.
     window->setFont(windowFont());
 
-    picture1 = panel(u"Picture1"_s, window, kPanel);
-    label1[9] = label(u"Label1(9)"_s, u"部门非预算报销月度统计"_s, kTitleText, picture1, 510, 195);
-    setTitleFont(label1[9], 12);
-    label2 =
-        label(u"Label2"_s, u"说明：点击数据网格可查看月报明细！"_s, kHintText, picture1, 6600, 255);
+    topBar = panel(u"topBar"_s, window, kPanel);
+    titleLabel = label(u"titleLabel"_s, u"部门非预算报销月度统计"_s, kTitleText, topBar, 510, 195);
+    setTitleFont(titleLabel, 12);
+    hintLabel =
+        label(u"hintLabel"_s, u"说明：点击数据网格可查看月报明细！"_s, kHintText, topBar, 6600, 255);
 
-    picture2 = panel(u"Picture2"_s, window, kPanel);
-    label1[1] = label(u"Label1(1)"_s, u"统计年度"_s, kCaptionText, picture2, 375, 150);
-    combo1 = new QComboBox(picture2);
-    combo1->setObjectName(u"Combo1"_s);
-    combo1->setEditable(false);
-    combo1->setGeometry(pixelRect({1185, 120, 1290, 330}));
-    label1[3] = label(u"Label1(3)"_s, u"选择部门"_s, kTitleText, picture2, 150, 600);
-    check1 = new QCheckBox(u"全选"_s, picture2);
-    check1->setObjectName(u"Check1"_s);
-    check1->setGeometry(pixelRect({3165, 600, 705, 255}));
-    treeView1 = new NodeTreeView(picture2);
-    treeView1->setObjectName(u"TreeView1"_s);
-    treeView1->setModel(nodes);
+    leftPanel = panel(u"leftPanel"_s, window, kPanel);
+    yearLabel = label(u"yearLabel"_s, u"统计年度"_s, kCaptionText, leftPanel, 375, 150);
+    yearBox = new QComboBox(leftPanel);
+    yearBox->setObjectName(u"yearBox"_s);
+    yearBox->setEditable(false);
+    yearBox->setGeometry(pixelRect({1185, 120, 1290, 330}));
+    treeLabel = label(u"treeLabel"_s, u"选择部门"_s, kTitleText, leftPanel, 150, 600);
+    selectAllBox = new QCheckBox(u"全选"_s, leftPanel);
+    selectAllBox->setObjectName(u"selectAllBox"_s);
+    selectAllBox->setGeometry(pixelRect({3165, 600, 705, 255}));
+    deptTree = new NodeTreeView(leftPanel);
+    deptTree->setObjectName(u"deptTree"_s);
+    deptTree->setModel(nodes);
 
-    picture3 = panel(u"Picture3"_s, window, window->palette().color(QPalette::Window));
-    label1[0] = label(u"Label1(0)"_s, u"部门"_s, kCaptionText, picture3, 225, 150);
-    label1[2] = label(u"Label1(2)"_s, summaryTitle(), kGridTitleText, picture3, 0, 90);
-    label1[2]->setAlignment(Qt::AlignCenter);
-    msFlexGrid1 = new FlexGridView(picture3);
-    msFlexGrid1->setObjectName(u"MSFlexGrid1"_s);
-    msFlexGrid1->setModel(summary);
-    btnB = drillDownButton(picture3);
-    picture6 = panel(u"Picture6"_s, picture3, kWaitBox);
-    picture6->resize(twipsToPixels(5805), twipsToPixels(885));
-    label4 = label(u"Label4"_s, u"正在进行数据统计，请稍等......"_s, kWaitText, picture6, 600, 150);
-    label5 = label(u"Label5"_s, QString(), kTitleText, picture6, 600, 480);
-    label5->setGeometry(pixelRect({600, 480, 5805 - 1200, 285}));
-    picture6->hide();
+    mainPanel = panel(u"mainPanel"_s, window, window->palette().color(QPalette::Window));
+    deptLabel = label(u"deptLabel"_s, u"部门"_s, kCaptionText, mainPanel, 225, 150);
+    summaryTitle = label(u"summaryTitle"_s, nbr::summaryTitle(), kGridTitleText, mainPanel, 0, 90);
+    summaryTitle->setAlignment(Qt::AlignCenter);
+    summaryGrid = new FlexGridView(mainPanel);
+    summaryGrid->setObjectName(u"summaryGrid"_s);
+    summaryGrid->setModel(summary);
+    drillDownButton = makeDrillDownButton(mainPanel);
+    waitBox = panel(u"waitBox"_s, mainPanel, kWaitBox);
+    waitBox->resize(twipsToPixels(5805), twipsToPixels(885));
+    waitLabel = label(u"waitLabel"_s, u"正在进行数据统计，请稍等......"_s, kWaitText, waitBox, 600, 150);
+    waitPhaseLabel = label(u"waitPhaseLabel"_s, QString(), kTitleText, waitBox, 600, 480);
+    waitPhaseLabel->setGeometry(pixelRect({600, 480, 5805 - 1200, 285}));
+    waitBox->hide();
 
-    picture4 = panel(u"Picture4"_s, window, kPanel);
-    command3 = button(u"Command3"_s, u"开始统计"_s, picture4, {1155, 105, 1290, 345});
-    command2 = button(u"Command2"_s, u"导出Excel"_s, picture4, {3705, 105, 1290, 345});
-    command1 = button(u"Command1"_s, u"退出"_s, picture4, {16125, 135, 1155, 345});
-    progressBar1 = progressBar(u"ProgressBar1"_s, picture4);
+    bottomBar = panel(u"bottomBar"_s, window, kPanel);
+    runButton = button(u"runButton"_s, u"开始统计"_s, bottomBar, mainDesign.runButton);
+    exportButton = button(u"exportButton"_s, u"导出Excel"_s, bottomBar, mainDesign.exportButton);
+    exitButton = button(u"exitButton"_s, u"退出"_s, bottomBar, mainDesign.exitButton);
+    exportProgress = progressBar(u"exportProgress"_s, bottomBar);
 
-    picture7 = new PictureBox(u"Picture7"_s, window);
-    picture7->setBackgroundImage(detailBackground());
-    label14 = label(u"Label14"_s, u"明细"_s, Qt::black, picture7, 105, 75);
-    label1[4] = label(u"Label1(4)"_s, detailTitle(), kGridTitleText, picture7, 0, 75);
-    setTitleFont(label1[4], 11);
-    label1[5] = label(u"Label1(5)"_s, u"部门"_s, Qt::black, picture7, 135, 465);
-    image1 = new ClickableImage(0, picture7);
-    image1->setPixmap(closePicture());
-    image1->adjustSize();
-    msFlexGrid2 = new FlexGridView(picture7);
-    msFlexGrid2->setObjectName(u"MSFlexGrid2"_s);
-    msFlexGrid2->setModel(detail);
-    picture5 = panel(u"Picture5"_s, picture7, kPanel);
-    command5 = button(u"Command5"_s, u"导出明细"_s, picture5, {1875, 120, 1155, 345});
-    command4 = button(u"Command4"_s, u"关闭"_s, picture5, {15255, 120, 1155, 345});
-    progressBar2 = progressBar(u"ProgressBar2"_s, picture5);
-    picture7->hide();
+    detailPanel = new PictureBox(u"detailPanel"_s, window);
+    detailPanel->setBackgroundImage(detailBackground());
+    listingLabel = label(u"listingLabel"_s, u"明细"_s, Qt::black, detailPanel, 105, 75);
+    detailTitle = label(u"detailTitle"_s, nbr::detailTitle(), kGridTitleText, detailPanel, 0, 75);
+    setTitleFont(detailTitle, 11);
+    detailDeptLabel = label(u"detailDeptLabel"_s, u"部门"_s, Qt::black, detailPanel, 135, 465);
+    closeDetailImage = new ClickableImage(0, detailPanel);
+    closeDetailImage->setObjectName(u"closeDetailImage"_s);
+    closeDetailImage->setPixmap(closePicture());
+    closeDetailImage->adjustSize();
+    detailGrid = new FlexGridView(detailPanel);
+    detailGrid->setObjectName(u"detailGrid"_s);
+    detailGrid->setModel(detail);
+    detailBottomBar = panel(u"detailBottomBar"_s, detailPanel, kPanel);
+    exportDetailButton =
+        button(u"exportDetailButton"_s, u"导出明细"_s, detailBottomBar, detailDesign.exportButton);
+    closeDetailButton = button(u"closeDetailButton"_s, u"关闭"_s, detailBottomBar, detailDesign.closeButton);
+    detailExportProgress = progressBar(u"detailExportProgress"_s, detailBottomBar);
+    detailPanel->hide();
 
-    statusBar1 = new QStatusBar(window);
-    statusBar1->setObjectName(u"StatusBar1"_s);
-    statusBar1->setSizeGripEnabled(false);
+    statusBar = new QStatusBar(window);
+    statusBar->setObjectName(u"statusBar"_s);
+    statusBar->setSizeGripEnabled(false);
     const QString fixedTexts[9] = {u"操作员"_s,
                                    QString(),
                                    u"部门"_s,
@@ -214,51 +218,52 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
                                    QString(),
                                    QString()};
     for (int i = 0; i < 9; ++i) {
-        panels[size_t(i)] = new QLabel(fixedTexts[i], statusBar1);
-        panels[size_t(i)]->setObjectName(u"Panel%1"_s.arg(i + 1));
-        panels[size_t(i)]->setMinimumWidth(i % 2 == 1 && i < 6 ? 120 : 40);
-        statusBar1->addWidget(panels[size_t(i)], i == 6 ? 1 : 0);
+        statusPanels[size_t(i)] = new QLabel(fixedTexts[i], statusBar);
+        statusPanels[size_t(i)]->setObjectName(u"statusPanel%1"_s.arg(i + 1));
+        statusPanels[size_t(i)]->setMinimumWidth(i % 2 == 1 && i < 6 ? 120 : 40);
+        statusBar->addWidget(statusPanels[size_t(i)], i == 6 ? 1 : 0);
     }
     // The fixed text gives way first when the window is narrow.
-    panels[6]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    auto* clock = new QTimer(statusBar1);
-    QLabel* date = panels[7];
-    QLabel* time = panels[8];
+    statusPanels[6]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto* clock = new QTimer(statusBar);
+    QLabel* date = statusPanels[7];
+    QLabel* time = statusPanels[8];
     auto tick = [date, time] {
         const QDateTime now = QDateTime::currentDateTime();
         date->setText(now.date().toString(u"yyyy-MM-dd"_s));
         time->setText(now.time().toString(u"HH:mm:ss"_s));
     };
-    QObject::connect(clock, &QTimer::timeout, statusBar1, tick);
+    QObject::connect(clock, &QTimer::timeout, statusBar, tick);
     tick();
     clock->start(1000);
 }
 
 void ReportControls::place(const MainGeometry& g) {
-    picture1->setGeometry(pixelRect(g.picture1));
-    picture2->setGeometry(pixelRect(g.picture2));
-    treeView1->setGeometry(pixelRect(g.treeView1));
-    picture3->setGeometry(pixelRect(g.picture3));
-    label1[2]->setGeometry(pixelRect(g.label1_2));
-    msFlexGrid1->setGeometry(pixelRect(g.msFlexGrid1));
-    picture4->setGeometry(pixelRect(g.picture4));
-    command1->setGeometry(pixelRect(g.command1));
-    progressBar1->setGeometry(pixelRect(g.progressBar1));
-    statusBar1->setGeometry(pixelRect(g.statusBar1));
+    topBar->setGeometry(pixelRect(g.topBar));
+    leftPanel->setGeometry(pixelRect(g.leftPanel));
+    deptTree->setGeometry(pixelRect(g.deptTree));
+    mainPanel->setGeometry(pixelRect(g.mainPanel));
+    summaryTitle->setGeometry(pixelRect(g.summaryTitle));
+    summaryGrid->setGeometry(pixelRect(g.summaryGrid));
+    bottomBar->setGeometry(pixelRect(g.bottomBar));
+    exitButton->setGeometry(pixelRect(g.exitButton));
+    exportProgress->setGeometry(pixelRect(g.exportProgress));
+    statusBar->setGeometry(pixelRect(g.statusBar));
 }
 
 void ReportControls::place(const DetailGeometry& g) {
-    picture5->setGeometry(pixelRect(g.picture5));
-    command4->setGeometry(pixelRect(g.command4));
-    msFlexGrid2->setGeometry(pixelRect(g.msFlexGrid2));
-    progressBar2->setGeometry(pixelRect(g.progressBar2));
+    detailBottomBar->setGeometry(pixelRect(g.bottomBar));
+    closeDetailButton->setGeometry(pixelRect(g.closeButton));
+    detailGrid->setGeometry(pixelRect(g.grid));
+    detailExportProgress->setGeometry(pixelRect(g.exportProgress));
 }
 
 void ReportControls::placeDetailPanel() {
-    picture7->setGeometry(picture3->x(), picture3->y(), picture3->width(),
-                          picture3->height() + picture4->height());
-    label1[4]->move((picture7->width() - label1[4]->width()) / 2, label1[4]->y());
-    image1->move(picture7->width() - label14->x() - image1->width(), label14->y());
+    detailPanel->setGeometry(mainPanel->x(), mainPanel->y(), mainPanel->width(),
+                             mainPanel->height() + bottomBar->height());
+    detailTitle->move((detailPanel->width() - detailTitle->width()) / 2, detailTitle->y());
+    closeDetailImage->move(detailPanel->width() - listingLabel->x() - closeDetailImage->width(),
+                           listingLabel->y());
 }
 
 } // namespace nbr

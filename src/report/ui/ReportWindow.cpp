@@ -11,7 +11,7 @@
 #include "report/ReportCaptions.h"
 #include "report/ReportColours.h"
 #include "report/ReportColumns.h"
-#include "report/ReportGridSetup.h"
+#include "report/ReportGrids.h"
 #include "report/WorkbookExport.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
@@ -25,8 +25,8 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
-#include <QFileInfo>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -49,20 +49,21 @@ constexpr int kLastYear = 2079;
 } // namespace
 
 ReportWindow::ReportWindow(QWidget* parent)
-    : QWidget(parent), m_grid1(new FlexGridModel(this)), m_grid2(new FlexGridModel(this)),
-      m_nodes(new TreeNodesModel(this)), m_ui(this, m_nodes, m_grid1, m_grid2) {
-    setObjectName(u"frm非预算报销月报"_s);
+    : QWidget(parent), m_summaryGrid(new FlexGridModel(this)),
+      m_detailGrid(new FlexGridModel(this)), m_nodes(new TreeNodesModel(this)),
+      m_ui(this, m_nodes, m_summaryGrid, m_detailGrid) {
+    setObjectName(u"reportWindow"_s);
     setWindowTitle(u"非预算报销月报统计"_s);
-    m_grid1->setObjectName(u"MSFlexGrid1Model"_s);
-    m_grid2->setObjectName(u"MSFlexGrid2Model"_s);
-    m_grid1->setMeasureFont(font());
-    m_grid2->setMeasureFont(font());
+    m_summaryGrid->setObjectName(u"summaryGridModel"_s);
+    m_detailGrid->setObjectName(u"detailGridModel"_s);
+    m_summaryGrid->setMeasureFont(font());
+    m_detailGrid->setMeasureFont(font());
     connectControls();
     resize(twipsToPixels(kDesignWidth), twipsToPixels(kDesignHeight));
     // Below this size the bottom bar's buttons or the status bar's panels
     // would run into each other.
     setMinimumSize(
-        std::max(twipsToPixels(kMinScaleWidth), m_ui.statusBar1->minimumSizeHint().width()),
+        std::max(twipsToPixels(kMinScaleWidth), m_ui.statusBar->minimumSizeHint().width()),
         twipsToPixels(kMinScaleHeight));
 }
 
@@ -75,66 +76,68 @@ ReportWindow::~ReportWindow() {
 }
 
 void ReportWindow::connectControls() {
-    connect(m_ui.command1, &QPushButton::clicked, this, &ReportWindow::onCommand1Clicked);
-    connect(m_ui.command2, &QPushButton::clicked, this, &ReportWindow::onCommand2Clicked);
-    connect(m_ui.command3, &QPushButton::clicked, this, &ReportWindow::onCommand3Clicked);
-    connect(m_ui.command4, &QPushButton::clicked, this, &ReportWindow::onCommand4Clicked);
-    connect(m_ui.command5, &QPushButton::clicked, this, &ReportWindow::onCommand5Clicked);
-    connect(m_ui.btnB, &QPushButton::clicked, this, &ReportWindow::onBtnBClicked);
-    connect(m_ui.image1, &ClickableImage::clicked, this, &ReportWindow::onImage1Clicked);
-    connect(m_ui.check1, &QCheckBox::clicked, this, &ReportWindow::onCheck1Clicked);
+    connect(m_ui.exitButton, &QPushButton::clicked, this, &ReportWindow::closeWindow);
+    connect(m_ui.exportButton, &QPushButton::clicked, this, &ReportWindow::exportSummaryWorkbook);
+    connect(m_ui.runButton, &QPushButton::clicked, this, &ReportWindow::runSummary);
+    connect(m_ui.closeDetailButton, &QPushButton::clicked, this, &ReportWindow::closeDetailPanel);
+    connect(m_ui.exportDetailButton, &QPushButton::clicked, this,
+            &ReportWindow::exportListingWorkbook);
+    connect(m_ui.drillDownButton, &QPushButton::clicked, this, &ReportWindow::openListing);
+    connect(m_ui.closeDetailImage, &ClickableImage::clicked, this,
+            &ReportWindow::onCloseImageClicked);
+    connect(m_ui.selectAllBox, &QCheckBox::clicked, this, &ReportWindow::selectAll);
     connect(m_nodes, &TreeNodesModel::nodeCheck, this, &ReportWindow::onNodeCheck);
     connect(m_nodes, &TreeNodesModel::nodeClick, this, &ReportWindow::onNodeClick);
-    connect(m_grid1, &FlexGridModel::click, this, &ReportWindow::onGrid1Clicked);
-    connect(m_grid2, &FlexGridModel::click, this, &ReportWindow::onGrid2Clicked);
-    connect(m_ui.picture7, &PictureBox::resized, this, &ReportWindow::layoutDetail);
-    // btnB follows its cell wherever the grid shows it.
-    for (QScrollBar* bar :
-         {m_ui.msFlexGrid1->horizontalScrollBar(), m_ui.msFlexGrid1->verticalScrollBar()}) {
-        connect(bar, &QScrollBar::valueChanged, this, &ReportWindow::placeBtnB);
-        connect(bar, &QScrollBar::rangeChanged, this, &ReportWindow::placeBtnB);
+    connect(m_summaryGrid, &FlexGridModel::click, this, &ReportWindow::onSummaryCellClicked);
+    connect(m_detailGrid, &FlexGridModel::click, this, &ReportWindow::onDetailCellClicked);
+    connect(m_ui.detailPanel, &PictureBox::resized, this, &ReportWindow::layoutDetail);
+    // The drill-down button follows its cell wherever the grid shows it.
+    for (QScrollBar* bar : {m_ui.summaryGrid->horizontalScrollBar(),
+                            m_ui.summaryGrid->verticalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, &ReportWindow::placeDrillDownButton);
+        connect(bar, &QScrollBar::rangeChanged, this, &ReportWindow::placeDrillDownButton);
     }
-    connect(m_grid1, &FlexGridModel::colWidthChanged, this, &ReportWindow::placeBtnB);
-    connect(m_grid1, &FlexGridModel::currentCellChanged, this, [this] {
-        if (m_btnBCell && (m_btnBCell->row != m_grid1->row() || m_btnBCell->col != m_grid1->col()))
-            hideBtnB();
+    connect(m_summaryGrid, &FlexGridModel::colWidthChanged, this,
+            &ReportWindow::placeDrillDownButton);
+    connect(m_summaryGrid, &FlexGridModel::currentCellChanged, this, [this] {
+        if (m_drillDownCell && (m_drillDownCell->row != m_summaryGrid->row() ||
+                                m_drillDownCell->col != m_summaryGrid->col()))
+            hideDrillDownButton();
     });
 }
 
 void ReportWindow::load() {
     const SessionState& s = sessionState();
-    m_ui.panels[1]->setText(s.employeeName);
-    m_ui.panels[3]->setText(s.departmentName);
-    m_ui.panels[5]->setText(s.positionName);
+    m_ui.statusPanels[1]->setText(s.employeeName);
+    m_ui.statusPanels[3]->setText(s.departmentName);
+    m_ui.statusPanels[5]->setText(s.positionName);
 
-    setUpReportGrid(*m_grid1, summaryFormatString());
-    setUpReportGrid(*m_grid2, detailFormatString());
+    setUpReportGrid(*m_summaryGrid, summaryFormatString());
+    setUpReportGrid(*m_detailGrid, detailFormatString());
 
-    try {
+    // The window opens all the same; the user learns why departments are missing.
+    guarded([this] {
         const WaitCursor wait;
-        LoadYearList();
-        LoadDeptTree(*m_nodes, m_deptRows);
-    } catch (const Error& e) {
-        // The window opens all the same; the user learns why departments are missing.
-        reportError(e);
-    }
+        loadYearList();
+        loadDeptTree(*m_nodes, m_deptRows);
+    });
 }
 
-void ReportWindow::LoadYearList() {
-    m_ui.combo1->clear();
+void ReportWindow::loadYearList() {
+    m_ui.yearBox->clear();
     for (int y = kFirstYear; y <= kLastYear; ++y)
-        m_ui.combo1->addItem(QString::number(y) + u'年');
+        m_ui.yearBox->addItem(QString::number(y) + u'年');
     // A year outside the list selects its nearest end.
     const int year = std::clamp(QDate::currentDate().year(), kFirstYear, kLastYear);
-    m_ui.combo1->setCurrentIndex(year - kFirstYear);
+    m_ui.yearBox->setCurrentIndex(year - kFirstYear);
 }
 
 QString ReportWindow::yearText() const {
-    return m_ui.combo1->currentText().left(4);
+    return m_ui.yearBox->currentText().left(4);
 }
 
 QString ReportWindow::statusPanelText(int panel) const {
-    return m_ui.panels.at(size_t(panel - 1))->text();
+    return m_ui.statusPanels.at(size_t(panel - 1))->text();
 }
 
 void ReportWindow::resizeEvent(QResizeEvent* event) {
@@ -146,45 +149,41 @@ void ReportWindow::layoutMain() {
     applyMainLayout(m_geometry, pixelsToTwips(width()), pixelsToTwips(height()));
     m_ui.place(m_geometry);
     m_ui.placeDetailPanel();
-    placeBtnB();
+    placeDrillDownButton();
 }
 
 void ReportWindow::layoutDetail() {
-    const QRect r = m_ui.picture7->geometry();
-    m_detailGeometry.picture7 = {pixelsToTwips(r.x()), pixelsToTwips(r.y()),
-                                 pixelsToTwips(r.width()), pixelsToTwips(r.height())};
+    const QRect r = m_ui.detailPanel->geometry();
+    m_detailGeometry.panel = {pixelsToTwips(r.x()), pixelsToTwips(r.y()),
+                              pixelsToTwips(r.width()), pixelsToTwips(r.height())};
     applyDetailLayout(m_detailGeometry);
     m_ui.place(m_detailGeometry);
 }
 
-void ReportWindow::onCommand1Clicked() {
+void ReportWindow::closeWindow() {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         sub->close();
     else
         close();
 }
 
-void ReportWindow::onImage1Clicked(int index) {
+void ReportWindow::onCloseImageClicked(int index) {
     if (index == 0)
         closeDetailPanel();
 }
 
-void ReportWindow::onCommand4Clicked() {
-    closeDetailPanel();
-}
-
 void ReportWindow::closeDetailPanel() {
-    m_ui.picture7->hide();
-    m_ui.picture2->setEnabled(true);
-    hideBtnB();
+    m_ui.detailPanel->hide();
+    m_ui.leftPanel->setEnabled(true);
+    hideDrillDownButton();
 }
 
-void ReportWindow::onCheck1Clicked() {
-    selectAllDepartments(*m_nodes, m_ui.check1->isChecked());
+void ReportWindow::selectAll() {
+    selectAllDepartments(*m_nodes, m_ui.selectAllBox->isChecked());
 }
 
 void ReportWindow::onNodeCheck(int node) {
-    NodeCheck(*m_nodes, node);
+    followCheck(*m_nodes, node);
 }
 
 void ReportWindow::onNodeClick(int) {
@@ -200,10 +199,11 @@ void ReportWindow::onNodeClick(int) {
     const NodeDepartment dept = splitNodeText(m_nodes->text(selected));
     m_currentDeptCode = dept.code;
     m_currentDeptName = dept.name;
-    m_ui.label1[0]->setText(u"部门："_s + m_currentDeptName);
-    m_ui.label1[0]->adjustSize();
-    m_grid1->setRows(1);
-    hideBtnB();
+    m_ui.deptLabel->setText(deptCaption(m_currentDeptName));
+    m_ui.deptLabel->adjustSize();
+    m_summary.reset();
+    m_summaryGrid->setBody({});
+    hideDrillDownButton();
     for (int i = 1; i <= m_nodes->count(); ++i)
         m_nodes->setBackColor(i, QColor());
     for (int i = 1; i <= m_nodes->count(); ++i) {
@@ -214,151 +214,149 @@ void ReportWindow::onNodeClick(int) {
     }
 }
 
-void ReportWindow::onCommand3Clicked() {
-    hideBtnB();
-    m_grid1->setRows(1);
-    m_runYear = yearText();
-    m_ui.label5->clear();
-    m_ui.picture6->move((m_ui.picture3->width() - m_ui.picture6->width()) / 2,
-                        (m_ui.picture3->height() - m_ui.picture6->height()) / 2);
-    m_ui.picture6->show();
-    m_ui.picture6->raise();
+void ReportWindow::runSummary() {
+    hideDrillDownButton();
+    m_summary.reset();
+    m_summaryGrid->setBody({});
+    const QString year = yearText();
+    m_ui.waitPhaseLabel->clear();
+    m_ui.waitBox->move((m_ui.mainPanel->width() - m_ui.waitBox->width()) / 2,
+                       (m_ui.mainPanel->height() - m_ui.waitBox->height()) / 2);
+    m_ui.waitBox->show();
+    m_ui.waitBox->raise();
     // One chance to paint the wait box; no further events until the run ends.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-    MonthlySummary run(*m_grid1, *m_nodes);
     QElapsedTimer sincePaint;
-    run.setProgress([&](const QString& phase) {
-        m_ui.label5->setText(phase);
+    const SummaryProgress progress = [&](const QString& phase) {
+        m_ui.waitPhaseLabel->setText(phase);
         // A repaint only, at most every 100 ms: events stay unprocessed.
         if (!sincePaint.isValid() || sincePaint.elapsed() >= 100) {
-            m_ui.picture6->repaint();
+            m_ui.waitBox->repaint();
             sincePaint.start();
         }
-    });
-    try {
-        run.appendTickedDepartments(m_runYear);
-        run.appendGrandTotal();
-    } catch (const Error& e) {
-        // No partial report may be taken for a complete one.
-        m_grid1->setRows(1);
-        m_ui.picture6->hide();
-        reportError(e);
-        return;
+    };
+    std::optional<SummaryTable> table;
+    // No partial report may be taken for a complete one: a failed run shows nothing.
+    guarded([&] { table = nbr::runSummary(tickedDepartments(*m_nodes), year, progress); });
+    if (table) {
+        m_summaryGrid->setBody(summaryGridRows(*table));
+        if (!table->lastDeptCode.isEmpty() || !table->lastDeptName.isEmpty()) {
+            m_currentDeptCode = table->lastDeptCode;
+            m_currentDeptName = table->lastDeptName;
+        }
+        m_summary = std::move(table);
     }
-    if (!run.currentDeptCode().isEmpty() || !run.currentDeptName().isEmpty()) {
-        m_currentDeptCode = run.currentDeptCode();
-        m_currentDeptName = run.currentDeptName();
-    }
-    m_ui.picture6->hide();
+    m_ui.waitBox->hide();
 }
 
-void ReportWindow::onGrid1Clicked() {
-    FlexGridModel& g = *m_grid1;
-    if (g.rows() == 1)
+void ReportWindow::onSummaryCellClicked() {
+    if (!m_summary || m_summary->rows.empty())
         return;
+    const int r = m_summaryGrid->row();
+    const int c = m_summaryGrid->col();
+    // The header row counts as a row without amounts.
+    const SummaryRow* row = r >= 1 ? &m_summary->rows[size_t(r - 1)] : nullptr;
     // Subtotal and grand-total rows have no listing behind their cells.
-    if (g.rowKind(g.row()) != FlexGridModel::RowKind::Data) {
-        hideBtnB();
+    if (row && row->kind != RowKind::Data) {
+        hideDrillDownButton();
         return;
     }
-    if (g.col() >= SummaryCol::FirstMonth && g.col() <= SummaryCol::LastMonth) {
-        if (amountValue(g.text()) == 0) {
-            hideBtnB();
+    if (c >= SummaryCol::FirstMonth && c <= SummaryCol::LastMonth) {
+        if (!row || amountValue(row->months[size_t(c - SummaryCol::FirstMonth)]) == 0) {
+            hideDrillDownButton();
             return;
         }
-        m_btnBCell = GridCell{g.row(), g.col()};
-        placeBtnB();
-        m_ui.picture7->hide();
+        m_drillDownCell = GridCell{r, c};
+        placeDrillDownButton();
+        m_ui.detailPanel->hide();
         return;
     }
-    hideBtnB();
-    m_ui.picture7->hide();
+    hideDrillDownButton();
+    m_ui.detailPanel->hide();
 }
 
-// btnB sits on the top-left corner of its cell, 200 twips wide and as tall
-// as the cell, and shows only while all of it lies in the grid's body.
-void ReportWindow::placeBtnB() {
-    if (!m_btnBCell) {
-        m_ui.btnB->hide();
+// The drill-down button sits on the top-left corner of its cell, 200 twips
+// wide and as tall as the cell, and shows only while all of it lies in the
+// grid's body.
+void ReportWindow::placeDrillDownButton() {
+    if (!m_drillDownCell) {
+        m_ui.drillDownButton->hide();
         return;
     }
-    const QRect cell = m_ui.msFlexGrid1->cellRect(m_btnBCell->row, m_btnBCell->col);
-    const QRect button(m_ui.msFlexGrid1->pos() + cell.topLeft(),
-                       QSize(twipsToPixels(200), cell.height()));
-    const QRect body = m_ui.msFlexGrid1->viewport()->geometry().translated(m_ui.msFlexGrid1->pos());
-    m_ui.btnB->setGeometry(button);
-    m_ui.btnB->setVisible(body.contains(button));
-    m_ui.btnB->raise();
+    FlexGridView* view = m_ui.summaryGrid;
+    const QRect cell = view->cellRect(m_drillDownCell->row, m_drillDownCell->col);
+    const QRect button(view->pos() + cell.topLeft(), QSize(twipsToPixels(200), cell.height()));
+    const QRect body = view->viewport()->geometry().translated(view->pos());
+    m_ui.drillDownButton->setGeometry(button);
+    m_ui.drillDownButton->setVisible(body.contains(button));
+    m_ui.drillDownButton->raise();
 }
 
-void ReportWindow::hideBtnB() {
-    m_btnBCell.reset();
-    m_ui.btnB->hide();
+void ReportWindow::hideDrillDownButton() {
+    m_drillDownCell.reset();
+    m_ui.drillDownButton->hide();
 }
 
-void ReportWindow::onBtnBClicked() {
-    if (!m_btnBCell)
+void ReportWindow::openListing() {
+    if (!m_drillDownCell || !m_summary)
         return;
     m_ui.placeDetailPanel();
-    m_ui.picture7->show();
-    m_ui.picture7->raise();
+    m_ui.detailPanel->show();
+    m_ui.detailPanel->raise();
 
     // The listing of the cell the button sits on.
-    const FlexGridModel& g = *m_grid1;
-    const int row = m_btnBCell->row;
-    const QString monthHeader = g.textMatrix(0, m_btnBCell->col);
-    const QString subjectCode = g.textMatrix(row, SummaryCol::SubjectCode);
-    const QString subjectName = g.textMatrix(row, SummaryCol::SubjectName);
-    const QString deptCode = g.textMatrix(row, SummaryCol::DeptCode);
-    m_ui.label14->setText(listingCaption(monthHeader, subjectName));
-    m_ui.label14->adjustSize();
-    m_listingDeptName = g.textMatrix(row, SummaryCol::DeptName);
-    m_ui.label1[5]->setText(deptCaption(m_listingDeptName));
-    m_ui.label1[5]->adjustSize();
+    const SummaryRow& row = m_summary->rows[size_t(m_drillDownCell->row - 1)];
+    const int month = m_drillDownCell->col - SummaryCol::FirstMonth + 1;
+    const ListingRequest request{row.deptCode,    row.deptName,     row.subjectCode,
+                                 row.subjectName, m_summary->year, u"%1"_s.arg(month, 2, 10, QChar(u'0'))};
+    m_ui.listingLabel->setText(listingCaption(request));
+    m_ui.listingLabel->adjustSize();
+    m_ui.detailDeptLabel->setText(deptCaption(request.deptName));
+    m_ui.detailDeptLabel->adjustSize();
     // Only a listing read whole can be exported: after a failure the panel
     // shows the headings alone and offers nothing to export.
-    m_ui.command5->hide();
-    try {
-        LoadDetailList(*m_grid2, subjectCode, monthHeader.left(2), deptCode, m_runYear);
-        m_ui.command5->show();
-    } catch (const Error& e) {
-        reportError(e);
-    }
-    m_ui.picture2->setEnabled(false);
+    m_listing.reset();
+    m_detailGrid->setBody({});
+    m_ui.exportDetailButton->hide();
+    guarded([&] {
+        Listing listing = loadListing(request);
+        m_detailGrid->setBody(listingGridRows(listing));
+        m_listing = std::move(listing);
+        m_ui.exportDetailButton->show();
+    });
+    m_ui.leftPanel->setEnabled(false);
 }
 
-void ReportWindow::onCommand2Clicked() {
-    if (m_grid1->rows() == 1)
+void ReportWindow::exportSummaryWorkbook() {
+    if (!m_summary || m_summary->rows.empty())
         return;
-    const QString year = yearCaption(m_runYear);
-    runExport(summaryFileName(year), {m_ui.command1, m_ui.command2, m_ui.command3},
-              m_ui.progressBar1, *m_grid1, u"非预算报销月报导出成功!"_s,
+    const SummaryTable& table = *m_summary;
+    runExport(summaryFileName(table.year),
+              {m_ui.exitButton, m_ui.exportButton, m_ui.runButton}, m_ui.exportProgress,
+              m_summaryGrid->rows(), u"非预算报销月报导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
-                  return ExportMonthlyReport(*m_grid1, m_ui.label1[2]->text(), year, path,
-                                             progress);
+                  return exportSummary(table, m_summaryGrid->colWidths(), path, progress);
               });
 }
 
-void ReportWindow::onCommand5Clicked() {
-    // The guard looks at the summary grid: a listing only exists beside one.
-    // A listing that could not be read has nothing to export.
-    if (m_grid1->rows() == 1 || m_grid2->rows() == 1)
+void ReportWindow::exportListingWorkbook() {
+    // The guard looks at the summary: a listing only exists beside one. A
+    // listing that could not be read has nothing to export.
+    if (!m_summary || m_summary->rows.empty() || !m_listing)
         return;
-    const QString year = yearCaption(m_runYear);
-    runExport(detailFileName(year, m_ui.label14->text(), m_listingDeptName),
-              {m_ui.command4, m_ui.command5}, m_ui.progressBar2, *m_grid2,
-              u"非预算报销明细月报导出成功!"_s,
+    const Listing& listing = *m_listing;
+    runExport(detailFileName(listing.request),
+              {m_ui.closeDetailButton, m_ui.exportDetailButton}, m_ui.detailExportProgress,
+              m_detailGrid->rows(), u"非预算报销明细月报导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
-                  return ExportDetailList(*m_grid2, m_ui.label1[4]->text(), m_ui.label1[5]->text(),
-                                          year, m_ui.label14->text(), path, progress);
+                  return exportListing(listing, m_detailGrid->colWidths(), path, progress);
               });
 }
 
 void ReportWindow::runExport(const QString& proposedName,
                              std::initializer_list<QPushButton*> buttons, QProgressBar* progressBar,
-                             const FlexGridModel& grid, const QString& successText,
-                             const ExportWriter& write) {
+                             int gridRows, const QString& successText, const ExportWriter& write) {
     for (QPushButton* b : buttons)
         b->hide();
     const auto showButtons = [&] {
@@ -373,17 +371,15 @@ void ReportWindow::runExport(const QString& proposedName,
         return;
     }
     progressBar->setMinimum(0);
-    progressBar->setMaximum(grid.rows());
+    progressBar->setMaximum(gridRows);
     progressBar->setValue(0);
     progressBar->show();
     QCoreApplication::processEvents();
     std::optional<ExportResult> result;
-    try {
+    guarded([&] {
         const WaitCursor wait;
         result = write(*path, [progressBar](int row) { progressBar->setValue(row); });
-    } catch (const Error& e) {
-        reportError(e);
-    }
+    });
     // The buttons come back after the message, whatever the outcome; the
     // progress bar goes only after a success.
     if (result) {
@@ -409,16 +405,27 @@ std::optional<QString> ReportWindow::askExportPath(QString proposedName) {
         const QString written = workbookPath(*path);
         if (!QFileInfo(written).isFile() || ReplacingFile::isReadOnly(written))
             return path;
-        if (Prompts::current().askYesNo(u"文件“"_s + QFileInfo(written).fileName() + u"”已存在。要替换它吗？"_s,
+        if (Prompts::current().askYesNo(u"文件“"_s + QFileInfo(written).fileName() +
+                                            u"”已存在。要替换它吗？"_s,
                                         u"系统提示"_s, MessageIcon::Question))
             return path;
         proposedName = *path;
     }
 }
 
-void ReportWindow::onGrid2Clicked() {
-    m_grid2->setCol(0);
-    m_grid2->setColSel(m_grid2->cols() - 1);
+void ReportWindow::onDetailCellClicked() {
+    m_detailGrid->setCol(0);
+    m_detailGrid->setColSel(m_detailGrid->cols() - 1);
+}
+
+bool ReportWindow::guarded(const std::function<void()>& work) {
+    try {
+        work();
+        return true;
+    } catch (const Error& e) {
+        reportError(e);
+        return false;
+    }
 }
 
 void ReportWindow::reportError(const Error& error) {

@@ -1,12 +1,14 @@
 #pragma once
 // frm非预算报销月报: the report window. The user ticks departments, picks a
 // year, runs the monthly summary, drills into a month cell and exports either
-// grid. The window owns the controls (ReportControls builds them), lays them
-// out and handles their events; the procedures (tree, summary, listing,
-// exports) work on its models.
+// result. The window owns the controls (ReportControls builds them), lays
+// them out and handles their events; the procedures return results
+// (SummaryTable, Listing), which the grids show and the exports write.
 
 #include "report/DeptTree.h"
+#include "report/Listing.h"
 #include "report/ReportLayout.h"
+#include "report/SummaryTable.h"
 #include "report/ui/ReportControls.h"
 #include "workbook/ExportResult.h"
 
@@ -34,28 +36,32 @@ public:
     // The load sequence: status bar, grids, year list, department tree.
     void load();
 
-    // Handlers of the window's controls.
-    void onCommand1Clicked(); // 退出: unloads the window
-    void onImage1Clicked(int index);
-    void onCommand4Clicked(); // 关闭: closes the detail panel
-    void onCheck1Clicked();   // 全选
+    // What the controls do.
+    void closeWindow();                  // 退出 (Command1)
+    void onCloseImageClicked(int index); // the detail panel's cross (Image1)
+    void closeDetailPanel();             // 关闭 (Command4)
+    void selectAll();                    // 全选 (Check1)
     void onNodeCheck(int node);
     void onNodeClick(int node);
-    void onCommand3Clicked(); // 开始统计
-    void onGrid1Clicked();
-    void onBtnBClicked();
-    void onCommand2Clicked(); // 导出Excel
-    void onCommand5Clicked(); // 导出明细
-    void onGrid2Clicked();
+    void runSummary();                   // 开始统计 (Command3)
+    void onSummaryCellClicked();         // MSFlexGrid1
+    void openListing();                  // the drill-down button (btnB)
+    void exportSummaryWorkbook();        // 导出Excel (Command2)
+    void exportListingWorkbook();        // 导出明细 (Command5)
+    void onDetailCellClicked();          // MSFlexGrid2
 
-    FlexGridModel& grid1() const { return *m_grid1; }
-    FlexGridModel& grid2() const { return *m_grid2; }
-    FlexGridView& grid1View() const { return *m_ui.msFlexGrid1; }
+    FlexGridModel& summaryGrid() const { return *m_summaryGrid; }
+    FlexGridModel& detailGrid() const { return *m_detailGrid; }
+    FlexGridView& summaryView() const { return *m_ui.summaryGrid; }
     TreeNodesModel& nodes() const { return *m_nodes; }
+    // The last run's summary, the open listing: nothing before one, or
+    // after it failed.
+    const std::optional<SummaryTable>& summary() const { return m_summary; }
+    const std::optional<Listing>& listing() const { return m_listing; }
     const std::vector<DeptRow>& deptRows() const { return m_deptRows; }
     const QString& currentDeptCode() const { return m_currentDeptCode; }
     const QString& currentDeptName() const { return m_currentDeptName; }
-    // The year text of the year box (the first four characters of Combo1).
+    // The year text of the year box (its first four characters).
     QString yearText() const;
     QString statusPanelText(int panel) const;
     const MainGeometry& mainGeometry() const { return m_geometry; }
@@ -65,24 +71,25 @@ protected:
 
 private:
     void connectControls();
-    void LoadYearList();
+    void loadYearList();
     void layoutMain();
     void layoutDetail();
-    void placeBtnB();
-    void hideBtnB();
-    void closeDetailPanel();
+    void placeDrillDownButton();
+    void hideDrillDownButton();
     void reportError(const Error& error);
+    // Runs a handler's work; an Error ends it with the user told.
+    bool guarded(const std::function<void()>& work);
     std::optional<QString> askExportPath(QString proposedName);
     // Both export buttons: ask for the file, write it with the progress bar
     // running, tell the outcome. The buttons are hidden meanwhile.
     using ExportWriter = std::function<ExportResult(const QString& path, const ExportProgress&)>;
     void runExport(const QString& proposedName, std::initializer_list<QPushButton*> buttons,
-                   QProgressBar* progressBar, const FlexGridModel& grid, const QString& successText,
+                   QProgressBar* progressBar, int gridRows, const QString& successText,
                    const ExportWriter& write);
 
-    FlexGridModel* m_grid1;  // the data of MSFlexGrid1, the summary
-    FlexGridModel* m_grid2;  // the data of MSFlexGrid2, the listing
-    TreeNodesModel* m_nodes; // the data of TreeView1
+    FlexGridModel* m_summaryGrid; // what MSFlexGrid1 shows
+    FlexGridModel* m_detailGrid;  // what MSFlexGrid2 shows
+    TreeNodesModel* m_nodes;      // what TreeView1 shows
     ReportControls m_ui;
 
     MainGeometry m_geometry;
@@ -90,16 +97,14 @@ private:
     std::vector<DeptRow> m_deptRows;
     QString m_currentDeptCode;
     QString m_currentDeptName;
-    // The year of the run that filled the summary grid (empty before a run).
-    QString m_runYear;
-    // The summary cell btnB stands on, while it is shown.
+    std::optional<SummaryTable> m_summary;
+    std::optional<Listing> m_listing;
+    // The summary cell the drill-down button stands on, while it is shown.
     struct GridCell {
         int row;
         int col;
     };
-    std::optional<GridCell> m_btnBCell;
-    // The department of the open listing, as Label1(5) names it.
-    QString m_listingDeptName;
+    std::optional<GridCell> m_drillDownCell;
 };
 
 } // namespace nbr

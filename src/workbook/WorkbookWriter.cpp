@@ -1,9 +1,8 @@
-#include "workbook/GridWorkbook.h"
+#include "workbook/WorkbookWriter.h"
 
 #include "platform/FileError.h"
-#include "platform/SystemErrorText.h"
-#include "report/models/FlexGridModel.h"
 #include "platform/ReplacingFile.h"
+#include "platform/SystemErrorText.h"
 #include "workbook/WorkbookCheck.h"
 #include "workbook/WorkbookFormats.h"
 #include "workbook/WorkbookText.h"
@@ -25,25 +24,16 @@ namespace nbr {
 
 namespace {
 
-// Grid rows start at worksheet row 4 (0-based 3): title, empty line, caption.
-constexpr int kFirstGridRow = 3;
-// One character of column width is 110 twips.
-constexpr double kTwipsPerCharacter = 110.0;
+// The table starts at worksheet row 4 (0-based 3): title, empty line, caption.
+constexpr int kHeaderRow = 3;
 // The widest column a spreadsheet accepts, in characters; a column widened
 // by a 32 767-character memo would be far wider.
 constexpr double kMaxColumnWidth = 255.0;
-// Both grids number their rows in column 0 (序).
-constexpr int kRowNumberCol = 0;
-
-// A colour as the workbook's fill value 0xRRGGBB; no fill for an invalid one.
-std::uint32_t fillOf(const QColor& colour) {
-    return colour.isValid() ? colour.rgb() & 0xFFFFFF : CellStyle::kNoFill;
-}
 
 // A row number is a whole number, written as one so that the spreadsheet
 // sorts and sums it as such; any other text (the grand total's empty 序)
 // stays as it is. Fifteen digits at most keep it exact as a double.
-std::optional<double> rowNumberOf(const QString& text) {
+std::optional<double> wholeNumberOf(const QString& text) {
     if (text.isEmpty() || text.size() > 15)
         return std::nullopt;
     double value = 0;
@@ -57,14 +47,9 @@ std::optional<double> rowNumberOf(const QString& text) {
 
 class SheetWriter {
 public:
-    SheetWriter(lxw_workbook* workbook, const FlexGridModel& grid, const GridSheetLayout& layout)
-        : m_formats(workbook), m_grid(grid), m_layout(layout), m_columns(grid.cols() - 1),
-          m_sheet(workbook_add_worksheet(workbook, layout.sheetName.toUtf8().constData())),
-          m_isAmount(size_t(std::max(m_columns, 0)), false) {
-        for (int c : layout.amountColumns)
-            if (c >= 0 && c < m_columns)
-                m_isAmount[size_t(c)] = true;
-    }
+    SheetWriter(lxw_workbook* workbook, const SheetDescription& sheet)
+        : m_formats(workbook), m_sheet(sheet), m_columns(sheet.columns()),
+          m_worksheet(workbook_add_worksheet(workbook, sheet.sheetName.toUtf8().constData())) {}
 
     lxw_error write(const ExportProgress& progress);
     // Some text was longer than a cell holds and went in cut.
@@ -79,9 +64,9 @@ private:
     void writeMerged(int row, int columns, const QString& text, const CellStyle& style);
     void writeBlankLine(int row, int fromColumn);
     void writeHeader();
-    void writeBodyRow(int gridRow);
-    std::uint32_t bodyFill(int gridRow) const;
+    void writeBodyRow(int row, const SheetRow& cells);
     void writeText(int row, int col, const QString& text, lxw_format* format);
+    void writeNumber(int row, int col, double value, lxw_format* format);
     lxw_format* format(const CellStyle& style);
     const char* utf8(const QString& text);
     std::optional<double> amountOf(const QString& text);
@@ -92,11 +77,9 @@ private:
     void checkRowsFile(bool flush);
 
     WorkbookFormats m_formats;
-    const FlexGridModel& m_grid;
-    const GridSheetLayout& m_layout;
+    const SheetDescription& m_sheet;
     const int m_columns;
-    lxw_worksheet* m_sheet;
-    std::vector<bool> m_isAmount;
+    lxw_worksheet* m_worksheet;
     // One UTF-8 buffer for every cell text instead of an allocation per cell.
     QStringEncoder m_utf8{QStringEncoder::Utf8};
     QByteArray m_buffer;
@@ -107,25 +90,26 @@ private:
 };
 
 lxw_error SheetWriter::write(const ExportProgress& progress) {
-    if (!m_sheet)
+    if (!m_worksheet)
         return LXW_ERROR_MEMORY_MALLOC_FAILED;
     writeColumnWidths();
-    writeMerged(0, m_columns, m_layout.title,
+    writeMerged(0, m_columns, m_sheet.title,
                 {.bold = true, .size = CellStyle::kDefaultSize, .align = CellAlign::Centre});
     writeBlankLine(1, 0);
-    writeMerged(2, m_layout.captionColumns, m_layout.caption, {});
-    writeBlankLine(2, m_layout.captionColumns);
+    writeMerged(2, m_sheet.captionColumns, m_sheet.caption, {});
+    writeBlankLine(2, m_sheet.captionColumns);
     if (progress)
         progress(0);
     writeHeader();
     // The constant-memory workbook takes rows strictly in order.
-    for (int r = 1; r < m_grid.rows() && m_error == LXW_NO_ERROR; ++r) {
+    const int rows = int(m_sheet.rows.size());
+    for (int r = 0; r < rows && m_error == LXW_NO_ERROR; ++r) {
         if (progress)
-            progress(r);
-        writeBodyRow(r);
+            progress(r + 1);
+        writeBodyRow(kHeaderRow + 1 + r, m_sheet.rows[size_t(r)]);
         checkRowsFile(false);
     }
-    writeBlankLine(kFirstGridRow + m_grid.rows(), 0);
+    writeBlankLine(kHeaderRow + 1 + rows, 0);
     checkRowsFile(true);
     return m_error;
 }
@@ -136,7 +120,7 @@ lxw_error SheetWriter::write(const ExportProgress& progress) {
 // rows the disk refused would be missing from a workbook that looks sound.
 // The stream's error flag keeps any refused write; the last flush is ours.
 void SheetWriter::checkRowsFile(bool flush) {
-    FILE* rows = m_sheet->optimize_tmpfile;
+    FILE* rows = m_worksheet->optimize_tmpfile;
     if (!rows || m_error != LXW_NO_ERROR)
         return;
     // errno still tells why the failed write failed: nothing since has failed.
@@ -149,10 +133,9 @@ void SheetWriter::checkRowsFile(bool flush) {
 }
 
 void SheetWriter::writeColumnWidths() {
-    for (int c = 0; c < m_columns; ++c)
-        keep(worksheet_set_column(
-            m_sheet, lxw_col_t(c), lxw_col_t(c),
-            std::min(m_grid.colWidth(c) / kTwipsPerCharacter, kMaxColumnWidth), nullptr));
+    for (int c = 0; c < m_columns && size_t(c) < m_sheet.widths.size(); ++c)
+        keep(worksheet_set_column(m_worksheet, lxw_col_t(c), lxw_col_t(c),
+                                  std::min(m_sheet.widths[size_t(c)], kMaxColumnWidth), nullptr));
 }
 
 lxw_format* SheetWriter::format(const CellStyle& style) {
@@ -167,59 +150,48 @@ void SheetWriter::writeMerged(int row, int columns, const QString& text, const C
     // A merged range is its first cell with the text and formatted blanks.
     m_written.countCell(std::uint32_t(row), std::uint32_t(std::max(columns, 1)));
     if (columns > 1)
-        keep(worksheet_merge_range(m_sheet, lxw_row_t(row), 0, lxw_row_t(row),
+        keep(worksheet_merge_range(m_worksheet, lxw_row_t(row), 0, lxw_row_t(row),
                                    lxw_col_t(columns - 1), utf8(text), cellFormat));
     else
-        keep(worksheet_write_string(m_sheet, lxw_row_t(row), 0, utf8(text), cellFormat));
+        keep(worksheet_write_string(m_worksheet, lxw_row_t(row), 0, utf8(text), cellFormat));
 }
 
 void SheetWriter::writeBlankLine(int row, int fromColumn) {
     lxw_format* font = format({});
     for (int c = fromColumn; c < m_columns; ++c) {
         m_written.countCell(std::uint32_t(row));
-        keep(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(c), font));
+        keep(worksheet_write_blank(m_worksheet, lxw_row_t(row), lxw_col_t(c), font));
     }
 }
 
 void SheetWriter::writeHeader() {
     lxw_format* header =
-        format({.align = CellAlign::Centre, .fill = fillOf(m_layout.totalsFill), .border = true});
+        format({.align = CellAlign::Centre, .fill = m_sheet.headerFill, .border = true});
     for (int c = 0; c < m_columns; ++c)
-        writeText(kFirstGridRow, c, m_grid.textMatrix(0, c), header);
+        writeText(kHeaderRow, c, m_sheet.header[c], header);
 }
 
-std::uint32_t SheetWriter::bodyFill(int gridRow) const {
-    if (gridRow == m_grid.rows() - 1)
-        return fillOf(m_layout.totalsFill);
-    if (m_layout.paintSubtotals && m_grid.rowKind(gridRow) == FlexGridModel::RowKind::Subtotal)
-        return fillOf(m_grid.backColor(gridRow, m_grid.cols() - 2));
-    return CellStyle::kNoFill;
-}
-
-void SheetWriter::writeBodyRow(int gridRow) {
-    const std::uint32_t fill = bodyFill(gridRow);
-    lxw_format* text = format({.fill = fill, .border = true});
+void SheetWriter::writeBodyRow(int row, const SheetRow& cells) {
+    lxw_format* text = format({.fill = cells.fill, .border = true});
     lxw_format* amount =
-        format({.align = CellAlign::Right, .fill = fill, .border = true, .amount = true});
-    const auto row = lxw_row_t(kFirstGridRow + gridRow);
+        format({.align = CellAlign::Right, .fill = cells.fill, .border = true, .amount = true});
     for (int c = 0; c < m_columns; ++c) {
-        const QString cell = m_grid.textMatrix(gridRow, c);
-        if (c == kRowNumberCol) {
-            if (const std::optional<double> number = rowNumberOf(cell)) {
-                m_written.countCell(row);
-                keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), *number, text));
-                continue;
-            }
+        const QString cell = cells.cells.value(c);
+        const SheetColumnKind kind =
+            size_t(c) < m_sheet.kinds.size() ? m_sheet.kinds[size_t(c)] : SheetColumnKind::Text;
+        if (kind == SheetColumnKind::WholeNumber) {
+            if (const std::optional<double> number = wholeNumberOf(cell))
+                writeNumber(row, c, *number, text);
+            else
+                writeText(row, c, cell, text);
+        } else if (kind == SheetColumnKind::Amount) {
+            if (const std::optional<double> value = amountOf(cell))
+                writeNumber(row, c, *value, amount);
+            else // an empty cell keeps its format; any other text stays text
+                writeText(row, c, cell, amount);
+        } else {
+            writeText(row, c, cell, text);
         }
-        if (!m_isAmount[size_t(c)]) {
-            writeText(int(row), c, cell, text);
-            continue;
-        }
-        if (const std::optional<double> value = amountOf(cell)) {
-            m_written.countCell(row);
-            keep(worksheet_write_number(m_sheet, row, lxw_col_t(c), *value, amount));
-        } else // an empty cell keeps its format; any other text stays text
-            writeText(int(row), c, cell, amount);
     }
 }
 
@@ -252,9 +224,15 @@ const char* SheetWriter::utf8(const QString& text) {
 void SheetWriter::writeText(int row, int col, const QString& text, lxw_format* format) {
     m_written.countCell(std::uint32_t(row));
     if (text.isEmpty())
-        keep(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(col), format));
+        keep(worksheet_write_blank(m_worksheet, lxw_row_t(row), lxw_col_t(col), format));
     else
-        keep(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), utf8(text), format));
+        keep(worksheet_write_string(m_worksheet, lxw_row_t(row), lxw_col_t(col), utf8(text),
+                                    format));
+}
+
+void SheetWriter::writeNumber(int row, int col, double value, lxw_format* format) {
+    m_written.countCell(std::uint32_t(row));
+    keep(worksheet_write_number(m_worksheet, lxw_row_t(row), lxw_col_t(col), value, format));
 }
 
 // The user's words for what the workbook writer reports. Its failures while
@@ -302,8 +280,8 @@ QByteArray libraryPath(const QString& path) {
 
 } // namespace
 
-ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout& layout,
-                               const QString& path, const ExportProgress& progress) {
+ExportResult writeWorkbook(const SheetDescription& description, const QString& path,
+                           const ExportProgress& progress) {
     ReplacingFile file(path);
     file.open();
     // libxlsxwriter keeps the rows in temporary files until it closes the
@@ -317,7 +295,7 @@ ExportResult writeGridWorkbook(const FlexGridModel& grid, const GridSheetLayout&
         workbook_new_opt(libraryPath(file.temporaryPath()).constData(), &options);
     if (!workbook)
         throw lxwError(LXW_ERROR_MEMORY_MALLOC_FAILED);
-    SheetWriter sheet(workbook, grid, layout);
+    SheetWriter sheet(workbook, description);
     const lxw_error written = sheet.write(progress);
     // Closing also frees the workbook, so it runs after a failed write too.
     // What the system said on a failed write survives in errno.
