@@ -35,8 +35,11 @@ struct Failure {
     throw Failure{exitCode};
 }
 
-// Progress lines for long grids: every 10 000 rows and the last one.
-ExportProgress progressLines(const QString& what, int rows) {
+// Progress lines for long grids: every 10 000 rows and the last one; none
+// with --quiet.
+ExportProgress progressLines(const ExportArguments& a, const QString& what, int rows) {
+    if (a.quiet)
+        return {};
     return [what, rows](int row) {
         if (row + 1 == rows || (row > 0 && row % 10000 == 0))
             printError(u"%1：已写 %2/%3 行"_s.arg(what).arg(row + 1).arg(rows));
@@ -51,9 +54,9 @@ void writeWorkbook(const std::function<ExportResult()>& write, const QString& pa
     } catch (const FileError& e) {
         fail(ExitWriteFailed, u"导出失败（"_s + path + u"）："_s + errorText(e));
     }
-    printError(u"已导出 "_s + workbookPath(path));
+    printOutput(u"已导出 "_s + workbookPath(path));
     if (result.textsTruncated)
-        printError(truncationNote());
+        printOutput(truncationNote());
 }
 
 int nodeOf(const TreeNodesModel& nodes, const QString& deptCode) {
@@ -85,7 +88,7 @@ void writeSummary(const FlexGridModel& grid, const ExportArguments& a) {
     writeWorkbook(
         [&] {
             return ExportMonthlyReport(grid, summaryTitle(), yearCaption(a.year), a.summaryPath,
-                                       progressLines(u"月报"_s, grid.rows()));
+                                       progressLines(a, u"月报"_s, grid.rows()));
         },
         a.summaryPath);
 }
@@ -120,7 +123,7 @@ void writeListing(const FlexGridModel& grid, const ListingCaptions& captions,
         [&] {
             return ExportDetailList(grid, detailTitle(), captions.dept, yearCaption(a.year),
                                     captions.listing, a.detail->path,
-                                    progressLines(u"明细"_s, grid.rows()));
+                                    progressLines(a, u"明细"_s, grid.rows()));
         },
         a.detail->path);
 }

@@ -2,6 +2,7 @@
 // The fixture of the export tests: their database, the steps that take the
 // report window to an export, and runs of the headless export tool.
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -46,8 +47,11 @@ void exportFrom(ReportWindow& w, FakePrompts& prompts, const QString& buttonName
 QString exportToolPath();
 struct ToolRun {
     int exitCode = -1; // -1: crashed or did not finish
+    QString output;    // its standard output
     QString errors;    // its standard error
 };
+// Runs a program in the given environment.
+ToolRun runProgram(const QString& path, const QStringList& args, const QProcessEnvironment& env);
 // Runs the tool with the user's settings store pointed at configHome.
 ToolRun runExportTool(const QStringList& args, const QString& configHome);
 
