@@ -35,13 +35,17 @@ A desktop client for the finance office: it reads the organisation's SQL
 Server database read-only and sums the non-budget reimbursement claim lines
 of the ticked departments per accounting subject and month, opens the claim
 lines behind any month, and exports both grids to .xlsx workbooks.
-nbreport-export makes the same workbooks without a display.")
-# The libraries linked come from dpkg-shlibdeps. What is only loaded at run
-# time is named here: the ODBC driver manager's tools and the two drivers
-# (SQL Server through FreeTDS, the embedded SQLite file), Qt's platform
-# plugins (the window and the export's offscreen platform), the Chinese font
-# and Qt's Chinese texts.
+nbreport-export makes the same workbooks without a display;
+nbreport-make-demo makes a demo database to try it without a server.")
+# The libraries linked come from dpkg-shlibdeps (the ODBC driver manager
+# among them; Qt's xcb and offscreen platforms come with libqt6gui6). What is
+# only loaded at run time is named here: the SQL Server driver (FreeTDS), a
+# Chinese font and Qt's Chinese texts. The SQLite driver only serves an
+# embedded database file (Engine=SQLite, as the demo's), so it is
+# recommended; unixodbc's isql is for trying a connection by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "unixodbc, tdsodbc, libsqliteodbc, qt6-qpa-plugins, fonts-noto-cjk, qt6-translations-l10n")
+    "tdsodbc, fonts-noto-cjk | fonts-wqy-microhei, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsqliteodbc")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "unixodbc")
 include(CPack)
