@@ -24,7 +24,18 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME nbreport)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/package")
-set(CPACK_STRIP_FILES ON)
+# The programs are stripped while the package is made, and what stripping
+# removes goes into nbreport-dbgsym (a .ddeb beside the .deb), for reading a
+# user's core dump or stack trace.
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_SOURCE_DIR}/cmake/DbgsymRepair.cmake")
+# Stripping keeps the compiler's version notes (.comment), which Debian's own
+# packages drop too.
+foreach(program nbreport nbreport-export nbreport-make-demo)
+    install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${NBR_INSTALL_PROGRAMDIR}/${program}\"
+        COMMAND_ERROR_IS_FATAL ANY)")
+endforeach()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${NBR_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
@@ -48,4 +59,5 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "tdsodbc, fonts-noto-cjk | fonts-wqy-microhei, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsqliteodbc")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "unixodbc")
+
 include(CPack)
