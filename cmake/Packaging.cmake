@@ -60,4 +60,10 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsqliteodbc")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "unixodbc")
 
+# prerm takes away what the programs write into their own folder, which
+# would otherwise keep it from being removed.
+set(NBR_PACKAGE_PROGRAMDIR "${CPACK_PACKAGING_INSTALL_PREFIX}/${NBR_INSTALL_PROGRAMDIR}")
+configure_file(packaging/prerm.in "${CMAKE_BINARY_DIR}/packaging/prerm" @ONLY)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/packaging/prerm")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
