@@ -16,8 +16,10 @@ set(pages)
 foreach(program nbreport nbreport-export nbreport-make-demo)
     # The NAME line comes from an include file: help2man reads those as UTF-8
     # text, but takes --name as bytes and would encode them a second time.
+    # groff cannot space out Chinese text to the right margin: ragged right.
     set(page "${CMAKE_BINARY_DIR}/man/${program}.1")
-    file(WRITE "${page}.h2m" "[NAME]\n${program} \\- ${NBR_MAN_NAME_${program}}\n")
+    file(WRITE "${page}.h2m" "[NAME]\n${program} \\- ${NBR_MAN_NAME_${program}}\n"
+                             "[<DESCRIPTION]\n.ad l\n")
     add_custom_command(OUTPUT "${page}.gz"
         COMMAND "${NBR_HELP2MAN}" --no-info --locale=C.UTF-8 --section=1
                 "--include=${page}.h2m" "--output=${page}" "$<TARGET_FILE:${program}>"
