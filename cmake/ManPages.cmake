@@ -18,8 +18,8 @@ foreach(program nbreport nbreport-export nbreport-make-demo)
     # text, but takes --name as bytes and would encode them a second time.
     # groff cannot space out Chinese text to the right margin: ragged right.
     set(page "${CMAKE_BINARY_DIR}/man/${program}.1")
-    file(WRITE "${page}.h2m" "[NAME]\n${program} \\- ${NBR_MAN_NAME_${program}}\n"
-                             "[<DESCRIPTION]\n.ad l\n")
+    file(CONFIGURE OUTPUT "${page}.h2m" @ONLY
+         CONTENT "[NAME]\n${program} \\- ${NBR_MAN_NAME_${program}}\n[<DESCRIPTION]\n.ad l\n")
     add_custom_command(OUTPUT "${page}.gz"
         COMMAND "${NBR_HELP2MAN}" --no-info --locale=C.UTF-8 --section=1
                 "--include=${page}.h2m" "--output=${page}" "$<TARGET_FILE:${program}>"
