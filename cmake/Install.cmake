@@ -49,11 +49,14 @@ if(WIN32)
     return()
 endif()
 
+# The demo maker too, so that the program can be tried without a server.
+install(TARGETS nbreport-make-demo RUNTIME DESTINATION ${NBR_INSTALL_PROGRAMDIR})
+
 # The links on the PATH are relative, so the tree can move as a whole (and
 # into a package). Qt finds the program's folder through the link's target.
 file(RELATIVE_PATH toProgramDir "${CMAKE_INSTALL_FULL_BINDIR}"
      "${CMAKE_INSTALL_PREFIX}/${NBR_INSTALL_PROGRAMDIR}")
-foreach(program ${NBR_PROGRAMS})
+foreach(program ${NBR_PROGRAMS} nbreport-make-demo)
     set(link "${CMAKE_BINARY_DIR}/path-links/${program}")
     file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/path-links")
     file(CREATE_LINK "${toProgramDir}/${program}" "${link}" SYMBOLIC)

@@ -196,6 +196,65 @@ private slots:
         QCOMPARE(contents(out.filePath(u"ro.xlsx"_s)), QByteArray("kept"));
     }
 
+    // The three programs answer --help and --version on standard output, name
+    // a bad argument on standard error, and say nothing else when run as a
+    // cron job runs them: no display, no XDG_RUNTIME_DIR.
+    void programsFollowCommandLineConventions_data() {
+        QTest::addColumn<QString>("program"); // in the build tree
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output"); // contained in standard output; empty: none
+        QTest::addColumn<QString>("errors"); // contained in standard error; empty: none
+        const QString tool = u"tools/nbreport-export"_s;
+        const QString maker = u"tools/nbreport-make-demo"_s;
+        const QStringList summary{u"--settings"_s, u"INI"_s,       u"--year"_s,    u"2026"_s,
+                                  u"--all"_s,      u"--summary"_s, u"OUT/r.xlsx"_s};
+        QTest::newRow("export --help")
+            << tool << QStringList{u"--help"_s} << 0 << u"用法: nbreport-export"_s << QString();
+        QTest::newRow("export --version")
+            << tool << QStringList{u"--version"_s} << 0 << u"nbreport-export 1."_s << QString();
+        QTest::newRow("export: a bad argument before --help")
+            << tool << QStringList{u"--bogus"_s, u"--help"_s} << 1 << QString() << u"用法"_s;
+        QTest::newRow("export: result on standard output, progress on standard error")
+            << tool << summary << 0 << u"已导出 "_s << u"月报：已写"_s;
+        QTest::newRow("export --quiet: nothing on standard error")
+            << tool << summary + QStringList{u"--quiet"_s} << 0 << u"已导出 "_s << QString();
+        QTest::newRow("nbreport --help without a display")
+            << u"nbreport"_s << QStringList{u"--help"_s} << 0 << u"用法: nbreport"_s << QString();
+        QTest::newRow("nbreport --version")
+            << u"nbreport"_s << QStringList{u"--version"_s} << 0 << u"nbreport 1."_s << QString();
+        QTest::newRow("nbreport: unknown option")
+            << u"nbreport"_s << QStringList{u"--bogus"_s} << 1 << QString() << u"用法"_s;
+        QTest::newRow("maker --help")
+            << maker << QStringList{u"--help"_s} << 0 << u"用法：nbreport-make-demo"_s << QString();
+        QTest::newRow("maker --version")
+            << maker << QStringList{u"--version"_s} << 0 << u"nbreport-make-demo 1."_s << QString();
+        QTest::newRow("maker: unknown option")
+            << maker << QStringList{u"--bogus"_s, u"x.db"_s} << 1 << QString() << u"用法"_s;
+    }
+
+    void programsFollowCommandLineConventions() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QFETCH(QString, errors);
+        QTemporaryDir out;
+        for (QString& a : args)
+            a.replace(u"OUT"_s, out.path()).replace(u"INI"_s, m_ini);
+        QProcessEnvironment cron;
+        cron.insert(u"HOME"_s, out.path());
+        cron.insert(u"PATH"_s, u"/usr/bin:/bin"_s);
+        cron.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"no-config"_s));
+        const ToolRun run =
+            runProgram(qEnvironmentVariable("NBR_BINARY_DIR") + u'/' + program, args, cron);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(output.isEmpty() ? run.output.isEmpty() : run.output.contains(output),
+                 qPrintable(run.output));
+        QVERIFY2(errors.isEmpty() ? run.errors.isEmpty() : run.errors.contains(errors),
+                 qPrintable(run.errors));
+    }
+
     // The tool stopped in the middle of a 30 000-row summary, or finishing it
     // after the reader of its standard error went away.
     void toolLeavesNoTemporaryFile_data() {

@@ -268,7 +268,7 @@ private slots:
                            u"6601"_s, u"05"_s, out.filePath(u"tool.xlsx"_s)},
                           m_dir.filePath(u"no-config"_s));
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.errors.endsWith(note + u'\n'), qPrintable(run.errors));
+        QVERIFY2(run.output.endsWith(note + u'\n'), qPrintable(run.output));
     }
 
     void detailExportNamesTheListingsDepartment() {

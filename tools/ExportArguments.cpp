@@ -13,14 +13,19 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 QString exportUsage() {
-    return u"用法: nbreport-export --year YYYY [--settings FILE]\n"
+    return u"用法: nbreport-export --year YYYY [--settings FILE] [--quiet]\n"
            u"         (--dept CODE ... | --all) --summary FILE.xlsx\n"
            u"         [--detail DEPT SUBJECT MM FILE.xlsx]\n"
-           u"  --dept    统计该部门（可重复，按部门树顺序统计，不含下级部门）\n"
-           u"  --all     全选（“Tervo中心”除外）\n"
-           u"  --summary 导出非预算报销月报\n"
-           u"  --detail  导出一个部门、科目、月份（1..12 或 01..12）的报销明细\n"
-           u"  --settings 从该 INI 文件读取数据库连接设置\n"
+           u"导出非预算报销月报和一个单元格的报销明细（.xlsx）。\n"
+           u"已导出的文件写到标准输出，进度和错误写到标准错误。\n"
+           u"  --dept       统计该部门（可重复，按部门树顺序统计，不含下级部门）\n"
+           u"  --all        全选（“Tervo中心”除外）\n"
+           u"  --summary    导出非预算报销月报\n"
+           u"  --detail     导出一个部门、科目、月份（1..12 或 01..12）的报销明细\n"
+           u"  --settings   从该 INI 文件读取数据库连接设置\n"
+           u"  --quiet      不输出进度\n"
+           u"  --help       显示本帮助并退出\n"
+           u"  --version    显示版本号并退出\n"
            u"退出码: 0 成功, 1 参数错误, 2 无法连接数据库, 3 数据错误, 4 写文件失败"_s;
 }
 
@@ -73,8 +78,13 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
             return taken;
         };
         const QString missing = u"参数 "_s + option + u" 缺少取值"_s;
-        if (option == u"--all"_s) {
+        if (option == u"--help"_s || option == u"--version"_s) {
+            result.request = option == u"--help"_s ? ExportRequest::Help : ExportRequest::Version;
+            return result;
+        } else if (option == u"--all"_s) {
             result.allDepartments = true;
+        } else if (option == u"--quiet"_s) {
+            result.quiet = true;
         } else if (option == u"--year"_s || option == u"--dept"_s || option == u"--summary"_s ||
                    option == u"--settings"_s) {
             const auto v = values(1);

@@ -17,16 +17,21 @@ struct DetailRequest {
     QString path;
 };
 
+// What the command line asks for: an export, or only the usage or the version.
+enum class ExportRequest { Export, Help, Version };
+
 struct ExportArguments {
+    ExportRequest request = ExportRequest::Export;
     QString year; // "2026"
     QStringList deptCodes;
     bool allDepartments = false;
     QString summaryPath;
     std::optional<DetailRequest> detail;
     QString settingsFile;
+    bool quiet = false; // no progress lines
 };
 
-// The usage text printed with every argument error.
+// The usage text, for --help and with every argument error.
 QString exportUsage();
 
 // Parses the arguments after the program name; a Chinese error text when

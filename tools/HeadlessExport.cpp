@@ -32,8 +32,11 @@ struct Failure {
     throw Failure{exitCode};
 }
 
-// Progress lines for long grids: every 10 000 rows and the last one.
-ExportProgress progressLines(const QString& what, int rows) {
+// Progress lines for long grids: every 10 000 rows and the last one; none
+// with --quiet.
+ExportProgress progressLines(const ExportArguments& a, const QString& what, int rows) {
+    if (a.quiet)
+        return {};
     return [what, rows](int row) {
         if (row + 1 == rows || (row > 0 && row % 10000 == 0))
             printError(u"%1：已写 %2/%3 行"_s.arg(what).arg(row + 1).arg(rows));
@@ -48,9 +51,9 @@ void exportAndTell(const std::function<ExportResult()>& write, const QString& pa
     } catch (const FileError& e) {
         fail(ExitWriteFailed, u"导出失败（"_s + path + u"）："_s + errorText(e));
     }
-    printError(u"已导出 "_s + result.path);
+    printOutput(u"已导出 "_s + result.path);
     for (const QString& note : result.notes())
-        printError(note);
+        printOutput(note);
 }
 
 int nodeOf(const TreeNodesModel& nodes, const QString& deptCode) {
@@ -121,7 +124,7 @@ int runHeadlessExport(const ExportArguments& a) {
             exportAndTell(
                 [&] {
                     return exportSummary(*summary, widths, a.summaryPath,
-                                         progressLines(u"月报"_s, int(summary->rows.size()) + 1));
+                                         progressLines(a, u"月报"_s, int(summary->rows.size()) + 1));
                 },
                 a.summaryPath);
         }
@@ -130,7 +133,7 @@ int runHeadlessExport(const ExportArguments& a) {
             exportAndTell(
                 [&] {
                     return exportListing(*listing, widths, a.detail->path,
-                                         progressLines(u"明细"_s, int(listing->lines.size()) + 2));
+                                         progressLines(a, u"明细"_s, int(listing->lines.size()) + 2));
                 },
                 a.detail->path);
         }

@@ -15,7 +15,8 @@ enum ExportExitCode {
     ExitWriteFailed = 4,
 };
 
-// Connects, writes the requested workbooks and reports on standard error.
+// Connects, writes the requested workbooks, names them on standard output and
+// reports progress and failures on standard error.
 int runHeadlessExport(const ExportArguments& arguments);
 
 } // namespace nbr

@@ -6,6 +6,7 @@
 
 #include "ExportArguments.h"
 #include "HeadlessExport.h"
+#include "Version.h"
 #include "platform/CoreDumps.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/StderrPrompts.h"
@@ -14,12 +15,32 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+QtMessageHandler g_qtMessageHandler = nullptr;
+
+// A cron job has no XDG_RUNTIME_DIR. The export never uses that folder (Qt
+// only looks there for a sandbox marker at start), so Qt's complaint about
+// the missing variable would only fill the job's mail every night.
+void ignoreMissingRuntimeDir() {
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        return;
+    g_qtMessageHandler = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR not set"_s))
+                g_qtMessageHandler(type, context, text);
+        });
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     nbr::disableCoreDumps();
 #ifndef Q_OS_WIN
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
+    ignoreMissingRuntimeDir();
     nbr::InterruptCleanup::install();
     QGuiApplication app(argc, argv);
     const auto parsed = nbr::parseExportArguments(app.arguments().mid(1));
@@ -28,5 +49,16 @@ int main(int argc, char* argv[]) {
         nbr::printError(nbr::exportUsage());
         return nbr::ExitBadArguments;
     }
-    return nbr::runHeadlessExport(std::get<nbr::ExportArguments>(parsed));
+    const auto& arguments = std::get<nbr::ExportArguments>(parsed);
+    switch (arguments.request) {
+    case nbr::ExportRequest::Help:
+        nbr::printOutput(nbr::exportUsage());
+        return nbr::ExitSuccess;
+    case nbr::ExportRequest::Version:
+        nbr::printOutput(u"nbreport-export "_s + QLatin1StringView(nbr::kVersionText));
+        return nbr::ExitSuccess;
+    case nbr::ExportRequest::Export:
+        break;
+    }
+    return nbr::runHeadlessExport(arguments);
 }

@@ -7,6 +7,7 @@
 #include "DemoClaims.h"
 #include "DemoDbWriter.h"
 #include "DemoOrganisation.h"
+#include "Version.h"
 
 #include <algorithm>
 #include <charconv>
@@ -28,9 +29,13 @@ constexpr int kMaxBaseYear = 2078;
 
 constexpr const char* kUsage =
     "用法：nbreport-make-demo [--scale N] [--seed S] [--base-year Y] OUTPUT.db\n"
+    "生成 nbreport 的演示数据库（SQLite 文件），并列出演示登录。\n"
     "  --scale N      部门和报销单的倍数，1 到 1000，默认 1\n"
     "  --seed S       随机种子（非负整数），默认 20250101\n"
-    "  --base-year Y  报销单年份为 Y-1、Y、Y+1，Y 为 2001 到 2078，默认今年\n";
+    "  --base-year Y  报销单年份为 Y-1、Y、Y+1，Y 为 2001 到 2078，默认今年\n"
+    "  --help         显示本帮助并退出\n"
+    "  --version      显示版本号并退出\n"
+    "退出码：0 成功，1 参数错误，2 写文件失败\n";
 
 int currentYear() {
     const std::time_t now = std::time(nullptr);
@@ -128,11 +133,15 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("nbreport-make-demo %s\n", nbr::kVersionText);
+        return 0;
+    }
     std::string error;
     const std::optional<Options> options = parseArguments(argc, argv, error);
     if (!options) {
         std::fprintf(stderr, "错误：%s\n%s", error.c_str(), kUsage);
-        return 2;
+        return 1;
     }
 
     DemoDataset data;
@@ -143,7 +152,7 @@ int main(int argc, char** argv) {
         DemoDbWriter::write(data, options->output);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "错误：%s\n", e.what());
-        return 1;
+        return 2;
     }
     printSummary(data, *options);
     return 0;

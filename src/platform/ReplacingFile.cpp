@@ -227,8 +227,10 @@ void removeAbandoned(const QString& folder) {
 int flushAndReplace(int fd, const QString& temporary, const QString& target,
                     const std::optional<ReplacingFile::Kept>& kept) {
     if (kept) {
-        if (::fchown(fd, uid_t(kept->owner), gid_t(kept->group)) != 0)
-            (void)::fchown(fd, uid_t(-1), gid_t(kept->group));
+        // Otherwise the new file stays the exporting user's, which is no failure.
+        const bool ownerKept = ::fchown(fd, uid_t(kept->owner), gid_t(kept->group)) == 0 ||
+                               ::fchown(fd, uid_t(-1), gid_t(kept->group)) == 0;
+        Q_UNUSED(ownerKept);
         if (::fchmod(fd, mode_t(kept->mode)) != 0)
             return errno;
     }

@@ -11,6 +11,11 @@ void printError(const QString& line) {
     std::fflush(stderr);
 }
 
+void printOutput(const QString& line) {
+    std::fputs((line + u'\n').toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
 void StderrPrompts::message(const QString& text, const QString& title, MessageIcon) {
     printError(title + u"："_s + text);
 }

@@ -17,7 +17,10 @@ public:
     void quit(int) override {}
 };
 
-// One line on standard error, UTF-8.
+// One line on standard error, UTF-8: progress, warnings and errors.
 void printError(const QString& line);
+
+// One line on standard output, UTF-8: a command's results.
+void printOutput(const QString& line);
 
 } // namespace nbr

@@ -94,16 +94,21 @@ QString exportToolPath() {
     return qEnvironmentVariable("NBR_BINARY_DIR") + u"/tools/nbreport-export"_s;
 }
 
-ToolRun runExportTool(const QStringList& args, const QString& configHome) {
+ToolRun runProgram(const QString& path, const QStringList& args, const QProcessEnvironment& env) {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"XDG_CONFIG_HOME"_s, configHome);
     p.setProcessEnvironment(env);
-    p.start(exportToolPath(), args);
+    p.start(path, args);
     if (!p.waitForFinished(120000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
+}
+
+ToolRun runExportTool(const QStringList& args, const QString& configHome) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"XDG_CONFIG_HOME"_s, configHome);
+    return runProgram(exportToolPath(), args, env);
 }
 
 } // namespace nbr::test

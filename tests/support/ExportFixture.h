@@ -4,6 +4,7 @@
 
 #include "report/SummaryTable.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -48,8 +49,11 @@ void exportFrom(ReportWindow& w, FakePrompts& prompts, const QString& buttonName
 QString exportToolPath();
 struct ToolRun {
     int exitCode = -1; // -1: crashed or did not finish
+    QString output;    // its standard output
     QString errors;    // its standard error
 };
+// Runs a program in the given environment.
+ToolRun runProgram(const QString& path, const QStringList& args, const QProcessEnvironment& env);
 // Runs the tool with the user's settings store pointed at configHome.
 ToolRun runExportTool(const QStringList& args, const QString& configHome);
 

@@ -1,5 +1,6 @@
 #include "session/ui/LoginWindow.h"
 
+#include "Version.h"
 #include "db/Connection.h"
 #include "platform/Error.h"
 #include "platform/Prompts.h"
@@ -101,7 +102,7 @@ bool LoginWindow::load() {
     case CommandLineSession::Absent:
         break;
     }
-    m_version->setText(u"V%1.%2版"_s.arg(NBR_VERSION_MAJOR).arg(NBR_VERSION_MINOR));
+    m_version->setText(u"V%1.%2版"_s.arg(kVersionMajor).arg(kVersionMinor));
     return false;
 }
 
