@@ -2,6 +2,8 @@
 
 #include "platform/Twips.h"
 
+#include <algorithm>
+
 namespace nbr {
 
 TextMeasure::TextMeasure(const QFont& font)
@@ -16,6 +18,48 @@ double TextMeasure::width(const QString& text) const {
     if (m_cache.size() < kCacheLimit)
         m_cache.insert(text, width);
     return width;
+}
+
+double TextMeasure::estimate(const QString& text) const {
+    constexpr qsizetype kLongest = 40;
+    if (text.size() > kLongest)
+        return -1;
+    double sum = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 32 || u > 126)
+            return -1;
+        double& advance = m_advances[u];
+        if (advance == 0)
+            advance = m_metrics.horizontalAdvance(c) * m_twipsPerPixel;
+        sum += advance;
+    }
+    return sum;
+}
+
+double TextMeasure::widest(const std::vector<const QString*>& texts) const {
+    double widest = 0;
+    double widestEstimate = 0;
+    std::vector<std::pair<double, const QString*>> estimated;
+    for (const QString* text : texts) {
+        if (text->isEmpty())
+            continue;
+        const double guess = estimate(*text);
+        if (guess < 0) {
+            widest = std::max(widest, width(*text));
+            continue;
+        }
+        estimated.emplace_back(guess, text);
+        widestEstimate = std::max(widestEstimate, guess);
+    }
+    // Kerning and positioning move a whole text by less than a pixel either
+    // way: a text estimated more than two pixels short of the widest
+    // estimate cannot be the widest.
+    const double margin = 2 * m_twipsPerPixel;
+    for (const auto& [guess, text] : estimated)
+        if (guess >= widestEstimate - margin)
+            widest = std::max(widest, width(*text));
+    return widest;
 }
 
 double TextMeasure::lineHeight() const {

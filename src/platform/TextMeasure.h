@@ -7,6 +7,8 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QString>
+#include <array>
+#include <vector>
 
 namespace nbr {
 
@@ -20,13 +22,23 @@ public:
     // The font's line height, in twips.
     double lineHeight() const;
 
+    // The width of the widest of these texts, exactly as width() gives it.
+    // A column of a large report holds tens of thousands of distinct amounts:
+    // a short ASCII text is first estimated from its characters' advances
+    // (which is how digits, points and signs lay out, give or take a pixel),
+    // and only those that could be the widest are measured whole.
+    double widest(const std::vector<const QString*>& texts) const;
+
 private:
     static constexpr qsizetype kCacheLimit = 20000;
+    // The estimate of a printable ASCII text, or a negative value for any other.
+    double estimate(const QString& text) const;
 
     QFont m_font;
     QFontMetricsF m_metrics;
     double m_twipsPerPixel;
     mutable QHash<QString, double> m_cache;
+    mutable std::array<double, 128> m_advances{}; // 0: not measured yet
 };
 
 } // namespace nbr

@@ -224,8 +224,6 @@ void FlexGridModel::setBody(std::vector<BodyRow> body) {
     m_rows.resize(1);
     m_rows.reserve(body.size() + 1);
     const size_t columns = m_columns.size();
-    // The widest text of each shown column, each distinct text measured once.
-    std::vector<double> widest(columns, 0.0);
     for (BodyRow& source : body) {
         Row row;
         row.kind = source.kind;
@@ -235,15 +233,20 @@ void FlexGridModel::setBody(std::vector<BodyRow> body) {
                                                                 : QString());
         if (source.fill.isValid())
             row.backColors.assign(columns, source.fill);
-        for (size_t c = 0; c < columns; ++c)
-            if (m_columns[c].width > 0)
-                widest[c] = std::max(widest[c], textWidth(row.texts[c]));
         m_rows.push_back(std::move(row));
     }
+    // Each shown column measured once, for its widest text.
     std::vector<int> widened;
+    std::vector<const QString*> texts;
+    texts.reserve(body.size());
     for (size_t c = 0; c < columns; ++c) {
-        const double width = widest[c] + 90;
-        if (m_columns[c].width > 0 && width > m_columns[c].width) {
+        if (m_columns[c].width == 0)
+            continue;
+        texts.clear();
+        for (size_t r = 1; r < m_rows.size(); ++r)
+            texts.push_back(&m_rows[r].texts[c]);
+        const double width = m_measure->widest(texts) + 90;
+        if (width > m_columns[c].width) {
             m_columns[c].width = static_cast<int>(std::lround(width));
             widened.push_back(int(c));
         }
