@@ -8,7 +8,7 @@
 //   bench_export [rows]    (default 40000)
 
 #include "BenchSupport.h"
-#include "ExportFixture.h"
+#include "ReportFixtures.h"
 #include "report/ReportGrids.h"
 #include "report/WorkbookExport.h"
 #include "workbook/WorkbookCheck.h"

@@ -5,6 +5,7 @@
 
 #include "ExportChecks.h"
 #include "ExportFixture.h"
+#include "ReportFixtures.h"
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "report/models/FlexGridModel.h"

@@ -6,6 +6,7 @@
 
 #include "ExportChecks.h"
 #include "ExportFixture.h"
+#include "ReportFixtures.h"
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "platform/MousePointer.h"

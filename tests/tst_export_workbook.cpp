@@ -4,7 +4,7 @@
 // workbook is read back by tests/check_workbook.py (openpyxl).
 
 #include "ExportChecks.h"
-#include "ExportFixture.h"
+#include "ReportFixtures.h"
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"

@@ -7,7 +7,7 @@
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "ReportWindowDriver.h"
-#include "SummaryFixture.h"
+#include "ReportFixtures.h"
 #include "report/DetailListing.h"
 #include "report/models/FlexGridModel.h"
 #include "report/ui/FlexGridView.h"

@@ -7,7 +7,7 @@
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "ReportWindowDriver.h"
-#include "SummaryFixture.h"
+#include "ReportFixtures.h"
 #include "db/SharedConnection.h"
 #include "report/AmountText.h"
 #include "report/DetailListing.h"

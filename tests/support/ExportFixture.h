@@ -1,8 +1,6 @@
 #pragma once
-// The fixture of the export tests: their database, the steps that take the
-// report window to an export, and runs of the headless export tool.
-
-#include "report/SummaryTable.h"
+// The steps that take the report window to an export, and runs of the
+// headless export tool (the export database: ReportFixtures.h).
 
 #include <QProcessEnvironment>
 #include <QString>
@@ -19,20 +17,6 @@ class ReportWindow;
 namespace nbr::test {
 
 class FakePrompts;
-
-// 总部 {财务部 0102, 人事部 0103, 审计小计组 0104} and Tervo中心 09; subjects
-// 0012 差旅费 and 6601 办公费; claims of 2026, among them 财务部's March
-// travel (1000 + 34.5 tax, 200 without tax) and a May line of 人事部 with a
-// 40 000-character memo.
-void writeExportDatabase(const QString& path);
-
-// The month header of March in the summary grid.
-inline const QString kMarch = QStringLiteral("03月份          ");
-
-// A summary of the given size built directly, without a database: every
-// tenth row a subtotal, subject codes with leading zeros, some empty months;
-// the last row is the grand total.
-SummaryTable largeSummary(int bodyRows);
 
 QPushButton* button(ReportWindow& w, const QString& name);
 QProgressBar* progressBar(ReportWindow& w, const QString& name);
