@@ -224,6 +224,27 @@ std::unique_ptr<OdbcConnection> OdbcConnection::open(const QString& connectionSt
 }
 
 Recordset OdbcConnection::query(const QString& sql, const QStringList& parameters) {
+    Recordset result;
+    run(
+        sql, parameters, [&](QStringList columns) { result = Recordset(std::move(columns)); },
+        [&](std::vector<DbValue>& row) { result.appendRow(std::move(row)); });
+    return result;
+}
+
+void OdbcConnection::forEachRow(const QString& sql, const QStringList& parameters,
+                                const RowHandler& onRow) {
+    Recordset current;
+    run(
+        sql, parameters, [&](QStringList columns) { current = Recordset(std::move(columns)); },
+        [&](std::vector<DbValue>& row) {
+            current.replaceRow(row);
+            onRow(current);
+        });
+}
+
+void OdbcConnection::run(const QString& sql, const QStringList& parameters,
+                         const std::function<void(QStringList columns)>& onColumns,
+                         const std::function<void(std::vector<DbValue>& row)>& onRow) {
     ++m_statementCount;
     Handle stmt(SQL_HANDLE_STMT, m_handles->dbc.handle);
     if (stmt.handle == SQL_NULL_HANDLE)
@@ -310,19 +331,20 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
         floatDigits.push_back(floatColumnDigits(dataType));
     }
 
-    Recordset result(names);
+    onColumns(std::move(names));
     if (columnCount == 0)
-        return result;
+        return;
 
     constexpr SQLLEN kChunk = 4096; // bytes per SQLGetData call
     std::vector<char> buffer(size_t(kChunk) + 4);
+    std::vector<DbValue> row;
     for (;;) {
         rc = SQLFetch(stmt.handle);
         if (rc == SQL_NO_DATA)
             break;
         if (!succeeded(rc))
             throw fail(u"读取查询结果失败"_s);
-        std::vector<DbValue> row;
+        row.clear();
         row.reserve(size_t(columnCount));
         for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columnCount); ++c) {
             QByteArray bytes;
@@ -362,12 +384,11 @@ Recordset OdbcConnection::query(const QString& sql, const QStringList& parameter
                 text = shortestFloatText(text, digits);
             row.emplace_back(std::move(text));
         }
-        result.appendRow(std::move(row));
+        onRow(row);
     }
     // Drain any further results so the connection is free for the next query.
     while (succeeded(SQLMoreResults(stmt.handle))) {
     }
-    return result;
 }
 
 } // namespace nbr

@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace nbr {
@@ -35,6 +36,14 @@ public:
     // whole result before returning; throws DbError on failure.
     Recordset query(const QString& sql, const QStringList& parameters = {});
 
+    // Runs one statement and hands each row of its result to onRow as it is
+    // fetched, as the current row of a one-row recordset that is valid during
+    // the call only: nothing of a row is kept, so a result of any length
+    // takes the memory of one row. Throws DbError; an exception thrown by
+    // onRow ends the statement and passes on.
+    using RowHandler = std::function<void(const Recordset& row)>;
+    void forEachRow(const QString& sql, const QStringList& parameters, const RowHandler& onRow);
+
     // How long one statement may run before it is cancelled with an error
     // (30 seconds, the classic command time-out; 0 waits for ever).
     void setQueryTimeout(int seconds) { m_queryTimeoutSeconds = seconds; }
@@ -45,6 +54,11 @@ public:
 private:
     struct Handles;
     explicit OdbcConnection(std::unique_ptr<Handles> handles, OdbcTextMode mode);
+    // Executes a statement, then hands its column names to onColumns once
+    // and each fetched row to onRow, which may take the values out.
+    void run(const QString& sql, const QStringList& parameters,
+             const std::function<void(QStringList columns)>& onColumns,
+             const std::function<void(std::vector<DbValue>& row)>& onRow);
 
     std::unique_ptr<Handles> m_handles;
     OdbcTextMode m_mode;

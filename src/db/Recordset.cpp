@@ -39,6 +39,12 @@ const DbValue& Recordset::field(const QString& name) const {
     return value(m_position, column);
 }
 
+void Recordset::replaceRow(std::vector<DbValue>& row) {
+    row.resize(size_t(m_columns.size()));
+    m_values.swap(row);
+    m_position = 0;
+}
+
 void Recordset::appendRow(std::vector<DbValue> row) {
     row.resize(size_t(m_columns.size()));
     for (auto& v : row)

@@ -1,6 +1,8 @@
 #pragma once
-// The result of one query, read to its end: the column names and every row.
-// Read in the classic way (eof / field by name / moveNext) or by index.
+// The result of one query, read to its end: the column names and every row;
+// or, while a long result streams by (OdbcConnection::forEachRow), the one row
+// fetched last. Read in the classic way (eof / field by name / moveNext) or by
+// index.
 
 #include "db/DbValue.h"
 
@@ -31,6 +33,8 @@ public:
 
     // Filling (database layer only).
     void appendRow(std::vector<DbValue> row);
+    // Makes row the only row, and the current one; row gets the values it replaced.
+    void replaceRow(std::vector<DbValue>& row);
 
 private:
     QStringList m_columns;

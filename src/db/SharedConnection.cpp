@@ -27,10 +27,21 @@ SqlDialect sharedDialect() {
     return SqlDialect::forDbmsName(holder()->dbmsName());
 }
 
-Recordset openRecordset(const QString& sql, const QStringList& parameters) {
+namespace {
+OdbcConnection& openConnection() {
     if (!holder())
         throw DbError(3709, u"连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"_s);
-    return holder()->query(sql, parameters);
+    return *holder();
+}
+} // namespace
+
+Recordset openRecordset(const QString& sql, const QStringList& parameters) {
+    return openConnection().query(sql, parameters);
+}
+
+void forEachRecord(const QString& sql, const QStringList& parameters,
+                   const OdbcConnection::RowHandler& onRecord) {
+    openConnection().forEachRow(sql, parameters, onRecord);
 }
 
 } // namespace nbr

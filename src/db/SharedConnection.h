@@ -22,4 +22,10 @@ SqlDialect sharedDialect();
 // no connection is open.
 Recordset openRecordset(const QString& sql, const QStringList& parameters = {});
 
+// Runs a query on the shared connection and hands its rows to onRecord one
+// at a time, keeping none (a result too long to hold, written out as it
+// comes); throws as openRecordset does.
+void forEachRecord(const QString& sql, const QStringList& parameters,
+                   const OdbcConnection::RowHandler& onRecord);
+
 } // namespace nbr
