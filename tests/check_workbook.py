@@ -3,16 +3,23 @@
 
 usage: check_workbook.py WORKBOOK.xlsx EXPECTATION.json
        check_workbook.py WORKBOOK.xlsx --same-as OTHER.xlsx
+       check_workbook.py LINES.xlsx --lines-of SUMMARY.xlsx
 
 The expectation names the sheet, the title and caption lines, the grid's
 header and body texts (hidden key column left out), the grid columns that
 hold amounts, each body row's fill and the column widths in characters.
 Row numbers in the first column (序) are read back as numbers.
-Optional "cells" spot-check single cells by address. With --same-as the
+Optional "cells" spot-check single cells by address, optional "properties"
+the document properties. Every workbook is also checked for its view and
+print setup (frozen panes, landscape A4 one page wide, repeated heading
+rows, print area, page header and footer); a summary for its outline (subject
+rows at level 1) and its chart sheets and their series. With --same-as the
 workbook must equal the other one cell for cell: values and their types,
 number formats, alignment, fills, fonts, borders, merged ranges and column
-widths. Every difference is printed; the exit status is 0 only when there is
-none.
+widths. With --lines-of the workbook of every claim line must hold the
+summary's departments in its order and add up, per department, subject and
+month, to the summary's month cells. Every difference is printed; the exit
+status is 0 only when there is none.
 """
 
 import json
@@ -26,6 +33,10 @@ from openpyxl.utils import get_column_letter
 
 FONT = "微软雅黑"
 TOTALS_FILL = "C0C0FF"
+SUBTOTAL_FILL = "C0FFFF"
+SUMMARY = "非预算报销月报"
+# The cell below and right of the frozen panes, per table sheet.
+FROZEN_AT = {SUMMARY: "E5", "非预算报销明细": "C5"}
 
 
 def shown(value):
@@ -67,10 +78,10 @@ class Checker:
             self.fail(where, what, got, want)
 
     def run(self):
-        self.same("workbook", "sheet names", self.wb.sheetnames, [self.e["sheet"]])
         ws = self.wb.worksheets[0]
         self.ws = ws
         last_row = self.rows + 4
+        self.check_sheets_and_setup(last_row)
         self.same("sheet", "max_row", ws.max_row, last_row)
         self.same("sheet", "max_column", ws.max_column, self.columns)
         letter = get_column_letter
@@ -87,6 +98,36 @@ class Checker:
         for address, want in self.e.get("cells", {}).items():
             self.check_spot(address, want)
         return self.errors
+
+    def check_sheets_and_setup(self, last_row):
+        sheet, fills = self.e["sheet"], self.e["fills"]
+        subtotals = [r for r, fill in enumerate(fills, start=5) if fill == SUBTOTAL_FILL]
+        sheets = [sheet]
+        if sheet == SUMMARY:
+            sheets.append("月度趋势")
+            if 2 <= len(subtotals) <= 10:
+                sheets.append("部门月度趋势")
+        self.same("workbook", "sheet names", self.wb.sheetnames, sheets)
+        self.same("workbook", "active sheet", self.wb.active.title, sheet)
+        for error in print_setup_errors(self.ws, self.e["title"], FROZEN_AT[sheet],
+                                        self.columns, last_row):
+            self.errors.append(error)
+        for key, want in self.e.get("properties", {}).items():
+            self.same("properties", key, getattr(self.wb.properties, key), want)
+        if sheet != SUMMARY:
+            return
+        for r in range(1, last_row + 1):
+            # Subject rows fold under their subtotal; the rest stays at level 0.
+            level = 1 if 5 <= r < 4 + len(fills) and fills[r - 5] is None else 0
+            self.same(f"row {r}", "outline level", self.ws.row_dimensions[r].outline_level, level)
+        total = 4 + len(fills)
+        series = [[(f"$B${total}", f"$E${total}:$P${total}")]]
+        if len(sheets) == 3:
+            series.append([(f"$B${r}", f"$E${r}:$P${r}") for r in subtotals])
+        charts = [chart for chartsheet in self.wb.chartsheets for chart in chartsheet._charts]
+        self.same("charts", "series", [chart_series(chart) for chart in charts],
+                  [[(f"'{SUMMARY}'!{name}", f"'{SUMMARY}'!$E$4:$P$4", f"'{SUMMARY}'!{values}")
+                    for name, values in chart] for chart in series])
 
     def expected_cell(self, r, c):
         """(value, data type, number format, horizontal alignment, fill)."""
@@ -152,6 +193,62 @@ class Checker:
             self.check_fill(address, cell, want["fill"])
 
 
+def chart_series(chart):
+    """Each series' name, categories and values, as references."""
+    def ref(data):  # a text or a number reference, whichever was written
+        return next(r.f for r in (getattr(data, "strRef", None), getattr(data, "numRef", None)) if r)
+    return [(ref(s.tx), ref(s.cat), ref(s.val)) for s in chart.series]
+
+
+def print_setup_errors(ws, title, frozen, columns, last_row):
+    """What differs from the view and print setup of every report sheet."""
+    setup, last = ws.page_setup, get_column_letter(columns)
+    got = (ws.freeze_panes, setup.orientation, str(setup.paperSize), setup.fitToWidth or 1,
+           setup.fitToHeight, ws.sheet_properties.pageSetUpPr.fitToPage,
+           (ws.page_margins.left, ws.page_margins.right), ws.print_title_rows, ws.print_area,
+           ws.oddHeader.center.text, ws.oddFooter.center.text, bool(ws.print_options.gridLines))
+    want = (frozen, "landscape", "9", 1, 0, True, (0.25, 0.25), "$1:$4",
+            [f"$A$1:${last}${last_row}"], title, "第 &P 页，共 &N 页", False)
+    names = ("frozen at", "orientation", "paper", "pages wide", "pages tall", "fit to page",
+             "side margins", "print titles", "print area", "page header", "page footer",
+             "grid lines printed")
+    return [f"print setup: {name} is {g!r}, expected {w!r}"
+            for name, g, w in zip(names, got, want) if g != w]
+
+
+def lines_errors(lines_path, summary_path):
+    """The lines workbook against the summary it lists the lines of."""
+    ws = openpyxl.load_workbook(lines_path).worksheets[0]
+    summary = openpyxl.load_workbook(summary_path).worksheets[0]
+    header = [c.value for c in ws[4]]
+    errors = print_setup_errors(ws, "部门非预算报销明细", "A5", len(header), ws.max_row)
+    if ws.auto_filter.ref != f"A4:{get_column_letter(len(header))}{ws.max_row - 1}":
+        errors.append(f"autofilter is {ws.auto_filter.ref!r}")
+    col = {name: header.index(name) for name in ("部门名称", "科目代号", "月份", "合计")}
+    sums, departments = {}, []
+    for row in ws.iter_rows(min_row=5, max_row=ws.max_row - 1, values_only=True):
+        dept = row[col["部门名称"]]
+        if not departments or departments[-1] != dept:
+            departments.append(dept)
+        key = (dept, row[col["科目代号"]], int(row[col["月份"]]))
+        sums[key] = sums.get(key, 0) + (row[col["合计"]] or 0)
+    cells, order = {}, []
+    for row in summary.iter_rows(min_row=5, max_row=summary.max_row - 2, values_only=True):
+        if row[2] is None:  # a subtotal row
+            order.append(row[1][:-len("小计")])
+            continue
+        for month in range(1, 13):
+            if row[3 + month] is not None:
+                key = (row[1], row[2], month)
+                cells[key] = cells.get(key, 0) + row[3 + month]
+    if departments != order:
+        errors.append(f"departments in the order {departments[:5]}..., expected {order[:5]}...")
+    for key in sorted(set(sums) | set(cells)):
+        if abs(sums.get(key, 0) - cells.get(key, 0)) >= 0.005:
+            errors.append(f"{key}: lines add up to {sums.get(key)}, summary shows {cells.get(key)}")
+    return errors
+
+
 def cell_look(cell):
     """Everything of a cell that a reader of the workbook sees."""
     fill = cell.fill.fgColor.rgb if cell.fill.patternType == "solid" else None
@@ -185,8 +282,9 @@ def compare_workbooks(path, other_path):
 
 
 def main():
-    if len(sys.argv) == 4 and sys.argv[2] == "--same-as":
-        errors = compare_workbooks(sys.argv[1], sys.argv[3])
+    if len(sys.argv) == 4 and sys.argv[2] in ("--same-as", "--lines-of"):
+        compare = compare_workbooks if sys.argv[2] == "--same-as" else lines_errors
+        errors = compare(sys.argv[1], sys.argv[3])
         for line in errors[:40]:
             print(line)
         if len(errors) > 40:

@@ -21,13 +21,37 @@ QString detailListSql(const SqlDialect& dialect) {
            dialect.yearMonth(u"报批日期"_s) +
            u" = ?"_s
            u" And 报销单明细.科目代号 = ?"_s
-           u" order by 报销单表.报批日期"_s
+           u" order by "_s +
+           listingLineOrder();
+}
+
+QString listingLineOrder() {
+    return u"报销单表.报批日期"_s
            // Lines of the same day in one order, every time: by claim, then by
            // the line's own columns (the line table has no key to rely on).
            // A free-text column may be of a legacy type that SQL Server cannot
            // sort; its first 4 000 characters as nvarchar sort in both engines.
            u", 报销单表.报销单编号, 报销单表.报销单ID, 报销单明细.科目代号, 报销单明细.金额,"_s
            u" 报销单明细.税额, CAST(报销单明细.摘要 AS nvarchar(4000))"_s;
+}
+
+ListingLine listingLineOf(const Recordset& record) {
+    const DbValue& amount = record.field(schema::Amount);
+    const DbValue& tax = record.field(schema::Tax);
+    ListingLine line;
+    line.claimNumber = record.field(schema::ClaimNumber).text();
+    line.submitDate = record.field(schema::SubmitDate).toDateText();
+    line.claimant = record.field(schema::Claimant).text();
+    line.approvalDate = record.field(schema::ApprovalDate).toDateText();
+    line.approved = record.field(schema::Approved).toFlag() ? u"是"_s : u"否"_s;
+    line.paymentDate = record.field(schema::PaymentDate).toDateText();
+    line.subject =
+        record.field(schema::SubjectCode).code() + u' ' + record.field(schema::SubjectName).text();
+    line.summary = record.field(schema::Summary).text();
+    line.amount = amount.isNull() ? QString() : formatAmount(amount.text());
+    line.tax = tax.isNull() ? QString() : formatAmount(tax.text());
+    line.lineTotal = formatAmount(amountValue(line.amount) + amountValue(line.tax));
+    return line;
 }
 
 Listing loadListing(const ListingRequest& request) {
@@ -39,26 +63,13 @@ Listing loadListing(const ListingRequest& request) {
                                  {request.deptCode, request.year + request.month,
                                   request.subjectCode});
     for (; !rs.eof(); rs.moveNext()) {
-        const DbValue& amount = rs.field(schema::Amount);
-        const DbValue& tax = rs.field(schema::Tax);
-        ListingLine line;
-        line.claimNumber = rs.field(schema::ClaimNumber).text();
-        line.submitDate = rs.field(schema::SubmitDate).toDateText();
-        line.claimant = rs.field(schema::Claimant).text();
-        line.approvalDate = rs.field(schema::ApprovalDate).toDateText();
-        line.approved = rs.field(schema::Approved).toFlag() ? u"是"_s : u"否"_s;
-        line.paymentDate = rs.field(schema::PaymentDate).toDateText();
-        line.subject =
-            rs.field(schema::SubjectCode).code() + u' ' + rs.field(schema::SubjectName).text();
-        line.summary = rs.field(schema::Summary).text();
-        line.amount = amount.isNull() ? QString() : formatAmount(amount.text());
-        line.tax = tax.isNull() ? QString() : formatAmount(tax.text());
-        line.lineTotal = formatAmount(amountValue(line.amount) + amountValue(line.tax));
         // The totals add the database's values, a missing one adding nothing.
-        amounts += amountValue(amount.text());
-        taxes += amountValue(tax.text());
-        lines += amountValue(amount.text()) + amountValue(tax.text());
-        listing.lines.push_back(std::move(line));
+        const double amount = amountValue(rs.field(schema::Amount).text());
+        const double tax = amountValue(rs.field(schema::Tax).text());
+        amounts += amount;
+        taxes += tax;
+        lines += amount + tax;
+        listing.lines.push_back(listingLineOf(rs));
     }
     listing.amountTotal = formatAmount(amounts);
     listing.taxTotal = formatAmount(taxes);

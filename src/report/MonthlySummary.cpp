@@ -125,7 +125,7 @@ SummaryTable runSummary(const std::vector<NodeDepartment>& ticked, const QString
                         const SummaryProgress& progress) {
     SummaryTable table;
     table.year = year;
-    table.departments = int(ticked.size());
+    table.departments = ticked;
     if (!ticked.empty()) {
         table.lastDeptCode = ticked.back().code;
         table.lastDeptName = ticked.back().name;

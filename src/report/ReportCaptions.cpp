@@ -14,6 +14,10 @@ QString detailTitle() {
     return u"部门非预算科目销明细月报"_s;
 }
 
+QString claimLinesTitle() {
+    return u"部门非预算报销明细"_s;
+}
+
 QString yearCaption(const QString& year) {
     return year + u'年';
 }
@@ -33,6 +37,10 @@ QString listingCaptionLine(const ListingRequest& listing) {
 
 QString summaryFileName(const QString& year) {
     return u"非预算报销月报_"_s + yearCaption(year);
+}
+
+QString claimLinesFileName(const QString& year) {
+    return yearCaption(year) + u"非预算报销明细"_s;
 }
 
 // Subject and department names are the organisation's own ("综合/行政部"):

@@ -11,6 +11,8 @@ namespace nbr {
 
 QString summaryTitle(); // over the summary grid
 QString detailTitle();  // over the detail grid
+// Over the workbook of every claim line behind a summary.
+QString claimLinesTitle();
 // The year as the captions show it: "2026" gives "2026年".
 QString yearCaption(const QString& year);
 // The listing's department: "部门：" + the department's name.
@@ -22,6 +24,7 @@ QString listingCaption(const ListingRequest& listing);
 QString listingCaptionLine(const ListingRequest& listing);
 
 QString summaryFileName(const QString& year);
+QString claimLinesFileName(const QString& year);
 // Year, listing caption, "_", department; a character no file name may hold
 // becomes "_".
 QString detailFileName(const ListingRequest& listing);

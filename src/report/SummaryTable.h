@@ -6,6 +6,8 @@
 // shows ("1234.50", or empty for a month without claim lines); every total
 // is the sum of the shown texts it adds up.
 
+#include "report/DeptTree.h"
+
 #include <QString>
 #include <array>
 #include <vector>
@@ -28,7 +30,7 @@ struct SummaryRow {
 
 struct SummaryTable {
     QString year;        // "2026"
-    int departments = 0; // departments ticked for the run
+    std::vector<NodeDepartment> departments; // ticked for the run, in node order
     std::vector<SummaryRow> rows;
     // The last ticked department of the run, which becomes the window's
     // current department (empty when nothing was ticked).

@@ -1,8 +1,10 @@
 #pragma once
-// The two workbook exports of the report, from its results: the monthly
-// summary ("导出Excel") and the detail listing ("导出明细"). The window and
-// the headless export hand over the result and the column widths of its grid
-// (twips); both throw FileError when the workbook cannot be written.
+// The report's workbook exports, from its results: the monthly summary
+// ("导出Excel"), the detail listing ("导出明细") and every claim line behind
+// a summary ("导出全部明细"). The window and the headless export hand over
+// the result, the column widths of its grid (twips) and who exports it (the
+// author the file names); all throw FileError when the workbook cannot be
+// written.
 
 #include "report/Listing.h"
 #include "report/SummaryTable.h"
@@ -26,9 +28,21 @@ QString workbookPath(const QString& chosenPath);
 SheetDescription summarySheet(const SummaryTable& table, const std::vector<int>& gridWidths);
 SheetDescription listingSheet(const Listing& listing, const std::vector<int>& gridWidths);
 
+// The summary workbook has chart sheets after its table: "月度趋势", the
+// grand total per month as columns, and with 2 to 10 ticked departments
+// "部门月度趋势", each department's subtotal per month as a line.
 ExportResult exportSummary(const SummaryTable& table, const std::vector<int>& gridWidths,
-                           const QString& chosenPath, const ExportProgress& progress = {});
+                           const QString& chosenPath, const ExportProgress& progress = {},
+                           const QString& author = {});
 ExportResult exportListing(const Listing& listing, const std::vector<int>& gridWidths,
-                           const QString& chosenPath, const ExportProgress& progress = {});
+                           const QString& chosenPath, const ExportProgress& progress = {},
+                           const QString& author = {});
+// Every non-budget claim line of these departments and year, read from the
+// database as the workbook is written; progress counts the lines, whose
+// number is not known before. Throws DbError when the lines cannot be read
+// and Error when there are none; the file is then as it was.
+ExportResult exportClaimLines(const std::vector<NodeDepartment>& departments, const QString& year,
+                              const QString& chosenPath, const ExportProgress& progress = {},
+                              const QString& author = {});
 
 } // namespace nbr

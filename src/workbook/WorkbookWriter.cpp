@@ -3,6 +3,7 @@
 #include "platform/FileError.h"
 #include "platform/ReplacingFile.h"
 #include "platform/SystemErrorText.h"
+#include "workbook/WorkbookCharts.h"
 #include "workbook/WorkbookCheck.h"
 #include "workbook/WorkbookFormats.h"
 #include "workbook/WorkbookText.h"
@@ -15,6 +16,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -26,6 +28,10 @@ namespace {
 
 // The table starts at worksheet row 4 (0-based 3): title, empty line, caption.
 constexpr int kHeaderRow = 3;
+// Margins in inches as the spreadsheet's "narrow" margins, which leave the
+// most room for the table.
+constexpr double kNarrowSideMargin = 0.25;
+constexpr double kNarrowTopMargin = 0.75;
 // The widest column a spreadsheet accepts, in characters; a column widened
 // by a 32 767-character memo would be far wider.
 constexpr double kMaxColumnWidth = 255.0;
@@ -45,6 +51,9 @@ std::optional<double> wholeNumberOf(const QString& text) {
     return value;
 }
 
+// Thrown through a row source to stop it once the workbook refused a row.
+struct RowsRefused {};
+
 class SheetWriter {
 public:
     SheetWriter(lxw_workbook* workbook, const SheetDescription& sheet)
@@ -52,6 +61,7 @@ public:
           m_worksheet(workbook_add_worksheet(workbook, sheet.sheetName.toUtf8().constData())) {}
 
     lxw_error write(const ExportProgress& progress);
+    lxw_worksheet* worksheet() const { return m_worksheet; }
     // Some text was longer than a cell holds and went in cut.
     bool truncated() const { return m_truncated; }
     // The rows and cells written, for the read-back.
@@ -61,6 +71,7 @@ public:
 
 private:
     void writeColumnWidths();
+    void setUpViewAndPrinting(int lastRow);
     void writeMerged(int row, int columns, const QString& text, const CellStyle& style);
     void writeBlankLine(int row, int fromColumn);
     void writeHeader();
@@ -102,16 +113,55 @@ lxw_error SheetWriter::write(const ExportProgress& progress) {
         progress(0);
     writeHeader();
     // The constant-memory workbook takes rows strictly in order.
-    const int rows = int(m_sheet.rows.size());
-    for (int r = 0; r < rows && m_error == LXW_NO_ERROR; ++r) {
+    int rows = 0;
+    const SheetRowWriter writeRow = [&](const SheetRow& row) {
+        // Rows the workbook refused end the table, streamed or not.
+        if (m_error != LXW_NO_ERROR)
+            throw RowsRefused{};
         if (progress)
-            progress(r + 1);
-        writeBodyRow(kHeaderRow + 1 + r, m_sheet.rows[size_t(r)]);
+            progress(rows + 1);
+        writeBodyRow(kHeaderRow + 1 + rows++, row);
         checkRowsFile(false);
+    };
+    try {
+        if (m_sheet.streamedRows)
+            m_sheet.streamedRows(writeRow);
+        else
+            for (const SheetRow& row : m_sheet.rows)
+                writeRow(row);
+    } catch (const RowsRefused&) {
+        return m_error;
     }
-    writeBlankLine(kHeaderRow + 1 + rows, 0);
+    const int lastRow = kHeaderRow + 1 + rows;
+    writeBlankLine(lastRow, 0);
     checkRowsFile(true);
+    setUpViewAndPrinting(lastRow);
+    if (m_sheet.autoFilter)
+        keep(worksheet_autofilter(m_worksheet, kHeaderRow, 0, lxw_row_t(lastRow - 1),
+                                  lxw_col_t(m_columns - 1)));
     return m_error;
+}
+
+// Printed, the table is one page wide in landscape A4, as many pages tall as
+// it takes, each page with the lines down to the heading row, the title in
+// its header and "第 n 页，共 m 页" in its footer. Grid lines are not
+// printed: the table's borders are. Frozen on screen: the same lines, and
+// the columns that name a row.
+void SheetWriter::setUpViewAndPrinting(int lastRow) {
+    worksheet_freeze_panes(m_worksheet, kHeaderRow + 1, lxw_col_t(m_sheet.frozenColumns));
+    worksheet_set_landscape(m_worksheet);
+    worksheet_set_paper(m_worksheet, kPaperA4);
+    worksheet_fit_to_pages(m_worksheet, 1, 0);
+    worksheet_set_margins(m_worksheet, kNarrowSideMargin, kNarrowSideMargin, kNarrowTopMargin,
+                          kNarrowTopMargin);
+    worksheet_gridlines(m_worksheet, LXW_SHOW_SCREEN_GRIDLINES);
+    keep(worksheet_repeat_rows(m_worksheet, 0, kHeaderRow));
+    keep(worksheet_print_area(m_worksheet, 0, 0, lxw_row_t(lastRow), lxw_col_t(m_columns - 1)));
+    // "&" starts a code of the header's own; a literal one is doubled.
+    QString title = m_sheet.title;
+    title.replace(u'&', u"&&"_s);
+    keep(worksheet_set_header(m_worksheet, (u"&C"_s + title).toUtf8().constData()));
+    keep(worksheet_set_footer(m_worksheet, "&C第 &P 页，共 &N 页"));
 }
 
 // A constant-memory worksheet goes row by row into a temporary file through
@@ -172,6 +222,13 @@ void SheetWriter::writeHeader() {
 }
 
 void SheetWriter::writeBodyRow(int row, const SheetRow& cells) {
+    // A row's options go before its first cell in a constant-memory sheet.
+    if (cells.outlineLevel > 0) {
+        lxw_row_col_options grouped{};
+        grouped.level = cells.outlineLevel;
+        keep(worksheet_set_row_opt(m_worksheet, lxw_row_t(row), LXW_DEF_ROW_HEIGHT, nullptr,
+                                   &grouped));
+    }
     lxw_format* text = format({.fill = cells.fill, .border = true});
     lxw_format* amount =
         format({.align = CellAlign::Right, .fill = cells.fill, .border = true, .amount = true});
@@ -278,9 +335,24 @@ QByteArray libraryPath(const QString& path) {
 #endif
 }
 
+// What the file says about itself. libxlsxwriter copies the texts.
+lxw_error setProperties(lxw_workbook* workbook, const WorkbookProperties& properties) {
+    const QByteArray title = properties.title.toUtf8(), subject = properties.subject.toUtf8(),
+                     author = properties.author.toUtf8(), keywords = properties.keywords.toUtf8(),
+                     comments = properties.comments.toUtf8();
+    lxw_doc_properties written{};
+    written.title = const_cast<char*>(title.constData());
+    written.subject = const_cast<char*>(subject.constData());
+    written.author = const_cast<char*>(author.constData());
+    written.keywords = const_cast<char*>(keywords.constData());
+    written.comments = const_cast<char*>(comments.constData());
+    written.created = std::time(nullptr);
+    return workbook_set_properties(workbook, &written);
+}
+
 } // namespace
 
-ExportResult writeWorkbook(const SheetDescription& description, const QString& path,
+ExportResult writeWorkbook(const WorkbookDescription& description, const QString& path,
                            const ExportProgress& progress) {
     ReplacingFile file(path);
     file.open();
@@ -295,8 +367,21 @@ ExportResult writeWorkbook(const SheetDescription& description, const QString& p
         workbook_new_opt(libraryPath(file.temporaryPath()).constData(), &options);
     if (!workbook)
         throw lxwError(LXW_ERROR_MEMORY_MALLOC_FAILED);
-    SheetWriter sheet(workbook, description);
-    const lxw_error written = sheet.write(progress);
+    SheetWriter sheet(workbook, description.sheet);
+    lxw_error written = LXW_NO_ERROR;
+    try {
+        written = sheet.write(progress);
+    } catch (...) {
+        // Streamed rows that could not be read: closing frees the workbook,
+        // and the unfinished file goes with `file`.
+        workbook_close(workbook);
+        throw;
+    }
+    if (written == LXW_NO_ERROR)
+        written = setProperties(workbook, description.properties);
+    for (const ChartSheetDescription& chart : description.charts)
+        if (written == LXW_NO_ERROR)
+            written = addChartSheet(workbook, description.sheet.sheetName, kHeaderRow + 1, chart);
     // Closing also frees the workbook, so it runs after a failed write too.
     // What the system said on a failed write survives in errno.
     errno = 0;

@@ -1,0 +1,61 @@
+#include "report/ClaimLines.h"
+
+#include "db/DbError.h"
+#include "db/DbSchema.h"
+#include "db/SharedConnection.h"
+#include "report/DetailListing.h"
+#include "report/MonthlySummary.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+QString ClaimLines::claimLinesSql(const SqlDialect& dialect, int departments) {
+    // The summary's join of the ticked departments and its year, the
+    // listing's columns and order: the lines add up to the summary's cells.
+    const SqlDialect::BoundRows ticked =
+        dialect.boundRows(u"t"_s, {u"code"_s, u"ord"_s}, departments);
+    return ticked.prefix +
+           u"select t.ord, 报销单表.报销单编号 , 报销单表.报批日期 , 报销单表.报销人 ,"_s
+           u" 报销单表.审批日期, 报销单表.审批通过, 报销单表.财务支付确认日期 ,"_s
+           u" 报销单明细.摘要 , 报销单明细.金额, 税额, 财务科目.科目代号, 财务科目.科目名称"_s
+           u" From 报销单表"_s
+           u" Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"_s
+           u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"_s
+           u" inner join "_s +
+           ticked.source + u" On 部门代号 = t.code"_s + u" where 报销类型='非预算'"_s +
+           u" And "_s + dialect.yearMonth(u"报批日期"_s) + u" between ? and ?"_s +
+           u" order by t.ord, "_s + listingLineOrder();
+}
+
+void forEachClaimLine(const std::vector<NodeDepartment>& ticked, const QString& year,
+                      const std::function<void(const ClaimLine& line)>& onLine) {
+    // As many departments per statement as the summary binds.
+    constexpr size_t perStatement = MonthlySummary::kDepartmentsPerStatement;
+    ClaimLine claim;
+    for (size_t first = 0; first < ticked.size(); first += perStatement) {
+        const size_t count = std::min(perStatement, ticked.size() - first);
+        QStringList values;
+        for (size_t k = 0; k < count; ++k)
+            values << ticked[first + k].code << QString::number(k);
+        values << year + u"01"_s << year + u"12"_s;
+        forEachRecord(ClaimLines::claimLinesSql(sharedDialect(), int(count)), values,
+                      [&](const Recordset& record) {
+                          bool ok = false;
+                          const QString place = record.field(u"ord"_s).text();
+                          const qulonglong k = place.toULongLong(&ok);
+                          if (!ok || k >= count)
+                              throw DbError(kUnreadableValue,
+                                            u"明细中的部门序号无法读取："_s + place);
+                          claim.department = &ticked[first + k];
+                          claim.subjectCode = record.field(schema::SubjectCode).code();
+                          claim.subjectName = record.field(schema::SubjectName).text();
+                          claim.line = listingLineOf(record);
+                          onLine(claim);
+                      });
+    }
+}
+
+} // namespace nbr

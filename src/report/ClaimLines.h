@@ -1,0 +1,39 @@
+#pragma once
+// Every non-budget claim line of the ticked departments in one year: the
+// lines behind a whole summary ("导出全部明细"), departments in the
+// summary's order, each department's lines in the listing's order. A large
+// organisation has hundreds of thousands of them, so they are handed on one
+// at a time as the database delivers them, never held together.
+
+#include "report/DeptTree.h"
+#include "report/Listing.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace nbr {
+
+class SqlDialect;
+
+struct ClaimLine {
+    const NodeDepartment* department; // one of the ticked departments
+    QString subjectCode;
+    QString subjectName;
+    ListingLine line; // the texts the listing shows
+};
+
+namespace ClaimLines {
+
+// The statement for the given number of departments, bound to (code, place)
+// for each of them and then to the year's first and last month.
+QString claimLinesSql(const SqlDialect& dialect, int departments);
+
+} // namespace ClaimLines
+
+// Calls onLine with each line in turn (the line is reused for the next one).
+// Throws DbError, or what onLine throws, which ends the query.
+void forEachClaimLine(const std::vector<NodeDepartment>& ticked, const QString& year,
+                      const std::function<void(const ClaimLine& line)>& onLine);
+
+} // namespace nbr
