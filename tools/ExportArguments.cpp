@@ -14,14 +14,15 @@ namespace nbr {
 
 QString exportUsage() {
     return u"用法: nbreport-export --year YYYY [--settings FILE] [--quiet]\n"
-           u"         (--dept CODE ... | --all) --summary FILE.xlsx\n"
+           u"         (--dept CODE ... | --all) [--summary FILE.xlsx] [--lines FILE.xlsx]\n"
            u"         [--detail DEPT SUBJECT MM FILE.xlsx]\n"
-           u"导出非预算报销月报和一个单元格的报销明细（.xlsx）。\n"
+           u"导出非预算报销月报、一个单元格的报销明细和全部报销明细（.xlsx）。\n"
            u"已导出的文件写到标准输出，进度和错误写到标准错误。\n"
            u"  --dept       统计该部门（可重复，按部门树顺序统计，不含下级部门）\n"
            u"  --all        全选（“Tervo中心”除外）\n"
            u"  --summary    导出非预算报销月报\n"
            u"  --detail     导出一个部门、科目、月份（1..12 或 01..12）的报销明细\n"
+           u"  --lines      导出所选部门该年度的全部非预算报销明细（最后写出）\n"
            u"  --settings   从该 INI 文件读取数据库连接设置\n"
            u"  --quiet      不输出进度\n"
            u"  --help       显示本帮助并退出\n"
@@ -41,6 +42,8 @@ std::variant<ExportArguments, QString> checkOutputPaths(const ExportArguments& a
         paths << arguments.summaryPath;
     if (arguments.detail)
         paths << arguments.detail->path;
+    if (!arguments.linesPath.isEmpty())
+        paths << arguments.linesPath;
     QStringList written;
     for (const QString& path : paths) {
         const QString target = workbookPath(path);
@@ -49,7 +52,7 @@ std::variant<ExportArguments, QString> checkOutputPaths(const ExportArguments& a
             return u"导出文件名指向一个文件夹，请给出文件名："_s + path;
         const QString identity = ReplacingFile::identityOf(target);
         if (written.contains(identity))
-            return u"月报和明细不能导出到同一个文件："_s + QFileInfo(target).absoluteFilePath();
+            return u"导出的工作簿不能是同一个文件："_s + QFileInfo(target).absoluteFilePath();
         written << identity;
     }
     return arguments;
@@ -86,7 +89,7 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
         } else if (option == u"--quiet"_s) {
             result.quiet = true;
         } else if (option == u"--year"_s || option == u"--dept"_s || option == u"--summary"_s ||
-                   option == u"--settings"_s) {
+                   option == u"--lines"_s || option == u"--settings"_s) {
             const auto v = values(1);
             if (!v)
                 return missing;
@@ -98,6 +101,8 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
                 result.deptCodes.append(withoutTrailingBlanks(v->front()));
             else if (option == u"--summary"_s)
                 result.summaryPath = v->front();
+            else if (option == u"--lines"_s)
+                result.linesPath = v->front();
             else
                 result.settingsFile = v->front();
         } else if (option == u"--detail"_s) {
@@ -117,9 +122,9 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
         return u"缺少统计年度 --year"_s;
     if (!yearPattern.match(result.year).hasMatch())
         return u"统计年度应为四位数字："_s + result.year;
-    if (result.summaryPath.isEmpty() && !result.detail)
-        return u"未指定要导出的文件（--summary 或 --detail）"_s;
-    if (!result.summaryPath.isEmpty() && result.deptCodes.isEmpty() && !result.allDepartments)
+    if (result.summaryPath.isEmpty() && !result.detail && result.linesPath.isEmpty())
+        return u"未指定要导出的文件（--summary、--detail 或 --lines）"_s;
+    if (result.ticksDepartments() && result.deptCodes.isEmpty() && !result.allDepartments)
         return u"未指定部门（--dept 或 --all）"_s;
     if (result.allDepartments && !result.deptCodes.isEmpty())
         return u"--all 与 --dept 不能同时使用"_s;

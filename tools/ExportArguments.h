@@ -27,8 +27,12 @@ struct ExportArguments {
     bool allDepartments = false;
     QString summaryPath;
     std::optional<DetailRequest> detail;
+    QString linesPath; // every claim line of the departments and year
     QString settingsFile;
     bool quiet = false; // no progress lines
+
+    // The summary and the claim lines are of the ticked departments.
+    bool ticksDepartments() const { return !summaryPath.isEmpty() || !linesPath.isEmpty(); }
 };
 
 // The usage text, for --help and with every argument error.

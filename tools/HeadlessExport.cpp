@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "platform/FileError.h"
+#include "platform/LoginName.h"
 #include "platform/StderrPrompts.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
@@ -93,6 +94,24 @@ Listing loadCellListing(const TreeNodesModel& nodes, const ExportArguments& a) {
     return listing;
 }
 
+// Every claim line of the ticked departments, read from the database while
+// the workbook is written, so it comes last; the number of lines is only
+// known at the end.
+void exportClaimLinesAndTell(const TreeNodesModel& nodes, const ExportArguments& a) {
+    ExportProgress progress;
+    if (!a.quiet)
+        progress = [](int row) {
+            if (row > 0 && row % 10000 == 0)
+                printError(u"全部明细：已写 %1 行"_s.arg(row));
+        };
+    exportAndTell(
+        [&] {
+            return exportClaimLines(tickedDepartments(nodes), a.year, a.linesPath, progress,
+                                    loginName());
+        },
+        a.linesPath);
+}
+
 } // namespace
 
 int runHeadlessExport(const ExportArguments& a) {
@@ -109,10 +128,10 @@ int runHeadlessExport(const ExportArguments& a) {
         std::vector<DeptRow> deptRows;
         loadDeptTree(nodes, deptRows);
         std::optional<SummaryTable> summary;
-        if (!a.summaryPath.isEmpty()) {
+        if (a.ticksDepartments())
             tickDepartments(nodes, a);
+        if (!a.summaryPath.isEmpty())
             summary = loadSummary(nodes, a);
-        }
         std::optional<Listing> listing;
         if (a.detail)
             listing = loadCellListing(nodes, a);
@@ -124,7 +143,8 @@ int runHeadlessExport(const ExportArguments& a) {
             exportAndTell(
                 [&] {
                     return exportSummary(*summary, widths, a.summaryPath,
-                                         progressLines(a, u"月报"_s, int(summary->rows.size()) + 1));
+                                         progressLines(a, u"月报"_s, int(summary->rows.size()) + 1),
+                                         loginName());
                 },
                 a.summaryPath);
         }
@@ -133,10 +153,13 @@ int runHeadlessExport(const ExportArguments& a) {
             exportAndTell(
                 [&] {
                     return exportListing(*listing, widths, a.detail->path,
-                                         progressLines(a, u"明细"_s, int(listing->lines.size()) + 2));
+                                         progressLines(a, u"明细"_s, int(listing->lines.size()) + 2),
+                                         loginName());
                 },
                 a.detail->path);
         }
+        if (!a.linesPath.isEmpty())
+            exportClaimLinesAndTell(nodes, a);
     } catch (const Failure& f) {
         exitCode = f.exitCode;
     } catch (const DbError& e) {

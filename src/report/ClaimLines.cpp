@@ -38,8 +38,9 @@ void forEachClaimLine(const std::vector<NodeDepartment>& ticked, const QString& 
     for (size_t first = 0; first < ticked.size(); first += perStatement) {
         const size_t count = std::min(perStatement, ticked.size() - first);
         QStringList values;
+        // Places of equal length: bound as text, they sort as text.
         for (size_t k = 0; k < count; ++k)
-            values << ticked[first + k].code << QString::number(k);
+            values << ticked[first + k].code << u"%1"_s.arg(k, 4, 10, QChar(u'0'));
         values << year + u"01"_s << year + u"12"_s;
         forEachRecord(ClaimLines::claimLinesSql(sharedDialect(), int(count)), values,
                       [&](const Recordset& record) {

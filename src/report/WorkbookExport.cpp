@@ -122,39 +122,6 @@ const std::vector<LineColumn>& lineColumns() {
     return columns;
 }
 
-// The rows come from the database while the sheet is written.
-SheetDescription claimLinesSheet(const std::vector<NodeDepartment>& departments,
-                                 const QString& year) {
-    SheetDescription sheet;
-    sheet.sheetName = u"非预算报销明细"_s;
-    sheet.title = claimLinesTitle();
-    sheet.caption = u" 明细年度："_s + yearCaption(year) + u'度';
-    sheet.captionColumns = 3;
-    for (const LineColumn& column : lineColumns()) {
-        sheet.header << column.header;
-        sheet.widths.push_back(column.width);
-        sheet.kinds.push_back(column.kind);
-    }
-    sheet.headerFill = fillOf(ReportColour::kWorkbookTotals);
-    sheet.autoFilter = true;
-    sheet.streamedRows = [&departments, year](const SheetRowWriter& writeRow) {
-        SheetRow row;
-        int written = 0;
-        forEachClaimLine(departments, year, [&](const ClaimLine& claim) {
-            const ListingLine& line = claim.line;
-            row.cells = {QString::number(++written), claim.department->code,
-                         claim.department->name, claim.subjectCode, claim.subjectName,
-                         line.submitDate.mid(5, 2), line.claimNumber, line.submitDate,
-                         line.claimant, line.approvalDate, line.approved, line.paymentDate,
-                         line.summary, line.amount, line.tax, line.lineTotal};
-            writeRow(row);
-        });
-        if (written == 0)
-            throw Error(0, u"所选部门在 "_s + yearCaption(year) + u" 没有非预算报销，未导出"_s);
-    };
-    return sheet;
-}
-
 } // namespace
 
 QString workbookPath(const QString& chosenPath) {
@@ -194,6 +161,38 @@ SheetDescription listingSheet(const Listing& listing, const std::vector<int>& gr
     for (int c : {DetailCol::Amount, DetailCol::Tax, DetailCol::LineTotal})
         sheet.kinds[size_t(c)] = SheetColumnKind::Amount;
     sheet.frozenColumns = DetailCol::SubmitDate; // 序 and the claim number
+    return sheet;
+}
+
+SheetDescription claimLinesSheet(const std::vector<NodeDepartment>& departments,
+                                 const QString& year) {
+    SheetDescription sheet;
+    sheet.sheetName = u"非预算报销明细"_s;
+    sheet.title = claimLinesTitle();
+    sheet.caption = u" 明细年度："_s + yearCaption(year) + u'度';
+    sheet.captionColumns = 3;
+    for (const LineColumn& column : lineColumns()) {
+        sheet.header << column.header;
+        sheet.widths.push_back(column.width);
+        sheet.kinds.push_back(column.kind);
+    }
+    sheet.headerFill = fillOf(ReportColour::kWorkbookTotals);
+    sheet.autoFilter = true;
+    sheet.streamedRows = [&departments, year](const SheetRowWriter& writeRow) {
+        SheetRow row;
+        int written = 0;
+        forEachClaimLine(departments, year, [&](const ClaimLine& claim) {
+            const ListingLine& line = claim.line;
+            row.cells = {QString::number(++written), claim.department->code,
+                         claim.department->name, claim.subjectCode, claim.subjectName,
+                         line.submitDate.mid(5, 2), line.claimNumber, line.submitDate,
+                         line.claimant, line.approvalDate, line.approved, line.paymentDate,
+                         line.summary, line.amount, line.tax, line.lineTotal};
+            writeRow(row);
+        });
+        if (written == 0)
+            throw Error(0, u"所选部门在 "_s + yearCaption(year) + u" 没有非预算报销，未导出"_s);
+    };
     return sheet;
 }
 

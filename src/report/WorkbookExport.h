@@ -27,6 +27,11 @@ QString workbookPath(const QString& chosenPath);
 // line; the grid's columns but the hidden key, each as wide as in the grid.
 SheetDescription summarySheet(const SummaryTable& table, const std::vector<int>& gridWidths);
 SheetDescription listingSheet(const Listing& listing, const std::vector<int>& gridWidths);
+// Sheet "非预算报销明细" of every claim line of these departments and year,
+// its rows read from the database as they are written (the departments must
+// outlive the description).
+SheetDescription claimLinesSheet(const std::vector<NodeDepartment>& departments,
+                                 const QString& year);
 
 // The summary workbook has chart sheets after its table: "月度趋势", the
 // grand total per month as columns, and with 2 to 10 ticked departments

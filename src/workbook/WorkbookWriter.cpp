@@ -133,12 +133,14 @@ lxw_error SheetWriter::write(const ExportProgress& progress) {
         return m_error;
     }
     const int lastRow = kHeaderRow + 1 + rows;
-    writeBlankLine(lastRow, 0);
-    checkRowsFile(true);
-    setUpViewAndPrinting(lastRow);
+    // Before the closing line: a constant-memory sheet takes a filter only
+    // down to the row it holds.
     if (m_sheet.autoFilter)
         keep(worksheet_autofilter(m_worksheet, kHeaderRow, 0, lxw_row_t(lastRow - 1),
                                   lxw_col_t(m_columns - 1)));
+    writeBlankLine(lastRow, 0);
+    checkRowsFile(true);
+    setUpViewAndPrinting(lastRow);
     return m_error;
 }
 
