@@ -12,6 +12,7 @@
 #include "report/ui/NodeTreeView.h"
 #include "report/ui/PictureBox.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -171,6 +172,11 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     summaryGrid = new FlexGridView(mainPanel);
     summaryGrid->setObjectName(u"summaryGrid"_s);
     summaryGrid->setModel(summary);
+    // The menu key and Shift+F10 open the context menu too.
+    exportLinesAction = new QAction(u"导出全部明细…"_s, summaryGrid);
+    exportLinesAction->setObjectName(u"exportLinesAction"_s);
+    summaryGrid->addAction(exportLinesAction);
+    summaryGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
     drillDownButton = makeDrillDownButton(mainPanel);
     waitBox = panel(u"waitBox"_s, mainPanel, kWaitBox);
     waitBox->resize(twipsToPixels(5805), twipsToPixels(885));

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -56,6 +57,7 @@ struct ReportControls {
     QLabel* deptLabel;                // Label1(0) "部门": the department of the last node click
     QLabel* summaryTitle;             // Label1(2) "部门非预算报销月报", kept centred
     FlexGridView* summaryGrid;        // MSFlexGrid1: the monthly summary
+    QAction* exportLinesAction;       // its context menu: "导出全部明细…", every claim line
     QPushButton* drillDownButton;     // btnB: on a month cell, opens its listing
     PictureBox* waitBox;              // Picture6: the wait box of a summary run
     QLabel* waitLabel;                // Label4 "正在进行数据统计，请稍等......"

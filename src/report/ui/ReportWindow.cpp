@@ -20,6 +20,7 @@
 #include "report/ui/PictureBox.h"
 #include "session/SessionState.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -83,6 +84,8 @@ void ReportWindow::connectControls() {
     connect(m_ui.exportDetailButton, &QPushButton::clicked, this,
             &ReportWindow::exportListingWorkbook);
     connect(m_ui.drillDownButton, &QPushButton::clicked, this, &ReportWindow::openListing);
+    connect(m_ui.exportLinesAction, &QAction::triggered, this,
+            &ReportWindow::exportClaimLinesWorkbook);
     connect(m_ui.closeDetailImage, &ClickableImage::clicked, this,
             &ReportWindow::onCloseImageClicked);
     connect(m_ui.selectAllBox, &QCheckBox::clicked, this, &ReportWindow::selectAll);
@@ -336,7 +339,8 @@ void ReportWindow::exportSummaryWorkbook() {
               {m_ui.exitButton, m_ui.exportButton, m_ui.runButton}, m_ui.exportProgress,
               m_summaryGrid->rows(), u"非预算报销月报导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
-                  return exportSummary(table, m_summaryGrid->colWidths(), path, progress);
+                  return exportSummary(table, m_summaryGrid->colWidths(), path, progress,
+                                       operatorName());
               });
 }
 
@@ -350,8 +354,28 @@ void ReportWindow::exportListingWorkbook() {
               {m_ui.closeDetailButton, m_ui.exportDetailButton}, m_ui.detailExportProgress,
               m_detailGrid->rows(), u"非预算报销明细月报导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
-                  return exportListing(listing, m_detailGrid->colWidths(), path, progress);
+                  return exportListing(listing, m_detailGrid->colWidths(), path, progress,
+                                       operatorName());
               });
+}
+
+void ReportWindow::exportClaimLinesWorkbook() {
+    // The lines behind the summary shown: its departments and its year.
+    if (!m_summary || m_summary->rows.empty())
+        return;
+    const SummaryTable& table = *m_summary;
+    // How many lines there are is known only at the end: the bar shows that
+    // work goes on.
+    runExport(claimLinesFileName(table.year), {m_ui.exitButton, m_ui.exportButton, m_ui.runButton},
+              m_ui.exportProgress, 0, u"非预算报销全部明细导出成功!"_s,
+              [&](const QString& path, const ExportProgress& progress) {
+                  return exportClaimLines(table.departments, table.year, path, progress,
+                                          operatorName());
+              });
+}
+
+QString ReportWindow::operatorName() const {
+    return m_ui.statusPanels[1]->text();
 }
 
 void ReportWindow::runExport(const QString& proposedName,

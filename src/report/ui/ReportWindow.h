@@ -48,6 +48,7 @@ public:
     void openListing();                  // the drill-down button (btnB)
     void exportSummaryWorkbook();        // 导出Excel (Command2)
     void exportListingWorkbook();        // 导出明细 (Command5)
+    void exportClaimLinesWorkbook();     // the summary grid's "导出全部明细…"
     void onDetailCellClicked();          // MSFlexGrid2
 
     FlexGridModel& summaryGrid() const { return *m_summaryGrid; }
@@ -80,6 +81,8 @@ private:
     // Runs a handler's work; an Error ends it with the user told.
     bool guarded(const std::function<void()>& work);
     std::optional<QString> askExportPath(QString proposedName);
+    // The author of the workbooks exported: the operator the status bar names.
+    QString operatorName() const;
     // Both export buttons: ask for the file, write it with the progress bar
     // running, tell the outcome. The buttons are hidden meanwhile.
     using ExportWriter = std::function<ExportResult(const QString& path, const ExportProgress&)>;
