@@ -10,7 +10,7 @@ header and body texts (hidden key column left out), the grid columns that
 hold amounts, each body row's fill and the column widths in characters.
 Row numbers in the first column (序) are read back as numbers.
 Optional "cells" spot-check single cells by address, optional "properties"
-the document properties. Every workbook is also checked for its view and
+the document properties, optional "absent" texts no part of the file may hold. Every workbook is also checked for its view and
 print setup (frozen panes, landscape A4 one page wide, repeated heading
 rows, print area, page header and footer); a summary for its outline (subject
 rows at level 1) and its chart sheets and their series. With --same-as the
@@ -26,6 +26,7 @@ import json
 import math
 import re
 import sys
+import zipfile
 
 import openpyxl
 from openpyxl.cell.cell import MergedCell
@@ -61,6 +62,7 @@ def stored_width(width):
 
 class Checker:
     def __init__(self, path, expected):
+        self.path = path
         self.e = expected
         self.errors = []
         self.wb = openpyxl.load_workbook(path)
@@ -114,6 +116,11 @@ class Checker:
             self.errors.append(error)
         for key, want in self.e.get("properties", {}).items():
             self.same("properties", key, getattr(self.wb.properties, key), want)
+        with zipfile.ZipFile(self.path) as parts:
+            for name in parts.namelist():
+                for text in self.e.get("absent", []):
+                    if text.encode() in parts.read(name):
+                        self.fail(name, "content", text, "absent")
         if sheet != SUMMARY:
             return
         for r in range(1, last_row + 1):

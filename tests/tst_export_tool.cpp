@@ -8,13 +8,17 @@
 #include "ReportFixtures.h"
 #include "FakePrompts.h"
 #include "FixtureDb.h"
+#include "Version.h"
+#include "platform/LoginName.h"
 #include "report/models/FlexGridModel.h"
 #include "report/ui/ReportWindow.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QJsonArray>
 #include <QPushButton>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -45,6 +49,11 @@ private slots:
         test::writeSettingsFor(m_dir.filePath(u"tool"_s), db);
         test::writeSettingsFor(m_dir.filePath(u"broken"_s), broken);
         m_ini = m_dir.filePath(u"tool/Corvale2011/Corvale2011.ini"_s);
+        // A server, login and password the embedded file does not need: no
+        // workbook may show them.
+        QFile ini(m_ini);
+        QVERIFY(ini.open(QIODevice::Append));
+        ini.write("Svr=secret-host\nUID=secret-login\nPWD=secret-password\n");
         m_brokenIni = m_dir.filePath(u"broken/Corvale2011/Corvale2011.ini"_s);
     }
 
@@ -53,13 +62,17 @@ private slots:
         QTest::addColumn<QStringList>("selection");
         QTest::addColumn<QString>("month");
         QTest::addColumn<QString>("padding"); // of the listing's codes
+        QTest::addColumn<QString>("keywords");
         QTest::newRow("one department")
-            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s} << u"03"_s << QString();
+            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s} << u"03"_s << QString()
+            << u"2026年 0102"_s;
         // Codes as a char(n) column gives them: the database would match them.
         QTest::newRow("tree order, not argument order, codes padded, a one-digit month")
             << QStringList{u"0102"_s, u"0103"_s}
-            << QStringList{u"--dept"_s, u"0103  "_s, u"--dept"_s, u"0102 "_s} << u"3"_s << u"  "_s;
-        QTest::newRow("all") << QStringList{} << QStringList{u"--all"_s} << u"03"_s << QString();
+            << QStringList{u"--dept"_s, u"0103  "_s, u"--dept"_s, u"0102 "_s} << u"3"_s << u"  "_s
+            << u"2026年 0102 0103"_s;
+        QTest::newRow("all") << QStringList{} << QStringList{u"--all"_s} << u"03"_s << QString()
+                             << u"2026年 01 0102 0103 0104"_s;
     }
 
     void toolWritesWhatTheWindowWrites() {
@@ -67,6 +80,7 @@ private slots:
         QFETCH(QStringList, selection);
         QFETCH(QString, month);
         QFETCH(QString, padding);
+        QFETCH(QString, keywords);
         test::FakePrompts prompts;
         ReportWindow w;
         runSummary(w, windowTicks);
@@ -91,7 +105,14 @@ private slots:
                                 detail});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
-        QString failure = checkWorkbook(summary, summaryExpectation(w.summaryGrid(), u"2026"_s));
+        QJsonObject expectation = summaryExpectation(w.summaryGrid(), u"2026"_s);
+        QVERIFY(!loginName().isEmpty());
+        expectation[u"properties"_s] = QJsonObject{
+            {u"title"_s, u"2026年非预算报销月报"_s}, {u"subject"_s, u"部门非预算报销月报"_s},
+            {u"creator"_s, loginName()},          {u"keywords"_s, keywords},
+            {u"description"_s, u"由 nbreport "_s + QLatin1StringView(kVersionText) + u" 导出"_s}};
+        expectation[u"absent"_s] = QJsonArray{u"secret-"_s};
+        QString failure = checkWorkbook(summary, expectation);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
         failure = checkWorkbook(detail, detailExpectation(w.detailGrid(), caption));
@@ -159,6 +180,16 @@ private slots:
                            u"--all"_s,      u"--summary"_s, out,         u"--detail"_s,
                            u"0102"_s,       u"0012"_s,      u"07"_s,     u"OUT/d.xlsx"_s}
             << 3 << u"该单元格没有非预算报销明细"_s;
+        QTest::newRow("lines without departments")
+            << QStringList{u"--year"_s, u"2026"_s, u"--lines"_s, out} << 1 << u"未指定部门"_s;
+        QTest::newRow("lines and summary into one workbook")
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, out, u"--lines"_s,
+                           u"OUT/r.xls"_s}
+            << 1 << u"同一个文件"_s;
+        QTest::newRow("no lines in that year: nothing written")
+            << QStringList{u"--settings"_s, u"INI"_s,     u"--year"_s, u"2019"_s,
+                           u"--all"_s,      u"--lines"_s, out}
+            << 3 << u"没有非预算报销"_s;
         QTest::newRow("tree query fails")
             << QStringList{u"--settings"_s, u"BROKEN"_s, u"--year"_s,    u"2026"_s,
                            u"--dept"_s,     u"0102"_s,   u"--summary"_s, out}
@@ -195,6 +226,54 @@ private slots:
         QCOMPARE(entries(out.path()), before);
         QVERIFY(entries(out.filePath(u"real"_s)).isEmpty());
         QCOMPARE(contents(out.filePath(u"ro.xlsx"_s)), QByteArray("kept"));
+    }
+
+    // The scale-10 demo's summary of every department, printed through
+    // LibreOffice: each page of the table one page wide under its headings,
+    // the chart sheet last. Its year's claim lines add up to its cells.
+    void demoWorkbooksPrintOnePageWideAndTheirLinesAddUp() {
+        const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
+        const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+        if (soffice.isEmpty() || pdftotext.isEmpty())
+            QSKIP("libreoffice-calc-nogui or poppler-utils is not installed");
+        const auto quietly = [](const QString& program, const QStringList& args) {
+            QProcess p;
+            p.setStandardOutputFile(QProcess::nullDevice());
+            p.setStandardErrorFile(QProcess::nullDevice());
+            p.start(program, args);
+            return p.waitForFinished(240000) ? p.exitCode() : -1;
+        };
+        const QString db = m_dir.filePath(u"demo10.db"_s);
+        QCOMPARE(quietly(qEnvironmentVariable("NBR_BINARY_DIR") + u"/tools/nbreport-make-demo"_s,
+                         {u"--scale"_s, u"10"_s, u"--base-year"_s, u"2026"_s, db}),
+                 0);
+        test::writeSettingsFor(m_dir.filePath(u"demo"_s), db);
+        QTemporaryDir out;
+        const QString summary = out.filePath(u"s.xlsx"_s), lines = out.filePath(u"l.xlsx"_s);
+        const ToolRun run = runTool({u"--settings"_s, m_dir.filePath(u"demo/Corvale2011/Corvale2011.ini"_s),
+                                     u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, summary,
+                                     u"--lines"_s, lines});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        const QString failure = checkClaimLines(lines, summary);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+
+        QCOMPARE(quietly(soffice, {u"--headless"_s,
+                                   u"-env:UserInstallation=file://"_s + out.filePath(u"profile"_s),
+                                   u"--convert-to"_s, u"pdf"_s, u"--outdir"_s, out.path(), summary}),
+                 0);
+        QProcess text;
+        text.start(pdftotext, {out.filePath(u"s.pdf"_s), u"-"_s});
+        QVERIFY(text.waitForFinished(60000));
+        QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(u'\f');
+        pages.removeLast(); // after the last page's form feed
+        QVERIFY(pages.size() >= 2);
+        for (qsizetype p = 0; p + 1 < pages.size(); ++p)
+            QVERIFY2(pages[p].contains(u"部门非预算报销月报"_s) && pages[p].contains(u"部门名称"_s) &&
+                         pages[p].contains(u"12月份"_s) &&
+                         pages[p].contains(u"第 %1 页，共 %2 页"_s.arg(p + 1).arg(pages.size())),
+                     qPrintable(u"page %1: "_s.arg(p + 1) + pages[p].left(300)));
+        QVERIFY(!pages.last().contains(u"部门名称"_s)); // the chart
+        qInfo("scale-10 summary of every department: %lld printed pages", pages.size());
     }
 
     // The three programs answer --help and --version on standard output, name

@@ -11,8 +11,10 @@
 #include "FixtureDb.h"
 #include "platform/MousePointer.h"
 #include "report/models/FlexGridModel.h"
+#include "report/ui/FlexGridView.h"
 #include "report/ui/ReportWindow.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QProcess>
@@ -99,6 +101,30 @@ private slots:
         };
         const QString failure = checkWorkbook(out.filePath(u"月报.xlsx"_s),
                                               summaryExpectation(w.summaryGrid(), u"2026"_s), cells);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    // The summary grid's context menu writes every claim line of the run's
+    // departments and year, which add up to the summary's cells.
+    void contextMenuExportsEveryClaimLine() {
+        test::FakePrompts prompts;
+        ReportWindow w;
+        runSummary(w, {u"0102"_s, u"0103"_s});
+        QTemporaryDir out;
+        exportFrom(w, prompts, u"exportButton"_s, out.filePath(u"月报.xlsx"_s));
+        auto* action = w.findChild<QAction*>(u"exportLinesAction"_s);
+        QCOMPARE(w.summaryView().contextMenuPolicy(), Qt::ActionsContextMenu);
+        QVERIFY(w.summaryView().actions().contains(action));
+        prompts.saveAnswers.push_back(out.filePath(u"明细.xls"_s));
+        action->trigger();
+        QCOMPARE(prompts.recorded.size(), 4);
+        QCOMPARE(prompts.recorded[2].text, u"2026年非预算报销明细"_s);
+        // 人事部's May line has a memo longer than a cell holds.
+        QCOMPARE(prompts.recorded[3].text,
+                 success(u"非预算报销全部明细导出成功!"_s, out.filePath(u"明细.xlsx"_s)) +
+                     u"\n（部分超长文本已截断为 32767 个字符）"_s);
+        const QString failure =
+            checkClaimLines(out.filePath(u"明细.xlsx"_s), out.filePath(u"月报.xlsx"_s));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 

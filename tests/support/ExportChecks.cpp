@@ -46,6 +46,21 @@ QJsonObject expectationFor(const FlexGridModel& g, const QString& sheet, const Q
             {u"amountColumns"_s, amounts}};
 }
 
+// The checker's verdict on these arguments: empty, or what it reported.
+QString runChecker(const QStringList& arguments) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(u"/usr/bin/python3"_s,
+            QStringList{qEnvironmentVariable("NBR_SOURCE_DIR") + u"/tests/check_workbook.py"_s} +
+                arguments);
+    if (!p.waitForFinished(300000))
+        return u"checker did not finish"_s;
+    const QString out = QString::fromUtf8(p.readAll());
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return out.isEmpty() ? u"checker failed"_s : out;
+    return {};
+}
+
 } // namespace
 
 QJsonObject summaryExpectation(const FlexGridModel& g, const QString& year) {
@@ -74,17 +89,11 @@ QString checkWorkbook(const QString& workbook, QJsonObject expectation, const QJ
         return u"cannot write "_s + json;
     f.write(QJsonDocument(expectation).toJson());
     f.close();
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(
-        u"/usr/bin/python3"_s,
-        {qEnvironmentVariable("NBR_SOURCE_DIR") + u"/tests/check_workbook.py"_s, workbook, json});
-    if (!p.waitForFinished(300000))
-        return u"checker did not finish"_s;
-    const QString out = QString::fromUtf8(p.readAll());
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return out.isEmpty() ? u"checker failed"_s : out;
-    return {};
+    return runChecker({workbook, json});
+}
+
+QString checkClaimLines(const QString& lines, const QString& summary) {
+    return runChecker({lines, u"--lines-of"_s, summary});
 }
 
 QJsonObject spot(const QJsonValue& value, const QString& type, const QString& format) {

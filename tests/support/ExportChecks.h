@@ -28,6 +28,10 @@ QJsonObject detailExpectation(const FlexGridModel& g, const QString& caption);
 QString checkWorkbook(const QString& workbook, QJsonObject expectation,
                       const QJsonObject& cells = {});
 
+// Runs the checker on the workbook of every claim line: empty when it adds
+// up to the summary workbook's cells, else its report.
+QString checkClaimLines(const QString& lines, const QString& summary);
+
 // One cell the checker is to find: its value, and its type and number format
 // when given.
 QJsonObject spot(const QJsonValue& value, const QString& type = {}, const QString& format = {});
