@@ -17,7 +17,7 @@ namespace nbr {
 class SqlDialect;
 
 struct ClaimLine {
-    const NodeDepartment* department; // one of the ticked departments
+    const NodeDepartment* department = nullptr; // one of the ticked departments
     QString subjectCode;
     QString subjectName;
     ListingLine line; // the texts the listing shows

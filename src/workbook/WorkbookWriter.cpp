@@ -61,7 +61,6 @@ public:
           m_worksheet(workbook_add_worksheet(workbook, sheet.sheetName.toUtf8().constData())) {}
 
     lxw_error write(const ExportProgress& progress);
-    lxw_worksheet* worksheet() const { return m_worksheet; }
     // Some text was longer than a cell holds and went in cut.
     bool truncated() const { return m_truncated; }
     // The rows and cells written, for the read-back.
