@@ -1,5 +1,6 @@
 // The database layer against the real SQLite3 ODBC driver: text, NULLs,
-// decimals, dates, flags, bound parameters, read-only access.
+// decimals, dates, flags, bound parameters, read-only access, the query
+// time-out.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
@@ -7,6 +8,7 @@
 #include "db/DbError.h"
 #include "db/SharedConnection.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -90,6 +92,25 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, rs.field(u"没有"_s));
         QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"Select * From 不存在的表"_s));
         // The connection is still usable after an error.
+        QCOMPARE(openRecordset(u"Select 编号 From 测试表"_s).rowCount(), 3);
+    }
+
+    // The SQLite3 driver takes a query time-out and forgets it: the layer
+    // keeps it, and the connection serves the next query.
+    void slowQueryEndsAfterTheQueryTimeout() {
+        test::FakePrompts prompts;
+        QVERIFY2(test::connectToFile(m_path), qPrintable(prompts.messageTexts().join(u"|"_s)));
+        sharedConnection()->setQueryTimeout(1);
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            (void)openRecordset(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                                u" WHERE i < 1000000000) SELECT count(*) FROM n"_s);
+            QFAIL("the query ran to its end");
+        } catch (const DbError& e) {
+            QCOMPARE(errorText(e), u"错误码: HYT00 错误描述: 查询超过 1 秒未完成，已取消"_s);
+        }
+        QCOMPARE_LT(clock.elapsed(), 3000);
         QCOMPARE(openRecordset(u"Select 编号 From 测试表"_s).rowCount(), 3);
     }
 

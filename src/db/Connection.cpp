@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 
 #include "db/DbError.h"
+#include "db/OdbcText.h"
 #include "db/SharedConnection.h"
 #include "platform/Prompts.h"
 
@@ -24,6 +25,18 @@ QString defaultDriver(SqlEngine engine) {
     return engine == SqlEngine::SQLite ? u"SQLite3 ODBC Driver"_s : u"SQL Server"_s;
 #else
     return engine == SqlEngine::SQLite ? u"SQLite3"_s : u"FreeTDS"_s;
+#endif
+}
+
+// Debian's SQLite3 driver has ANSI entry points only; its Windows build, like
+// every SQL Server driver, has Unicode ones, which the Windows driver manager
+// would otherwise feed from the ANSI code page.
+OdbcTextMode textModeFor(const ConnectionOptions& options) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(options);
+    return OdbcTextMode::Wide;
+#else
+    return options.engine == SqlEngine::SQLite ? OdbcTextMode::Utf8 : OdbcTextMode::Wide;
 #endif
 }
 
@@ -117,19 +130,18 @@ bool OpenConnection(const QString& user, const QString& password, const QString&
         const auto odbc = odbcConnectionString(user, password, database, server, options);
         if (!odbc)
             throw DbError(0, u"连接设置中含有无法使用的字符"_s);
-        const OdbcTextMode mode =
-            options.engine == SqlEngine::SQLite ? OdbcTextMode::Utf8 : OdbcTextMode::Wide;
         std::unique_ptr<OdbcConnection> connection;
         // A server that does not answer keeps the log-in waiting up to its
         // time-out: the user sees why, and may close the program meanwhile.
         Prompts::current().whileWaiting(u"正在连接数据库……"_s, [&] {
-            connection = OdbcConnection::open(*odbc, mode, options.loginTimeoutSeconds);
+            connection =
+                OdbcConnection::open(*odbc, textModeFor(options), options.loginTimeoutSeconds);
         });
         if (options.engine == SqlEngine::SQLite) {
             // A report runs a few statements per department over the same
             // pages: keep them in memory instead of re-reading the file.
-            connection->query(u"PRAGMA cache_size = -65536"_s);
-            connection->query(u"PRAGMA mmap_size = 268435456"_s);
+            (void)connection->query(u"PRAGMA cache_size = -65536"_s);
+            (void)connection->query(u"PRAGMA mmap_size = 268435456"_s);
         }
         replaceSharedConnection(std::move(connection));
         return true;
