@@ -109,9 +109,9 @@ private slots:
             << u"四位数字"_s;
         QTest::newRow("no department")
             << QStringList{u"--year"_s, u"2026"_s, u"--summary"_s, out} << 1 << u"未指定部门"_s;
-        QTest::newRow("no connection")
+        QTest::newRow("no settings file")
             << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, out} << 2
-            << u"数据库连接失败"_s;
+            << u"找不到数据库设置文件"_s;
         QTest::newRow("unknown department")
             << QStringList{u"--settings"_s, u"INI"_s,  u"--year"_s,    u"2026"_s,
                            u"--dept"_s,     u"7777"_s, u"--summary"_s, out}

@@ -262,22 +262,30 @@ private slots:
             QVERIFY(sessionState().field(i).isEmpty());
         MainWindow::destroyInstance();
 
-        // Case matters, and an unreachable database stops even the super user.
+        // Case matters, and an unreachable database stops even the super user;
+        // missing settings too.
         sessionState().clear();
         StartLogin w2;
         typeLogin(w2, u"mgrop"_s, u"harbor"_s);
         QCOMPARE(sessionState().employeeCode, QString());
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"nowhere"_s).toUtf8());
-        prompts.clear();
-        StartLogin w3;
-        typeLogin(w3, u"mgrOp"_s, u"harbor"_s);
+        test::writeSettingsFor(m_dir.filePath(u"config-gone"_s), m_dir.filePath(u"gone.db"_s));
+        const QString nowhere = m_dir.filePath(u"nowhere"_s);
+        for (const QString& home : {m_dir.filePath(u"config-gone"_s), nowhere}) {
+            qputenv("XDG_CONFIG_HOME", home.toUtf8());
+            qputenv("XDG_CONFIG_DIRS", nowhere.toUtf8());
+            prompts.clear();
+            prompts.quitCount = 0;
+            StartLogin w3;
+            typeLogin(w3, u"mgrOp"_s, u"harbor"_s);
+            QCOMPARE(prompts.quitCount, 1); // a failed connection ends the program, not with 0
+            QCOMPARE(prompts.lastExitCode, 2);
+            QVERIFY(!MainWindow::instance());
+            QVERIFY(sessionState().employeeCode.isEmpty());
+        }
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
-        QCOMPARE(prompts.messageTexts().size(), 2);
-        QCOMPARE(prompts.messageTexts()[1], u"数据库连接失败!"_s);
-        QCOMPARE(prompts.quitCount, 1); // a failed connection ends the program, not with 0
-        QCOMPARE(prompts.lastExitCode, 2);
-        QVERIFY(!MainWindow::instance());
-        QVERIFY(sessionState().employeeCode.isEmpty());
+        qunsetenv("XDG_CONFIG_DIRS");
+        QCOMPARE(prompts.messageTexts(),
+                 QStringList{u"找不到数据库设置文件："_s + nowhere + u"/Corvale2011/Corvale2011.ini"_s});
     }
 
     void failingQueryShowsTheErrorBox() {
@@ -330,7 +338,7 @@ private slots:
 
     void commandLineFallsBackToTheLoginWindow() {
         test::FakePrompts prompts;
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"nowhere"_s).toUtf8());
+        test::writeSettingsFor(m_dir.filePath(u"config-gone"_s), m_dir.filePath(u"gone.db"_s));
         startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
         StartLogin w;
         QVERIFY(!w.load());

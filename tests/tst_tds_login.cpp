@@ -1,6 +1,7 @@
 // Logging in through the real FreeTDS ODBC driver to a scripted TDS server
 // on a loopback port: the log-in values as they arrive, refused and
-// unreachable servers, the log-in and the statement time-outs.
+// unreachable servers, the log-in and the statement time-outs, the server's
+// certificate checked.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
@@ -30,6 +31,7 @@ private slots:
         QTest::newRow("plain") << u"sa"_s << u"secret"_s << u"Corvale"_s;
         QTest::newRow("semicolons") << u"a;b"_s << u";pw;"_s << u"库;1"_s;
         QTest::newRow("braces") << u"{u}"_s << u"p}w{x}"_s << u"db}}"_s;
+        QTest::newRow("semicolon, brace and equals sign") << u"sa"_s << u"p;ss}w=rd"_s << u"库"_s;
         QTest::newRow("edge blanks") << u" sa "_s << u"  pw"_s << u"报销 库 "_s;
         QTest::newRow("chinese") << u"张三"_s << u"密码口令"_s << u"财务数据库"_s;
     }
@@ -82,13 +84,13 @@ private slots:
         test::writeServerSettingsFor(config.path(), server.serverAddress(), u"李四"_s, u"旧口令"_s,
                                      u"报销库"_s);
         prompts.clear();
-        const bool refused = !ConnectFromSettings();
+        const bool refused = ConnectFromSettings() == ConnectResult::Failed;
         // Once the server takes the stored password, the same settings connect.
         server.setScript({}, {{u"user"_s, u"李四"_s}, {u"password"_s, u"旧口令"_s}});
         const QStringList refusalTexts = prompts.messageTexts();
         const QString noticeTitle = prompts.recorded.value(1).title;
         prompts.clear();
-        const bool accepted = ConnectFromSettings();
+        const bool accepted = ConnectFromSettings() == ConnectResult::Connected;
         qputenv("XDG_CONFIG_HOME", previousConfig);
         QVERIFY(refused);
         QCOMPARE(refusalTexts,
@@ -174,6 +176,43 @@ private slots:
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
+    }
+
+    // The README's way to have the server's certificate checked: Servername
+    // names a freetds.conf section that says which authority to trust.
+    void certificateIsCheckedThroughAFreetdsConfSection_data() {
+        QTest::addColumn<bool>("ownAuthority");
+        QTest::newRow("the server's own authority: connects") << true;
+        QTest::newRow("another server's authority: refused") << false;
+    }
+    void certificateIsCheckedThroughAFreetdsConfSection() {
+        QFETCH(bool, ownAuthority);
+        QTemporaryDir dir;
+        const QString db = dir.filePath(u"tls.db"_s);
+        FixtureDb(db).addDepartment(u"01"_s, u"总部"_s);
+        TdsTestServer server(TdsTestServer::Database{db, 0, {}, u"force"_s});
+        TdsTestServer other(TdsTestServer::Database{db, 0, {}, u"force"_s});
+        QVERIFY2(server.isRunning() && other.isRunning(), qPrintable(server.errorString()));
+        QFile conf(dir.filePath(u"freetds.conf"_s));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write(u"[nbrtest]\n\thost = 127.0.0.1\n\tport = %1\n\tca file = %2\n"_s
+                       .arg(server.port())
+                       .arg((ownAuthority ? server : other).certificatePath())
+                       .toUtf8());
+        conf.close();
+        qputenv("FREETDSCONF", conf.fileName().toUtf8());
+        setSettingsFile(writeSettingsFile(dir.filePath(u"settings.ini"_s),
+                                          {{u"Servername"_s, u"nbrtest"_s},
+                                           {u"UID"_s, u"sa"_s},
+                                           {u"DBname"_s, u"库"_s},
+                                           {u"Encrypt"_s, u"require"_s}}));
+        test::FakePrompts prompts;
+        const ConnectResult result = ConnectFromSettings();
+        setSettingsFile({});
+        qunsetenv("FREETDSCONF");
+        QCOMPARE(result, ownAuthority ? ConnectResult::Connected : ConnectResult::Failed);
+        if (ownAuthority)
+            QCOMPARE(openRecordset(u"Select * From 职能部门new"_s).rowCount(), 1);
     }
 };
 

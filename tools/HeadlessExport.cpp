@@ -13,6 +13,7 @@
 #include "report/WorkbookExport.h"
 #include "report/models/TreeNodesModel.h"
 
+#include <QDir>
 #include <functional>
 #include <vector>
 
@@ -102,8 +103,15 @@ int runHeadlessExport(const ExportArguments& a) {
     try {
         if (!a.settingsFile.isEmpty())
             setSettingsFile(a.settingsFile);
-        if (!ConnectFromSettings())
-            fail(ExitNoConnection, u"无法连接数据库，请检查连接设置："_s + settingsLocation());
+        switch (ConnectFromSettings()) {
+        case ConnectResult::Connected:
+            break;
+        case ConnectResult::SettingsUnusable: // what is wrong with them is said already
+            throw Failure{ExitNoConnection};
+        case ConnectResult::Failed:
+            fail(ExitNoConnection, u"无法连接数据库，请检查连接设置："_s +
+                                       QDir::toNativeSeparators(settingsLocation()));
+        }
 
         TreeNodesModel nodes;
         std::vector<DeptRow> deptRows;

@@ -10,10 +10,10 @@
 //
 // Errors are caught only where the user is told: in the windows' handlers,
 // in the headless export, and in the two procedures whose own job includes
-// telling the user (OpenConnection and ConnectFromSettings report and return
-// false). An error reads as errorText(e): "错误码: N 错误描述: text", where
-// N is its code(): the number, or what a subclass has instead (a database
-// error without a number gives its SQLSTATE).
+// telling the user (OpenConnection and ConnectFromSettings report, and say
+// only whether they connected). An error reads as errorText(e):
+// "错误码: N 错误描述: text", where N is its code(): the number, or what a
+// subclass has instead (a database error without a number gives its SQLSTATE).
 
 #include <QByteArray>
 #include <QString>

@@ -8,7 +8,8 @@
 namespace nbr {
 
 // Where the hand-over file goes: HandOverDir when it is set (a relative one
-// counts from the program's folder), else the program's own folder.
+// counts from the program's folder), else the program's own folder. Throws
+// SettingsError when the settings store cannot be read.
 QString handOverFolder();
 
 // The bytes of the hand-over file.

@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
+#include <QFileInfo>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -191,16 +191,21 @@ bool connectToFile(const QString& path) {
     return OpenConnection({}, {}, path, {}, options);
 }
 
-namespace {
-// Writes [DBConfig] under configHome/Corvale2011/ and points XDG_CONFIG_HOME there.
-void writeDbConfig(const QString& configHome, const QList<QPair<QString, QString>>& keys) {
-    QDir().mkpath(configHome + u"/Corvale2011"_s);
-    QSettings ini(configHome + u"/Corvale2011/Corvale2011.ini"_s, QSettings::IniFormat);
-    ini.beginGroup(u"DBConfig"_s);
+QString writeSettingsFile(const QString& path, const QList<QPair<QString, QString>>& keys) {
+    QDir().mkpath(QFileInfo(path).path());
+    QByteArray text = "[DBConfig]\n";
     for (const auto& [key, value] : keys)
-        ini.setValue(key, value);
-    ini.endGroup();
-    ini.sync();
+        text += (key + u'=' + value + u'\n').toUtf8();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        throw std::runtime_error("cannot write the settings file");
+    return path;
+}
+
+namespace {
+// Writes the settings under configHome/Corvale2011/ and points XDG_CONFIG_HOME there.
+void writeDbConfig(const QString& configHome, const QList<QPair<QString, QString>>& keys) {
+    writeSettingsFile(configHome + u"/Corvale2011/Corvale2011.ini"_s, keys);
     qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
 }
 } // namespace

@@ -88,10 +88,16 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent) {
 bool LoginWindow::load() {
     switch (applyCommandLine(startCommandLine(), sessionState())) {
     case CommandLineSession::Complete:
-        if (ConnectFromSettings()) {
+        switch (ConnectFromSettings()) {
+        case ConnectResult::Connected:
             m_finished = true;
             emit loggedIn();
             return true;
+        case ConnectResult::SettingsUnusable: // the login window could do no better
+            cancel(kExitNoConnection);
+            return false;
+        case ConnectResult::Failed:
+            break;
         }
         break;
     case CommandLineSession::Incomplete:
@@ -133,7 +139,7 @@ void LoginWindow::loginAttempt() {
         return;
     }
     sessionState().clear();
-    if (!ConnectFromSettings()) {
+    if (ConnectFromSettings() != ConnectResult::Connected) {
         cancel(kExitNoConnection); // a login that cannot connect ends the program
         return;
     }

@@ -158,7 +158,13 @@ void MainWindow::logout() {
         delete child;
     }
     if (!startCommandLine().isEmpty()) {
-        const QString folder = handOverFolder();
+        QString folder;
+        try {
+            folder = handOverFolder(); // reads the settings store again
+        } catch (const Error& e) {
+            Prompts::current().message(e.description(), u"系统提示"_s, MessageIcon::Warning);
+            return;
+        }
         try {
             writeHandOverFile(folder);
         } catch (const Error& e) {
