@@ -1,7 +1,7 @@
 // Logging in through the real FreeTDS ODBC driver to a scripted TDS server
 // on a loopback port: the log-in values as they arrive, refused and
 // unreachable servers, the log-in and the statement time-outs, the server's
-// certificate checked.
+// certificate checked, a server lost and the connection restored.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
@@ -11,6 +11,7 @@
 #include "db/SharedConnection.h"
 
 #include <QElapsedTimer>
+#include <memory>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -213,6 +214,42 @@ private slots:
         QCOMPARE(result, ownAuthority ? ConnectResult::Connected : ConnectResult::Failed);
         if (ownAuthority)
             QCOMPARE(openRecordset(u"Select * From 职能部门new"_s).rowCount(), 1);
+    }
+
+    // A server gone: the query says so with the driver's SQLSTATE (FreeTDS's
+    // number is 0), the next one cannot reconnect while it stays away, and
+    // once it is back (on another port, as the settings now say) the next
+    // query reconnects.
+    void lostServerIsToldAndTheNextQueryReconnects() {
+        const QJsonArray rules{TdsTestServer::resultRule(
+            u"From 其他"_s, {TdsTestServer::column(u"值"_s, u"int"_s)}, {{7}})};
+        QTemporaryDir config;
+        const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
+        auto server = std::make_unique<TdsTestServer>(rules);
+        writeServerSettingsFor(config.path(), server->serverAddress(), u"sa"_s, u"pw"_s, u"库"_s);
+        test::FakePrompts prompts;
+        const ConnectResult connected = ConnectFromSettings();
+        auto run = [] {
+            try {
+                return QString::number(openRecordset(u"Select 值 From 其他"_s).rowCount());
+            } catch (const DbError& e) {
+                return errorText(e);
+            }
+        };
+        const QString before = run();
+        server.reset();
+        const QString lost = run(), stillAway = run();
+        server = std::make_unique<TdsTestServer>(rules);
+        writeServerSettingsFor(config.path(), server->serverAddress(), u"sa"_s, u"pw"_s, u"库"_s);
+        const QString back = run();
+        qputenv("XDG_CONFIG_HOME", previousConfig);
+        QCOMPARE(connected, ConnectResult::Connected);
+        QCOMPARE(before, u"1"_s);
+        QCOMPARE(lost, u"错误码: HY000 错误描述: 与数据库的连接已断开：Unknown error\n"
+                       u"下一次操作时将重新连接数据库。"_s);
+        QVERIFY2(stillAway.contains(u"与数据库的连接已断开，且无法恢复：Unable to connect"_s),
+                 qPrintable(stillAway));
+        QCOMPARE(back, u"1"_s);
     }
 };
 

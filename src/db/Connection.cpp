@@ -69,7 +69,7 @@ std::unique_ptr<OdbcConnection> openOdbcConnection(const QString& user, const QS
 bool OpenConnection(const QString& user, const QString& password, const QString& database,
                     const QString& server, const ConnectionOptions& options) {
     // The previous connection goes first, whatever happens to the new one.
-    replaceSharedConnection(nullptr);
+    replaceSharedDatabase(nullptr);
     try {
         replaceSharedConnection(openOdbcConnection(user, password, database, server, options));
         return true;
@@ -81,9 +81,9 @@ bool OpenConnection(const QString& user, const QString& password, const QString&
 }
 
 ConnectResult ConnectFromSettings() {
-    replaceSharedConnection(nullptr);
+    replaceSharedDatabase(nullptr);
     try {
-        replaceSharedConnection(openFromSettings());
+        replaceSharedDatabase(std::make_unique<Database>(&openFromSettings));
         return ConnectResult::Connected;
     } catch (const SettingsError& e) {
         Prompts::current().message(e.description(), u"连接提示"_s, MessageIcon::Information);

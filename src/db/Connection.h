@@ -1,7 +1,8 @@
 #pragma once
-// Opening the shared connection: with values given in code (OpenConnection),
-// or from the settings store (ConnectFromSettings). Both tell the user why a
-// connection failed.
+// Opening the shared database: with values given in code (OpenConnection),
+// or from the settings store (ConnectFromSettings), which is read again for
+// every reconnect so that no password stays in memory. Both tell the user
+// why a connection failed.
 
 #include "db/ConnectionString.h"
 #include "db/OdbcConnection.h"
@@ -22,11 +23,12 @@ enum class ConnectResult {
 openOdbcConnection(const QString& user, const QString& password, const QString& database,
                    const QString& server, const ConnectionOptions& options);
 
-// Replaces the shared connection with one made with these values.
+// Replaces the shared database with a connection made with these values;
+// once lost, such a connection is not reopened.
 bool OpenConnection(const QString& user, const QString& password, const QString& database,
                     const QString& server, const ConnectionOptions& options = {});
 
-// Replaces the shared connection with one opened from the settings store.
+// Replaces the shared database with one opened from the settings store.
 [[nodiscard]] ConnectResult ConnectFromSettings();
 
 } // namespace nbr

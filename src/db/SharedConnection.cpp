@@ -7,24 +7,26 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 namespace {
-std::unique_ptr<OdbcConnection>& holder() {
-    static std::unique_ptr<OdbcConnection> connection;
-    return connection;
+std::unique_ptr<Database>& holder() {
+    static std::unique_ptr<Database> database;
+    return database;
 }
 } // namespace
 
-OdbcConnection* sharedConnection() {
-    return holder().get();
+void replaceSharedDatabase(std::unique_ptr<Database> database) {
+    holder() = std::move(database);
 }
 
 void replaceSharedConnection(std::unique_ptr<OdbcConnection> connection) {
-    holder() = std::move(connection);
+    holder() = connection ? std::make_unique<Database>(std::move(connection)) : nullptr;
+}
+
+OdbcConnection* sharedConnection() {
+    return holder() ? holder()->connection() : nullptr;
 }
 
 SqlDialect sharedDialect() {
-    if (!holder())
-        return SqlDialect(SqlEngine::SqlServer);
-    return SqlDialect::forDbmsName(holder()->dbmsName());
+    return holder() ? holder()->dialect() : SqlDialect(SqlEngine::SqlServer);
 }
 
 Recordset openRecordset(const QString& sql, const QStringList& parameters) {

@@ -1,25 +1,26 @@
 #pragma once
-// The one database connection of the process and the query convention:
-// every query is forward-only and read-only, has its values bound as
-// parameters ("?"), and is read to its end before the next one runs.
+// The one database of the process and the query convention: every query is
+// forward-only and read-only, has its values bound as parameters ("?"), and
+// is read to its end before the next one runs.
 
-#include "db/OdbcConnection.h"
-#include "db/SqlDialect.h"
+#include "db/Database.h"
 
 #include <memory>
 
 namespace nbr {
 
-// The current connection, or nullptr when none is open.
-OdbcConnection* sharedConnection();
-// Replaces (and so closes) the current connection.
+// Replaces (and so closes) the current database.
+void replaceSharedDatabase(std::unique_ptr<Database> database);
+// The same for a connection that cannot be reopened once lost.
 void replaceSharedConnection(std::unique_ptr<OdbcConnection> connection);
+// The open connection of the current database, or nullptr.
+OdbcConnection* sharedConnection();
 
-// The dialect of the current connection (SQL Server when none is open).
+// The dialect of the current database (SQL Server when none is open).
 SqlDialect sharedDialect();
 
-// Runs a query on the shared connection; throws DbError on failure or when
-// no connection is open.
+// Runs a query on the shared database; throws DbError on failure or when
+// none is open.
 Recordset openRecordset(const QString& sql, const QStringList& parameters = {});
 
 } // namespace nbr
