@@ -284,8 +284,8 @@ private slots:
         }
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         qunsetenv("XDG_CONFIG_DIRS");
-        QCOMPARE(prompts.messageTexts(),
-                 QStringList{u"找不到数据库设置文件："_s + nowhere + u"/Corvale2011/Corvale2011.ini"_s});
+        QCOMPARE(prompts.messageTexts(), QStringList{u"找不到数据库设置文件："_s + nowhere +
+                                                     u"/Corvale2011/Corvale2011.ini"_s});
     }
 
     void failingQueryShowsTheErrorBox() {

@@ -73,7 +73,8 @@ private slots:
                           "PWD = \" p w \" \r\nDBNAME=\"\"库\"\"\r\n")
             << u"db01,1433||| p w |\"库\""_s;
         QTest::newRow("Servername stands for Svr")
-            << QByteArray("[DBConfig]\nServername=财务服务器\nDBname=库\n") << u"|财务服务器|||库"_s;
+            << QByteArray("[DBConfig]\nServername=财务服务器\nDBname=库\n")
+            << u"|财务服务器|||库"_s;
         QTest::newRow("not UTF-8: the line is named")
             << QByteArray("[DBConfig]\nDBname=库\nUID=\xC0\xAF\n") << u"!第 3 行不是 UTF-8"_s;
         QTest::newRow("a line that is no setting")
@@ -106,7 +107,8 @@ private slots:
         }
         setSettingsFile({});
         if (expected.startsWith(u'!'))
-            QVERIFY2(actual.startsWith(u'!') && actual.contains(expected.mid(1)), qPrintable(actual));
+            QVERIFY2(actual.startsWith(u'!') && actual.contains(expected.mid(1)),
+                     qPrintable(actual));
         else
             QCOMPARE(actual, expected);
     }

@@ -11,9 +11,9 @@
 #include "db/SharedConnection.h"
 
 #include <QElapsedTimer>
-#include <memory>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
@@ -196,17 +196,17 @@ private slots:
         QVERIFY2(server.isRunning() && other.isRunning(), qPrintable(server.errorString()));
         QFile conf(dir.filePath(u"freetds.conf"_s));
         QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write(u"[nbrtest]\n\thost = 127.0.0.1\n\tport = %1\n\tca file = %2\n"_s
-                       .arg(server.port())
-                       .arg((ownAuthority ? server : other).certificatePath())
-                       .toUtf8());
+        conf.write(
+            u"[nbrtest]\n\thost = 127.0.0.1\n\tport = %1\n\tca file = %2\n"_s.arg(server.port())
+                .arg((ownAuthority ? server : other).certificatePath())
+                .toUtf8());
         conf.close();
         qputenv("FREETDSCONF", conf.fileName().toUtf8());
-        setSettingsFile(writeSettingsFile(dir.filePath(u"settings.ini"_s),
-                                          {{u"Servername"_s, u"nbrtest"_s},
-                                           {u"UID"_s, u"sa"_s},
-                                           {u"DBname"_s, u"库"_s},
-                                           {u"Encrypt"_s, u"require"_s}}));
+        setSettingsFile(
+            writeSettingsFile(dir.filePath(u"settings.ini"_s), {{u"Servername"_s, u"nbrtest"_s},
+                                                                {u"UID"_s, u"sa"_s},
+                                                                {u"DBname"_s, u"库"_s},
+                                                                {u"Encrypt"_s, u"require"_s}}));
         test::FakePrompts prompts;
         const ConnectResult result = ConnectFromSettings();
         setSettingsFile({});

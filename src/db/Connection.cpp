@@ -27,8 +27,8 @@ OdbcTextMode textModeFor(const ConnectionOptions& options) {
 std::unique_ptr<OdbcConnection> openFromSettings() {
     const DbSettings settings = readDbSettings();
     settings.requireConnectionKeys();
-    return openOdbcConnection(settings.user, settings.password, settings.database,
-                              settings.server, ConnectionOptions::fromSettings(settings));
+    return openOdbcConnection(settings.user, settings.password, settings.database, settings.server,
+                              ConnectionOptions::fromSettings(settings));
 }
 
 } // namespace

@@ -50,8 +50,8 @@ ConnectionOptions ConnectionOptions::fromSettings(const DbSettings& settings) {
     o.encryption = settings.encryption();
     o.serverName = settings.serverName.trimmed();
     if (!o.serverName.isEmpty() && !o.usesFreeTds())
-        throw SettingsError(u"数据库设置 Servername 只适用于 FreeTDS 驱动，驱动“%1”请用 Svr"_s.arg(
-            o.driverName()));
+        throw SettingsError(
+            u"数据库设置 Servername 只适用于 FreeTDS 驱动，驱动“%1”请用 Svr"_s.arg(o.driverName()));
     return o;
 }
 

@@ -36,10 +36,14 @@ struct Key {
     QString DbSettings::*field;
 };
 const Key kKeys[] = {
-    {u"Svr"_s, &DbSettings::server},           {u"Servername"_s, &DbSettings::serverName},
-    {u"UID"_s, &DbSettings::user},             {u"PWD"_s, &DbSettings::password},
-    {u"DBname"_s, &DbSettings::database},      {u"Engine"_s, &DbSettings::engine},
-    {u"Driver"_s, &DbSettings::driver},        {u"Encrypt"_s, &DbSettings::encrypt},
+    {u"Svr"_s, &DbSettings::server},
+    {u"Servername"_s, &DbSettings::serverName},
+    {u"UID"_s, &DbSettings::user},
+    {u"PWD"_s, &DbSettings::password},
+    {u"DBname"_s, &DbSettings::database},
+    {u"Engine"_s, &DbSettings::engine},
+    {u"Driver"_s, &DbSettings::driver},
+    {u"Encrypt"_s, &DbSettings::encrypt},
     {u"HandOverDir"_s, &DbSettings::handOverDir},
 };
 
@@ -81,8 +85,9 @@ Encryption DbSettings::encryption() const {
         return Encryption::Off;
     if (word == u"require"_s)
         return Encryption::Require;
-    throw SettingsError(u"数据库设置 Encrypt 的值“%1”无效，应为 off、request 或 require（%2）"_s.arg(
-        encrypt, QDir::toNativeSeparators(settingsLocation())));
+    throw SettingsError(
+        u"数据库设置 Encrypt 的值“%1”无效，应为 off、request 或 require（%2）"_s.arg(
+            encrypt, QDir::toNativeSeparators(settingsLocation())));
 }
 
 void DbSettings::requireConnectionKeys() const {
@@ -108,9 +113,10 @@ QString settingsLocation() {
         return u"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Corvale2011"_s;
     // Looked up every time: the environment decides, also when it changes at run time.
     const QString found = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, kFileName);
-    return found.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                 u'/' + kFileName
-                           : found;
+    if (!found.isEmpty())
+        return found;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+           kFileName;
 }
 
 DbSettings readDbSettings() {

@@ -216,7 +216,8 @@ bool OdbcConnection::applyQueryTimeout(Statement& stmt) const {
     // the limit would not be the one asked for.
     if (SQLSetStmtAttr(stmt.handle.handle, SQL_ATTR_QUERY_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(wanted), 0) != SQL_SUCCESS)
-        throw stmt.failure(u"未知原因"_s, u"数据库驱动程序不接受 %1 秒的查询超时设置："_s.arg(wanted));
+        throw stmt.failure(u"未知原因"_s,
+                           u"数据库驱动程序不接受 %1 秒的查询超时设置："_s.arg(wanted));
     SQLULEN kept = 0;
     return succeeded(
                SQLGetStmtAttr(stmt.handle.handle, SQL_ATTR_QUERY_TIMEOUT, &kept, 0, nullptr)) &&
@@ -273,8 +274,9 @@ void OdbcConnection::fetchRows(Statement& stmt, Recordset& result) const {
     const int columns = int(result.columns().size());
     if (columns == 0)
         return;
-    constexpr SQLLEN kChunk = 4096; // bytes per SQLGetData call
-    const SQLLEN room = kChunk - stmt.text.unitBytes(); // the driver ends each chunk with a NUL
+    // Bytes per SQLGetData call, of which the driver fills all but a final NUL.
+    constexpr SQLLEN kChunk = 4096;
+    const SQLLEN room = kChunk - stmt.text.unitBytes();
     std::vector<char> buffer(size_t(kChunk) + 4);
     for (;;) {
         SQLRETURN rc = SQLFetch(h);

@@ -54,8 +54,8 @@ SQLRETURN OdbcText::driverConnect(SQLHDBC dbc, const QString& connectionString) 
     if (wide())
         return SQLDriverConnectW(dbc, nullptr, wptr(in), SQL_NTS, wptr(out),
                                  SQLSMALLINT(out.size() / 2), &outLength, SQL_DRIVER_NOPROMPT);
-    return SQLDriverConnectA(dbc, nullptr, nptr(in), SQL_NTS, nptr(out),
-                             SQLSMALLINT(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
+    return SQLDriverConnectA(dbc, nullptr, nptr(in), SQL_NTS, nptr(out), SQLSMALLINT(out.size()),
+                             &outLength, SQL_DRIVER_NOPROMPT);
 }
 
 SQLRETURN OdbcText::execDirect(SQLHSTMT stmt, const QString& sql) const {
@@ -77,10 +77,9 @@ SQLRETURN OdbcText::bindParameter(SQLHSTMT stmt, SQLUSMALLINT number, QByteArray
     // plan per statement instead of one per length of its values.
     const SQLULEN chars = SQLULEN(length) / sizeof(SQLWCHAR);
     const bool longText = chars > 4000;
-    return SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR,
-                            longText ? SQL_WLONGVARCHAR : SQL_WVARCHAR,
-                            longText ? chars : SQLULEN(4000), 0, value.data(),
-                            SQLLEN(value.size()), &length);
+    return SQLBindParameter(
+        stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, longText ? SQL_WLONGVARCHAR : SQL_WVARCHAR,
+        longText ? chars : SQLULEN(4000), 0, value.data(), SQLLEN(value.size()), &length);
 }
 
 SQLRETURN OdbcText::describeColumn(SQLHSTMT stmt, SQLUSMALLINT column, QString& name,
@@ -90,11 +89,10 @@ SQLRETURN OdbcText::describeColumn(SQLHSTMT stmt, SQLUSMALLINT column, QString& 
     // Name lengths count the mode's code units. Size, digits and nullability
     // are not asked for (mingw-w64 even declares the A form's size 32 bits wide).
     const SQLSMALLINT units = SQLSMALLINT(buffer.size() / unitBytes());
-    const SQLRETURN rc =
-        wide() ? SQLDescribeColW(stmt, column, wptr(buffer), units, &nameLength, &dataType,
-                                 nullptr, nullptr, nullptr)
-               : SQLDescribeColA(stmt, column, nptr(buffer), units, &nameLength, &dataType,
-                                 nullptr, nullptr, nullptr);
+    const SQLRETURN rc = wide() ? SQLDescribeColW(stmt, column, wptr(buffer), units, &nameLength,
+                                                  &dataType, nullptr, nullptr, nullptr)
+                                : SQLDescribeColA(stmt, column, nptr(buffer), units, &nameLength,
+                                                  &dataType, nullptr, nullptr, nullptr);
     name = decodeName(buffer, qsizetype(nameLength) * unitBytes());
     return rc;
 }
@@ -106,11 +104,10 @@ bool OdbcText::diagnostic(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT 
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
     const SQLSMALLINT units = SQLSMALLINT(message.size() / unitBytes());
-    const SQLRETURN rc =
-        wide() ? SQLGetDiagRecW(handleType, handle, record, wptr(state), &native, wptr(message),
-                                units, &length)
-               : SQLGetDiagRecA(handleType, handle, record, nptr(state), &native,
-                                nptr(message), units, &length);
+    const SQLRETURN rc = wide() ? SQLGetDiagRecW(handleType, handle, record, wptr(state), &native,
+                                                 wptr(message), units, &length)
+                                : SQLGetDiagRecA(handleType, handle, record, nptr(state), &native,
+                                                 nptr(message), units, &length);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
         return false;
     out.sqlState = decodeName(state, state.size());

@@ -60,9 +60,9 @@ SettingsFile SettingsFile::read(const QString& path) {
         }
         const qsizetype equals = line.indexOf(u'=');
         if (equals <= 0)
-            throw SettingsError(u"数据库设置文件 %1 第 %2 行无法识别（应为 [节名] 或 键=值）"_s
-                                    .arg(shown)
-                                    .arg(n + 1));
+            throw SettingsError(
+                u"数据库设置文件 %1 第 %2 行无法识别（应为 [节名] 或 键=值）"_s.arg(shown).arg(n +
+                                                                                               1));
         QString value = withoutBlanks(line.mid(equals + 1));
         if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
             value = value.mid(1, value.size() - 2);

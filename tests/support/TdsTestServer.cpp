@@ -42,8 +42,9 @@ TdsTestServer::TdsTestServer(const QJsonArray& rules, const QJsonObject& login, 
 
 TdsTestServer::TdsTestServer(const Database& database) {
     // No lifetime of its own: it ends with its standard input, when this process goes.
-    QStringList arguments{u"--sqlite"_s,     database.path, u"--latency-ms"_s,
-                          QString::number(database.latencyMs), u"--lifetime"_s, u"0"_s};
+    QStringList arguments{u"--sqlite"_s,     database.path,
+                          u"--latency-ms"_s, QString::number(database.latencyMs),
+                          u"--lifetime"_s,   u"0"_s};
     if (!database.login.isEmpty())
         arguments << u"--login"_s << database.login;
     if (!database.tls.isEmpty())
