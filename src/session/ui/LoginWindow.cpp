@@ -171,8 +171,8 @@ void LoginWindow::loginAttempt() {
         }
     } catch (const Error& e) {
         // The login window's own form of an error: number, blank, description.
-        Prompts::current().message(QString::number(e.number()) + u' ' + e.description(),
-                                   programTitle(), MessageIcon::Information);
+        Prompts::current().message(e.code() + u' ' + e.description(), programTitle(),
+                                   MessageIcon::Information);
         return;
     }
     if (m_list->count() == 1) {
