@@ -7,6 +7,7 @@
 #include "ExportFixture.h"
 #include "ReportFixtures.h"
 #include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "report/models/FlexGridModel.h"
 #include "report/ui/ReportWindow.h"
@@ -39,7 +40,6 @@ private slots:
                  "run through ctest: NBR_SOURCE_DIR names the checker");
         const QString db = m_dir.filePath(u"export.db"_s);
         writeExportDatabase(db);
-        QVERIFY(test::connectToFile(db));
         const QString broken = m_dir.filePath(u"broken.db"_s);
         test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
         test::writeSettingsFor(m_dir.filePath(u"tool"_s), db);
@@ -67,8 +67,9 @@ private slots:
         QFETCH(QStringList, selection);
         QFETCH(QString, month);
         QFETCH(QString, padding);
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        ReportWindow w(t.app);
         runSummary(w, windowTicks);
         if (windowTicks.isEmpty()) {
             QTest::mouseClick(w.findChild<QCheckBox*>(u"selectAllBox"_s), Qt::LeftButton);

@@ -8,6 +8,7 @@
 #include "ExportFixture.h"
 #include "ReportFixtures.h"
 #include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "platform/MousePointer.h"
 #include "report/models/FlexGridModel.h"
@@ -44,14 +45,15 @@ private slots:
                  "run through ctest: NBR_SOURCE_DIR names the checker");
         const QString db = m_dir.filePath(u"export.db"_s);
         writeExportDatabase(db);
-        QVERIFY(test::connectToFile(db));
         test::writeSettingsFor(m_dir.filePath(u"tool"_s), db);
         m_ini = m_dir.filePath(u"tool/Corvale2011/Corvale2011.ini"_s);
     }
 
     void summaryExportWritesTheGridCellByCell() {
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QCOMPARE(w.summaryGrid().rows(), 5);
         // The caption names the run's year, not what the year box shows now.
@@ -132,8 +134,10 @@ private slots:
 
         // The replace question names the file written; No goes back to the
         // dialog, which proposes the name typed.
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         prompts.yesNoAnswers = {false, true};
         prompts.saveAnswers.push_back(out.filePath(answer));
@@ -151,8 +155,10 @@ private slots:
     }
 
     void nothingHappensBeforeASummaryRun() {
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         w.load();
         w.show();
         QTest::mouseClick(button(w, u"exportButton"_s), Qt::LeftButton);
@@ -168,8 +174,10 @@ private slots:
 
     void cancelWritesNothing() {
         QFETCH(QString, exportButton);
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         openListing(w, 1, 6);
         prompts.saveAnswers.push_back(std::nullopt);
@@ -209,8 +217,10 @@ private slots:
             writeFile(kept, "kept");
             QFile(kept).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
         }
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         exportFrom(w, prompts, u"exportButton"_s, out.filePath(answer));
         const QStringList messages = prompts.messageTexts();
@@ -232,9 +242,10 @@ private slots:
     void failedListingOffersNothingToExport() {
         const QString db = m_dir.filePath(u"changed.db"_s);
         writeExportDatabase(db);
-        QVERIFY(test::connectToFile(db));
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(db));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s,
                                    {u"-c"_s, u"import sqlite3, sys; sqlite3.connect(sys.argv[1]).execute("
@@ -248,13 +259,14 @@ private slots:
         exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"明细.xlsx"_s));
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(entries(out.path()).isEmpty());
-        QVERIFY(test::connectToFile(m_dir.filePath(u"export.db"_s)));
     }
 
     void longMemoIsCutAndTheOutcomeSaysSo() {
         const QString note = u"（部分超长文本已截断为 32767 个字符）"_s;
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0103"_s});
         QCOMPARE(w.summaryGrid().textMatrix(1, 2), u"6601"_s);
         openListing(w, 1, 8); // May: the line with a 40 000-character memo
@@ -273,8 +285,10 @@ private slots:
     }
 
     void detailExportNamesTheListingsDepartment() {
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         // Two departments: the run leaves 人事部 as the current department,
         // while the listing opened is 财务部's.
         runSummary(w, {u"0102"_s, u"0103"_s});
@@ -318,8 +332,10 @@ private slots:
         const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
         if (soffice.isEmpty())
             QSKIP("LibreOffice is not installed");
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QTemporaryDir out;
         exportFrom(w, prompts, u"exportButton"_s, out.filePath(u"summary.xlsx"_s));

@@ -2,11 +2,11 @@
 // its file, the connection strings and the failure messages of a connection
 // attempt.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
-#include "db/Connection.h"
+#include "db/DbSettings.h"
 #include "db/SettingsError.h"
-#include "db/SharedConnection.h"
+#include "session/DatabaseConnect.h"
 #include "session/CommandLine.h"
 
 #include <QTcpServer>
@@ -94,10 +94,9 @@ private slots:
         QFile out(path);
         QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(file) > 0);
         out.close();
-        setSettingsFile(path);
         QString actual;
         try {
-            const DbSettings s = readDbSettings();
+            const DbSettings s = readDbSettings(path);
             s.requireConnectionKeys();
             (void)ConnectionOptions::fromSettings(s);
             actual = QStringList{s.server, s.serverName, s.user, s.password, s.database}.join(u'|');
@@ -105,7 +104,6 @@ private slots:
             QVERIFY2(e.description().contains(path), qPrintable(e.description()));
             actual = u'!' + e.description();
         }
-        setSettingsFile({});
         if (expected.startsWith(u'!'))
             QVERIFY2(actual.startsWith(u'!') && actual.contains(expected.mid(1)),
                      qPrintable(actual));
@@ -162,8 +160,9 @@ private slots:
         const QString file = u"/Corvale2011/Corvale2011.ini"_s;
         qputenv("XDG_CONFIG_HOME", user.toUtf8());
         qputenv("XDG_CONFIG_DIRS", (m_dir.filePath(u"xdg-none"_s) + u':' + system).toUtf8());
-        test::FakePrompts prompts;
-        QCOMPARE(ConnectFromSettings(), ConnectResult::SettingsUnusable);
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QCOMPARE(connectFromSettings(t.app), ConnectResult::SettingsUnusable);
         QCOMPARE(prompts.messageTexts(), QStringList{u"找不到数据库设置文件："_s + user + file});
 
         test::writeSettingsFile(system + file, {{u"Svr"_s, u"总部"_s}, {u"UID"_s, u"admin"_s}});
@@ -178,9 +177,10 @@ private slots:
     }
 
     void missingFileGivesBothMessagesInOrder() {
-        test::FakePrompts prompts;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
         test::writeSettingsFor(m_dir.filePath(u"cfg-missing"_s), m_dir.filePath(u"gone.db"_s));
-        QCOMPARE(ConnectFromSettings(), ConnectResult::Failed);
+        QCOMPARE(connectFromSettings(t.app), ConnectResult::Failed);
         QCOMPARE(prompts.recorded.size(), 2);
         QVERIFY(prompts.recorded[0].text.startsWith(u"错误信息："_s));
         QCOMPARE(prompts.recorded[0].title, u"信息文本"_s);
@@ -190,7 +190,8 @@ private slots:
     }
 
     void closedPortFailsAtOnceWithBothMessages() {
-        test::FakePrompts prompts;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
         quint16 port;
         {
             QTcpServer probe;
@@ -201,7 +202,8 @@ private slots:
         options.loginTimeoutSeconds = 5;
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!OpenConnection(u"sa"_s, u"pw"_s, u"db"_s, u"127.0.0.1,%1"_s.arg(port), options));
+        QVERIFY(!openConnection(t.app, u"sa"_s, u"pw"_s, u"db"_s, u"127.0.0.1,%1"_s.arg(port),
+                                options));
         QVERIFY(timer.elapsed() < 10000);
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(prompts.recorded[0].text.startsWith(u"错误信息："_s));
@@ -209,7 +211,7 @@ private slots:
     }
 
     void secondConnectReplacesTheFirst() {
-        test::FakePrompts prompts;
+        test::TestContext t;
         const QString a = m_dir.filePath(u"a.db"_s), b = m_dir.filePath(u"b.db"_s);
         {
             test::FixtureDb da(a);
@@ -218,16 +220,13 @@ private slots:
             db.addDepartment(u"01"_s, u"乙"_s);
             db.addDepartment(u"02"_s, u"丙"_s);
         }
-        QVERIFY(test::connectToFile(a));
-        OdbcConnection* first = sharedConnection();
-        QCOMPARE(openRecordset(u"Select * From 职能部门new"_s).rowCount(), 1);
-        QVERIFY(test::connectToFile(b));
-        QVERIFY(sharedConnection() != nullptr);
-        QCOMPARE(openRecordset(u"Select * From 职能部门new"_s).rowCount(), 2);
-        Q_UNUSED(first);
+        QVERIFY(t.connectToFile(a));
+        QCOMPARE(t.db().query(u"Select * From 职能部门new"_s).rowCount(), 1);
+        QVERIFY(t.connectToFile(b));
+        QCOMPARE(t.db().query(u"Select * From 职能部门new"_s).rowCount(), 2);
         // A failed connect leaves no connection behind.
-        QVERIFY(!test::connectToFile(m_dir.filePath(u"nothing.db"_s)));
-        QVERIFY(sharedConnection() == nullptr);
+        QVERIFY(!t.connectToFile(m_dir.filePath(u"nothing.db"_s)));
+        QVERIFY(!t.app.database);
     }
 };
 

@@ -5,13 +5,13 @@
 // nchar codes arrive padded with blanks) and over TLS. Also a run of more
 // departments than one statement carries, and statements only SQLite runs.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "TdsTestServer.h"
-#include "db/Connection.h"
+#include "session/DatabaseConnect.h"
 #include "db/DbError.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "report/DeptTree.h"
 #include "report/MonthlySummary.h"
 #include "report/models/FlexGridModel.h"
@@ -58,9 +58,10 @@ struct WindowRun {
 
 // 全选, the 2026 summary, the listing of the first filled month of the first
 // department's last subject row, both exports into the folder.
-WindowRun runWindow(const QString& folder) {
-    test::FakePrompts prompts;
-    ReportWindow w;
+WindowRun runWindow(test::TestContext& t, const QString& folder) {
+    test::FakePrompts& prompts = t.prompts;
+    prompts.clear();
+    ReportWindow w(t.app);
     w.show();
     w.load();
     w.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
@@ -85,22 +86,23 @@ WindowRun runWindow(const QString& folder) {
 }
 
 // The 2026 summary of every department of the tree, without a window.
-QStringList summaryOfAll() {
+QStringList summaryOfAll(Database& db) {
     TreeNodesModel nodes;
     std::vector<DeptRow> rows;
-    loadDeptTree(nodes, rows);
+    loadDeptTree(db, nodes, rows);
     selectAllDepartments(nodes, true);
     FlexGridModel grid;
-    test::showSummary(grid, runSummary(tickedDepartments(nodes), u"2026"_s));
+    test::showSummary(grid, runSummary(db, tickedDepartments(nodes), u"2026"_s));
     return test::gridDump(grid);
 }
 
-bool connectTo(const TdsTestServer& server, Encryption encryption = Encryption::Request,
-               const QString& password = u"pw"_s) {
+bool connectTo(AppContext& context, const TdsTestServer& server,
+               Encryption encryption = Encryption::Request, const QString& password = u"pw"_s) {
     ConnectionOptions options;
     options.loginTimeoutSeconds = 5;
     options.encryption = encryption;
-    return OpenConnection(u"sa"_s, password, u"演示库"_s, server.serverAddress(), options);
+    return openConnection(context, u"sa"_s, password, u"演示库"_s, server.serverAddress(),
+                          options);
 }
 
 // The text as FreeTDS sends it (UTF-16), and a password as LOGIN7 scrambles it.
@@ -141,7 +143,6 @@ private slots:
         QCOMPARE(QProcess::execute(binaryDir() + u"/tools/nbreport-make-demo"_s, {m_demo}), 0);
         test::copyWithSqlServerTypes(m_demo, m_typedDemo);
     }
-    void cleanup() { replaceSharedConnection(nullptr); }
 
     // Over TLS, FreeTDS 1.3 encrypts the whole session when it asks for
     // encryption (require) or the server insists; with request and a server
@@ -169,18 +170,19 @@ private slots:
         const QString password = u"口令;Secret9"_s;
         QDir().mkpath(m_dir.filePath(u"embedded"_s));
         QDir().mkpath(m_dir.filePath(u"server"_s));
-        QVERIFY(test::connectToFile(m_demo));
-        const WindowRun expected = runWindow(m_dir.filePath(u"embedded"_s));
+        test::TestContext embedded;
+        QVERIFY(embedded.connectToFile(m_demo));
+        const WindowRun expected = runWindow(embedded, m_dir.filePath(u"embedded"_s));
         QVERIFY(expected.summary.size() > 50);
         QVERIFY(expected.listing.size() > 3); // header, lines, totals, widths
 
         TdsTestServer server(
             TdsTestServer::Database{served(sqlServerTypes), 0, u"sa:"_s + password, tls, true});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server, Encryption(encryption), password),
-                 qPrintable(prompts.messageTexts().join(u" | "_s)));
-        const WindowRun actual = runWindow(m_dir.filePath(u"server"_s));
+        test::TestContext t;
+        QVERIFY2(connectTo(t.app, server, Encryption(encryption), password),
+                 qPrintable(t.prompts.messageTexts().join(u" | "_s)));
+        const WindowRun actual = runWindow(t, m_dir.filePath(u"server"_s));
         QCOMPARE(actual.nodes, expected.nodes);
         QCOMPARE(actual.summary, expected.summary);
         QCOMPARE(actual.listing, expected.listing);
@@ -216,16 +218,18 @@ private slots:
                 db.addLine(db.addClaim(code, code, date), u"6602"_s, i + 0.25);
             }
         }
-        QVERIFY(test::connectToFile(path));
-        const QStringList expected = summaryOfAll();
+        test::TestContext embedded;
+        QVERIFY(embedded.connectToFile(path));
+        const QStringList expected = summaryOfAll(embedded.db());
         QCOMPARE(expected.size(), 1 + 2 * departments + 1 + 1);
 
         TdsTestServer server(TdsTestServer::Database{path});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         try {
-            QCOMPARE(summaryOfAll(), expected);
+            QCOMPARE(summaryOfAll(t.db()), expected);
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -253,10 +257,10 @@ private slots:
         QFETCH(int, number);
         TdsTestServer server(TdsTestServer::Database{m_demo});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         try {
-            openRecordset(sql);
+            (void)t.db().query(sql);
             QFAIL("the statement ran");
         } catch (const DbError& e) {
             QCOMPARE(e.number(), number);

@@ -3,12 +3,12 @@
 // unreachable servers, the log-in and the statement time-outs, the server's
 // certificate checked, a server lost and the connection restored.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "TdsScripts.h"
-#include "db/Connection.h"
+#include "session/DatabaseConnect.h"
 #include "db/DbError.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -23,8 +23,6 @@ class TestTdsLogin : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { replaceSharedConnection(nullptr); }
-
     void loginValuesReachTheServerUnchanged_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
@@ -43,21 +41,23 @@ private slots:
         QFETCH(QString, database);
         TdsTestServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectWire(server, user, password, database),
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectWire(t.app, server, user, password, database),
                  qPrintable(prompts.messageTexts().join(u" | "_s)));
         const QJsonObject login = lastLogin(server);
         QCOMPARE(login[u"user"_s].toString(), user);
         QCOMPARE(login[u"password"_s].toString(), password);
         QCOMPARE(login[u"database"_s].toString(), database);
-        QCOMPARE(sharedConnection()->dbmsName(), u"Microsoft SQL Server"_s);
+        QCOMPARE(t.db().connection()->dbmsName(), u"Microsoft SQL Server"_s);
     }
 
     void valuesFreeTdsCannotReadAreRefusedBeforeConnecting() {
         TdsTestServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY(!connectWire(server, u"sa"_s, u"pass};DATABASE=master"_s));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY(!connectWire(t.app, server, u"sa"_s, u"pass};DATABASE=master"_s));
         QCOMPARE(prompts.messageTexts(), QStringList{u"错误信息：连接设置中含有无法使用的字符"_s});
         QVERIFY(server.requests(u"login"_s).isEmpty());
         // Drivers that follow the usual rule read "}}" as one "}".
@@ -72,12 +72,13 @@ private slots:
         const QJsonObject account{{u"user"_s, u"李四"_s}, {u"password"_s, u"口令;1"_s}};
         TdsTestServer server({}, account);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY(!connectWire(server, u"张三"_s));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY(!connectWire(t.app, server, u"张三"_s));
         QCOMPARE(prompts.recorded.size(), 1);
         QCOMPARE(prompts.recorded[0].text, u"错误信息：Login failed for user '张三'."_s);
         QCOMPARE(prompts.recorded[0].title, u"信息文本"_s);
-        QVERIFY(sharedConnection() == nullptr);
+        QVERIFY(!t.app.database);
 
         // The same through the settings store, which adds its own notice.
         QTemporaryDir config;
@@ -85,13 +86,13 @@ private slots:
         test::writeServerSettingsFor(config.path(), server.serverAddress(), u"李四"_s, u"旧口令"_s,
                                      u"报销库"_s);
         prompts.clear();
-        const bool refused = ConnectFromSettings() == ConnectResult::Failed;
+        const bool refused = connectFromSettings(t.app) == ConnectResult::Failed;
         // Once the server takes the stored password, the same settings connect.
         server.setScript({}, {{u"user"_s, u"李四"_s}, {u"password"_s, u"旧口令"_s}});
         const QStringList refusalTexts = prompts.messageTexts();
         const QString noticeTitle = prompts.recorded.value(1).title;
         prompts.clear();
-        const bool accepted = ConnectFromSettings() == ConnectResult::Connected;
+        const bool accepted = connectFromSettings(t.app) == ConnectResult::Connected;
         qputenv("XDG_CONFIG_HOME", previousConfig);
         QVERIFY(refused);
         QCOMPARE(refusalTexts,
@@ -118,10 +119,11 @@ private slots:
         const QString address =
             listening ? server.serverAddress()
                       : u"127.0.0.1,"_s + QString::number(TdsTestServer::unusedPort());
-        test::FakePrompts prompts;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!OpenConnection(u"sa"_s, u"pw"_s, u"db"_s, address, wireOptions()));
+        QVERIFY(!openConnection(t.app, u"sa"_s, u"pw"_s, u"db"_s, address, wireOptions()));
         QCOMPARE_LT(clock.elapsed(), 5000);
         QCOMPARE(prompts.messageTexts(), QStringList{u"错误信息："_s + message});
     }
@@ -129,10 +131,11 @@ private slots:
     void silentServerFailsAfterTheLoginTimeout() {
         TdsTestServer server({}, {}, TdsTestServer::Mode::Silent);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!connectWire(server));
+        QVERIFY(!connectWire(t.app, server));
         QCOMPARE_GE(clock.elapsed(), kLoginTimeoutSeconds * 1000 - 200);
         QCOMPARE_LT(clock.elapsed(), kLoginTimeoutSeconds * 1000 + 4000);
         QCOMPARE(prompts.recorded.size(), 1);
@@ -146,10 +149,11 @@ private slots:
         slow[u"delay"_s] = kLoginTimeoutSeconds + 1;
         TdsTestServer server({slow});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectWire(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         try {
-            QCOMPARE(openRecordset(u"Select 合计 From 汇总"_s).rowCount(), 1);
+            QCOMPARE(t.db().query(u"Select 合计 From 汇总"_s).rowCount(), 1);
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -163,17 +167,17 @@ private slots:
             u"From 其他"_s, {TdsTestServer::column(u"值"_s, u"int"_s)}, {{7}});
         TdsTestServer server({hanging, quick});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY(connectWire(server));
-        sharedConnection()->setQueryTimeout(1);
+        test::TestContext t;
+        QVERIFY(connectWire(t.app, server));
+        t.db().connection()->setQueryTimeout(1);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY_THROWS_EXCEPTION(DbError, openRecordset(u"Select 合计 From 汇总"_s));
+        QVERIFY_THROWS_EXCEPTION(DbError, t.db().query(u"Select 合计 From 汇总"_s));
         QCOMPARE_LT(clock.elapsed(), 4000);
         // The connection is usable again once the server has finished.
-        sharedConnection()->setQueryTimeout(30);
+        t.db().connection()->setQueryTimeout(30);
         try {
-            QCOMPARE(openRecordset(u"Select 值 From 其他"_s).field(u"值"_s).text(), u"7"_s);
+            QCOMPARE(t.db().query(u"Select 值 From 其他"_s).field(u"值"_s).text(), u"7"_s);
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -202,18 +206,17 @@ private slots:
                 .toUtf8());
         conf.close();
         qputenv("FREETDSCONF", conf.fileName().toUtf8());
-        setSettingsFile(
+        test::TestContext t;
+        t.app.settingsFile =
             writeSettingsFile(dir.filePath(u"settings.ini"_s), {{u"Servername"_s, u"nbrtest"_s},
                                                                 {u"UID"_s, u"sa"_s},
                                                                 {u"DBname"_s, u"库"_s},
-                                                                {u"Encrypt"_s, u"require"_s}}));
-        test::FakePrompts prompts;
-        const ConnectResult result = ConnectFromSettings();
-        setSettingsFile({});
+                                                                {u"Encrypt"_s, u"require"_s}});
+        const ConnectResult result = connectFromSettings(t.app);
         qunsetenv("FREETDSCONF");
         QCOMPARE(result, ownAuthority ? ConnectResult::Connected : ConnectResult::Failed);
         if (ownAuthority)
-            QCOMPARE(openRecordset(u"Select * From 职能部门new"_s).rowCount(), 1);
+            QCOMPARE(t.db().query(u"Select * From 职能部门new"_s).rowCount(), 1);
     }
 
     // A server gone: the query says so with the driver's SQLSTATE (FreeTDS's
@@ -227,11 +230,11 @@ private slots:
         const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
         auto server = std::make_unique<TdsTestServer>(rules);
         writeServerSettingsFor(config.path(), server->serverAddress(), u"sa"_s, u"pw"_s, u"库"_s);
-        test::FakePrompts prompts;
-        const ConnectResult connected = ConnectFromSettings();
-        auto run = [] {
+        test::TestContext t;
+        const ConnectResult connected = connectFromSettings(t.app);
+        auto run = [&t] {
             try {
-                return QString::number(openRecordset(u"Select 值 From 其他"_s).rowCount());
+                return QString::number(t.db().query(u"Select 值 From 其他"_s).rowCount());
             } catch (const DbError& e) {
                 return errorText(e);
             }

@@ -1,7 +1,7 @@
 #include "HeadlessExport.h"
 
-#include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/DbSettings.h"
 #include "platform/FileError.h"
 #include "platform/StderrPrompts.h"
 #include "report/DeptTree.h"
@@ -12,6 +12,7 @@
 #include "report/SubjectNameLookup.h"
 #include "report/WorkbookExport.h"
 #include "report/models/TreeNodesModel.h"
+#include "session/DatabaseConnect.h"
 
 #include <QDir>
 #include <functional>
@@ -74,21 +75,21 @@ void tickDepartments(TreeNodesModel& nodes, const ExportArguments& a) {
         nodes.setChecked(nodeOf(nodes, code), true);
 }
 
-SummaryTable loadSummary(const TreeNodesModel& nodes, const ExportArguments& a) {
-    SummaryTable table = runSummary(tickedDepartments(nodes), a.year);
+SummaryTable loadSummary(Database& db, const TreeNodesModel& nodes, const ExportArguments& a) {
+    SummaryTable table = runSummary(db, tickedDepartments(nodes), a.year);
     if (table.rows.empty())
         fail(ExitBadData, u"所选部门在 "_s + yearCaption(a.year) + u" 没有非预算报销，未导出"_s);
     return table;
 }
 
-Listing loadCellListing(const TreeNodesModel& nodes, const ExportArguments& a) {
+Listing loadCellListing(Database& db, const TreeNodesModel& nodes, const ExportArguments& a) {
     const DetailRequest& d = *a.detail;
     const QString deptName = splitNodeText(nodes.text(nodeOf(nodes, d.deptCode))).name;
-    const std::optional<QString> subjectName = lookUpSubjectName(d.subjectCode);
+    const std::optional<QString> subjectName = lookUpSubjectName(db, d.subjectCode);
     if (!subjectName)
         fail(ExitBadData, u"未知科目："_s + d.subjectCode);
     Listing listing =
-        loadListing({d.deptCode, deptName, d.subjectCode, *subjectName, a.year, d.month});
+        loadListing(db, {d.deptCode, deptName, d.subjectCode, *subjectName, a.year, d.month});
     if (listing.lines.empty())
         fail(ExitBadData, u"该单元格没有非预算报销明细"_s);
     return listing;
@@ -98,32 +99,32 @@ Listing loadCellListing(const TreeNodesModel& nodes, const ExportArguments& a) {
 
 int runHeadlessExport(const ExportArguments& a) {
     StderrPrompts prompts;
-    Prompts::install(&prompts);
+    AppContext context(prompts);
+    context.settingsFile = a.settingsFile;
     int exitCode = ExitSuccess;
     try {
-        if (!a.settingsFile.isEmpty())
-            setSettingsFile(a.settingsFile);
-        switch (ConnectFromSettings()) {
+        switch (connectFromSettings(context)) {
         case ConnectResult::Connected:
             break;
         case ConnectResult::SettingsUnusable: // what is wrong with them is said already
             throw Failure{ExitNoConnection};
         case ConnectResult::Failed:
             fail(ExitNoConnection, u"无法连接数据库，请检查连接设置："_s +
-                                       QDir::toNativeSeparators(settingsLocation()));
+                                       QDir::toNativeSeparators(settingsLocation(a.settingsFile)));
         }
 
+        Database& db = context.db();
         TreeNodesModel nodes;
         std::vector<DeptRow> deptRows;
-        loadDeptTree(nodes, deptRows);
+        loadDeptTree(db, nodes, deptRows);
         std::optional<SummaryTable> summary;
         if (!a.summaryPath.isEmpty()) {
             tickDepartments(nodes, a);
-            summary = loadSummary(nodes, a);
+            summary = loadSummary(db, nodes, a);
         }
         std::optional<Listing> listing;
         if (a.detail)
-            listing = loadCellListing(nodes, a);
+            listing = loadCellListing(db, nodes, a);
         // Files are written only once every requested result is there, so a
         // request that cannot be met leaves no workbook behind. Columns are
         // as wide as a fresh window's grids would make them.
@@ -154,7 +155,6 @@ int runHeadlessExport(const ExportArguments& a) {
         printError(u"数据错误："_s + errorText(e));
         exitCode = ExitBadData;
     }
-    Prompts::install(nullptr);
     return exitCode;
 }
 

@@ -2,8 +2,6 @@
 
 #include "db/DbError.h"
 #include "db/OdbcText.h"
-#include "db/SettingsError.h"
-#include "db/SharedConnection.h"
 #include "platform/Prompts.h"
 
 using namespace Qt::StringLiterals;
@@ -24,18 +22,12 @@ OdbcTextMode textModeFor(const ConnectionOptions& options) {
 #endif
 }
 
-std::unique_ptr<OdbcConnection> openFromSettings() {
-    const DbSettings settings = readDbSettings();
-    settings.requireConnectionKeys();
-    return openOdbcConnection(settings.user, settings.password, settings.database, settings.server,
-                              ConnectionOptions::fromSettings(settings));
-}
-
 } // namespace
 
 std::unique_ptr<OdbcConnection> openOdbcConnection(const QString& user, const QString& password,
                                                    const QString& database, const QString& server,
-                                                   const ConnectionOptions& options) {
+                                                   const ConnectionOptions& options,
+                                                   Prompts& prompts) {
     const auto odbc = odbcConnectionString(user, password, database, server, options);
     if (!odbc)
         throw DbError(0, u"连接设置中含有无法使用的字符"_s);
@@ -43,7 +35,7 @@ std::unique_ptr<OdbcConnection> openOdbcConnection(const QString& user, const QS
     try {
         // A server that does not answer keeps the log-in waiting up to its
         // time-out: the user sees why, and may close the program meanwhile.
-        Prompts::current().whileWaiting(u"正在连接数据库……"_s, [&] {
+        prompts.whileWaiting(u"正在连接数据库……"_s, [&] {
             connection =
                 OdbcConnection::open(*odbc, textModeFor(options), options.loginTimeoutSeconds);
         });
@@ -64,36 +56,6 @@ std::unique_ptr<OdbcConnection> openOdbcConnection(const QString& user, const QS
         (void)connection->query(u"PRAGMA mmap_size = 268435456"_s);
     }
     return connection;
-}
-
-bool OpenConnection(const QString& user, const QString& password, const QString& database,
-                    const QString& server, const ConnectionOptions& options) {
-    // The previous connection goes first, whatever happens to the new one.
-    replaceSharedDatabase(nullptr);
-    try {
-        replaceSharedConnection(openOdbcConnection(user, password, database, server, options));
-        return true;
-    } catch (const DbError& e) {
-        Prompts::current().message(u"错误信息："_s + e.description(), u"信息文本"_s,
-                                   MessageIcon::Information);
-        return false;
-    }
-}
-
-ConnectResult ConnectFromSettings() {
-    replaceSharedDatabase(nullptr);
-    try {
-        replaceSharedDatabase(std::make_unique<Database>(&openFromSettings));
-        return ConnectResult::Connected;
-    } catch (const SettingsError& e) {
-        Prompts::current().message(e.description(), u"连接提示"_s, MessageIcon::Information);
-        return ConnectResult::SettingsUnusable;
-    } catch (const DbError& e) {
-        Prompts::current().message(u"错误信息："_s + e.description(), u"信息文本"_s,
-                                   MessageIcon::Information);
-        Prompts::current().message(u"数据库连接失败!"_s, u"连接提示"_s, MessageIcon::Information);
-        return ConnectResult::Failed;
-    }
 }
 
 } // namespace nbr

@@ -17,15 +17,11 @@ namespace {
 const QString kSection = u"DBConfig"_s;
 const QString kFileName = u"Corvale2011/Corvale2011.ini"_s;
 
-QString& settingsFileOverride() {
-    static QString path;
-    return path;
-}
-
-bool usesRegistry() {
+bool usesRegistry(const QString& file) {
 #ifdef Q_OS_WIN
-    return settingsFileOverride().isEmpty();
+    return file.isEmpty();
 #else
+    Q_UNUSED(file);
     return false;
 #endif
 }
@@ -47,8 +43,8 @@ const Key kKeys[] = {
     {u"HandOverDir"_s, &DbSettings::handOverDir},
 };
 
-DbSettings fromRegistry() {
-    QSettings store(settingsLocation(), QSettings::NativeFormat);
+DbSettings fromRegistry(const QString& location) {
+    QSettings store(location, QSettings::NativeFormat);
     store.beginGroup(kSection);
     DbSettings s;
     for (const Key& key : kKeys) {
@@ -87,7 +83,7 @@ Encryption DbSettings::encryption() const {
         return Encryption::Require;
     throw SettingsError(
         u"数据库设置 Encrypt 的值“%1”无效，应为 off、request 或 require（%2）"_s.arg(
-            encrypt, QDir::toNativeSeparators(settingsLocation())));
+            encrypt, QDir::toNativeSeparators(location)));
 }
 
 void DbSettings::requireConnectionKeys() const {
@@ -99,17 +95,13 @@ void DbSettings::requireConnectionKeys() const {
         missing = u"Svr"_s;
     if (!missing.isEmpty())
         throw SettingsError(u"数据库设置缺少 %1（%2）"_s.arg(
-            missing, QDir::toNativeSeparators(settingsLocation())));
+            missing, QDir::toNativeSeparators(location)));
 }
 
-void setSettingsFile(const QString& path) {
-    settingsFileOverride() = path;
-}
-
-QString settingsLocation() {
-    if (!settingsFileOverride().isEmpty())
-        return settingsFileOverride();
-    if (usesRegistry())
+QString settingsLocation(const QString& file) {
+    if (!file.isEmpty())
+        return file;
+    if (usesRegistry(file))
         return u"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Corvale2011"_s;
     // Looked up every time: the environment decides, also when it changes at run time.
     const QString found = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, kFileName);
@@ -119,8 +111,11 @@ QString settingsLocation() {
            kFileName;
 }
 
-DbSettings readDbSettings() {
-    return usesRegistry() ? fromRegistry() : fromFile(settingsLocation());
+DbSettings readDbSettings(const QString& file) {
+    const QString location = settingsLocation(file);
+    DbSettings settings = usesRegistry(file) ? fromRegistry(location) : fromFile(location);
+    settings.location = location;
+    return settings;
 }
 
 } // namespace nbr

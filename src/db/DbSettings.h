@@ -11,8 +11,8 @@
 // Windows: the registry key the classic GetSetting uses. Elsewhere the file
 // Corvale2011/Corvale2011.ini (SettingsFile says its form) in the user's XDG
 // config directory or, when the user has none, in the first of the system's
-// ($XDG_CONFIG_DIRS, /etc/xdg by default) that has one; or the file given to
-// setSettingsFile() on every platform.
+// ($XDG_CONFIG_DIRS, /etc/xdg by default) that has one; or a file given by
+// name (--settings, a test's) on every platform.
 
 #include "db/SqlDialect.h"
 
@@ -37,6 +37,7 @@ struct DbSettings {
     QString driver;      // Driver
     QString encrypt;     // Encrypt
     QString handOverDir; // HandOverDir
+    QString location;    // where they were read from, for the messages
 
     SqlEngine engineKind() const;
     // The Encrypt setting (request when empty); throws SettingsError for
@@ -47,14 +48,14 @@ struct DbSettings {
     void requireConnectionKeys() const;
 };
 
-// Reads the settings store; throws SettingsError when the settings file is
-// missing ("找不到数据库设置文件：<path>"), cannot be read, or is not in its form.
-DbSettings readDbSettings();
+// Reads the settings store, or this file instead when one is given; throws
+// SettingsError when the settings file is missing ("找不到数据库设置文件：
+// <path>"), cannot be read, or is not in its form.
+DbSettings readDbSettings(const QString& file = {});
 
-// Where readDbSettings() reads from (a path or a registry key): on Linux the
-// user's file, else the system-wide one, else (neither exists) the user's.
-QString settingsLocation();
-// Reads from this file instead of the user's store (empty: the user's store).
-void setSettingsFile(const QString& path);
+// Where readDbSettings() reads from (a path or a registry key): the file
+// given, else on Linux the user's file, else the system-wide one, else
+// (neither exists) the user's.
+QString settingsLocation(const QString& file = {});
 
 } // namespace nbr

@@ -9,6 +9,7 @@
 
 namespace nbr {
 
+class Database;
 class TreeNodesModel;
 class SqlDialect;
 
@@ -38,7 +39,7 @@ QString deptTreeSql(const SqlDialect& dialect);
 // query fails the tree still gets what was read before the failure (usually
 // nothing), then DbError is thrown, so the caller can say why departments
 // are missing.
-void loadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows);
+void loadDeptTree(Database& db, TreeNodesModel& nodes, std::vector<DeptRow>& deptRows);
 
 // PropagateCheck: copies a node's check state to all its descendants.
 void propagateCheck(TreeNodesModel& nodes, int node);

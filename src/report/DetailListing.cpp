@@ -1,7 +1,7 @@
 #include "report/DetailListing.h"
 
 #include "db/DbSchema.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "report/AmountText.h"
 
 using namespace Qt::StringLiterals;
@@ -30,14 +30,13 @@ QString detailListSql(const SqlDialect& dialect) {
            u" 报销单明细.税额, CAST(报销单明细.摘要 AS nvarchar(4000))"_s;
 }
 
-Listing loadListing(const ListingRequest& request) {
+Listing loadListing(Database& db, const ListingRequest& request) {
     Listing listing{request, {}, {}, {}, {}};
     double amounts = 0;
     double taxes = 0;
     double lines = 0;
-    Recordset rs = openRecordset(detailListSql(sharedDialect()),
-                                 {request.deptCode, request.year + request.month,
-                                  request.subjectCode});
+    Recordset rs = db.query(detailListSql(db.dialect()),
+                            {request.deptCode, request.year + request.month, request.subjectCode});
     for (; !rs.eof(); rs.moveNext()) {
         const DbValue& amount = rs.field(schema::Amount);
         const DbValue& tax = rs.field(schema::Tax);

@@ -8,12 +8,13 @@
 
 namespace nbr {
 
+class Database;
 class SqlDialect;
 
 QString detailListSql(const SqlDialect& dialect);
 
 // The lines of the requested cell. Throws DbError when they cannot be read
 // whole: a part of a listing must never pass for all of it.
-[[nodiscard]] Listing loadListing(const ListingRequest& request);
+[[nodiscard]] Listing loadListing(Database& db, const ListingRequest& request);
 
 } // namespace nbr

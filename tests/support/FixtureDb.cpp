@@ -185,12 +185,6 @@ void copyWithSqlServerTypes(const QString& source, const QString& target) {
     sqlite3_close(db);
 }
 
-bool connectToFile(const QString& path) {
-    ConnectionOptions options;
-    options.engine = SqlEngine::SQLite;
-    return OpenConnection({}, {}, path, {}, options);
-}
-
 QString writeSettingsFile(const QString& path, const QList<QPair<QString, QString>>& keys) {
     QDir().mkpath(QFileInfo(path).path());
     QByteArray text = "[DBConfig]\n";

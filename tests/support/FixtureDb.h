@@ -64,8 +64,6 @@ private:
 // Rows and indexes are copied as they are.
 void copyWithSqlServerTypes(const QString& source, const QString& target);
 
-// Opens the shared connection on an embedded file, as the program does.
-bool connectToFile(const QString& path);
 
 // Writes a settings file with section DBConfig holding these keys, each value
 // as it is; returns the path.

@@ -6,8 +6,8 @@
 //
 //     const QJsonArray columns{TdsTestServer::column(u"名称"_s, u"nvarchar(50)"_s)};
 //     TdsTestServer server({TdsTestServer::resultRule(u"From 部门"_s, columns, {{u"总部"_s}})});
-//     OpenConnection(u"sa"_s, u"pw"_s, u"库"_s, server.serverAddress(), options);
-//     ... openRecordset(...) ...; server.requests(u"rpc"_s), server.statements()
+//     openConnection(context, u"sa"_s, u"pw"_s, u"库"_s, server.serverAddress(), options);
+//     ... context.db().query(...) ...; server.requests(u"rpc"_s), server.statements()
 
 #include <QJsonArray>
 #include <QJsonObject>
