@@ -64,7 +64,7 @@ int main(int argc, char* argv[]) {
     std::vector<DeptRow> rows;
     auto loadTree = [&rows, &context](TreeNodesModel& model) {
         model.clear();
-        loadDeptTree(context.db(), model, rows); // a failure ends the benchmark with its message
+        rows = loadDeptTree(context.db(), model); // a failure ends the benchmark with its message
     };
     // The load and its growing parts: the query (run and every row fetched),
     // with the department rows read, with the nodes built into a model no

@@ -49,7 +49,7 @@ private slots:
         QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         TreeNodesModel nodes;
         std::vector<DeptRow> rows;
-        QVERIFY_THROWS_NO_EXCEPTION(loadDeptTree(t.db(), nodes, rows));
+        QVERIFY_THROWS_NO_EXCEPTION(rows = loadDeptTree(t.db(), nodes));
         QCOMPARE(test::nodeList(nodes),
                  (QStringList{u"$01|01 总部|1|"_s, u"$0101|0101 财务部|2|$01"_s,
                               u"$010101|010101 出纳组|2|$0101"_s, u"$0102|0102 人事部|2|$01"_s,

@@ -115,8 +115,7 @@ int runHeadlessExport(const ExportArguments& a) {
 
         Database& db = context.db();
         TreeNodesModel nodes;
-        std::vector<DeptRow> deptRows;
-        loadDeptTree(db, nodes, deptRows);
+        (void)loadDeptTree(db, nodes);
         std::optional<SummaryTable> summary;
         if (!a.summaryPath.isEmpty()) {
             tickDepartments(nodes, a);

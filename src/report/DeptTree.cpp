@@ -90,8 +90,8 @@ QString deptTreeSql(const SqlDialect& dialect) {
            dialect.len(u"职能部门new.职能部门编号"_s, u"len"_s) + u",职能部门new.职能部门编号"_s;
 }
 
-void loadDeptTree(Database& db, TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
-    deptRows.clear();
+std::vector<DeptRow> loadDeptTree(Database& db, TreeNodesModel& nodes) {
+    std::vector<DeptRow> deptRows;
     try {
         for (Recordset rs = db.query(deptTreeSql(db.dialect())); !rs.eof(); rs.moveNext()) {
             DeptRow row;
@@ -107,6 +107,7 @@ void loadDeptTree(Database& db, TreeNodesModel& nodes, std::vector<DeptRow>& dep
         throw;
     }
     buildTree(nodes, deptRows);
+    return deptRows;
 }
 
 void propagateCheck(TreeNodesModel& nodes, int node) {

@@ -119,7 +119,7 @@ void ReportWindow::load() {
     guarded([this] {
         const WaitCursor wait;
         loadYearList();
-        loadDeptTree(m_context.db(), *m_nodes, m_deptRows);
+        m_deptRows = loadDeptTree(m_context.db(), *m_nodes);
     });
 }
 
