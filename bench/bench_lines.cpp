@@ -9,13 +9,14 @@
 //                            an argument in a temporary folder)
 
 #include "BenchSupport.h"
-#include "db/Connection.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
+#include "platform/StderrPrompts.h"
 #include "report/ClaimLines.h"
 #include "report/DeptTree.h"
 #include "report/MonthlySummary.h"
 #include "report/WorkbookExport.h"
 #include "report/models/TreeNodesModel.h"
+#include "session/DatabaseConnect.h"
 #include "workbook/WorkbookCheck.h"
 
 #include <QFile>
@@ -109,12 +110,12 @@ bool writeBare(const SheetDescription& sheet, const std::vector<std::vector<Bare
 }
 
 // The statement the export runs, read to its end and nothing done with it.
-void queryAlone(const std::vector<NodeDepartment>& departments) {
+void queryAlone(Database& db, const std::vector<NodeDepartment>& departments) {
     QStringList values;
     for (size_t k = 0; k < departments.size(); ++k)
         values << departments[k].code << u"%1"_s.arg(k, 4, 10, QChar(u'0'));
-    forEachRecord(ClaimLines::claimLinesSql(sharedDialect(), int(departments.size())),
-                  values << kYear + u"01"_s << kYear + u"12"_s, [](const Recordset&) {});
+    db.forEachRecord(ClaimLines::claimLinesSql(db.dialect(), int(departments.size())),
+                     values << kYear + u"01"_s << kYear + u"12"_s, [](const Recordset&) {});
 }
 
 // Runs a program to its successful end and gives its peak resident memory
@@ -168,19 +169,21 @@ int main(int argc, char* argv[]) {
     if (toolPeakKb < 0)
         return 1;
 
+    StderrPrompts prompts;
+    AppContext context(prompts);
     ConnectionOptions options;
     options.engine = SqlEngine::SQLite;
-    if (!OpenConnection({}, {}, path, {}, options))
+    if (!openConnection(context, {}, {}, path, {}, options))
         return 1;
+    Database& db = context.db();
     TreeNodesModel nodes;
-    std::vector<DeptRow> deptRows;
-    loadDeptTree(nodes, deptRows);
+    (void)loadDeptTree(db, nodes);
     selectAllDepartments(nodes, true);
     const std::vector<NodeDepartment> departments = tickedDepartments(nodes);
     if (departments.size() > size_t(MonthlySummary::kDepartmentsPerStatement))
         return 1; // one statement, as queryAlone binds it
 
-    const SheetDescription sheet = claimLinesSheet(departments, kYear);
+    const SheetDescription sheet = claimLinesSheet(db, departments, kYear);
     const auto cells = prepareBare(sheet);
     const QString exported = dir.filePath(u"lines.xlsx"_s);
     const QByteArray bare = dir.filePath(u"bare.xlsx"_s).toUtf8();
@@ -189,10 +192,10 @@ int main(int argc, char* argv[]) {
     std::vector<double> exportRuns, checkRuns, queryRuns, bareRuns;
     for (int i = 0; i < kRuns; ++i) {
         exportRuns.push_back(bench::ms([&] {
-            exportClaimLines(departments, kYear, exported, [&lines](int row) { lines = row; });
+            exportClaimLines(db, departments, kYear, exported, [&lines](int row) { lines = row; });
         }));
         checkRuns.push_back(bench::ms([&] { (void)findWorkbookDefect(exported); }));
-        queryRuns.push_back(bench::ms([&] { queryAlone(departments); }));
+        queryRuns.push_back(bench::ms([&] { queryAlone(db, departments); }));
         bareRuns.push_back(bench::ms([&] { writeBare(sheet, cells, bare.constData()); }));
     }
     const double exportMs = bench::median(exportRuns), checkMs = bench::median(checkRuns),

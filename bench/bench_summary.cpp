@@ -14,8 +14,8 @@
 
 #include "BenchSupport.h"
 #include "TdsTestServer.h"
-#include "db/Connection.h"
-#include "db/SharedConnection.h"
+#include "platform/StderrPrompts.h"
+#include "session/DatabaseConnect.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportGrids.h"
@@ -68,6 +68,8 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    StderrPrompts prompts;
+    AppContext context(prompts);
     QTemporaryDir dir;
     QString path = app.arguments().value(1);
     if (path.isEmpty())
@@ -82,17 +84,17 @@ int main(int argc, char* argv[]) {
     }
     ConnectionOptions options;
     options.engine = SqlEngine::SQLite;
-    if (!OpenConnection({}, {}, path, {}, options))
+    if (!openConnection(context, {}, {}, path, {}, options))
         return 1;
 
     const QStringList year{u"202601"_s, u"202612"_s};
     qsizetype groups = 0;
     const auto plainGroupBy = [&] {
-        groups = openRecordset(groupBySql(sharedDialect()), year).rowCount();
+        groups = context.db().query(groupBySql(context.db().dialect()), year).rowCount();
     };
     const double baseline = bench::medianMs(5, plainGroupBy);
 
-    ReportWindow window;
+    ReportWindow window(context);
     window.resize(1600, 1000);
     window.show();
     window.load();
@@ -103,10 +105,10 @@ int main(int argc, char* argv[]) {
         ticked += window.nodes().checked(i);
     qint64 statements = 0;
     auto runOnce = [&] {
-        const qint64 before = sharedConnection()->statementCount();
+        const qint64 before = context.db().connection()->statementCount();
         window.runSummary();
         QApplication::processEvents();
-        statements = sharedConnection()->statementCount() - before;
+        statements = context.db().connection()->statementCount() - before;
     };
     // The first run measures every text; later runs of the same window reuse the widths.
     const double firstRun = bench::medianMs(1, runOnce);
@@ -120,13 +122,14 @@ int main(int argc, char* argv[]) {
             values << splitNodeText(window.nodes().text(i)).code << QString::number(departments++);
     }
     const double queriesOnly = bench::medianMs(3, [&] {
-        openRecordset(MonthlySummary::summarySql(sharedDialect(), departments), values + year);
+        (void)context.db().query(MonthlySummary::summarySql(context.db().dialect(), departments),
+                                 values + year);
     });
 
     // The run's result alone, and filling a fresh grid model (no view) from it.
     SummaryTable table;
     const double resultOnly = bench::medianMs(
-        3, [&] { table = runSummary(tickedDepartments(window.nodes()), u"2026"_s); });
+        3, [&] { table = runSummary(context.db(), tickedDepartments(window.nodes()), u"2026"_s); });
     const double gridFill = bench::medianMs(3, [&] {
         FlexGridModel grid;
         grid.setMeasureFont(window.summaryGrid().measureFont());
@@ -136,7 +139,7 @@ int main(int argc, char* argv[]) {
 
     Listing listing;
     const double detail = bench::medianMs(5, [&] {
-        listing = loadListing({u"0102"_s, {}, u"BENCH"_s, {}, u"2026"_s, u"04"_s});
+        listing = loadListing(context.db(), {u"0102"_s, {}, u"BENCH"_s, {}, u"2026"_s, u"04"_s});
     });
 
     std::printf("database               %s\n", qPrintable(path));
@@ -164,7 +167,7 @@ int main(int argc, char* argv[]) {
     for (int round = 0; round < 5; ++round) {
         for (const test::TdsTestServer* server : {&direct, &remote}) {
             if (!server->isRunning() ||
-                !OpenConnection(u"sa"_s, u"pw"_s, u"demo"_s, server->serverAddress(), {}))
+                !openConnection(context, u"sa"_s, u"pw"_s, u"demo"_s, server->serverAddress(), {}))
                 return 1;
             runs[server == &remote].push_back(bench::ms(runOnce));
             groupBys[server == &remote].push_back(bench::ms(plainGroupBy));

@@ -5,9 +5,9 @@
 
 #include "BenchSupport.h"
 #include "DemoSchema.h"
-#include "db/Connection.h"
 #include "db/DbSchema.h"
-#include "db/SharedConnection.h"
+#include "platform/StderrPrompts.h"
+#include "session/DatabaseConnect.h"
 #include "report/DeptTree.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/NodeTreeView.h"
@@ -23,6 +23,8 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    StderrPrompts prompts;
+    AppContext context(prompts);
     QTemporaryDir dir;
     const QString path = dir.filePath(u"tree.db"_s);
     int departments = 0;
@@ -50,7 +52,7 @@ int main(int argc, char* argv[]) {
     }
     ConnectionOptions options;
     options.engine = SqlEngine::SQLite;
-    if (!OpenConnection({}, {}, path, {}, options))
+    if (!openConnection(context, {}, {}, path, {}, options))
         return 1;
 
     TreeNodesModel nodes, unwatched;
@@ -60,9 +62,9 @@ int main(int argc, char* argv[]) {
     view.show();
     QApplication::processEvents();
     std::vector<DeptRow> rows;
-    auto loadTree = [&rows](TreeNodesModel& model) {
+    auto loadTree = [&rows, &context](TreeNodesModel& model) {
         model.clear();
-        loadDeptTree(model, rows); // a failure ends the benchmark with its message
+        rows = loadDeptTree(context.db(), model); // a failure ends the benchmark with its message
     };
     // The load and its growing parts: the query (run and every row fetched),
     // with the department rows read, with the nodes built into a model no
@@ -72,10 +74,10 @@ int main(int argc, char* argv[]) {
     // of the shared machine falls on all of them; each keeps its best run.
     const int runs = 15;
     const std::function<void()> parts[] = {
-        [] { openRecordset(deptTreeSql(sharedDialect())); },
-        [] {
+        [&] { (void)context.db().query(deptTreeSql(context.db().dialect())); },
+        [&] {
             std::vector<DeptRow> read;
-            for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof();
+            for (Recordset rs = context.db().query(deptTreeSql(context.db().dialect())); !rs.eof();
                  rs.moveNext())
                 read.push_back({rs.field(schema::DeptCode).text(),
                                 rs.field(schema::DeptName).text(),

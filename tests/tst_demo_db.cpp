@@ -3,9 +3,8 @@
 // and the report rely on are present, the output is reproducible, the scale
 // grows it, and bad arguments fail cleanly.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
-#include "db/SharedConnection.h"
 
 #include <QDate>
 #include <QFile>
@@ -60,13 +59,6 @@ MakerRun runMaker(const QStringList& arguments) {
     return run;
 }
 
-int count(const QString& sql, const QStringList& parameters = {}) {
-    return openRecordset(u"Select count(*) As n From "_s + sql, parameters)
-        .field(u"n"_s)
-        .text()
-        .toInt();
-}
-
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -78,15 +70,22 @@ class TestDemoDb : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString m_path;
+    std::unique_ptr<test::TestContext> m_t;
 
     void openFile(const QString& path) {
-        test::FakePrompts prompts;
-        QVERIFY2(test::connectToFile(path), qPrintable(prompts.messageTexts().join(u"|"_s)));
+        m_t = std::make_unique<test::TestContext>();
+        QVERIFY2(m_t->connectToFile(path), qPrintable(m_t->prompts.messageTexts().join(u"|"_s)));
+    }
+    Recordset query(const QString& sql, const QStringList& parameters = {}) {
+        return m_t->db().query(sql, parameters);
+    }
+    int count(const QString& sql, const QStringList& parameters = {}) {
+        return query(u"Select count(*) As n From "_s + sql, parameters).field(u"n"_s).text().toInt();
     }
 
     // The tree cases that every scale keeps.
     void checkTree() {
-        Recordset rs = openRecordset(kTreeSql);
+        Recordset rs = query(kTreeSql);
         QMultiHash<QString, QString> parentsOf; // code -> parent ("" for none)
         QHash<QString, QString> nameOf;
         for (; !rs.eof(); rs.moveNext()) {
@@ -121,14 +120,14 @@ class TestDemoDb : public QObject {
         QVERIFY(parents[0] != parents[1]);
 
         const Recordset ended =
-            openRecordset(u"Select 职能部门编号 From 职能部门new Where 终止日期 Is Not Null"_s);
+            query(u"Select 职能部门编号 From 职能部门new Where 终止日期 Is Not Null"_s);
         QCOMPARE(ended.rowCount(), 1);
         const QString terminated = ended.field(u"职能部门编号"_s).text();
         QVERIFY(!parentsOf.contains(terminated));
         QVERIFY(count(u"上级部门new Where 上级部门编号 = ?"_s, {terminated}) >= 1);
 
         // Active, linked, but none of its links is current.
-        const Recordset unlinked = openRecordset(
+        const Recordset unlinked = query(
             u"Select 职能部门编号 From 职能部门new d Where 终止日期 Is Null"
             u" And Exists (Select 1 From 上级部门new l Where l.职能部门编号 = d.职能部门编号)"
             u" And Not Exists (Select 1 From 上级部门new l Where l.职能部门编号 = d.职能部门编号"
@@ -159,11 +158,11 @@ private slots:
     }
 
     void loginQueryFindsCurrentPositionsOnly() {
-        Recordset one = openRecordset(kLoginSql, {u"10001"_s});
+        Recordset one = query(kLoginSql, {u"10001"_s});
         QCOMPARE(one.rowCount(), 1);
         QCOMPARE(one.field(u"帐号密码"_s).text(), u"1234"_s);
 
-        Recordset two = openRecordset(kLoginSql, {u"10002"_s});
+        Recordset two = query(kLoginSql, {u"10002"_s});
         QCOMPARE(two.rowCount(), 2);
         QVERIFY(two.field(u"主要岗位"_s).toFlag());
         const QString mainDept = two.field(u"职能部门编号"_s).text();
@@ -177,13 +176,13 @@ private slots:
         QVERIFY(two.field(u"职能部门编号"_s).text() != mainDept);
 
         // Both refused logins still have position rows, so the date filters decide.
-        QCOMPARE(openRecordset(kLoginSql, {u"10003"_s}).rowCount(), 0);
+        QCOMPARE(query(kLoginSql, {u"10003"_s}).rowCount(), 0);
         QCOMPARE(count(u"员工档案 Where 工号 = '10003' And 离职日期 Is Not Null"_s), 1);
         QCOMPARE(count(u"岗位员工new Where 员工代号 = '10003' And 离岗日期 Is Null"_s), 1);
-        QCOMPARE(openRecordset(kLoginSql, {u"10004"_s}).rowCount(), 0);
+        QCOMPARE(query(kLoginSql, {u"10004"_s}).rowCount(), 0);
         QCOMPARE(count(u"岗位员工new Where 员工代号 = '10004' And 离岗日期 Is Not Null"_s), 1);
 
-        Recordset nullCategory = openRecordset(kLoginSql, {u"10005"_s});
+        Recordset nullCategory = query(kLoginSql, {u"10005"_s});
         QCOMPARE(nullCategory.rowCount(), 1);
         QVERIFY(nullCategory.field(u"岗位类别名称"_s).isNull());
     }

@@ -7,6 +7,7 @@
 #include "ExportFixture.h"
 #include "ReportFixtures.h"
 #include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "Version.h"
 #include "platform/LoginName.h"
@@ -43,7 +44,6 @@ private slots:
                  "run through ctest: NBR_SOURCE_DIR names the checker");
         const QString db = m_dir.filePath(u"export.db"_s);
         writeExportDatabase(db);
-        QVERIFY(test::connectToFile(db));
         const QString broken = m_dir.filePath(u"broken.db"_s);
         test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
         test::writeSettingsFor(m_dir.filePath(u"tool"_s), db);
@@ -81,8 +81,9 @@ private slots:
         QFETCH(QString, month);
         QFETCH(QString, padding);
         QFETCH(QString, keywords);
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        ReportWindow w(t.app);
         runSummary(w, windowTicks);
         if (windowTicks.isEmpty()) {
             QTest::mouseClick(w.findChild<QCheckBox*>(u"selectAllBox"_s), Qt::LeftButton);
@@ -130,9 +131,9 @@ private slots:
             << u"四位数字"_s;
         QTest::newRow("no department")
             << QStringList{u"--year"_s, u"2026"_s, u"--summary"_s, out} << 1 << u"未指定部门"_s;
-        QTest::newRow("no connection")
+        QTest::newRow("no settings file")
             << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, out} << 2
-            << u"数据库连接失败"_s;
+            << u"找不到数据库设置文件"_s;
         QTest::newRow("unknown department")
             << QStringList{u"--settings"_s, u"INI"_s,  u"--year"_s,    u"2026"_s,
                            u"--dept"_s,     u"7777"_s, u"--summary"_s, out}

@@ -8,6 +8,7 @@
 #include "ExportFixture.h"
 #include "ReportFixtures.h"
 #include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "platform/MousePointer.h"
 #include "report/models/FlexGridModel.h"
@@ -46,14 +47,15 @@ private slots:
                  "run through ctest: NBR_SOURCE_DIR names the checker");
         const QString db = m_dir.filePath(u"export.db"_s);
         writeExportDatabase(db);
-        QVERIFY(test::connectToFile(db));
         test::writeSettingsFor(m_dir.filePath(u"tool"_s), db);
         m_ini = m_dir.filePath(u"tool/Corvale2011/Corvale2011.ini"_s);
     }
 
     void summaryExportWritesTheGridCellByCell() {
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QCOMPARE(w.summaryGrid().rows(), 5);
         // The caption names the run's year, not what the year box shows now.
@@ -105,13 +107,21 @@ private slots:
     }
 
     // The summary grid's context menu writes every claim line of the run's
-    // departments and year, which add up to the summary's cells.
+    // departments and year, which add up to the summary's cells. The
+    // operator the status bar names is the workbooks' author.
     void contextMenuExportsEveryClaimLine() {
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        t.app.session.employeeName = u"张三"_s;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s, u"0103"_s});
         QTemporaryDir out;
         exportFrom(w, prompts, u"exportButton"_s, out.filePath(u"月报.xlsx"_s));
+        QJsonObject expectation = summaryExpectation(w.summaryGrid(), u"2026"_s);
+        expectation[u"properties"_s] = QJsonObject{{u"creator"_s, u"张三"_s}};
+        QString failure = checkWorkbook(out.filePath(u"月报.xlsx"_s), expectation);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
         auto* action = w.findChild<QAction*>(u"exportLinesAction"_s);
         QCOMPARE(w.summaryView().contextMenuPolicy(), Qt::ActionsContextMenu);
         QVERIFY(w.summaryView().actions().contains(action));
@@ -123,8 +133,7 @@ private slots:
         QCOMPARE(prompts.recorded[3].text,
                  success(u"非预算报销全部明细导出成功!"_s, out.filePath(u"明细.xlsx"_s)) +
                      u"\n（部分超长文本已截断为 32767 个字符）"_s);
-        const QString failure =
-            checkClaimLines(out.filePath(u"明细.xlsx"_s), out.filePath(u"月报.xlsx"_s));
+        failure = checkClaimLines(out.filePath(u"明细.xlsx"_s), out.filePath(u"月报.xlsx"_s));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
@@ -158,8 +167,10 @@ private slots:
 
         // The replace question names the file written; No goes back to the
         // dialog, which proposes the name typed.
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         prompts.yesNoAnswers = {false, true};
         prompts.saveAnswers.push_back(out.filePath(answer));
@@ -177,8 +188,10 @@ private slots:
     }
 
     void nothingHappensBeforeASummaryRun() {
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         w.load();
         w.show();
         QTest::mouseClick(button(w, u"exportButton"_s), Qt::LeftButton);
@@ -194,8 +207,10 @@ private slots:
 
     void cancelWritesNothing() {
         QFETCH(QString, exportButton);
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         openListing(w, 1, 6);
         prompts.saveAnswers.push_back(std::nullopt);
@@ -235,8 +250,10 @@ private slots:
             writeFile(kept, "kept");
             QFile(kept).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
         }
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         exportFrom(w, prompts, u"exportButton"_s, out.filePath(answer));
         const QStringList messages = prompts.messageTexts();
@@ -258,9 +275,10 @@ private slots:
     void failedListingOffersNothingToExport() {
         const QString db = m_dir.filePath(u"changed.db"_s);
         writeExportDatabase(db);
-        QVERIFY(test::connectToFile(db));
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(db));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s,
                                    {u"-c"_s, u"import sqlite3, sys; sqlite3.connect(sys.argv[1]).execute("
@@ -274,13 +292,14 @@ private slots:
         exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"明细.xlsx"_s));
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(entries(out.path()).isEmpty());
-        QVERIFY(test::connectToFile(m_dir.filePath(u"export.db"_s)));
     }
 
     void longMemoIsCutAndTheOutcomeSaysSo() {
         const QString note = u"（部分超长文本已截断为 32767 个字符）"_s;
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0103"_s});
         QCOMPARE(w.summaryGrid().textMatrix(1, 2), u"6601"_s);
         openListing(w, 1, 8); // May: the line with a 40 000-character memo
@@ -299,8 +318,10 @@ private slots:
     }
 
     void detailExportNamesTheListingsDepartment() {
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         // Two departments: the run leaves 人事部 as the current department,
         // while the listing opened is 财务部's.
         runSummary(w, {u"0102"_s, u"0103"_s});
@@ -344,8 +365,10 @@ private slots:
         const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
         if (soffice.isEmpty())
             QSKIP("LibreOffice is not installed");
-        test::FakePrompts prompts;
-        ReportWindow w;
+        test::TestContext t;
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        test::FakePrompts& prompts = t.prompts;
+        ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QTemporaryDir out;
         exportFrom(w, prompts, u"exportButton"_s, out.filePath(u"summary.xlsx"_s));

@@ -5,7 +5,7 @@
 
 #include "ExportChecks.h"
 #include "ReportFixtures.h"
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "PrivateTmpfs.h"
@@ -39,6 +39,7 @@ const ListingRequest kTravelInMarch{u"0102"_s, u"财务部"_s, u"0012"_s, u"差�
 class TestExportWorkbook : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+    test::TestContext m_context;
 
 private slots:
     void initTestCase() {
@@ -46,7 +47,7 @@ private slots:
                  "run through ctest: NBR_SOURCE_DIR names the checker");
         const QString db = m_dir.filePath(u"export.db"_s);
         writeExportDatabase(db);
-        QVERIFY(test::connectToFile(db));
+        QVERIFY(m_context.connectToFile(db));
     }
 
     // The name exported to is a link to a private (0640) workbook: the link
@@ -158,7 +159,7 @@ private slots:
         QFETCH(QString, memo);
         QFETCH(QString, written);
         QFETCH(bool, truncated);
-        Listing listing = loadListing(kTravelInMarch);
+        Listing listing = loadListing(m_context.db(), kTravelInMarch);
         FlexGridModel g;
         showListing(g, listing);
         listing.lines[0].summary = memo;
@@ -176,7 +177,7 @@ private slots:
     void emptyListingExportsItsTotalsRow() {
         ListingRequest july = kTravelInMarch;
         july.month = u"07"_s;
-        const Listing listing = loadListing(july);
+        const Listing listing = loadListing(m_context.db(), july);
         FlexGridModel g;
         showListing(g, listing);
         QCOMPARE(g.rows(), 2);

@@ -1,7 +1,7 @@
 // The login window driven as a user would: typing, Enter, clicks and
 // double-clicks, against a real SQLite fixture through the ODBC driver.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "session/SessionState.h"
 #include "session/ui/LoginWindow.h"
@@ -20,7 +20,14 @@ using namespace nbr;
 // The start-up login window as the program wires it: a login opens the frame.
 class StartLogin : public LoginWindow {
 public:
-    StartLogin() { MainWindow::followLogin(*this); }
+    explicit StartLogin(test::TestContext& t)
+        : LoginWindow(t.app), m_frame(std::make_unique<MainWindow>(t.app)) {
+        m_frame->follow(*this);
+    }
+    MainWindow& frame() { return *m_frame; }
+
+private:
+    std::unique_ptr<MainWindow> m_frame;
 };
 
 class TestLogin : public QObject {
@@ -32,9 +39,9 @@ class TestLogin : public QObject {
         return w.findChild<QLineEdit*>(QString::fromLatin1(name));
     }
     static void typeLogin(LoginWindow& w, const QString& user, const QString& password) {
-        edit(w, "TxtUser")->setText(user);
-        edit(w, "txtPassword")->setText(password);
-        QTest::mouseClick(w.findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
+        edit(w, "userEdit")->setText(user);
+        edit(w, "passwordEdit")->setText(password);
+        QTest::mouseClick(w.findChild<QPushButton*>(u"loginButton"_s), Qt::LeftButton);
     }
 
 private slots:
@@ -65,36 +72,32 @@ private slots:
         test::writeSettingsFor(m_dir.filePath(u"config"_s), m_db);
     }
 
-    void cleanup() {
-        MainWindow::destroyInstance();
-        sessionState().clear();
-    }
-
     // The field to correct gets the focus, its text selected.
     void emptyFieldsAreRefused_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("field");
-        QTest::newRow("no user") << QString() << u"x"_s << u"用户名不能为空!"_s << u"TxtUser"_s;
+        QTest::newRow("no user") << QString() << u"x"_s << u"用户名不能为空!"_s << u"userEdit"_s;
         QTest::newRow("no password")
-            << u"1001"_s << QString() << u"密码不能为空!"_s << u"txtPassword"_s;
+            << u"1001"_s << QString() << u"密码不能为空!"_s << u"passwordEdit"_s;
     }
     void emptyFieldsAreRefused() {
         QFETCH(QString, user);
         QFETCH(QString, password);
         QFETCH(QString, message);
         QFETCH(QString, field);
-        test::FakePrompts prompts;
-        sessionState().employeeName = u"保留"_s;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        t.app.session.employeeName = u"保留"_s;
+        StartLogin w(t);
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         typeLogin(w, user, password);
         QCOMPARE(prompts.messageTexts(), QStringList{message});
-        QCOMPARE(sessionState().employeeName, u"保留"_s); // nothing cleared before the checks
-        QVERIFY(!MainWindow::instance());
+        QCOMPARE(t.app.session.employeeName, u"保留"_s); // nothing cleared before the checks
+        QVERIFY(!w.frame().isOpen());
         auto* fix = w.findChild<QLineEdit*>(field);
         QCOMPARE(QApplication::focusWidget(), fix);
         QCOMPARE(fix->selectedText(), fix->text());
@@ -114,30 +117,32 @@ private slots:
     void wrongCredentialsAndInjectionDoNotLogIn() {
         QFETCH(QString, user);
         QFETCH(QString, password);
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        StartLogin w(t);
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         typeLogin(w, user, password);
         QCOMPARE(prompts.messageTexts(), QStringList{u"用户名或密码不正确,请重新输入!"_s});
-        QVERIFY(!MainWindow::instance());
-        QVERIFY(sessionState().employeeCode.isEmpty());
+        QVERIFY(!w.frame().isOpen());
+        QVERIFY(t.app.session.employeeCode.isEmpty());
         // The password is to be typed again: it has the focus, all selected.
-        QCOMPARE(QApplication::focusWidget(), edit(w, "txtPassword"));
-        QCOMPARE(edit(w, "txtPassword")->selectedText(), password);
+        QCOMPARE(QApplication::focusWidget(), edit(w, "passwordEdit"));
+        QCOMPARE(edit(w, "passwordEdit")->selectedText(), password);
     }
 
     void onePositionLogsInAtOnceWithTrimmedFields() {
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        StartLogin w(t);
         w.load();
         w.show();
         typeLogin(w, u"1001"_s, u"  pw1 "_s); // the password's edge blanks are dropped
         QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u'|')));
-        QVERIFY(MainWindow::instance() && MainWindow::instance()->isVisible());
+        QVERIFY(w.frame().isOpen() && w.frame().isVisible());
         QVERIFY(!w.isVisible());
-        const SessionState& s = sessionState();
+        const SessionState& s = t.app.session;
         QCOMPARE(s.employeeCode, u"1001"_s);
         QCOMPARE(s.employeeName, u"李明"_s);
         QCOMPARE(s.departmentCode, u"0102"_s);
@@ -156,20 +161,20 @@ private slots:
         QTest::newRow("Enter") << true;
     }
     void twoPositionsWaitForADoubleClick() {
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        StartLogin w(t);
         w.load();
         w.show();
         typeLogin(w, u"1002"_s, u"pw2"_s);
-        auto* list = w.findChild<QListWidget*>(u"List1"_s);
+        auto* list = w.findChild<QListWidget*>(u"positionList"_s);
         QVERIFY(list->isVisible());
-        QVERIFY(w.findChild<QLabel*>(u"Label2"_s)->isVisible());
+        QVERIFY(w.findChild<QLabel*>(u"positionListLabel"_s)->isVisible());
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), u"人事部 招聘专员(兼职)"_s);
         QCOMPARE(list->item(1)->text(), u"财务部 出纳(主要)"_s);
         QCOMPARE(w.positionRecords().size(), size_t(3)); // one more than the lines
-        QVERIFY(!MainWindow::instance());
-        QVERIFY(sessionState().employeeCode.isEmpty());
+        QVERIFY(!w.frame().isOpen());
+        QVERIFY(t.app.session.employeeCode.isEmpty());
 
         const QRect line = list->visualItemRect(list->item(1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
@@ -178,46 +183,47 @@ private slots:
             QTest::keyClick(list, Qt::Key_Return);
         else
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
-        QVERIFY(MainWindow::instance());
-        QCOMPARE(sessionState().positionCode, u"P02"_s);
-        QCOMPARE(sessionState().employeeName, u"王芳"_s);
+        QVERIFY(w.frame().isOpen());
+        QCOMPARE(t.app.session.positionCode, u"P02"_s);
+        QCOMPARE(t.app.session.employeeName, u"王芳"_s);
     }
 
     void focusOnUserSelectsAllAndHidesTheList() {
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        StartLogin w(t);
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         typeLogin(w, u"1002"_s, u"pw2"_s);
-        auto* list = w.findChild<QListWidget*>(u"List1"_s);
+        auto* list = w.findChild<QListWidget*>(u"positionList"_s);
         QVERIFY(list->isVisible());
-        edit(w, "txtPassword")->setFocus();
-        edit(w, "TxtUser")->setFocus();
+        edit(w, "passwordEdit")->setFocus();
+        edit(w, "userEdit")->setFocus();
         QVERIFY(!list->isVisible());
-        QCOMPARE(edit(w, "TxtUser")->selectedText(), u"1002"_s);
+        QCOMPARE(edit(w, "userEdit")->selectedText(), u"1002"_s);
     }
 
     void enterMovesToTheNextControl() {
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        StartLogin w(t);
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        edit(w, "TxtUser")->setFocus();
-        QTest::keyClicks(edit(w, "TxtUser"), u"1001"_s);
-        QTest::keyClick(edit(w, "TxtUser"), Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), edit(w, "txtPassword"));
-        QTest::keyClicks(edit(w, "txtPassword"), u"pw1"_s);
-        QCOMPARE(edit(w, "txtPassword")->displayText(), u"***"_s);
-        QTest::keyClick(edit(w, "txtPassword"), Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton*>(u"cmdOK"_s));
-        QVERIFY(!MainWindow::instance()); // Enter in a field never submits by itself
+        edit(w, "userEdit")->setFocus();
+        QTest::keyClicks(edit(w, "userEdit"), u"1001"_s);
+        QTest::keyClick(edit(w, "userEdit"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), edit(w, "passwordEdit"));
+        QTest::keyClicks(edit(w, "passwordEdit"), u"pw1"_s);
+        QCOMPARE(edit(w, "passwordEdit")->displayText(), u"***"_s);
+        QTest::keyClick(edit(w, "passwordEdit"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton*>(u"loginButton"_s));
+        QVERIFY(!w.frame().isOpen()); // Enter in a field never submits by itself
         QVERIFY(prompts.recorded.isEmpty());
         // Enter on the focused 登录 presses it.
-        QTest::keyClick(w.findChild<QPushButton*>(u"cmdOK"_s), Qt::Key_Return);
-        QVERIFY(MainWindow::instance());
-        QCOMPARE(sessionState().employeeCode, u"1001"_s);
+        QTest::keyClick(w.findChild<QPushButton*>(u"loginButton"_s), Qt::Key_Return);
+        QVERIFY(w.frame().isOpen());
+        QCOMPARE(t.app.session.employeeCode, u"1001"_s);
     }
 
     void noCurrentPosition_data() {
@@ -230,58 +236,69 @@ private slots:
     void noCurrentPosition() {
         QFETCH(QString, user);
         QFETCH(QString, password);
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        StartLogin w(t);
         w.load();
         typeLogin(w, user, password);
         QCOMPARE(prompts.messageTexts(), QStringList{u"对不起，您没有岗位，请选择系统管理员"_s});
         QCOMPARE(prompts.recorded[0].icon, MessageIcon::None);
-        QVERIFY(!MainWindow::instance());
+        QVERIFY(!w.frame().isOpen());
     }
 
     void nullColumnReadsAsEmptyText() {
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        StartLogin w(t);
         w.load();
         typeLogin(w, u"1005"_s, u"pw5"_s);
         QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u'|')));
-        QVERIFY(MainWindow::instance());
-        QCOMPARE(sessionState().positionCategoryCode, u"G9"_s);
-        QCOMPARE(sessionState().positionCategoryName, QString());
+        QVERIFY(w.frame().isOpen());
+        QCOMPARE(t.app.session.positionCategoryCode, u"G9"_s);
+        QCOMPARE(t.app.session.positionCategoryName, QString());
     }
 
     void superUserOnlyAfterTheConnection() {
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        StartLogin w(t);
         w.load();
         typeLogin(w, u"mgrOp"_s, u"harbor"_s);
         QVERIFY(prompts.recorded.isEmpty());
-        QVERIFY(MainWindow::instance());
-        QCOMPARE(sessionState().employeeCode, u"超级用户"_s);
+        QVERIFY(w.frame().isOpen());
+        QCOMPARE(t.app.session.employeeCode, u"超级用户"_s);
         for (int i = 1; i < SessionState::kFieldCount; ++i)
-            QVERIFY(sessionState().field(i).isEmpty());
-        MainWindow::destroyInstance();
+            QVERIFY(t.app.session.field(i).isEmpty());
 
-        // Case matters, and an unreachable database stops even the super user.
-        sessionState().clear();
-        StartLogin w2;
+        // Case matters, and an unreachable database stops even the super user;
+        // missing settings too.
+        t.app.session.clear();
+        StartLogin w2(t);
         typeLogin(w2, u"mgrop"_s, u"harbor"_s);
-        QCOMPARE(sessionState().employeeCode, QString());
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"nowhere"_s).toUtf8());
-        prompts.clear();
-        StartLogin w3;
-        typeLogin(w3, u"mgrOp"_s, u"harbor"_s);
+        QCOMPARE(t.app.session.employeeCode, QString());
+        test::writeSettingsFor(m_dir.filePath(u"config-gone"_s), m_dir.filePath(u"gone.db"_s));
+        const QString nowhere = m_dir.filePath(u"nowhere"_s);
+        for (const QString& home : {m_dir.filePath(u"config-gone"_s), nowhere}) {
+            qputenv("XDG_CONFIG_HOME", home.toUtf8());
+            qputenv("XDG_CONFIG_DIRS", nowhere.toUtf8());
+            prompts.clear();
+            prompts.quitCount = 0;
+            StartLogin w3(t);
+            typeLogin(w3, u"mgrOp"_s, u"harbor"_s);
+            QCOMPARE(prompts.quitCount, 1); // a failed connection ends the program, not with 0
+            QCOMPARE(prompts.lastExitCode, 2);
+            QVERIFY(!w3.frame().isOpen());
+            QVERIFY(t.app.session.employeeCode.isEmpty());
+        }
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
-        QCOMPARE(prompts.messageTexts().size(), 2);
-        QCOMPARE(prompts.messageTexts()[1], u"数据库连接失败!"_s);
-        QCOMPARE(prompts.quitCount, 1); // a failed connection ends the program, not with 0
-        QCOMPARE(prompts.lastExitCode, 2);
-        QVERIFY(!MainWindow::instance());
-        QVERIFY(sessionState().employeeCode.isEmpty());
+        qunsetenv("XDG_CONFIG_DIRS");
+        QCOMPARE(prompts.messageTexts(), QStringList{u"找不到数据库设置文件："_s + nowhere +
+                                                     u"/Corvale2011/Corvale2011.ini"_s});
     }
 
     void failingQueryShowsTheErrorBox() {
-        test::FakePrompts prompts;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
         const QString broken = m_dir.filePath(u"broken.db"_s);
         {
             test::FixtureDb db(broken);
@@ -289,67 +306,67 @@ private slots:
             db.addEmployee(u"1001"_s, u"pw1"_s, u"李明"_s);
         }
         test::writeSettingsFor(m_dir.filePath(u"config-broken"_s), broken);
-        StartLogin w;
+        StartLogin w(t);
         typeLogin(w, u"1001"_s, u"pw1"_s);
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(prompts.recorded[0].text.contains(u"岗位类别"_s));
         QVERIFY(prompts.recorded[0].text.contains(u' '));
         QCOMPARE(prompts.recorded[0].title, programTitle());
-        QVERIFY(!MainWindow::instance());
+        QVERIFY(!w.frame().isOpen());
     }
 
     void cancelEndsTheProgram() {
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        StartLogin w(t);
         w.load();
         w.show();
-        QTest::mouseClick(w.findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
+        QTest::mouseClick(w.findChild<QPushButton*>(u"cancelButton"_s), Qt::LeftButton);
         QCOMPARE(prompts.quitCount, 1);
     }
 
     void versionCaption() {
-        test::FakePrompts prompts;
-        StartLogin w;
+        test::TestContext t;
+        StartLogin w(t);
         w.load();
-        QCOMPARE(w.findChild<QLabel*>(u"Label1"_s)->text(), u"V1.0版"_s);
+        QCOMPARE(w.findChild<QLabel*>(u"versionLabel"_s)->text(), u"V1.0版"_s);
         QCOMPARE(w.windowTitle(), u"Corvale系统"_s);
     }
 
     void commandLineStartSkipsTheLoginWindow() {
-        test::FakePrompts prompts;
-        startCommandLine() = u"E9,张 三 ,0102,财务部,P01,会计,D1,职能,G1,管理,多余"_s;
-        StartLogin w;
+        test::TestContext t;
+        t.app.startCommandLine = u"E9,张 三 ,0102,财务部,P01,会计,D1,职能,G1,管理,多余"_s;
+        StartLogin w(t);
         QVERIFY(w.load());
         QVERIFY(!w.isVisible());
-        QVERIFY(MainWindow::instance() && MainWindow::instance()->isVisible());
-        QCOMPARE(sessionState().employeeName, u"张 三 "_s);
-        QCOMPARE(sessionState().positionCategoryName, u"管理"_s);
-        startCommandLine().clear();
+        QVERIFY(w.frame().isOpen() && w.frame().isVisible());
+        QCOMPARE(t.app.session.employeeName, u"张 三 "_s);
+        QCOMPARE(t.app.session.positionCategoryName, u"管理"_s);
     }
 
     void commandLineFallsBackToTheLoginWindow() {
-        test::FakePrompts prompts;
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"nowhere"_s).toUtf8());
-        startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
-        StartLogin w;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        test::writeSettingsFor(m_dir.filePath(u"config-gone"_s), m_dir.filePath(u"gone.db"_s));
+        t.app.startCommandLine = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
+        StartLogin w(t);
         QVERIFY(!w.load());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         QCOMPARE(prompts.messageTexts().size(), 2); // both connection messages
-        QVERIFY(!MainWindow::instance());
-        QCOMPARE(sessionState().employeeCode, u"E9"_s); // kept until the next attempt
+        QVERIFY(!w.frame().isOpen());
+        QCOMPARE(t.app.session.employeeCode, u"E9"_s); // kept until the next attempt
         QCOMPARE(prompts.quitCount, 0);
 
         // An incomplete command line is refused with a message.
         prompts.clear();
-        sessionState().clear();
-        startCommandLine() = u"E9,张三,0102"_s;
-        StartLogin w2;
+        t.app.session.clear();
+        t.app.startCommandLine = u"E9,张三,0102"_s;
+        StartLogin w2(t);
         QVERIFY(!w2.load());
         QCOMPARE(prompts.messageTexts().size(), 1);
         QVERIFY(prompts.messageTexts()[0].contains(u"启动命令不完整"_s));
-        QVERIFY(sessionState().employeeCode.isEmpty());
-        startCommandLine().clear();
+        QVERIFY(t.app.session.employeeCode.isEmpty());
     }
 };
 

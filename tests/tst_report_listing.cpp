@@ -32,14 +32,11 @@ private slots:
     void initTestCase() {
         m_db = m_dir.filePath(u"summary.db"_s);
         test::writeSummaryDatabase(m_db);
-        test::FakePrompts prompts;
-        QVERIFY(test::connectToFile(m_db));
     }
-    void init() { openWindow(); }
-    void cleanup() { m_window.reset(); }
+    void init() { openWindow(m_db); }
+    void cleanup() { closeWindow(); }
 
     void clickRulesForTheDrillDownButton() {
-        test::FakePrompts prompts;
         tick({"0102"});
         run();
         FlexGridModel& g = window().summaryGrid();
@@ -99,7 +96,6 @@ private slots:
     }
 
     void detailListingOfACell() {
-        test::FakePrompts prompts;
         tick({"0102"});
         run();
         click(1, 4);
@@ -132,7 +128,6 @@ private slots:
     }
 
     void listingKeepsTheRunYearAndItsWidths() {
-        test::FakePrompts prompts;
         tick({"0102"});
         run();
         window().findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2027年"_s);
@@ -155,7 +150,6 @@ private slots:
     // Lines of one day follow claim number, amount, tax and summary, not the
     // order the database happens to store them in.
     void sameDayLinesInOneOrder() {
-        test::FakePrompts prompts;
         const QString path = m_dir.filePath(u"same-day.db"_s);
         {
             test::FixtureDb db(path);
@@ -170,21 +164,19 @@ private slots:
             db.addLine(first, u"6602"_s, 3.0);
             db.addLine(db.addClaim(u"B3"_s, u"0102"_s, u"2026-01-02"_s), u"6602"_s, 1.0);
         }
-        QVERIFY(test::connectToFile(path));
+        QVERIFY(context().connectToFile(path));
         FlexGridModel grid;
-        showListing(grid, loadListing({u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"01"_s}));
+        showListing(grid, loadListing(context().db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"01"_s}));
         QStringList lines;
         for (int r = 1; r < grid.rows() - 1; ++r)
             lines << grid.textMatrix(r, 1) + u' ' + gridRow(grid, r, 8, 10).join(u'/');
         QCOMPARE(lines, (QStringList{u"B3 /1.00/"_s, u"B1 /3.00/"_s, u"B1 /9.00/"_s,
                                      u"B2 c/5.00/"_s, u"B2 a/5.00/1.00"_s, u"B2 b/5.00/1.00"_s}));
-        QVERIFY(test::connectToFile(m_db));
     }
 
     void emptyListing() {
-        test::FakePrompts prompts;
         FlexGridModel grid;
-        showListing(grid, loadListing({u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"11"_s}));
+        showListing(grid, loadListing(context().db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"11"_s}));
         QCOMPARE(grid.rows(), 2);
         QCOMPARE(gridRow(grid, 1, 0, 11),
                  (QStringList{u"1"_s, u"合计"_s, QString(), QString(), QString(), QString(),

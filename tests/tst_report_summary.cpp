@@ -8,7 +8,7 @@
 #include "ModelDumps.h"
 #include "ReportWindowDriver.h"
 #include "ReportFixtures.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "report/AmountText.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
@@ -34,14 +34,12 @@ private slots:
     void initTestCase() {
         m_db = m_dir.filePath(u"summary.db"_s);
         test::writeSummaryDatabase(m_db);
-        test::FakePrompts prompts;
-        QVERIFY(test::connectToFile(m_db));
     }
-    void init() { openWindow(); }
-    void cleanup() { m_window.reset(); }
+    void init() { openWindow(m_db); }
+    void cleanup() { closeWindow(); }
 
     void twoDepartmentsWithSubtotalsAndTotal() {
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = this->prompts();
         tick({"0102", "0103"});
         run();
         QVERIFY(prompts.recorded.isEmpty());
@@ -81,7 +79,6 @@ private slots:
     }
 
     void sameNamesSubtotalMarksAndHostileCodes() {
-        test::FakePrompts prompts;
         tick({"0102", "0104", "0105", "0106", "08'x"});
         run();
         const FlexGridModel& g = window().summaryGrid();
@@ -110,7 +107,6 @@ private slots:
     }
 
     void runningTwiceGivesTheSameGrid() {
-        test::FakePrompts prompts;
         tick({"0102", "0103", "0104"});
         run();
         QStringList first;
@@ -126,7 +122,7 @@ private slots:
     }
 
     void nothingTickedOrNoClaims() {
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = this->prompts();
         run();
         QCOMPARE(window().summaryGrid().rows(), 1);
         tick({"0106"});
@@ -147,7 +143,6 @@ private slots:
     // grand-total cells included, or as its header made it when that is wider.
     void columnsOnlyWiden() {
         QFETCH(QStringList, codes);
-        test::FakePrompts prompts;
         FlexGridModel& g = window().summaryGrid();
         std::vector<int> expected;
         for (int c = 0; c <= 16; ++c)
@@ -166,7 +161,7 @@ private slots:
     }
 
     void failedRunLeavesTheHeaderOnly() {
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = this->prompts();
         tick({"0102", "0103"});
         run();
         QVERIFY(window().summaryGrid().rows() > 1);
@@ -175,9 +170,8 @@ private slots:
             test::FixtureDb db(broken);
             db.exec(u"DROP TABLE 财务科目"_s);
         }
-        QVERIFY(test::connectToFile(broken));
+        QVERIFY(context().connectToFile(broken));
         run();
-        QVERIFY(test::connectToFile(m_db));
         QCOMPARE(window().summaryGrid().rows(), 1);
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(prompts.recorded[0].text.startsWith(u"错误码: "_s));
@@ -191,7 +185,6 @@ private slots:
     // trailing blanks, which a char column adds. A line whose code is spelt
     // with them still counts under its subject, in the cell and in its listing.
     void linesCountUnderTheSubjectTheyJoin() {
-        test::FakePrompts prompts;
         const QString path = m_dir.filePath(u"collation.db"_s);
         {
             test::FixtureDb db(path);
@@ -207,9 +200,7 @@ private slots:
             db.addLine(c, u"6602    "_s, 100.0, 6.0);
             db.addLine(c, u"6602    "_s, 20.0);
         }
-        QVERIFY(test::connectToFile(path));
-        m_window.reset();
-        openWindow();
+        openWindow(path);
         tick({"0102"});
         run();
         const FlexGridModel& g = window().summaryGrid();
@@ -219,8 +210,7 @@ private slots:
         QTest::mouseClick(btnB(), Qt::LeftButton);
         QCOMPARE(window().detailGrid().rows(), 1 + 2 + 1);
         QCOMPARE(window().detailGrid().textMatrix(3, 11), u"126.00"_s);
-        QVERIFY(prompts.recorded.isEmpty());
-        QVERIFY(test::connectToFile(m_db));
+        QVERIFY(prompts().recorded.isEmpty());
     }
 
     void queryTextsInTheSqlServerDialect() {
@@ -244,15 +234,12 @@ private slots:
 
     // Every figure of the demo organisation agrees with an independent computation.
     void demoDatabaseIsConsistent() {
-        test::FakePrompts prompts;
         const QString demo = m_dir.filePath(u"demo.db"_s);
         QCOMPARE(QProcess::execute(qEnvironmentVariable("NBR_BINARY_DIR") +
                                        u"/tools/nbreport-make-demo"_s,
                                    {u"--base-year"_s, u"2026"_s, demo}),
                  0);
-        QVERIFY(test::connectToFile(demo));
-        m_window.reset();
-        openWindow();
+        openWindow(demo);
         QTest::mouseClick(window().findChild<QWidget*>(u"selectAllBox"_s), Qt::LeftButton, {},
                           QPoint(5, 5));
         run();
@@ -278,7 +265,7 @@ private slots:
         for (int i = 1; i <= n.count(); ++i) {
             if (!n.checked(i))
                 continue;
-            Recordset dept = openRecordset(
+            Recordset dept = context().db().query(
                 u"Select sum(COALESCE(金额,0) + COALESCE(税额,0)) As s From 报销单明细 d"
                 u" Join 报销单表 h On h.报销单ID = d.报销单ID Join 财务科目 k On k.科目代号 = "
                 u"d.科目代号"
@@ -297,8 +284,10 @@ private slots:
                 continue;
             for (int m = 1; m <= 12; ++m) {
                 const QString cell = g.textMatrix(r, m + 3);
-                showListing(listing, loadListing({g.textMatrix(r, 17), {}, g.textMatrix(r, 2), {},
-                                                  u"2026"_s, u"%1"_s.arg(m, 2, 10, QChar(u'0'))}));
+                showListing(listing,
+                            loadListing(context().db(), {g.textMatrix(r, 17), {}, g.textMatrix(r, 2),
+                                                         {}, u"2026"_s,
+                                                         u"%1"_s.arg(m, 2, 10, QChar(u'0'))}));
                 const QString total = listing.textMatrix(listing.rows() - 1, 11);
                 QCOMPARE(cell.isEmpty() ? u"0.00"_s : cell, total);
                 QCOMPARE(cell.isEmpty(), listing.rows() == 2);
@@ -306,8 +295,7 @@ private slots:
             }
         }
         QVERIFY(cells > 100);
-        QVERIFY(prompts.recorded.isEmpty());
-        QVERIFY(test::connectToFile(m_db));
+        QVERIFY(prompts().recorded.isEmpty());
     }
 };
 

@@ -2,7 +2,7 @@
 // grids, year list, department tree and its ticking rules, node clicks,
 // layout, closing and reopening.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
@@ -28,11 +28,19 @@ using namespace nbr;
 class TestReportWindow : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+    // One context and one frame for the whole test case, as in the program.
+    test::TestContext m_context;
+    std::unique_ptr<MainWindow> m_frame;
 
     ReportWindow* open() {
-        MainWindow::showAndActivate();
-        MainWindow::instance()->findChild<QAction*>(u"非预算报销月报"_s)->trigger();
-        return MainWindow::instance()->reportWindow();
+        m_frame->showAndActivate();
+        m_frame->findChild<QAction*>(u"reportAction"_s)->trigger();
+        return m_frame->reportWindow();
+    }
+    // The prompts, with nothing recorded or scripted yet.
+    test::FakePrompts& freshPrompts() {
+        m_context.prompts = {};
+        return m_context.prompts;
     }
     static QStringList texts(const TreeNodesModel& nodes) {
         QStringList t;
@@ -67,16 +75,17 @@ private slots:
         db.addDepartment(u"03"_s, u"后勤\r\n中心"_s);
         db.addDepartment(u"0301"_s, u"食堂\n二楼"_s, u"03"_s);
         db.close();
-        test::FakePrompts prompts;
-        QVERIFY(test::connectToFile(path));
-        sessionState().employeeName = u"李明"_s;
-        sessionState().departmentName = u"财务部"_s;
-        sessionState().positionName = u"会计"_s;
+        QVERIFY(m_context.connectToFile(path));
+        SessionState& s = m_context.app.session;
+        s.employeeName = u"李明"_s;
+        s.departmentName = u"财务部"_s;
+        s.positionName = u"会计"_s;
+        m_frame = std::make_unique<MainWindow>(m_context.app);
     }
-    void cleanupTestCase() { MainWindow::destroyInstance(); }
+    void cleanupTestCase() { m_frame.reset(); }
 
     void loadFillsStatusGridsAndYears() {
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = freshPrompts();
         ReportWindow* w = open();
         QVERIFY(w);
         QCOMPARE(w->objectName(), u"reportWindow"_s);
@@ -151,7 +160,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, parent);
         QFETCH(QString, caption);
-        ReportWindow w;
+        ReportWindow w(m_context.app);
         auto* control = w.findChild<QWidget*>(name);
         QVERIFY(control);
         QVERIFY(control->inherits(kind.toLatin1().constData()));
@@ -163,7 +172,7 @@ private slots:
     }
 
     void designColoursAndPositions() {
-        ReportWindow w;
+        ReportWindow w(m_context.app);
         auto colour = [&](const char* name) {
             return w.findChild<QWidget*>(QString::fromUtf8(name))
                 ->palette()
@@ -192,7 +201,6 @@ private slots:
     }
 
     void treeFollowsTheDepartmentRules() {
-        test::FakePrompts prompts;
         ReportWindow* w = open();
         const TreeNodesModel& n = w->nodes();
         QCOMPARE(texts(n),
@@ -215,7 +223,6 @@ private slots:
     }
 
     void selectAllSkipsTervoAndTicksItsChildren() {
-        test::FakePrompts prompts;
         ReportWindow* w = open();
         TreeNodesModel& n = w->nodes();
         auto* check = w->findChild<QCheckBox*>(u"selectAllBox"_s);
@@ -231,7 +238,6 @@ private slots:
     }
 
     void tickingFollowsTheSubtreeOnly() {
-        test::FakePrompts prompts;
         ReportWindow* w = open();
         TreeNodesModel& n = w->nodes();
         n.userCheck(node(n, u"01"_s), true);
@@ -251,7 +257,7 @@ private slots:
     }
 
     void nodeClickMakesTheDepartmentCurrent() {
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = freshPrompts();
         ReportWindow* w = open();
         TreeNodesModel& n = w->nodes();
         w->summaryGrid().setRows(3);
@@ -270,24 +276,22 @@ private slots:
     }
 
     void closingAndReopeningLoadsAfresh() {
-        test::FakePrompts prompts;
         ReportWindow* w = open();
         w->nodes().userCheck(1, true);
         QTest::mouseClick(w->findChild<QPushButton*>(u"exitButton"_s), Qt::LeftButton);
-        QVERIFY(!MainWindow::instance()->reportWindow());
+        QVERIFY(!m_frame->reportWindow());
         ReportWindow* again = open();
         QVERIFY(again);
         QVERIFY(!again->nodes().checked(1));
-        QCOMPARE(MainWindow::instance()->mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 1);
         // Enter on the focused 退出 presses it.
         auto* exit = again->findChild<QPushButton*>(u"exitButton"_s);
         exit->setFocus();
         QTest::keyClick(exit, Qt::Key_Return);
-        QVERIFY(!MainWindow::instance()->reportWindow());
+        QVERIFY(!m_frame->reportWindow());
     }
 
     void detailPanelClosesOnlyWithImageZeroAndCommand4() {
-        test::FakePrompts prompts;
         ReportWindow* w = open();
         auto* panel = w->findChild<QWidget*>(u"detailPanel"_s);
         auto* left = w->findChild<QWidget*>(u"leftPanel"_s);
@@ -300,7 +304,7 @@ private slots:
         QVERIFY(left->isEnabled());
         panel->show();
         // Open, it follows the window's resizes over the main panel and the bottom bar.
-        MainWindow::instance()->resize(1100, 700);
+        m_frame->resize(1100, 700);
         QCoreApplication::processEvents();
         const QRect main = w->findChild<QWidget*>(u"mainPanel"_s)->geometry();
         QCOMPARE(panel->geometry(), main.united(w->findChild<QWidget*>(u"bottomBar"_s)->geometry()));
@@ -309,13 +313,13 @@ private slots:
     }
 
     void layoutFollowsEveryResize() {
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = freshPrompts();
         ReportWindow* w = open();
         // It opens filling the frame's client area.
-        QMdiSubWindow* sub = MainWindow::instance()->mdiArea()->subWindowList().first();
+        QMdiSubWindow* sub = m_frame->mdiArea()->subWindowList().first();
         QVERIFY(sub->isMaximized());
-        QCOMPARE(sub->size(), MainWindow::instance()->mdiArea()->viewport()->size());
-        MainWindow::instance()->resize(1600, 1000);
+        QCOMPARE(sub->size(), m_frame->mdiArea()->viewport()->size());
+        m_frame->resize(1600, 1000);
         QCoreApplication::processEvents();
         auto* grid = w->findChild<QWidget*>(u"summaryGrid"_s);
         auto* picture3 = w->findChild<QWidget*>(u"mainPanel"_s);
@@ -336,7 +340,7 @@ private slots:
         for (int panel = 1; panel < 9; ++panel)
             QVERIFY(right(qPrintable(u"statusPanel%1"_s.arg(panel))) <
                     w->findChild<QWidget*>(u"statusPanel%1"_s.arg(panel + 1))->x());
-        QVERIFY(MainWindow::instance()->mdiArea()->minimumWidth() >= w->minimumWidth());
+        QVERIFY(m_frame->mdiArea()->minimumWidth() >= w->minimumWidth());
         sub->resize(1200, 700);
         QCoreApplication::processEvents();
         QVERIFY(grid->width() > 0);
@@ -347,11 +351,11 @@ private slots:
     void failedTreeQueryIsTold() {
         const QString broken = m_dir.filePath(u"broken.db"_s);
         test::FixtureDb(broken).exec(u"DROP TABLE 上级部门new"_s);
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = freshPrompts();
         open()->closeWindow(); // the next opening loads afresh
-        QVERIFY(test::connectToFile(broken));
+        QVERIFY(m_context.connectToFile(broken));
         ReportWindow* w = open();
-        QVERIFY(test::connectToFile(m_dir.filePath(u"tree.db"_s)));
+        QVERIFY(m_context.connectToFile(m_dir.filePath(u"tree.db"_s)));
         QVERIFY(w->isVisible() && w->nodes().count() == 0);
         QCOMPARE(prompts.messageTexts(),
                  QStringList{u"错误码: 1 错误描述: no such table: 上级部门new (1)"_s});

@@ -1,10 +1,12 @@
-// Start-up pieces of the session: the command line, the settings store, the
-// connection strings and the failure messages of a connection attempt.
+// Start-up pieces of the session: the command line, the settings store and
+// its file, the connection strings and the failure messages of a connection
+// attempt.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
-#include "db/Connection.h"
-#include "db/SharedConnection.h"
+#include "db/DbSettings.h"
+#include "db/SettingsError.h"
+#include "session/DatabaseConnect.h"
 #include "session/CommandLine.h"
 
 #include <QTcpServer>
@@ -56,31 +58,57 @@ private slots:
         QCOMPARE(commandLineText({u"nbreport"_s}), QString());
     }
 
-    void classicConnectionString_data() {
-        QTest::addColumn<QStringList>("values"); // user, password, database, server
+    // The settings file's values reach the program exactly as written (Svr,
+    // Servername, UID, PWD and DBname joined by "|"); "!" expects a refusal
+    // that names the file and holds the rest.
+    void settingsAreReadAsWritten_data() {
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("empty settings")
-            << QStringList(4, QString())
-            << u"Provider=SQLOLEDB.1;Password=;Persist Security Info=False;User ID=;"
-               u"Initial Catalog='';Data Source=''"_s;
-        QTest::newRow("normal settings")
-            << QStringList{u"sa"_s, u"pw"_s, u"财务库"_s, u"db01"_s}
-            << u"Provider=SQLOLEDB.1;Password=pw;Persist Security Info=False;User ID=sa;"
-               u"Initial Catalog='财务库';Data Source='db01'"_s;
+        QTest::newRow("backslashes, a semicolon and a quote are characters")
+            << QByteArray("[DBConfig]\nSvr=db01\\SQLEXPRESS\nUID=CORP\\report\n"
+                          "PWD=p@ss;w\"ord\nDBname=报销库\n")
+            << u"db01\\SQLEXPRESS||CORP\\report|p@ss;w\"ord|报销库"_s;
+        QTest::newRow("any case, CR LF, byte order mark, comments, blanks, one pair of quotes")
+            << QByteArray("\xEF\xBB\xBF; 注释\r\n[dbconfig]\r\n# x\r\n\t svr =  db01,1433 \r\n"
+                          "PWD = \" p w \" \r\nDBNAME=\"\"库\"\"\r\n")
+            << u"db01,1433||| p w |\"库\""_s;
+        QTest::newRow("Servername stands for Svr")
+            << QByteArray("[DBConfig]\nServername=财务服务器\nDBname=库\n")
+            << u"|财务服务器|||库"_s;
+        QTest::newRow("not UTF-8: the line is named")
+            << QByteArray("[DBConfig]\nDBname=库\nUID=\xC0\xAF\n") << u"!第 3 行不是 UTF-8"_s;
+        QTest::newRow("a line that is no setting")
+            << QByteArray("[DBConfig]\nPWD secret\n") << u"!第 2 行无法识别"_s;
+        QTest::newRow("SQLite file without DBname")
+            << QByteArray("[DBConfig]\nEngine=SQLite\nDBname=\n") << u"!缺少 DBname"_s;
+        QTest::newRow("SQL Server without Svr")
+            << QByteArray("[DBConfig]\nDBname=库\n") << u"!缺少 Svr"_s;
+        QTest::newRow("Encrypt other than off, request, require")
+            << QByteArray("[DBConfig]\nSvr=db01\nDBname=库\nEncrypt=yes\n")
+            << u"!Encrypt 的值“yes”无效"_s;
     }
-    void classicConnectionString() {
-        QFETCH(QStringList, values);
+    void settingsAreReadAsWritten() {
+        QFETCH(QByteArray, file);
         QFETCH(QString, expected);
-        QCOMPARE(nbr::classicConnectionString(values[0], values[1], values[2], values[3]),
-                 expected);
-        // OpenConnection stores the same text even when the connection fails.
-        test::FakePrompts prompts;
-        ConnectionOptions options;
-        options.engine = SqlEngine::SQLite;
-        OpenConnection(values[0], values[1], m_dir.filePath(u"none.db"_s), values[3], options);
-        QCOMPARE(connectionString(),
-                 nbr::classicConnectionString(values[0], values[1], m_dir.filePath(u"none.db"_s),
-                                              values[3]));
+        const QString path = m_dir.filePath(u"read-as-written.ini"_s);
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(file) > 0);
+        out.close();
+        QString actual;
+        try {
+            const DbSettings s = readDbSettings(path);
+            s.requireConnectionKeys();
+            (void)ConnectionOptions::fromSettings(s);
+            actual = QStringList{s.server, s.serverName, s.user, s.password, s.database}.join(u'|');
+        } catch (const SettingsError& e) {
+            QVERIFY2(e.description().contains(path), qPrintable(e.description()));
+            actual = u'!' + e.description();
+        }
+        if (expected.startsWith(u'!'))
+            QVERIFY2(actual.startsWith(u'!') && actual.contains(expected.mid(1)),
+                     qPrintable(actual));
+        else
+            QCOMPARE(actual, expected);
     }
 
     void hostileValuesCannotAddKeywords_data() {
@@ -89,6 +117,7 @@ private slots:
         QTest::newRow("semicolon") << u"a;DATABASE=master"_s << u"{a;DATABASE=master}"_s;
         QTest::newRow("closing brace") << u"x}y"_s << u"{x}}y}"_s;
         QTest::newRow("opening brace") << u"{x"_s << u"{{x}"_s;
+        QTest::newRow("equals sign") << u"a=b"_s << u"{a=b}"_s;
         QTest::newRow("apostrophe") << u"o'neil"_s << u"o'neil"_s;
         QTest::newRow("edge blanks") << u" pw "_s << u"{ pw }"_s;
         QTest::newRow("chinese") << u"财务"_s << u"财务"_s;
@@ -97,55 +126,61 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, expected);
         QCOMPARE(odbcValue(value).value_or(u"<refused>"_s), expected);
+        // The FreeTDS string, read as FreeTDS 1.3 reads it: a keyword up to
+        // "=", a value up to ";" or, after "{", up to "};" or the end.
         const auto odbc = odbcConnectionString(value, value, value, u"db01"_s, {});
         QVERIFY(odbc);
-        // Outside braces, the only keywords are ours.
-        QString outside;
-        int depth = 0;
-        for (qsizetype i = 0; i < odbc->size(); ++i) {
-            const QChar ch = odbc->at(i);
-            if (depth == 0 && ch == u'{') {
-                depth = 1;
-            } else if (depth == 1 && ch == u'}') {
-                if (i + 1 < odbc->size() && odbc->at(i + 1) == u'}')
-                    ++i;
-                else
-                    depth = 0;
-            } else if (depth == 0) {
-                outside += ch;
+        QStringList keywords, values;
+        for (qsizetype at = 0; at < odbc->size(); ++at) {
+            const qsizetype equals = odbc->indexOf(u'=', at);
+            QVERIFY(equals > at);
+            keywords << odbc->mid(at, equals - at);
+            qsizetype end = odbc->indexOf(u';', equals);
+            if (odbc->at(equals + 1) == u'{') {
+                end = odbc->indexOf(u"};"_s, equals);
+                end = end < 0 ? odbc->size() - 1 : end;
+                values << odbc->mid(equals + 2, end - equals - 2);
+                at = end + 1;
+            } else {
+                end = end < 0 ? odbc->size() : end;
+                values << odbc->mid(equals + 1, end - equals - 1);
+                at = end;
             }
         }
-        QCOMPARE(outside.count(u'='),
-                 7); // DRIVER SERVER UID PWD DATABASE TDS_Version ClientCharset
-        QVERIFY(odbc->contains(u"TDS_Version=7.4"_s));
+        QCOMPARE(keywords, QStringList({u"DRIVER"_s, u"SERVER"_s, u"UID"_s, u"PWD"_s, u"DATABASE"_s,
+                                        u"TDS_Version"_s, u"ClientCharset"_s, u"Encryption"_s}));
+        QCOMPARE(values.mid(2, 3), QStringList({value, value, value}));
         QVERIFY(!odbcValue(u"a\0b"_s));
     }
 
-    void settingsComeFromTheIniUnderXdgConfigHome() {
-        const QString home = m_dir.filePath(u"config"_s);
-        QDir().mkpath(home + u"/Corvale2011"_s);
-        {
-            QFile ini(home + u"/Corvale2011/Corvale2011.ini"_s);
-            QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write(
-                u"[DBConfig]\nSvr=db01,1433\nUID=财务\nPWD=\"p;w\"\nDBname=Corvale\n"_s.toUtf8());
-        }
-        qputenv("XDG_CONFIG_HOME", home.toUtf8());
+    // The user's file, else the first system-wide one; the user's wins whole.
+    void settingsFileIsTheUsersElseTheSystems() {
+        const QString user = m_dir.filePath(u"xdg-user"_s);
+        const QString system = m_dir.filePath(u"xdg-system"_s);
+        const QString file = u"/Corvale2011/Corvale2011.ini"_s;
+        qputenv("XDG_CONFIG_HOME", user.toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (m_dir.filePath(u"xdg-none"_s) + u':' + system).toUtf8());
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QCOMPARE(connectFromSettings(t.app), ConnectResult::SettingsUnusable);
+        QCOMPARE(prompts.messageTexts(), QStringList{u"找不到数据库设置文件："_s + user + file});
+
+        test::writeSettingsFile(system + file, {{u"Svr"_s, u"总部"_s}, {u"UID"_s, u"admin"_s}});
+        QCOMPARE(settingsLocation(), system + file);
+        QCOMPARE(readDbSettings().user, u"admin"_s);
+        test::writeSettingsFile(user + file, {{u"Svr"_s, u"db01,1433"_s}});
+        QCOMPARE(settingsLocation(), user + file);
         const DbSettings s = readDbSettings();
         QCOMPARE(s.server, u"db01,1433"_s);
-        QCOMPARE(s.user, u"财务"_s);
-        QCOMPARE(s.password, u"p;w"_s);
-        QCOMPARE(s.database, u"Corvale"_s);
-        QCOMPARE(s.engineKind(), SqlEngine::SqlServer);
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"empty"_s).toUtf8());
-        const DbSettings none = readDbSettings();
-        QVERIFY(none.server.isEmpty() && none.user.isEmpty() && none.database.isEmpty());
+        QVERIFY(s.user.isEmpty());
+        qunsetenv("XDG_CONFIG_DIRS");
     }
 
     void missingFileGivesBothMessagesInOrder() {
-        test::FakePrompts prompts;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
         test::writeSettingsFor(m_dir.filePath(u"cfg-missing"_s), m_dir.filePath(u"gone.db"_s));
-        QVERIFY(!ConnectFromSettings());
+        QCOMPARE(connectFromSettings(t.app), ConnectResult::Failed);
         QCOMPARE(prompts.recorded.size(), 2);
         QVERIFY(prompts.recorded[0].text.startsWith(u"错误信息："_s));
         QCOMPARE(prompts.recorded[0].title, u"信息文本"_s);
@@ -155,7 +190,8 @@ private slots:
     }
 
     void closedPortFailsAtOnceWithBothMessages() {
-        test::FakePrompts prompts;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
         quint16 port;
         {
             QTcpServer probe;
@@ -166,7 +202,8 @@ private slots:
         options.loginTimeoutSeconds = 5;
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!OpenConnection(u"sa"_s, u"pw"_s, u"db"_s, u"127.0.0.1,%1"_s.arg(port), options));
+        QVERIFY(!openConnection(t.app, u"sa"_s, u"pw"_s, u"db"_s, u"127.0.0.1,%1"_s.arg(port),
+                                options));
         QVERIFY(timer.elapsed() < 10000);
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(prompts.recorded[0].text.startsWith(u"错误信息："_s));
@@ -174,7 +211,7 @@ private slots:
     }
 
     void secondConnectReplacesTheFirst() {
-        test::FakePrompts prompts;
+        test::TestContext t;
         const QString a = m_dir.filePath(u"a.db"_s), b = m_dir.filePath(u"b.db"_s);
         {
             test::FixtureDb da(a);
@@ -183,16 +220,13 @@ private slots:
             db.addDepartment(u"01"_s, u"乙"_s);
             db.addDepartment(u"02"_s, u"丙"_s);
         }
-        QVERIFY(test::connectToFile(a));
-        OdbcConnection* first = sharedConnection();
-        QCOMPARE(openRecordset(u"Select * From 职能部门new"_s).rowCount(), 1);
-        QVERIFY(test::connectToFile(b));
-        QVERIFY(sharedConnection() != nullptr);
-        QCOMPARE(openRecordset(u"Select * From 职能部门new"_s).rowCount(), 2);
-        Q_UNUSED(first);
+        QVERIFY(t.connectToFile(a));
+        QCOMPARE(t.db().query(u"Select * From 职能部门new"_s).rowCount(), 1);
+        QVERIFY(t.connectToFile(b));
+        QCOMPARE(t.db().query(u"Select * From 职能部门new"_s).rowCount(), 2);
         // A failed connect leaves no connection behind.
-        QVERIFY(!test::connectToFile(m_dir.filePath(u"nothing.db"_s)));
-        QVERIFY(sharedConnection() == nullptr);
+        QVERIFY(!t.connectToFile(m_dir.filePath(u"nothing.db"_s)));
+        QVERIFY(!t.app.database);
     }
 };
 

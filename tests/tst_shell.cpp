@@ -3,11 +3,10 @@
 // single report window; Qt's texts in Chinese and the program's icon.
 
 #include "ExportChecks.h"
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "PrivateTmpfs.h"
 #include "platform/FileError.h"
-#include "platform/ProgramFolder.h"
 #include "platform/QtTranslation.h"
 #include "platform/ui/ProgramIcon.h"
 #include "platform/ui/WindowActivation.h"
@@ -70,10 +69,11 @@ Window titledWindow(Display* d) {
 class TestShell : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+    // A fresh context and frame for each test, as the program makes them.
+    std::unique_ptr<test::TestContext> m_t;
+    std::unique_ptr<MainWindow> m_frame;
 
-    static QAction* action(const QString& name) {
-        return MainWindow::instance()->findChild<QAction*>(name);
-    }
+    QAction* action(const QString& name) { return m_frame->findChild<QAction*>(name); }
 
     // Sets or (empty) removes DBConfig's HandOverDir in the test's settings file.
     void setHandOverDir(const QString& folder) {
@@ -99,33 +99,36 @@ private slots:
             u"INSERT INTO 专项审核权限表 (类型, 部门代号, 岗位代号) VALUES ('项目管理', '0102', 'P01')"_s);
         db.close();
         test::writeSettingsFor(m_dir.filePath(u"config"_s), path);
-        test::FakePrompts prompts;
-        QVERIFY(test::connectToFile(path));
+    }
+
+    void init() {
+        m_t = std::make_unique<test::TestContext>();
+        QVERIFY(m_t->connectToFile(m_dir.filePath(u"shell.db"_s)));
+        m_frame = std::make_unique<MainWindow>(m_t->app);
     }
 
     void cleanup() {
-        MainWindow::destroyInstance();
-        startCommandLine().clear();
-        setProgramFolder({});
+        m_frame.reset();
+        m_t.reset();
         setHandOverDir({});
     }
 
     void menuEntriesAndAvailability() {
-        test::FakePrompts prompts;
-        MainWindow::showAndActivate();
-        MainWindow* w = MainWindow::instance();
+        test::FakePrompts& prompts = m_t->prompts;
+        m_frame->showAndActivate();
+        MainWindow* w = m_frame.get();
         QCOMPARE(w->windowTitle(), u"非预算报销统计"_s);
         QStringList tops;
         for (QAction* a : w->menuBar()->actions())
             tops << a->text() + (a->isEnabled() ? u""_s : u"(off)"_s);
         QCOMPARE(tops, (QStringList{u"非预算报销"_s, u"退出系统"_s, u"关于(off)"_s}));
-        QVERIFY(action(u"非预算报销月报"_s)->isEnabled());
-        QVERIFY(action(u"退出"_s)->isEnabled());
-        QVERIFY(action(u"注销"_s)->isEnabled());
-        QVERIFY(action(u"关于软件"_s)->isEnabled());
-        QVERIFY(!action(u"联系我们"_s)->isEnabled());
+        QVERIFY(action(u"reportAction"_s)->isEnabled());
+        QVERIFY(action(u"exitAction"_s)->isEnabled());
+        QVERIFY(action(u"logoutAction"_s)->isEnabled());
+        QVERIFY(action(u"aboutAction"_s)->isEnabled());
+        QVERIFY(!action(u"contactAction"_s)->isEnabled());
         // 退出 carries no action.
-        action(u"退出"_s)->trigger();
+        action(u"exitAction"_s)->trigger();
         QVERIFY(w->isVisible());
         QVERIFY(prompts.recorded.isEmpty());
     }
@@ -137,10 +140,10 @@ private slots:
     }
     void exitQuestion() {
         QFETCH(bool, yes);
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = m_t->prompts;
         prompts.yesNoAnswers.push_back(yes);
-        MainWindow::showAndActivate();
-        MainWindow* w = MainWindow::instance();
+        m_frame->showAndActivate();
+        MainWindow* w = m_frame.get();
         w->close();
         QCOMPARE(prompts.recorded.size(), 1);
         QCOMPARE(prompts.recorded[0].kind, test::RecordedPrompt::Question);
@@ -150,14 +153,13 @@ private slots:
     }
 
     void reportWindowIsASingleInstance() {
-        test::FakePrompts prompts;
-        MainWindow::showAndActivate();
-        MainWindow* w = MainWindow::instance();
-        action(u"非预算报销月报"_s)->trigger();
+        m_frame->showAndActivate();
+        MainWindow* w = m_frame.get();
+        action(u"reportAction"_s)->trigger();
         ReportWindow* first = w->reportWindow();
         QVERIFY(first);
         QCOMPARE(first->objectName(), u"reportWindow"_s);
-        action(u"非预算报销月报"_s)->trigger();
+        action(u"reportAction"_s)->trigger();
         QCOMPARE(w->reportWindow(), first);
         QCOMPARE(w->mdiArea()->subWindowList().size(), 1);
     }
@@ -170,19 +172,19 @@ private slots:
     }
     void logoutAfterCommandLineStartHandsOver() {
         QFETCH(QString, handOverDir);
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = m_t->prompts;
         QTemporaryDir programDir;
-        setProgramFolder(programDir.path());
+        m_t->app.programFolder = programDir.path();
         // A system install's program folder is not writable: the file goes elsewhere.
         const QString folder =
             handOverDir.isEmpty() ? programDir.path() : programDir.filePath(handOverDir);
         QVERIFY(QDir().mkpath(folder));
         setHandOverDir(handOverDir == u"relative"_s ? handOverDir : folder);
-        startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
-        MainWindow::showAndActivate();
-        MainWindow* w = MainWindow::instance();
-        action(u"非预算报销月报"_s)->trigger();
-        action(u"注销"_s)->trigger(); // no host window here: nothing to activate, no crash
+        m_t->app.startCommandLine = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
+        m_frame->showAndActivate();
+        MainWindow* w = m_frame.get();
+        action(u"reportAction"_s)->trigger();
+        action(u"logoutAction"_s)->trigger(); // no host window here: nothing to activate, no crash
         QVERIFY(w->isVisible());
         QVERIFY(!w->reportWindow());
         QVERIFY(w->mdiArea()->subWindowList().isEmpty());
@@ -265,7 +267,7 @@ private slots:
 
     void unwritableHandOverIsReported() {
         QFETCH(bool, fullFolder);
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = m_t->prompts;
         QTemporaryDir folder;
         test::PrivateTmpfs full(folder.path());
         if (fullFolder && !full.mounted())
@@ -277,13 +279,13 @@ private slots:
         } else { // blocks the write even for root
             QVERIFY(QDir(folder.path()).mkdir(u"Command.Dll"_s));
         }
-        setProgramFolder(folder.path());
-        startCommandLine() = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
-        MainWindow::showAndActivate();
-        action(u"注销"_s)->trigger();
+        m_t->app.programFolder = folder.path();
+        m_t->app.startCommandLine = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
+        m_frame->showAndActivate();
+        action(u"logoutAction"_s)->trigger();
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(prompts.recorded[0].text.contains(u"Command.Dll"_s));
-        QVERIFY(MainWindow::instance() && prompts.quitCount == 0);
+        QVERIFY(m_frame->isVisible() && prompts.quitCount == 0);
         if (fullFolder)
             QCOMPARE(test::contents(file), QByteArray("old"));
         QCOMPARE(test::entries(folder.path()).size(), fullFolder ? 2 : 1); // no temporary file
@@ -299,11 +301,10 @@ private slots:
     }
 
     void logoutShowsTheLoginWindowInSwitchMode() {
-        test::FakePrompts prompts;
-        sessionState().employeeCode = u"1001"_s;
-        MainWindow::showAndActivate();
-        MainWindow* w = MainWindow::instance();
-        action(u"非预算报销月报"_s)->trigger();
+        m_t->app.session.employeeCode = u"1001"_s;
+        m_frame->showAndActivate();
+        MainWindow* w = m_frame.get();
+        action(u"reportAction"_s)->trigger();
         bool sawSwitchMode = false;
         bool reportClosedFirst = false;
         QTimer::singleShot(0, this, [&] {
@@ -311,51 +312,47 @@ private slots:
             QVERIFY(login);
             sawSwitchMode = login->isSwitchMode();
             reportClosedFirst = !w->reportWindow();
-            login->findChild<QLineEdit*>(u"TxtUser"_s)->setText(u"1002"_s);
-            login->findChild<QLineEdit*>(u"txtPassword"_s)->setText(u"pw2"_s);
-            QTest::mouseClick(login->findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
+            login->findChild<QLineEdit*>(u"userEdit"_s)->setText(u"1002"_s);
+            login->findChild<QLineEdit*>(u"passwordEdit"_s)->setText(u"pw2"_s);
+            QTest::mouseClick(login->findChild<QPushButton*>(u"loginButton"_s), Qt::LeftButton);
         });
-        action(u"注销"_s)->trigger(); // returns when the modal login closed
+        action(u"logoutAction"_s)->trigger(); // returns when the modal login closed
         QVERIFY(sawSwitchMode);
         QVERIFY(reportClosedFirst);
-        QCOMPARE(sessionState().employeeCode, u"1002"_s);
-        QCOMPARE(sessionState().employeeName, u"王芳"_s);
-        QCOMPARE(MainWindow::instance(), w);
+        QCOMPARE(m_t->app.session.employeeCode, u"1002"_s);
+        QCOMPARE(m_t->app.session.employeeName, u"王芳"_s);
+        QVERIFY(w->isOpen());
         QVERIFY(w->isVisible());
-        QVERIFY(hasProjectAudit()); // recomputed for the new session
+        QVERIFY(m_t->app.hasProjectAudit); // recomputed for the new session
     }
 
     void auditFlag() {
-        test::FakePrompts prompts;
-        sessionState().departmentCode = u"0102"_s;
-        sessionState().positionCode = u"P01"_s;
-        LoadProjectAuditFlag();
-        QVERIFY(hasProjectAudit());
-        sessionState().positionCode = u"P01' OR '1'='1"_s;
-        LoadProjectAuditFlag();
-        QVERIFY(!hasProjectAudit());
-        QCOMPARE(projectAuditSql(),
+        m_t->app.session.departmentCode = u"0102"_s;
+        m_t->app.session.positionCode = u"P01"_s;
+        QVERIFY(loadProjectAuditFlag(m_t->db(), m_t->app.session));
+        m_t->app.session.positionCode = u"P01' OR '1'='1"_s;
+        QVERIFY(!loadProjectAuditFlag(m_t->db(), m_t->app.session));
+        QCOMPARE(projectAuditSql(m_t->db().dialect()),
                  u"SELECT     ID, 类型, 部门代号, 岗位代号 From 专项审核权限表 WHERE     "
                  u"(部门代号 = ?) AND (岗位代号 = ?) AND (类型 = N'项目管理')"_s.replace(
                      u"N'"_s, u"'"_s)); // the SQLite spelling of the literal
     }
 
     void failingAuditQueryIsReportedAndTheWindowOpens() {
-        test::FakePrompts prompts;
+        test::FakePrompts& prompts = m_t->prompts;
         const QString path = m_dir.filePath(u"noaudit.db"_s);
         {
             test::FixtureDb db(path);
             db.exec(u"DROP TABLE 专项审核权限表"_s);
         }
-        QVERIFY(test::connectToFile(path));
-        hasProjectAudit() = true;
-        MainWindow::showAndActivate();
-        QVERIFY(MainWindow::instance()->isVisible());
-        QVERIFY(!hasProjectAudit());
+        QVERIFY(m_t->connectToFile(path));
+        m_t->app.hasProjectAudit = true;
+        m_frame->showAndActivate();
+        QVERIFY(m_frame->isVisible());
+        QVERIFY(!m_t->app.hasProjectAudit);
         QCOMPARE(prompts.recorded.size(), 1);
         QVERIFY(prompts.recorded[0].text.startsWith(u"错误码: "_s));
         QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
-        QVERIFY(test::connectToFile(m_dir.filePath(u"shell.db"_s)));
     }
 
     void bannerSlices() {

@@ -1,17 +1,17 @@
 // The whole program over FreeTDS against tds_server.py serving the demo
 // database: the tree, the summary of every department, a detail listing and
-// both workbooks, each compared with the same run on the embedded file; once
-// with the demo's own loose schema and once with SQL Server's column types,
-// whose char and nchar codes arrive padded with blanks. Also a run of more
+// both workbooks, each compared with the same run on the embedded file; with
+// the demo's own loose schema, with SQL Server's column types (whose char and
+// nchar codes arrive padded with blanks) and over TLS. Also a run of more
 // departments than one statement carries, and statements only SQLite runs.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "TdsTestServer.h"
-#include "db/Connection.h"
+#include "session/DatabaseConnect.h"
 #include "db/DbError.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "report/DeptTree.h"
 #include "report/MonthlySummary.h"
 #include "report/models/FlexGridModel.h"
@@ -22,7 +22,6 @@
 #include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -59,9 +58,10 @@ struct WindowRun {
 
 // 全选, the 2026 summary, the listing of the first filled month of the first
 // department's last subject row, both exports into the folder.
-WindowRun runWindow(const QString& folder) {
-    test::FakePrompts prompts;
-    ReportWindow w;
+WindowRun runWindow(test::TestContext& t, const QString& folder) {
+    test::FakePrompts& prompts = t.prompts;
+    prompts.clear();
+    ReportWindow w(t.app);
     w.show();
     w.load();
     w.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
@@ -86,20 +86,33 @@ WindowRun runWindow(const QString& folder) {
 }
 
 // The 2026 summary of every department of the tree, without a window.
-QStringList summaryOfAll() {
+QStringList summaryOfAll(Database& db) {
     TreeNodesModel nodes;
-    std::vector<DeptRow> rows;
-    loadDeptTree(nodes, rows);
+    (void)loadDeptTree(db, nodes);
     selectAllDepartments(nodes, true);
     FlexGridModel grid;
-    test::showSummary(grid, runSummary(tickedDepartments(nodes), u"2026"_s));
+    test::showSummary(grid, runSummary(db, tickedDepartments(nodes), u"2026"_s));
     return test::gridDump(grid);
 }
 
-bool connectTo(const TdsTestServer& server) {
+bool connectTo(AppContext& context, const TdsTestServer& server,
+               Encryption encryption = Encryption::Request, const QString& password = u"pw"_s) {
     ConnectionOptions options;
     options.loginTimeoutSeconds = 5;
-    return OpenConnection(u"sa"_s, u"pw"_s, u"演示库"_s, server.serverAddress(), options);
+    options.encryption = encryption;
+    return openConnection(context, u"sa"_s, password, u"演示库"_s, server.serverAddress(),
+                          options);
+}
+
+// The text as FreeTDS sends it (UTF-16), and a password as LOGIN7 scrambles it.
+QByteArray onTheWire(const QString& text) {
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+QByteArray scrambled(const QString& password) {
+    QByteArray bytes = onTheWire(password);
+    for (char& b : bytes)
+        b = char((((uchar(b) << 4) & 0xF0) | (uchar(b) >> 4)) ^ 0xA5);
+    return bytes;
 }
 
 // Runs nbreport-export with a settings file; its exit code and error output.
@@ -109,15 +122,6 @@ std::pair<int, QString> runTool(const QString& ini, const QStringList& args) {
     if (!p.waitForFinished(120000))
         return {-1, u"did not finish"_s};
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
-}
-
-QString writeIni(const QString& path, const QList<std::pair<QString, QString>>& keys) {
-    QSettings ini(path, QSettings::IniFormat);
-    ini.beginGroup(u"DBConfig"_s);
-    for (const auto& [key, value] : keys)
-        ini.setValue(key, value);
-    ini.endGroup();
-    return path;
 }
 
 } // namespace
@@ -138,27 +142,46 @@ private slots:
         QCOMPARE(QProcess::execute(binaryDir() + u"/tools/nbreport-make-demo"_s, {m_demo}), 0);
         test::copyWithSqlServerTypes(m_demo, m_typedDemo);
     }
-    void cleanup() { replaceSharedConnection(nullptr); }
 
+    // Over TLS, FreeTDS 1.3 encrypts the whole session when it asks for
+    // encryption (require) or the server insists; with request and a server
+    // that only offers it, the login packet alone.
     void windowShowsAndWritesWhatTheEmbeddedFileGives_data() {
         QTest::addColumn<bool>("sqlServerTypes");
-        QTest::newRow("demo schema") << false;
-        QTest::newRow("SQL Server types, padded char and nchar codes") << true;
+        QTest::addColumn<QString>("tls");
+        QTest::addColumn<int>("encryption");
+        QTest::addColumn<bool>("statementsInClear");
+        QTest::newRow("demo schema") << false << QString() << int(Encryption::Request) << true;
+        QTest::newRow("SQL Server types, padded char and nchar codes")
+            << true << QString() << int(Encryption::Request) << true;
+        QTest::newRow("request, server forcing TLS: all encrypted")
+            << false << u"force"_s << int(Encryption::Request) << false;
+        QTest::newRow("require, server offering TLS: all encrypted")
+            << false << u"offer"_s << int(Encryption::Require) << false;
+        QTest::newRow("request, server offering TLS: the login alone encrypted")
+            << false << u"offer"_s << int(Encryption::Request) << true;
     }
     void windowShowsAndWritesWhatTheEmbeddedFileGives() {
         QFETCH(bool, sqlServerTypes);
+        QFETCH(QString, tls);
+        QFETCH(int, encryption);
+        QFETCH(bool, statementsInClear);
+        const QString password = u"口令;Secret9"_s;
         QDir().mkpath(m_dir.filePath(u"embedded"_s));
         QDir().mkpath(m_dir.filePath(u"server"_s));
-        QVERIFY(test::connectToFile(m_demo));
-        const WindowRun expected = runWindow(m_dir.filePath(u"embedded"_s));
+        test::TestContext embedded;
+        QVERIFY(embedded.connectToFile(m_demo));
+        const WindowRun expected = runWindow(embedded, m_dir.filePath(u"embedded"_s));
         QVERIFY(expected.summary.size() > 50);
         QVERIFY(expected.listing.size() > 3); // header, lines, totals, widths
 
-        TdsTestServer server(TdsTestServer::Database{served(sqlServerTypes)});
+        TdsTestServer server(
+            TdsTestServer::Database{served(sqlServerTypes), 0, u"sa:"_s + password, tls, true});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
-        const WindowRun actual = runWindow(m_dir.filePath(u"server"_s));
+        test::TestContext t;
+        QVERIFY2(connectTo(t.app, server, Encryption(encryption), password),
+                 qPrintable(t.prompts.messageTexts().join(u" | "_s)));
+        const WindowRun actual = runWindow(t, m_dir.filePath(u"server"_s));
         QCOMPARE(actual.nodes, expected.nodes);
         QCOMPARE(actual.summary, expected.summary);
         QCOMPARE(actual.listing, expected.listing);
@@ -172,6 +195,11 @@ private slots:
         for (const QJsonObject& call : server.requests(u"rpc"_s))
             for (const QJsonValue& p : call[u"params"_s].toArray())
                 QVERIFY(!p[u"value"_s].toString().endsWith(u' '));
+        const QByteArray wire = server.captured();
+        QCOMPARE(wire.contains(onTheWire(u"As 月合计"_s)), statementsInClear);
+        QCOMPARE(wire.contains(onTheWire(u"职能部门new"_s)), statementsInClear);
+        QCOMPARE(wire.contains(scrambled(password)), tls.isEmpty());
+        QVERIFY(!wire.contains(onTheWire(password)));
     }
 
     // More departments than one statement may carry under SQL Server's limit
@@ -189,16 +217,18 @@ private slots:
                 db.addLine(db.addClaim(code, code, date), u"6602"_s, i + 0.25);
             }
         }
-        QVERIFY(test::connectToFile(path));
-        const QStringList expected = summaryOfAll();
+        test::TestContext embedded;
+        QVERIFY(embedded.connectToFile(path));
+        const QStringList expected = summaryOfAll(embedded.db());
         QCOMPARE(expected.size(), 1 + 2 * departments + 1 + 1);
 
         TdsTestServer server(TdsTestServer::Database{path});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         try {
-            QCOMPARE(summaryOfAll(), expected);
+            QCOMPARE(summaryOfAll(t.db()), expected);
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -226,10 +256,10 @@ private slots:
         QFETCH(int, number);
         TdsTestServer server(TdsTestServer::Database{m_demo});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         try {
-            openRecordset(sql);
+            (void)t.db().query(sql);
             QFAIL("the statement ran");
         } catch (const DbError& e) {
             QCOMPARE(e.number(), number);
@@ -237,24 +267,44 @@ private slots:
     }
 
     // The headless export picks one department by its code, unpadded.
+    void toolExportsOneDepartmentByItsCode_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("encrypt");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("error");
+        // The settings file takes the password as written and the connection
+        // string carries it to the server's own password check.
+        QTest::newRow("password with ; } and =, as written")
+            << u"p;ss}w=rd"_s << QString() << 0 << QString();
+        QTest::newRow("Encrypt=require, server without TLS")
+            << u"pw"_s << u"require"_s << 2 << u"未能建立加密连接（设置 Encrypt=require）"_s;
+    }
     void toolExportsOneDepartmentByItsCode() {
-        TdsTestServer server(TdsTestServer::Database{m_typedDemo});
+        QFETCH(QString, password);
+        QFETCH(QString, encrypt);
+        QFETCH(int, exitCode);
+        QFETCH(QString, error);
+        TdsTestServer server(TdsTestServer::Database{m_typedDemo, 0, u"sa:"_s + password});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        const QString serverIni =
-            writeIni(m_dir.filePath(u"server.ini"_s), {{u"Svr"_s, server.serverAddress()},
-                                                       {u"UID"_s, u"sa"_s},
-                                                       {u"PWD"_s, u"pw"_s},
-                                                       {u"DBname"_s, u"演示库"_s}});
-        const QString fileIni = writeIni(m_dir.filePath(u"file.ini"_s),
-                                         {{u"Engine"_s, u"SQLite"_s}, {u"DBname"_s, m_demo}});
+        const QString serverIni = test::writeSettingsFile(m_dir.filePath(u"server.ini"_s),
+                                                          {{u"Svr"_s, server.serverAddress()},
+                                                           {u"UID"_s, u"sa"_s},
+                                                           {u"PWD"_s, password},
+                                                           {u"DBname"_s, u"演示库"_s},
+                                                           {u"Encrypt"_s, encrypt}});
+        const QString fileIni = test::writeSettingsFile(
+            m_dir.filePath(u"file.ini"_s), {{u"Engine"_s, u"SQLite"_s}, {u"DBname"_s, m_demo}});
         const QStringList detail{u"--detail"_s, u"0102"_s, u"660102"_s, u"12"_s};
         for (const QString& which : {u"server"_s, u"file"_s}) {
-            const auto [exitCode, errors] =
+            const auto [code, errors] =
                 runTool(which == u"server"_s ? serverIni : fileIni,
                         QStringList{u"--year"_s, u"2026"_s, u"--dept"_s, u"0102"_s, u"--summary"_s,
                                     m_dir.filePath(which + u"-月报.xlsx"_s)} +
                             detail + QStringList{m_dir.filePath(which + u"-明细.xlsx"_s)});
-            QVERIFY2(exitCode == 0, qPrintable(errors));
+            QVERIFY2(code == exitCode, qPrintable(errors));
+            QVERIFY2(errors.contains(error), qPrintable(errors));
+            if (exitCode != 0)
+                return;
         }
         for (const QString& name : {u"-月报.xlsx"_s, u"-明细.xlsx"_s}) {
             const QString failure = compareWorkbooks(m_dir.filePath(u"server"_s + name),

@@ -4,12 +4,12 @@
 // the real schema; then a listing that cannot be read whole and a run whose
 // statement fails half-way.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "TdsScripts.h"
 #include "db/DbError.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
@@ -34,13 +34,6 @@ class TestTdsReport : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() {
-        MainWindow::destroyInstance();
-        replaceSharedConnection(nullptr);
-        sessionState().clear();
-        hasProjectAudit() = false;
-    }
-
     void departmentTreeInTheServersOrder() {
         // Ordered as the statement asks: by code length, then code.
         TdsTestServer server({TdsTestServer::resultRule(kTreeMatch, kTreeColumns,
@@ -51,11 +44,12 @@ private slots:
                                                          {u"0201"_s, u"销售\r\n部"_s, u"02"_s},
                                                          {u"010101"_s, u"出纳组"_s, u"0101"_s}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         TreeNodesModel nodes;
         std::vector<DeptRow> rows;
-        QVERIFY_THROWS_NO_EXCEPTION(loadDeptTree(nodes, rows));
+        QVERIFY_THROWS_NO_EXCEPTION(rows = loadDeptTree(t.db(), nodes));
         QCOMPARE(test::nodeList(nodes),
                  (QStringList{u"$01|01 总部|1|"_s, u"$0101|0101 财务部|2|$01"_s,
                               u"$010101|010101 出纳组|2|$0101"_s, u"$0102|0102 人事部|2|$01"_s,
@@ -85,8 +79,9 @@ private slots:
                    {u"0"_s, u"660201"_s, u"办公费"_s, u"202603"_s, u"100"_s}},
                   values)});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         TreeNodesModel nodes;
         for (const QString& text : {u"财'01 财务部"_s, u"0103 空部门"_s, u"02 人事部"_s})
             nodes.add({}, 0, u'$' + text.section(u' ', 0, 0), text, 1);
@@ -94,7 +89,7 @@ private slots:
             nodes.setChecked(i, true);
         FlexGridModel grid;
         try {
-            showSummary(grid, runSummary(tickedDepartments(nodes), u"2026"_s));
+            showSummary(grid, runSummary(t.db(), tickedDepartments(nodes), u"2026"_s));
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -166,11 +161,12 @@ private slots:
                     kNull, u"冲销"_s, u"-2.675"_s, u"-0.50"_s, subject, u"管理费用"_s}},
                   {u"财'01"_s, u"202603"_s, subject})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         FlexGridModel grid;
         try {
-            showListing(grid, loadListing({u"财'01"_s, {}, subject, {}, u"2026"_s, u"03"_s}));
+            showListing(grid, loadListing(t.db(), {u"财'01"_s, {}, subject, {}, u"2026"_s, u"03"_s}));
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -206,10 +202,11 @@ private slots:
         TdsTestServer server({rule(kDetailMatch, columns, {{u"BX001"_s, u"2026-03-05"_s, u"张三"_s}},
                                    {u"0102"_s, u"202603"_s, u"6602"_s})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         QVERIFY_THROWS_EXCEPTION(DbError,
-                                 (void)loadListing({u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"03"_s}));
+                                 (void)loadListing(t.db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"03"_s}));
     }
 
     // A run that cannot be read whole leaves no figures: the statement fails
@@ -243,9 +240,10 @@ private slots:
                                                          {u"0103"_s, u"人事部"_s, kNull}}),
                               halfWay});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
-        ReportWindow report;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        ReportWindow report(t.app);
         report.show();
         report.load();
         report.nodes().userCheck(1, true);

@@ -3,12 +3,12 @@
 // summary run, each through the FreeTDS ODBC driver and the scripted TDS
 // server with the column types of the real schema.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "TdsScripts.h"
 #include "db/DbError.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "platform/MousePointer.h"
 #include "platform/ui/QtPrompts.h"
 #include "report/MonthlySummary.h"
@@ -38,13 +38,6 @@ class TestTdsSession : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() {
-        MainWindow::destroyInstance();
-        replaceSharedConnection(nullptr);
-        sessionState().clear();
-        hasProjectAudit() = false;
-    }
-
     void loginChecksThePasswordAndListsThePositions() {
         const QString user = u" O'张 三"_s; // taken as typed
         const QString password = u"口令 'x' "_s;
@@ -58,13 +51,14 @@ private slots:
                                                 u"出纳"_s, u"G1"_s, u"G1类岗位"_s, true)},
                                    {user})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         try {
-            QVERIFY(passwordMatches(user, password));
-            QVERIFY(!passwordMatches(user.trimmed(), password));
-            QVERIFY(!passwordMatches(user, u"口令"_s));
-            const std::vector<PositionRecord> positions = loadPositions(user);
+            QVERIFY(passwordMatches(t.db(), user, password));
+            QVERIFY(!passwordMatches(t.db(), user.trimmed(), password));
+            QVERIFY(!passwordMatches(t.db(), user, u"口令"_s));
+            const std::vector<PositionRecord> positions = loadPositions(t.db(), user);
             QCOMPARE(positions.size(), size_t(2));
             QCOMPARE(positions[0].listLine(), u"人事部 招聘专员(兼职)"_s);
             QCOMPARE(positions[1].listLine(), u"财务部 出纳(主要)"_s);
@@ -74,7 +68,7 @@ private slots:
                      (QStringList{u" 张三 "_s, u"0102"_s, u"财务部"_s, u"P02   "_s, u"出纳"_s,
                                   u"D1  "_s, u"职能部门"_s, u"G1"_s, u"G1类岗位"_s}));
             QCOMPARE(positions[0].fields[9], QString()); // NULL category name
-            QVERIFY(loadPositions(user.trimmed()).empty());
+            QVERIFY(loadPositions(t.db(), user.trimmed()).empty());
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -106,23 +100,22 @@ private slots:
             {rule(kAuditMatch, kAuditColumns, {{7, u"项目管理"_s, u"财'01"_s, u"岗 位'2"_s}},
                   {u"财'01"_s, u"岗 位'2"_s})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectTo(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
-        sessionState().departmentCode = u"财'01"_s;
-        sessionState().positionCode = u"岗 位'2"_s;
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        t.app.session.departmentCode = u"财'01"_s;
+        t.app.session.positionCode = u"岗 位'2"_s;
         try {
-            LoadProjectAuditFlag();
-            QVERIFY(hasProjectAudit());
-            sessionState().positionCode = u"岗位'2"_s;
-            LoadProjectAuditFlag();
-            QVERIFY(!hasProjectAudit());
+            QVERIFY(loadProjectAuditFlag(t.db(), t.app.session));
+            t.app.session.positionCode = u"岗位'2"_s;
+            QVERIFY(!loadProjectAuditFlag(t.db(), t.app.session));
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
         const QString auditSql =
             u"SELECT     ID, 类型, 部门代号, 岗位代号 From 专项审核权限表 WHERE     "
             u"(部门代号 = @P1) AND (岗位代号 = @P2) AND (类型 = N'项目管理')"_s;
-        QCOMPARE(withFreeTdsMarkers(projectAuditSql()), auditSql);
+        QCOMPARE(withFreeTdsMarkers(projectAuditSql(kSqlServer)), auditSql);
         QCOMPARE(boundValues(server, auditSql),
                  (QList<QStringList>{{u"财'01"_s, u"岗 位'2"_s}, {u"财'01"_s, u"岗位'2"_s}}));
         verifyEveryCallBindsUnicodeValues(server);
@@ -159,16 +152,18 @@ private slots:
                                      u"报销库"_s);
         const auto restoreConfig = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", previousConfig); });
 
-        test::FakePrompts prompts;
-        LoginWindow login;
-        MainWindow::followLogin(login);
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        MainWindow frame(t.app);
+        LoginWindow login(t.app);
+        frame.follow(login);
         login.load();
         login.show();
-        login.findChild<QLineEdit*>(u"TxtUser"_s)->setText(u"1002"_s);
-        login.findChild<QLineEdit*>(u"txtPassword"_s)->setText(typedPassword);
-        QTest::mouseClick(login.findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
+        login.findChild<QLineEdit*>(u"userEdit"_s)->setText(u"1002"_s);
+        login.findChild<QLineEdit*>(u"passwordEdit"_s)->setText(typedPassword);
+        QTest::mouseClick(login.findChild<QPushButton*>(u"loginButton"_s), Qt::LeftButton);
         QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u" | "_s)));
-        auto* list = login.findChild<QListWidget*>(u"List1"_s);
+        auto* list = login.findChild<QListWidget*>(u"positionList"_s);
         QVERIFY(list->isVisible());
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), u"人事部 招聘专员(兼职)"_s);
@@ -177,20 +172,20 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line.center());
 
-        const SessionState& s = sessionState();
+        const SessionState& s = t.app.session;
         QCOMPARE(
             (QStringList{s.employeeCode, s.employeeName, s.departmentCode, s.departmentName,
                          s.positionCode, s.positionName, s.departmentCategoryCode,
                          s.departmentCategoryName, s.positionCategoryCode, s.positionCategoryName}),
             (QStringList{u"1002"_s, u"王芳"_s, u"0102"_s, u"财务部"_s, u"P02"_s, u"出纳"_s, u"D1"_s,
                          u"职能部门"_s, u"G1"_s, u"G1类岗位"_s}));
-        QVERIFY(MainWindow::instance() && MainWindow::instance()->isVisible());
+        QVERIFY(frame.isOpen() && frame.isVisible());
         QVERIFY(!login.isVisible());
-        QVERIFY(hasProjectAudit()); // the main window asked with the session's trimmed codes
+        QVERIFY(t.app.hasProjectAudit); // the main window asked with the session's trimmed codes
         const QJsonObject settingsLogin = server.requests(u"login"_s).last();
         QCOMPARE(settingsLogin[u"database"_s].toString(), u"报销库"_s);
 
-        ReportWindow report;
+        ReportWindow report(t.app);
         report.show();
         report.load();
         QCOMPARE(report.nodes().count(), 3);
@@ -214,12 +209,12 @@ private slots:
         QCOMPARE(server.statements(),
                  (QStringList{withFreeTdsMarkers(passwordCheckSql()),
                               withFreeTdsMarkers(positionQuerySql()),
-                              withFreeTdsMarkers(projectAuditSql()),
+                              withFreeTdsMarkers(projectAuditSql(kSqlServer)),
                               withFreeTdsMarkers(deptTreeSql(kSqlServer)),
                               withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 1))}));
         QCOMPARE(boundValues(server, withFreeTdsMarkers(passwordCheckSql())),
                  (QList<QStringList>{{u"1002"_s, u"口令'1"_s}}));
-        QCOMPARE(boundValues(server, withFreeTdsMarkers(projectAuditSql())),
+        QCOMPARE(boundValues(server, withFreeTdsMarkers(projectAuditSql(kSqlServer))),
                  (QList<QStringList>{{u"0102"_s, u"P02"_s}}));
         verifyEveryCallBindsUnicodeValues(server);
     }
@@ -232,7 +227,7 @@ private slots:
         TdsTestServer server({}, {}, TdsTestServer::Mode::Silent);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         QtPrompts prompts;
-        Prompts::install(&prompts);
+        AppContext context(prompts);
         QString shown;
         bool waitCursor = false;
         QTimer::singleShot(300, [&] {
@@ -242,8 +237,7 @@ private slots:
                 box->close();
             }
         });
-        const bool connected = connectWire(server);
-        Prompts::install(nullptr);
+        const bool connected = connectWire(context, server);
         QVERIFY(!connected);
         QCOMPARE(shown, u"正在连接数据库……"_s);
         QVERIFY(waitCursor);

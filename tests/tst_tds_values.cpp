@@ -2,12 +2,12 @@
 // a loopback port: Chinese text both ways, bound parameters, conversions of
 // numbers, dates and flags, every column type, and the server's errors.
 
-#include "FakePrompts.h"
+#include "TestContext.h"
 #include "FixtureDb.h"
 #include "TdsScripts.h"
-#include "db/Connection.h"
+#include "session/DatabaseConnect.h"
 #include "db/DbError.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -21,8 +21,6 @@ class TestTdsValues : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { replaceSharedConnection(nullptr); }
-
     void chineseTextArrivesIntact_data() {
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("value");
@@ -47,12 +45,13 @@ private slots:
         TdsTestServer server({TdsTestServer::resultRule(
             u"From 部门表"_s, {TdsTestServer::column(u"部门名称"_s, type)}, {{value}, {{}}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectWire(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         const QString sql = u"Select 部门名称 From 部门表 Where 部门代号 > ''"_s;
         Recordset rs;
         try {
-            rs = openRecordset(sql);
+            rs = t.db().query(sql);
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -69,11 +68,12 @@ private slots:
         TdsTestServer server({TdsTestServer::resultRule(
             u"@P1"_s, {TdsTestServer::column(u"编号"_s, u"int"_s)}, {{7}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectWire(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         Recordset rs;
         try {
-            rs = openRecordset(
+            rs = t.db().query(
                 u"Select 编号 From 员工档案 Where 姓名 = ? And 部门 = ? And 备注 <> ? "
                 u"And 摘要 <> ?"_s,
                 {u"O'Brien"_s, u"财务部"_s, QString(), longValue});
@@ -123,11 +123,12 @@ private slots:
                                          u"1900-01-01"_s, false, 0, u"0"_s},
                                         {{}, {}, {}, {}, {}, {}, {}, {}}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectWire(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         Recordset rs;
         try {
-            rs = openRecordset(u"Select * From 报销单"_s);
+            rs = t.db().query(u"Select * From 报销单"_s);
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -193,10 +194,11 @@ private slots:
         TdsTestServer server({TdsTestServer::resultRule(
             u"From 值表"_s, {TdsTestServer::column(u"值"_s, type)}, {{value}, {{}}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectWire(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         try {
-            const Recordset rs = openRecordset(u"Select 值 From 值表"_s);
+            const Recordset rs = t.db().query(u"Select 值 From 值表"_s);
             QCOMPARE(rs.rowCount(), 2);
             QCOMPARE(rs.value(0, 0).text(), expected);
             QVERIFY(rs.value(1, 0).isNull());
@@ -225,8 +227,9 @@ private slots:
                                        TdsTestServer::error(8180, u"未能准备语句。"_s)}),
              halfWay, TdsTestServer::resultRule(u"From 部门"_s, name, {{u"总部"_s}, {u"分部"_s}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-        test::FakePrompts prompts;
-        QVERIFY2(connectWire(server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        test::TestContext t;
+        test::FakePrompts& prompts = t.prompts;
+        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
         const QString where = parameters.isEmpty() ? u""_s : u" Where 代号 = ?"_s;
         struct Failure {
             QString sql;
@@ -238,12 +241,12 @@ private slots:
             {u"Select 名称 From 汇总"_s, 8115,
              u"将表达式转换为数据类型 int 时出现算术溢出错误。"_s}};
         for (const auto& [sql, number, description] : failures) {
-            const std::optional<DbError> failure = failureOf(sql + where, parameters);
+            const std::optional<DbError> failure = failureOf(t.db(), sql + where, parameters);
             QVERIFY2(failure, qPrintable(sql));
             QCOMPARE(failure->description(), description);
             QCOMPARE(failure->number(), number);
             try {
-                QCOMPARE(openRecordset(u"Select 名称 From 部门"_s + where, parameters).rowCount(),
+                QCOMPARE(t.db().query(u"Select 名称 From 部门"_s + where, parameters).rowCount(),
                          2);
             } catch (const DbError& e) {
                 QFAIL(qPrintable(u"after \""_s + sql + u"\": "_s + e.description()));

@@ -1,7 +1,7 @@
 #include "HeadlessExport.h"
 
-#include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/DbSettings.h"
 #include "platform/FileError.h"
 #include "platform/LoginName.h"
 #include "platform/StderrPrompts.h"
@@ -13,7 +13,9 @@
 #include "report/SubjectNameLookup.h"
 #include "report/WorkbookExport.h"
 #include "report/models/TreeNodesModel.h"
+#include "session/DatabaseConnect.h"
 
+#include <QDir>
 #include <functional>
 #include <vector>
 
@@ -74,21 +76,21 @@ void tickDepartments(TreeNodesModel& nodes, const ExportArguments& a) {
         nodes.setChecked(nodeOf(nodes, code), true);
 }
 
-SummaryTable loadSummary(const TreeNodesModel& nodes, const ExportArguments& a) {
-    SummaryTable table = runSummary(tickedDepartments(nodes), a.year);
+SummaryTable loadSummary(Database& db, const TreeNodesModel& nodes, const ExportArguments& a) {
+    SummaryTable table = runSummary(db, tickedDepartments(nodes), a.year);
     if (table.rows.empty())
         fail(ExitBadData, u"所选部门在 "_s + yearCaption(a.year) + u" 没有非预算报销，未导出"_s);
     return table;
 }
 
-Listing loadCellListing(const TreeNodesModel& nodes, const ExportArguments& a) {
+Listing loadCellListing(Database& db, const TreeNodesModel& nodes, const ExportArguments& a) {
     const DetailRequest& d = *a.detail;
     const QString deptName = splitNodeText(nodes.text(nodeOf(nodes, d.deptCode))).name;
-    const std::optional<QString> subjectName = lookUpSubjectName(d.subjectCode);
+    const std::optional<QString> subjectName = lookUpSubjectName(db, d.subjectCode);
     if (!subjectName)
         fail(ExitBadData, u"未知科目："_s + d.subjectCode);
     Listing listing =
-        loadListing({d.deptCode, deptName, d.subjectCode, *subjectName, a.year, d.month});
+        loadListing(db, {d.deptCode, deptName, d.subjectCode, *subjectName, a.year, d.month});
     if (listing.lines.empty())
         fail(ExitBadData, u"该单元格没有非预算报销明细"_s);
     return listing;
@@ -97,7 +99,7 @@ Listing loadCellListing(const TreeNodesModel& nodes, const ExportArguments& a) {
 // Every claim line of the ticked departments, read from the database while
 // the workbook is written, so it comes last; the number of lines is only
 // known at the end.
-void exportClaimLinesAndTell(const TreeNodesModel& nodes, const ExportArguments& a) {
+void exportClaimLinesAndTell(Database& db, const TreeNodesModel& nodes, const ExportArguments& a) {
     ExportProgress progress;
     if (!a.quiet)
         progress = [](int row) {
@@ -106,7 +108,7 @@ void exportClaimLinesAndTell(const TreeNodesModel& nodes, const ExportArguments&
         };
     exportAndTell(
         [&] {
-            return exportClaimLines(tickedDepartments(nodes), a.year, a.linesPath, progress,
+            return exportClaimLines(db, tickedDepartments(nodes), a.year, a.linesPath, progress,
                                     loginName());
         },
         a.linesPath);
@@ -116,25 +118,31 @@ void exportClaimLinesAndTell(const TreeNodesModel& nodes, const ExportArguments&
 
 int runHeadlessExport(const ExportArguments& a) {
     StderrPrompts prompts;
-    Prompts::install(&prompts);
+    AppContext context(prompts);
+    context.settingsFile = a.settingsFile;
     int exitCode = ExitSuccess;
     try {
-        if (!a.settingsFile.isEmpty())
-            setSettingsFile(a.settingsFile);
-        if (!ConnectFromSettings())
-            fail(ExitNoConnection, u"无法连接数据库，请检查连接设置："_s + settingsLocation());
+        switch (connectFromSettings(context)) {
+        case ConnectResult::Connected:
+            break;
+        case ConnectResult::SettingsUnusable: // what is wrong with them is said already
+            throw Failure{ExitNoConnection};
+        case ConnectResult::Failed:
+            fail(ExitNoConnection, u"无法连接数据库，请检查连接设置："_s +
+                                       QDir::toNativeSeparators(settingsLocation(a.settingsFile)));
+        }
 
+        Database& db = context.db();
         TreeNodesModel nodes;
-        std::vector<DeptRow> deptRows;
-        loadDeptTree(nodes, deptRows);
+        (void)loadDeptTree(db, nodes);
         std::optional<SummaryTable> summary;
         if (a.ticksDepartments())
             tickDepartments(nodes, a);
         if (!a.summaryPath.isEmpty())
-            summary = loadSummary(nodes, a);
+            summary = loadSummary(db, nodes, a);
         std::optional<Listing> listing;
         if (a.detail)
-            listing = loadCellListing(nodes, a);
+            listing = loadCellListing(db, nodes, a);
         // Files are written only once every requested result is there, so a
         // request that cannot be met leaves no workbook behind. Columns are
         // as wide as a fresh window's grids would make them.
@@ -159,7 +167,7 @@ int runHeadlessExport(const ExportArguments& a) {
                 a.detail->path);
         }
         if (!a.linesPath.isEmpty())
-            exportClaimLinesAndTell(nodes, a);
+            exportClaimLinesAndTell(db, nodes, a);
     } catch (const Failure& f) {
         exitCode = f.exitCode;
     } catch (const DbError& e) {
@@ -169,7 +177,6 @@ int runHeadlessExport(const ExportArguments& a) {
         printError(u"数据错误："_s + errorText(e));
         exitCode = ExitBadData;
     }
-    Prompts::install(nullptr);
     return exitCode;
 }
 

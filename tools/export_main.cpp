@@ -12,6 +12,9 @@
 #include "platform/StderrPrompts.h"
 
 #include <QGuiApplication>
+#ifdef Q_OS_WIN
+#include <windows.h> // SetConsoleOutputCP
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -36,7 +39,10 @@ void ignoreMissingRuntimeDir() {
 
 int main(int argc, char* argv[]) {
     nbr::disableCoreDumps();
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    // The messages are UTF-8: the console shows them so only when told.
+    SetConsoleOutputCP(CP_UTF8);
+#else
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif

@@ -9,6 +9,10 @@
 #include "DemoOrganisation.h"
 #include "Version.h"
 
+#ifdef _WIN32
+#include <windows.h> // SetConsoleOutputCP
+#endif
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -40,7 +44,11 @@ constexpr const char* kUsage =
 int currentYear() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now); // MSVC's thread-safe form, arguments the other way round
+#else
     localtime_r(&now, &local);
+#endif
     return std::clamp(local.tm_year + 1900, kMinBaseYear, kMaxBaseYear);
 }
 
@@ -129,6 +137,10 @@ void printSummary(const DemoDataset& data, const Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The messages are UTF-8: the console shows them so only when told.
+    SetConsoleOutputCP(CP_UTF8);
+#endif
     if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
         std::fputs(kUsage, stdout);
         return 0;

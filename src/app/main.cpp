@@ -8,8 +8,8 @@
 #include "platform/ui/FocusFrameStyle.h"
 #include "platform/ui/ProgramIcon.h"
 #include "platform/ui/QtPrompts.h"
+#include "session/AppContext.h"
 #include "session/CommandLine.h"
-#include "session/SessionState.h"
 #include "session/ui/LoginWindow.h"
 #include "shell/ui/MainWindow.h"
 
@@ -78,18 +78,20 @@ int main(int argc, char* argv[]) {
     nbr::InterruptCleanup::install();
     QApplication app(argc, argv);
     nbr::QtPrompts prompts;
-    nbr::Prompts::install(&prompts);
     QApplication::setStyle(new nbr::FocusFrameStyle);
     QApplication::setFont(nbr::windowFont());
     QApplication::setWindowIcon(nbr::programIcon());
     nbr::installQtTranslation();
 
-    nbr::startCommandLine() = nbr::commandLineText(QCoreApplication::arguments());
+    // What the program holds for its whole run.
+    nbr::AppContext context(prompts);
+    context.startCommandLine = nbr::commandLineText(QCoreApplication::arguments());
 
     // The login window is the start-up object; after a complete command-line
     // session it never shows and the main window takes over.
-    nbr::LoginWindow login;
-    nbr::MainWindow::followLogin(login);
+    nbr::MainWindow frame(context);
+    nbr::LoginWindow login(context);
+    frame.follow(login);
     if (!login.load())
         login.show();
     if (prompts.quitRequested())

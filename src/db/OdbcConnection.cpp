@@ -1,15 +1,10 @@
 #include "db/OdbcConnection.h"
 
 #include "db/DbError.h"
-
-#ifdef _WIN32
-#include <windows.h> // the Windows ODBC headers build on its types
-#endif
-#include <sql.h>
-#include <sqlext.h>
+#include "db/OdbcText.h"
+#include "db/QueryWatchdog.h"
 
 #include <algorithm>
-#include <string>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -17,29 +12,6 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 namespace {
-
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters must be UTF-16");
-
-std::u16string toWide(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
-}
-
-SQLWCHAR* wptr(std::u16string& s) {
-    return reinterpret_cast<SQLWCHAR*>(s.data());
-}
-
-QString fromWide(const SQLWCHAR* p, qsizetype n) {
-    QString s = QString::fromUtf16(reinterpret_cast<const char16_t*>(p), n);
-    // Some drivers pad names with NULs: cut at the first one.
-    const qsizetype nul = s.indexOf(QChar(u'\0'));
-    return nul >= 0 ? s.left(nul) : s;
-}
-
-QString fromNarrow(const SQLCHAR* p, qsizetype n) {
-    QString s = QString::fromUtf8(reinterpret_cast<const char*>(p), n);
-    const qsizetype nul = s.indexOf(QChar(u'\0'));
-    return nul >= 0 ? s.left(nul) : s;
-}
 
 bool succeeded(SQLRETURN rc) {
     return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
@@ -74,61 +46,36 @@ QString withoutComponentTags(QString message) {
     return message.trimmed();
 }
 
-struct DiagnosticRecord {
-    int native = 0;
-    QString message;
-};
-
 // Collects the diagnostic records of a handle into one DbError. The user sees
 // the messages as the server wrote them; the driver's own closing summary
 // ("Unable to connect to data source", native number 0) is left out when the
-// server or the network layer said what went wrong.
-DbError diagnostics(SQLSMALLINT type, SQLHANDLE handle, OdbcTextMode mode,
-                    const QString& fallback) {
-    std::vector<DiagnosticRecord> records;
-    for (SQLSMALLINT rec = 1; rec <= 20; ++rec) {
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        SQLRETURN rc;
-        DiagnosticRecord record;
-        if (mode == OdbcTextMode::Wide) {
-            SQLWCHAR state[6] = {};
-            std::vector<SQLWCHAR> msg(2048);
-            rc = SQLGetDiagRecW(type, handle, rec, state, &native, msg.data(),
-                                SQLSMALLINT(msg.size()), &length);
-            if (!succeeded(rc))
-                break;
-            record.message =
-                fromWide(msg.data(), qMin<qsizetype>(length, qsizetype(msg.size()) - 1));
-        } else {
-            SQLCHAR state[6] = {};
-            std::vector<SQLCHAR> msg(4096);
-            rc = SQLGetDiagRec(type, handle, rec, state, &native, msg.data(),
-                               SQLSMALLINT(msg.size()), &length);
-            if (!succeeded(rc))
-                break;
-            record.message =
-                fromNarrow(msg.data(), qMin<qsizetype>(length, qsizetype(msg.size()) - 1));
-        }
-        record.native = int(native);
+// server or the network layer said what went wrong. The error carries the
+// number and SQLSTATE of the first record shown; the fallback stands in for
+// missing messages, and the prefix, when given, goes in front of them.
+DbError diagnostics(const OdbcText& text, SQLSMALLINT type, SQLHANDLE handle,
+                    const QString& fallback, const QString& prefix = {}) {
+    std::vector<OdbcDiagnostic> records;
+    OdbcDiagnostic record;
+    for (SQLSMALLINT n = 1; n <= 20 && text.diagnostic(type, handle, n, record); ++n) {
         record.message = withoutComponentTags(record.message);
-        records.push_back(std::move(record));
+        records.push_back(record);
     }
     const bool anyNumbered = std::any_of(records.begin(), records.end(),
-                                         [](const DiagnosticRecord& r) { return r.native != 0; });
-    const DiagnosticRecord* first = nullptr;
+                                         [](const OdbcDiagnostic& r) { return r.native != 0; });
+    const OdbcDiagnostic* first = nullptr;
     QStringList messages;
-    for (const DiagnosticRecord& record : records) {
-        if (anyNumbered && record.native == 0)
+    for (const OdbcDiagnostic& r : records) {
+        if (anyNumbered && r.native == 0)
             continue;
         if (!first)
-            first = &record;
-        if (!record.message.isEmpty() && !messages.contains(record.message))
-            messages << record.message;
+            first = &r;
+        if (!r.message.isEmpty() && !messages.contains(r.message))
+            messages << r.message;
     }
     if (messages.isEmpty())
         messages << fallback;
-    return DbError(first ? first->native : 0, messages.join(u'\n'));
+    return DbError(first ? first->native : 0, first ? first->sqlState : QString(),
+                   prefix + messages.join(u'\n'));
 }
 
 // Owns one ODBC handle and frees it.
@@ -143,10 +90,12 @@ struct Handle {
             handle = SQL_NULL_HANDLE;
         return handle != SQL_NULL_HANDLE;
     }
-    ~Handle() {
+    void release() {
         if (handle != SQL_NULL_HANDLE)
             SQLFreeHandle(type, handle);
+        handle = SQL_NULL_HANDLE;
     }
+    ~Handle() { release(); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
 };
@@ -157,10 +106,34 @@ struct OdbcConnection::Handles {
     Handle env;
     Handle dbc;
     bool connected = false;
+    // An idle statement to cancel through, and the watchdog that does, for a
+    // driver that does not keep the query time-out (made on first need).
+    Handle cancel;
+    std::unique_ptr<QueryWatchdog> watchdog;
     ~Handles() {
+        watchdog.reset();
+        cancel.release();
         if (connected)
             SQLDisconnect(dbc.handle);
     }
+};
+
+// One statement being run: its handle, the parameter buffers that must
+// outlive its execution, and what its columns need when fetched.
+class OdbcConnection::Statement {
+public:
+    Statement(SQLHDBC dbc, const OdbcText& text) : handle(SQL_HANDLE_STMT, dbc), text(text) {}
+
+    DbError failure(const QString& fallback, const QString& prefix = {}) const {
+        return diagnostics(text, SQL_HANDLE_STMT, handle.handle, fallback, prefix);
+    }
+
+    Handle handle;
+    const OdbcText& text;
+    std::vector<QByteArray> values;
+    std::vector<SQLLEN> lengths;
+    // Significant digits of each binary floating-point column, 0 for the others.
+    std::vector<int> floatDigits;
 };
 
 OdbcConnection::OdbcConnection(std::unique_ptr<Handles> handles, OdbcTextMode mode)
@@ -170,63 +143,44 @@ OdbcConnection::~OdbcConnection() = default;
 
 std::unique_ptr<OdbcConnection> OdbcConnection::open(const QString& connectionString,
                                                      OdbcTextMode mode, int loginTimeoutSeconds) {
+    const OdbcText text(mode);
     auto h = std::make_unique<Handles>();
     if (!h->env.allocate(SQL_HANDLE_ENV, SQL_NULL_HANDLE))
         throw DbError(0, u"无法初始化 ODBC 驱动程序管理器"_s);
     SQLSetEnvAttr(h->env.handle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
                   0);
     if (!h->dbc.allocate(SQL_HANDLE_DBC, h->env.handle))
-        throw diagnostics(SQL_HANDLE_ENV, h->env.handle, mode, u"无法创建数据库连接"_s);
+        throw diagnostics(text, SQL_HANDLE_ENV, h->env.handle, u"无法创建数据库连接"_s);
 
     SQLSetConnectAttr(h->dbc.handle, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
     SQLSetConnectAttr(h->dbc.handle, SQL_ATTR_CONNECTION_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
-
-    SQLRETURN rc;
-    if (mode == OdbcTextMode::Wide) {
-        std::u16string cs = toWide(connectionString);
-        cs.push_back(u'\0');
-        SQLWCHAR out[1024];
-        SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnectW(h->dbc.handle, nullptr, wptr(cs), SQL_NTS, out, 1024, &outLength,
-                               SQL_DRIVER_NOPROMPT);
-    } else {
-        QByteArray cs = connectionString.toUtf8();
-        SQLCHAR out[2048];
-        SQLSMALLINT outLength = 0;
-        rc = SQLDriverConnect(h->dbc.handle, nullptr, reinterpret_cast<SQLCHAR*>(cs.data()),
-                              SQL_NTS, out, 2048, &outLength, SQL_DRIVER_NOPROMPT);
-    }
-    if (!succeeded(rc))
-        throw diagnostics(SQL_HANDLE_DBC, h->dbc.handle, mode, u"连接数据库失败"_s);
+    if (!succeeded(text.driverConnect(h->dbc.handle, connectionString)))
+        throw diagnostics(text, SQL_HANDLE_DBC, h->dbc.handle, u"连接数据库失败"_s);
     h->connected = true;
 
     // A hint only: drivers that do not know it keep working.
     SQLSetConnectAttr(h->dbc.handle, SQL_ATTR_ACCESS_MODE,
                       reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
 
+    const QString dbms = text.dbmsName(h->dbc.handle);
     std::unique_ptr<OdbcConnection> connection(new OdbcConnection(std::move(h), mode));
-    if (mode == OdbcTextMode::Wide) {
-        SQLWCHAR name[256] = {};
-        SQLSMALLINT length = 0;
-        if (succeeded(SQLGetInfoW(connection->m_handles->dbc.handle, SQL_DBMS_NAME, name,
-                                  sizeof(name), &length)))
-            connection->m_dbmsName = fromWide(name, length / 2);
-    } else {
-        SQLCHAR name[256] = {};
-        SQLSMALLINT length = 0;
-        if (succeeded(SQLGetInfo(connection->m_handles->dbc.handle, SQL_DBMS_NAME, name,
-                                 sizeof(name), &length)))
-            connection->m_dbmsName = fromNarrow(name, length);
-    }
+    connection->m_dbmsName = dbms;
     return connection;
+}
+
+bool OdbcConnection::isLost() const {
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return succeeded(SQLGetConnectAttr(m_handles->dbc.handle, SQL_ATTR_CONNECTION_DEAD, &dead, 0,
+                                       nullptr)) &&
+           dead == SQL_CD_TRUE;
 }
 
 Recordset OdbcConnection::query(const QString& sql, const QStringList& parameters) {
     Recordset result;
     run(
-        sql, parameters, [&](QStringList columns) { result = Recordset(std::move(columns)); },
+        sql, parameters, false, [&](Recordset columns) { result = std::move(columns); },
         [&](std::vector<DbValue>& row) { result.appendRow(std::move(row)); });
     return result;
 }
@@ -235,159 +189,172 @@ void OdbcConnection::forEachRow(const QString& sql, const QStringList& parameter
                                 const RowHandler& onRow) {
     Recordset current;
     run(
-        sql, parameters, [&](QStringList columns) { current = Recordset(std::move(columns)); },
+        sql, parameters, true, [&](Recordset columns) { current = std::move(columns); },
         [&](std::vector<DbValue>& row) {
             current.replaceRow(row);
             onRow(current);
         });
 }
 
-void OdbcConnection::run(const QString& sql, const QStringList& parameters,
-                         const std::function<void(QStringList columns)>& onColumns,
+void OdbcConnection::run(const QString& sql, const QStringList& parameters, bool streamed,
+                         const std::function<void(Recordset columns)>& onColumns,
                          const std::function<void(std::vector<DbValue>& row)>& onRow) {
     ++m_statementCount;
-    Handle stmt(SQL_HANDLE_STMT, m_handles->dbc.handle);
-    if (stmt.handle == SQL_NULL_HANDLE)
-        throw diagnostics(SQL_HANDLE_DBC, m_handles->dbc.handle, m_mode, u"无法创建语句"_s);
-    auto fail = [&](const QString& fallback) {
-        return diagnostics(SQL_HANDLE_STMT, stmt.handle, m_mode, fallback);
-    };
-
-    SQLSetStmtAttr(stmt.handle, SQL_ATTR_CURSOR_TYPE,
+    const OdbcText text(m_mode);
+    Statement stmt(m_handles->dbc.handle, text);
+    if (stmt.handle.handle == SQL_NULL_HANDLE)
+        throw diagnostics(text, SQL_HANDLE_DBC, m_handles->dbc.handle, u"无法创建语句"_s);
+    SQLSetStmtAttr(stmt.handle.handle, SQL_ATTR_CURSOR_TYPE,
                    reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
-    SQLSetStmtAttr(stmt.handle, SQL_ATTR_CONCURRENCY,
+    SQLSetStmtAttr(stmt.handle.handle, SQL_ATTR_CONCURRENCY,
                    reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+    const bool watched = !applyQueryTimeout(stmt);
+    bindParameters(stmt, parameters);
+
+    const auto timedOut = [this] {
+        return DbError(0, u"HYT00"_s, u"查询超过 %1 秒未完成，已取消"_s.arg(m_queryTimeoutSeconds));
+    };
+    if (watched)
+        startWatchdog();
+    bool watching = watched;
+    try {
+        const SQLRETURN rc = text.execDirect(stmt.handle.handle, sql);
+        if (!succeeded(rc) && rc != SQL_NO_DATA)
+            throw stmt.failure(u"查询执行失败"_s);
+        Recordset columns = describeColumns(stmt);
+        const int count = int(columns.columns().size());
+        onColumns(std::move(columns));
+        fetchRows(stmt, count, [&](std::vector<DbValue>& row) {
+            // Streamed rows are fetched at the pace they are written out:
+            // only the way to the first one is the database's time.
+            if (watching && streamed) {
+                watching = false;
+                if (stopWatchdog()) // a cancel now would cut the rows short
+                    throw timedOut();
+            }
+            onRow(row);
+        });
+        if (watching)
+            (void)stopWatchdog(); // complete: a cancel that came too late changed nothing
+    } catch (const DbError&) {
+        if (watching && stopWatchdog())
+            throw timedOut();
+        throw;
+    }
+}
+
+bool OdbcConnection::applyQueryTimeout(Statement& stmt) const {
     // A server that stops answering must not freeze the window for ever.
-    SQLSetStmtAttr(stmt.handle, SQL_ATTR_QUERY_TIMEOUT,
-                   reinterpret_cast<SQLPOINTER>(SQLULEN(m_queryTimeoutSeconds)), 0);
+    const SQLULEN wanted = SQLULEN(m_queryTimeoutSeconds);
+    // An error, or "option value changed" (01S02) with success: either way
+    // the limit would not be the one asked for.
+    if (SQLSetStmtAttr(stmt.handle.handle, SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(wanted), 0) != SQL_SUCCESS)
+        throw stmt.failure(u"未知原因"_s,
+                           u"数据库驱动程序不接受 %1 秒的查询超时设置："_s.arg(wanted));
+    SQLULEN kept = 0;
+    return succeeded(
+               SQLGetStmtAttr(stmt.handle.handle, SQL_ATTR_QUERY_TIMEOUT, &kept, 0, nullptr)) &&
+           kept == wanted;
+}
 
-    // Parameter buffers must outlive the execution.
-    const int count = int(parameters.size());
-    std::vector<std::u16string> wideValues(static_cast<size_t>(count));
-    std::vector<QByteArray> narrowValues(static_cast<size_t>(count));
-    std::vector<SQLLEN> lengths(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        SQLRETURN rc;
-        if (m_mode == OdbcTextMode::Wide) {
-            wideValues[i] = toWide(parameters[i]);
-            wideValues[i].push_back(u'\0');
-            const SQLULEN chars = SQLULEN(parameters[i].size());
-            lengths[i] = SQLLEN(chars * sizeof(SQLWCHAR));
-            // SQL Server's nvarchar(n) ends at 4000 characters, and FreeTDS cuts a longer
-            // SQL_WVARCHAR value down to that silently: longer ones go as long text.
-            // Shorter ones are all declared nvarchar(4000), so the server keeps one
-            // plan per statement instead of one per length of its values.
-            const bool longText = chars > 4000;
-            rc = SQLBindParameter(stmt.handle, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                  longText ? SQL_WLONGVARCHAR : SQL_WVARCHAR,
-                                  longText ? chars : SQLULEN(4000), 0, wptr(wideValues[i]),
-                                  lengths[i] + SQLLEN(sizeof(SQLWCHAR)), &lengths[i]);
-        } else {
-            narrowValues[i] = parameters[i].toUtf8();
-            lengths[i] = SQLLEN(narrowValues[i].size());
-            rc = SQLBindParameter(stmt.handle, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_CHAR,
-                                  SQL_VARCHAR, qMax<SQLULEN>(SQLULEN(lengths[i]), 1), 0,
-                                  narrowValues[i].data(), lengths[i] + 1, &lengths[i]);
-        }
-        if (!succeeded(rc))
-            throw fail(u"无法绑定查询参数"_s);
+void OdbcConnection::startWatchdog() {
+    Handles& h = *m_handles;
+    if (!h.watchdog) {
+        if (!h.cancel.allocate(SQL_HANDLE_STMT, h.dbc.handle))
+            throw diagnostics(OdbcText(m_mode), SQL_HANDLE_DBC, h.dbc.handle, u"无法创建语句"_s);
+        // Cancelling an idle statement interrupts the connection's running
+        // one in the SQLite3 driver (sqlite3_interrupt), and touches nothing
+        // the running statement uses; cancelling that one itself from
+        // another thread would free its result under it.
+        h.watchdog = std::make_unique<QueryWatchdog>([&h] { SQLCancel(h.cancel.handle); });
     }
+    h.watchdog->start(m_queryTimeoutSeconds);
+}
 
-    SQLRETURN rc;
-    if (m_mode == OdbcTextMode::Wide) {
-        std::u16string text = toWide(sql);
-        text.push_back(u'\0');
-        rc = SQLExecDirectW(stmt.handle, wptr(text), SQL_NTS);
-    } else {
-        QByteArray text = sql.toUtf8();
-        rc = SQLExecDirect(stmt.handle, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
+bool OdbcConnection::stopWatchdog() {
+    return m_handles->watchdog->stop();
+}
+
+void OdbcConnection::bindParameters(Statement& stmt, const QStringList& parameters) const {
+    stmt.values.reserve(size_t(parameters.size()));
+    stmt.lengths.resize(size_t(parameters.size()));
+    for (qsizetype i = 0; i < parameters.size(); ++i) {
+        stmt.values.push_back(stmt.text.encode(parameters[i]));
+        if (!succeeded(stmt.text.bindParameter(stmt.handle.handle, SQLUSMALLINT(i + 1),
+                                               stmt.values.back(), stmt.lengths[size_t(i)])))
+            throw stmt.failure(u"无法绑定查询参数"_s);
     }
-    if (!succeeded(rc) && rc != SQL_NO_DATA)
-        throw fail(u"查询执行失败"_s);
+}
 
+Recordset OdbcConnection::describeColumns(Statement& stmt) const {
     SQLSMALLINT columnCount = 0;
-    if (!succeeded(SQLNumResultCols(stmt.handle, &columnCount)))
-        throw fail(u"无法读取查询结果"_s);
-
+    if (!succeeded(SQLNumResultCols(stmt.handle.handle, &columnCount)))
+        throw stmt.failure(u"无法读取查询结果"_s);
     QStringList names;
-    // Significant digits of each binary floating-point column, 0 for the others.
-    std::vector<int> floatDigits;
     for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columnCount); ++c) {
-        SQLSMALLINT nameLength = 0, dataType = 0, digits = 0, nullable = 0;
-        SQLULEN size = 0;
-        if (m_mode == OdbcTextMode::Wide) {
-            SQLWCHAR name[512] = {};
-            if (!succeeded(SQLDescribeColW(stmt.handle, c, name, 512, &nameLength, &dataType, &size,
-                                           &digits, &nullable)))
-                throw fail(u"无法读取查询结果的列"_s);
-            names << fromWide(name, qMin<qsizetype>(nameLength, 511));
-        } else {
-            SQLCHAR name[1024] = {};
-            if (!succeeded(SQLDescribeCol(stmt.handle, c, name, 1024, &nameLength, &dataType, &size,
-                                          &digits, &nullable)))
-                throw fail(u"无法读取查询结果的列"_s);
-            names << fromNarrow(name, qMin<qsizetype>(nameLength, 1023));
-        }
-        floatDigits.push_back(floatColumnDigits(dataType));
+        QString name;
+        SQLSMALLINT dataType = 0;
+        if (!succeeded(stmt.text.describeColumn(stmt.handle.handle, c, name, dataType)))
+            throw stmt.failure(u"无法读取查询结果的列"_s);
+        names << name;
+        stmt.floatDigits.push_back(floatColumnDigits(dataType));
     }
+    return Recordset(names);
+}
 
-    onColumns(std::move(names));
-    if (columnCount == 0)
+void OdbcConnection::fetchRows(Statement& stmt, int columns,
+                               const std::function<void(std::vector<DbValue>& row)>& onRow) const {
+    const SQLHSTMT h = stmt.handle.handle;
+    if (columns == 0)
         return;
-
-    constexpr SQLLEN kChunk = 4096; // bytes per SQLGetData call
+    // Bytes per SQLGetData call, of which the driver fills all but a final NUL.
+    constexpr SQLLEN kChunk = 4096;
+    const SQLLEN room = kChunk - stmt.text.unitBytes();
     std::vector<char> buffer(size_t(kChunk) + 4);
     std::vector<DbValue> row;
     for (;;) {
-        rc = SQLFetch(stmt.handle);
+        SQLRETURN rc = SQLFetch(h);
         if (rc == SQL_NO_DATA)
             break;
         if (!succeeded(rc))
-            throw fail(u"读取查询结果失败"_s);
+            throw stmt.failure(u"读取查询结果失败"_s);
         row.clear();
-        row.reserve(size_t(columnCount));
-        for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columnCount); ++c) {
+        row.reserve(size_t(columns));
+        for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns); ++c) {
             QByteArray bytes;
             bool isNull = false;
-            const SQLSMALLINT cType = m_mode == OdbcTextMode::Wide ? SQL_C_WCHAR : SQL_C_CHAR;
-            const SQLLEN terminator = m_mode == OdbcTextMode::Wide ? 2 : 1;
             for (;;) {
                 SQLLEN indicator = 0;
-                rc = SQLGetData(stmt.handle, c, cType, buffer.data(), kChunk, &indicator);
+                rc = SQLGetData(h, c, stmt.text.cType(), buffer.data(), kChunk, &indicator);
                 if (rc == SQL_NO_DATA)
                     break;
                 if (!succeeded(rc))
-                    throw fail(u"读取字段值失败"_s);
+                    throw stmt.failure(u"读取字段值失败"_s);
                 if (indicator == SQL_NULL_DATA) {
                     isNull = true;
                     break;
                 }
-                const SQLLEN room = kChunk - terminator;
                 const SQLLEN got =
                     (indicator == SQL_NO_TOTAL || indicator > room) ? room : indicator;
                 bytes.append(buffer.data(), qsizetype(got));
-                if (rc == SQL_SUCCESS)
+                // SUCCESS_WITH_INFO for another reason than truncation ends it too.
+                if (rc == SQL_SUCCESS || got < room)
                     break;
-                if (got < room)
-                    break; // SUCCESS_WITH_INFO for another reason than truncation
             }
             if (isNull) {
                 row.emplace_back();
                 continue;
             }
-            QString text =
-                m_mode == OdbcTextMode::Wide
-                    ? QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
-                                         bytes.size() / 2)
-                    : QString::fromUtf8(bytes);
-            if (const int digits = floatDigits[c - 1])
-                text = shortestFloatText(text, digits);
-            row.emplace_back(std::move(text));
+            QString value = stmt.text.decode(bytes.constData(), bytes.size());
+            if (const int digits = stmt.floatDigits[c - 1])
+                value = shortestFloatText(value, digits);
+            row.emplace_back(std::move(value));
         }
         onRow(row);
     }
     // Drain any further results so the connection is free for the next query.
-    while (succeeded(SQLMoreResults(stmt.handle))) {
+    while (succeeded(SQLMoreResults(h))) {
     }
 }
 

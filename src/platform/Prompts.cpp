@@ -1,30 +1,11 @@
 #include "platform/Prompts.h"
 
-#include "platform/StderrPrompts.h"
-
 #include <QCoreApplication>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
-
-namespace {
-Prompts* installed = nullptr;
-} // namespace
-
-Prompts& Prompts::current() {
-    if (installed)
-        return *installed;
-    // Nothing widget-based by default: the program installs its dialogs in
-    // main(), the tests their scripted fake.
-    static StderrPrompts onStandardError;
-    return onStandardError;
-}
-
-void Prompts::install(Prompts* p) {
-    installed = p;
-}
 
 QString programTitle() {
     const QString path = QCoreApplication::applicationFilePath();

@@ -1,7 +1,8 @@
 #pragma once
 // Everything the program tells or asks the user, and ending the program.
-// Logic never opens a message box itself: the program installs QtPrompts,
-// the tests install a scripted fake that records every call.
+// Logic never opens a message box itself: it is handed the prompts of the
+// program it runs in, QtPrompts in the window program, StderrPrompts in the
+// headless export, a scripted fake that records every call in the tests.
 
 #include <QString>
 #include <functional>
@@ -37,11 +38,6 @@ public:
     // this exit status: 0 when the user chose to leave, non-zero when the
     // program cannot go on (no connection).
     virtual void quit(int exitCode = 0) = 0;
-
-    // The process-wide instance: the one installed, else StderrPrompts.
-    static Prompts& current();
-    // Installs p (not owned); nullptr returns to the default.
-    static void install(Prompts* p);
 };
 
 // The executable's name without extension, the title of some messages.

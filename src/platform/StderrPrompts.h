@@ -1,6 +1,6 @@
 #pragma once
-// Prompts without a display, for the headless export and the default of a
-// process that installed none: every message goes to standard error,
+// Prompts without a display, for the headless export: every message goes to
+// standard error,
 // questions are answered No and save dialogs cancelled, since nobody is
 // there to answer them.
 

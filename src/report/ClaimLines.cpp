@@ -1,8 +1,8 @@
 #include "report/ClaimLines.h"
 
 #include "db/DbError.h"
+#include "db/Database.h"
 #include "db/DbSchema.h"
-#include "db/SharedConnection.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 
@@ -30,7 +30,7 @@ QString ClaimLines::claimLinesSql(const SqlDialect& dialect, int departments) {
            u" order by t.ord, "_s + listingLineOrder();
 }
 
-void forEachClaimLine(const std::vector<NodeDepartment>& ticked, const QString& year,
+void forEachClaimLine(Database& db, const std::vector<NodeDepartment>& ticked, const QString& year,
                       const std::function<void(const ClaimLine& line)>& onLine) {
     // As many departments per statement as the summary binds.
     constexpr size_t perStatement = MonthlySummary::kDepartmentsPerStatement;
@@ -42,20 +42,20 @@ void forEachClaimLine(const std::vector<NodeDepartment>& ticked, const QString& 
         for (size_t k = 0; k < count; ++k)
             values << ticked[first + k].code << u"%1"_s.arg(k, 4, 10, QChar(u'0'));
         values << year + u"01"_s << year + u"12"_s;
-        forEachRecord(ClaimLines::claimLinesSql(sharedDialect(), int(count)), values,
-                      [&](const Recordset& record) {
-                          bool ok = false;
-                          const QString place = record.field(u"ord"_s).text();
-                          const qulonglong k = place.toULongLong(&ok);
-                          if (!ok || k >= count)
-                              throw DbError(kUnreadableValue,
-                                            u"明细中的部门序号无法读取："_s + place);
-                          claim.department = &ticked[first + k];
-                          claim.subjectCode = record.field(schema::SubjectCode).code();
-                          claim.subjectName = record.field(schema::SubjectName).text();
-                          claim.line = listingLineOf(record);
-                          onLine(claim);
-                      });
+        db.forEachRecord(ClaimLines::claimLinesSql(db.dialect(), int(count)), values,
+                         [&](const Recordset& record) {
+                             bool ok = false;
+                             const QString place = record.field(u"ord"_s).text();
+                             const qulonglong k = place.toULongLong(&ok);
+                             if (!ok || k >= count)
+                                 throw DbError(kUnreadableValue,
+                                               u"明细中的部门序号无法读取："_s + place);
+                             claim.department = &ticked[first + k];
+                             claim.subjectCode = record.field(schema::SubjectCode).code();
+                             claim.subjectName = record.field(schema::SubjectName).text();
+                             claim.line = listingLineOf(record);
+                             onLine(claim);
+                         });
     }
 }
 

@@ -14,6 +14,7 @@
 
 namespace nbr {
 
+class Database;
 class SqlDialect;
 
 struct ClaimLine {
@@ -33,7 +34,7 @@ QString claimLinesSql(const SqlDialect& dialect, int departments);
 
 // Calls onLine with each line in turn (the line is reused for the next one).
 // Throws DbError, or what onLine throws, which ends the query.
-void forEachClaimLine(const std::vector<NodeDepartment>& ticked, const QString& year,
+void forEachClaimLine(Database& db, const std::vector<NodeDepartment>& ticked, const QString& year,
                       const std::function<void(const ClaimLine& line)>& onLine);
 
 } // namespace nbr

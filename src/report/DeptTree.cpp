@@ -2,7 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/DbSchema.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "db/SqlDialect.h"
 #include "report/models/TreeNodeIcons.h"
 #include "report/models/TreeNodesModel.h"
@@ -90,10 +90,10 @@ QString deptTreeSql(const SqlDialect& dialect) {
            dialect.len(u"职能部门new.职能部门编号"_s, u"len"_s) + u",职能部门new.职能部门编号"_s;
 }
 
-void loadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
-    deptRows.clear();
+std::vector<DeptRow> loadDeptTree(Database& db, TreeNodesModel& nodes) {
+    std::vector<DeptRow> deptRows;
     try {
-        for (Recordset rs = openRecordset(deptTreeSql(sharedDialect())); !rs.eof(); rs.moveNext()) {
+        for (Recordset rs = db.query(deptTreeSql(db.dialect())); !rs.eof(); rs.moveNext()) {
             DeptRow row;
             row.code = rs.field(schema::DeptCode).code();
             row.name = rs.field(schema::DeptName).text();
@@ -107,6 +107,7 @@ void loadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows) {
         throw;
     }
     buildTree(nodes, deptRows);
+    return deptRows;
 }
 
 void propagateCheck(TreeNodesModel& nodes, int node) {

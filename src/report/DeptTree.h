@@ -9,6 +9,7 @@
 
 namespace nbr {
 
+class Database;
 class TreeNodesModel;
 class SqlDialect;
 
@@ -29,16 +30,16 @@ NodeDepartment splitNodeText(const QString& text);
 
 QString deptTreeSql(const SqlDialect& dialect);
 
-// LoadDeptTree: reads DeptRows and builds the nodes: each top-level department followed
-// depth-first by its subtree, siblings in query order; keys "$" + code, text
-// "code name", image 1 at the top and 2 below; node 1 expanded when there
-// are two or more nodes. A node that cannot be added (its key exists
-// already, e.g. a department under two parents) is skipped with the subtree
-// it would carry there; the rest of the branch is still built. When the
-// query fails the tree still gets what was read before the failure (usually
-// nothing), then DbError is thrown, so the caller can say why departments
-// are missing.
-void loadDeptTree(TreeNodesModel& nodes, std::vector<DeptRow>& deptRows);
+// LoadDeptTree: reads the departments and builds the nodes, and returns the
+// rows read. Each top-level department is followed depth-first by its
+// subtree, siblings in query order; keys "$" + code, text "code name", image
+// 1 at the top and 2 below; node 1 expanded when there are two or more
+// nodes. A node that cannot be added (its key exists already, e.g. a
+// department under two parents) is skipped with the subtree it would carry
+// there; the rest of the branch is still built. When the query fails the
+// tree still gets what was read before the failure (usually nothing), then
+// DbError is thrown, so the caller can say why departments are missing.
+std::vector<DeptRow> loadDeptTree(Database& db, TreeNodesModel& nodes);
 
 // PropagateCheck: copies a node's check state to all its descendants.
 void propagateCheck(TreeNodesModel& nodes, int node);

@@ -1,7 +1,7 @@
 #include "report/DetailListing.h"
 
 #include "db/DbSchema.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "report/AmountText.h"
 
 using namespace Qt::StringLiterals;
@@ -54,14 +54,13 @@ ListingLine listingLineOf(const Recordset& record) {
     return line;
 }
 
-Listing loadListing(const ListingRequest& request) {
+Listing loadListing(Database& db, const ListingRequest& request) {
     Listing listing{request, {}, {}, {}, {}};
     double amounts = 0;
     double taxes = 0;
     double lines = 0;
-    Recordset rs = openRecordset(detailListSql(sharedDialect()),
-                                 {request.deptCode, request.year + request.month,
-                                  request.subjectCode});
+    Recordset rs = db.query(detailListSql(db.dialect()),
+                            {request.deptCode, request.year + request.month, request.subjectCode});
     for (; !rs.eof(); rs.moveNext()) {
         // The totals add the database's values, a missing one adding nothing.
         const double amount = amountValue(rs.field(schema::Amount).text());

@@ -8,6 +8,7 @@
 
 namespace nbr {
 
+class Database;
 class Recordset;
 class SqlDialect;
 
@@ -21,6 +22,6 @@ ListingLine listingLineOf(const Recordset& record);
 
 // The lines of the requested cell. Throws DbError when they cannot be read
 // whole: a part of a listing must never pass for all of it.
-[[nodiscard]] Listing loadListing(const ListingRequest& request);
+[[nodiscard]] Listing loadListing(Database& db, const ListingRequest& request);
 
 } // namespace nbr

@@ -2,7 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/DbSchema.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 #include "report/AmountText.h"
 
 #include <algorithm>
@@ -29,14 +29,15 @@ struct SubjectMonths {
 
 // The subject rows of each of these departments, in the database's order.
 std::vector<std::vector<SubjectMonths>>
-loadSubjectMonths(const std::vector<NodeDepartment>& departments, const QString& year) {
+loadSubjectMonths(Database& db, const std::vector<NodeDepartment>& departments,
+                  const QString& year) {
     QStringList values;
     for (size_t k = 0; k < departments.size(); ++k)
         values << departments[k].code << QString::number(k);
     values << year + u"01"_s << year + u"12"_s;
     std::vector<std::vector<SubjectMonths>> result(departments.size());
-    Recordset rs = openRecordset(
-        MonthlySummary::summarySql(sharedDialect(), int(departments.size())), values);
+    Recordset rs =
+        db.query(MonthlySummary::summarySql(db.dialect(), int(departments.size())), values);
     for (; !rs.eof(); rs.moveNext()) {
         // A row that cannot be placed would leave a figure out of the report.
         bool ok = false;
@@ -121,8 +122,8 @@ QString MonthlySummary::summarySql(const SqlDialect& dialect, int departments) {
            dialect.len(u"财务科目.科目代号"_s) + u", 财务科目.科目代号, 财务科目.科目名称"_s;
 }
 
-SummaryTable runSummary(const std::vector<NodeDepartment>& ticked, const QString& year,
-                        const SummaryProgress& progress) {
+SummaryTable runSummary(Database& db, const std::vector<NodeDepartment>& ticked,
+                        const QString& year, const SummaryProgress& progress) {
     SummaryTable table;
     table.year = year;
     table.departments = ticked;
@@ -140,7 +141,7 @@ SummaryTable runSummary(const std::vector<NodeDepartment>& ticked, const QString
             ticked.begin() + qsizetype(first),
             ticked.begin() + qsizetype(std::min(ticked.size(), first + perStatement)));
         tell(u"正在查询科目及月份合计……"_s);
-        const std::vector<std::vector<SubjectMonths>> subjects = loadSubjectMonths(chunk, year);
+        const std::vector<std::vector<SubjectMonths>> subjects = loadSubjectMonths(db, chunk, year);
         for (size_t k = 0; k < chunk.size(); ++k) {
             tell(u"第 %1 / %2 个部门"_s.arg(first + k + 1).arg(ticked.size()));
             appendDepartment(table.rows, chunk[k], subjects[k]);

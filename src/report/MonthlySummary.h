@@ -19,6 +19,7 @@
 
 namespace nbr {
 
+class Database;
 class SqlDialect;
 
 namespace MonthlySummary {
@@ -40,7 +41,7 @@ using SummaryProgress = std::function<void(const QString& phase)>;
 // A department without claim lines adds no row; the grand total comes only
 // after some row. Throws DbError, also for a result row that cannot be
 // placed: a run either gives every figure or none.
-[[nodiscard]] SummaryTable runSummary(const std::vector<NodeDepartment>& ticked,
+[[nodiscard]] SummaryTable runSummary(Database& db, const std::vector<NodeDepartment>& ticked,
                                       const QString& year, const SummaryProgress& progress = {});
 
 } // namespace nbr

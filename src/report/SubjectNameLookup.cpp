@@ -1,15 +1,15 @@
 #include "report/SubjectNameLookup.h"
 
 #include "db/DbSchema.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
 
-std::optional<QString> lookUpSubjectName(const QString& subjectCode) {
+std::optional<QString> lookUpSubjectName(Database& db, const QString& subjectCode) {
     const Recordset rs =
-        openRecordset(u"select 科目名称 from 财务科目 where 科目代号 = ?"_s, {subjectCode});
+        db.query(u"select 科目名称 from 财务科目 where 科目代号 = ?"_s, {subjectCode});
     if (rs.eof())
         return std::nullopt;
     return rs.field(schema::SubjectName).text();

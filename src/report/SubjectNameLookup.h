@@ -7,7 +7,9 @@
 
 namespace nbr {
 
+class Database;
+
 // Nothing when no subject has the code. Throws DbError when the query fails.
-std::optional<QString> lookUpSubjectName(const QString& subjectCode);
+[[nodiscard]] std::optional<QString> lookUpSubjectName(Database& db, const QString& subjectCode);
 
 } // namespace nbr

@@ -164,7 +164,7 @@ SheetDescription listingSheet(const Listing& listing, const std::vector<int>& gr
     return sheet;
 }
 
-SheetDescription claimLinesSheet(const std::vector<NodeDepartment>& departments,
+SheetDescription claimLinesSheet(Database& db, const std::vector<NodeDepartment>& departments,
                                  const QString& year) {
     SheetDescription sheet;
     sheet.sheetName = u"非预算报销明细"_s;
@@ -178,10 +178,10 @@ SheetDescription claimLinesSheet(const std::vector<NodeDepartment>& departments,
     }
     sheet.headerFill = fillOf(ReportColour::kWorkbookTotals);
     sheet.autoFilter = true;
-    sheet.streamedRows = [&departments, year](const SheetRowWriter& writeRow) {
+    sheet.streamedRows = [&db, &departments, year](const SheetRowWriter& writeRow) {
         SheetRow row;
         int written = 0;
-        forEachClaimLine(departments, year, [&](const ClaimLine& claim) {
+        forEachClaimLine(db, departments, year, [&](const ClaimLine& claim) {
             const ListingLine& line = claim.line;
             row.cells = {QString::number(++written), claim.department->code,
                          claim.department->name, claim.subjectCode, claim.subjectName,
@@ -219,13 +219,13 @@ ExportResult exportListing(const Listing& listing, const std::vector<int>& gridW
     return writeWorkbook(workbook, workbookPath(chosenPath), progress);
 }
 
-ExportResult exportClaimLines(const std::vector<NodeDepartment>& departments, const QString& year,
-                              const QString& chosenPath, const ExportProgress& progress,
-                              const QString& author) {
+ExportResult exportClaimLines(Database& db, const std::vector<NodeDepartment>& departments,
+                              const QString& year, const QString& chosenPath,
+                              const ExportProgress& progress, const QString& author) {
     const WorkbookDescription workbook{
         propertiesOf(claimLinesFileName(year), claimLinesTitle(),
                      departmentKeywords(year, departments), author),
-        claimLinesSheet(departments, year),
+        claimLinesSheet(db, departments, year),
         {}};
     return writeWorkbook(workbook, workbookPath(chosenPath), progress);
 }

@@ -16,6 +16,8 @@
 
 namespace nbr {
 
+class Database;
+
 // The file a chosen name is written to: an extension the save dialog offers
 // (".xls", ".xlsx", in any case) replaced by ".xlsx", any other name extended
 // by it. A dot elsewhere belongs to the name: "月报2026.11" gives
@@ -28,9 +30,9 @@ QString workbookPath(const QString& chosenPath);
 SheetDescription summarySheet(const SummaryTable& table, const std::vector<int>& gridWidths);
 SheetDescription listingSheet(const Listing& listing, const std::vector<int>& gridWidths);
 // Sheet "非预算报销明细" of every claim line of these departments and year,
-// its rows read from the database as they are written (the departments must
-// outlive the description).
-SheetDescription claimLinesSheet(const std::vector<NodeDepartment>& departments,
+// its rows read from the database as they are written (the database and the
+// departments must outlive the description).
+SheetDescription claimLinesSheet(Database& db, const std::vector<NodeDepartment>& departments,
                                  const QString& year);
 
 // The summary workbook has chart sheets after its table: "月度趋势", the
@@ -46,8 +48,8 @@ ExportResult exportListing(const Listing& listing, const std::vector<int>& gridW
 // database as the workbook is written; progress counts the lines, whose
 // number is not known before. Throws DbError when the lines cannot be read
 // and Error when there are none; the file is then as it was.
-ExportResult exportClaimLines(const std::vector<NodeDepartment>& departments, const QString& year,
-                              const QString& chosenPath, const ExportProgress& progress = {},
-                              const QString& author = {});
+ExportResult exportClaimLines(Database& db, const std::vector<NodeDepartment>& departments,
+                              const QString& year, const QString& chosenPath,
+                              const ExportProgress& progress = {}, const QString& author = {});
 
 } // namespace nbr

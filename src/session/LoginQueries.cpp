@@ -1,7 +1,7 @@
 #include "session/LoginQueries.h"
 
 #include "db/DbSchema.h"
-#include "db/SharedConnection.h"
+#include "db/Database.h"
 
 using namespace Qt::StringLiterals;
 
@@ -31,11 +31,11 @@ QString positionQuerySql() {
            u" and 员工档案.离职日期 is null AND (岗位员工new.离岗日期 IS NULL)"_s;
 }
 
-bool passwordMatches(const QString& user, const QString& password) {
-    return !openRecordset(passwordCheckSql(), {user, password.trimmed()}).eof();
+bool passwordMatches(Database& db, const QString& user, const QString& password) {
+    return !db.query(passwordCheckSql(), {user, password.trimmed()}).eof();
 }
 
-std::vector<PositionRecord> loadPositions(const QString& user) {
+std::vector<PositionRecord> loadPositions(Database& db, const QString& user) {
     // Columns 1..9 of a position record, in SessionState order.
     static const QString columns[] = {schema::StaffName,
                                       schema::DeptCode,
@@ -47,7 +47,7 @@ std::vector<PositionRecord> loadPositions(const QString& user) {
                                       schema::PositionCategoryCode,
                                       schema::PositionCategoryName};
     std::vector<PositionRecord> records;
-    for (Recordset rs = openRecordset(positionQuerySql(), {user}); !rs.eof(); rs.moveNext()) {
+    for (Recordset rs = db.query(positionQuerySql(), {user}); !rs.eof(); rs.moveNext()) {
         PositionRecord r;
         r.fields[0] = user;
         for (int i = 0; i < 9; ++i)

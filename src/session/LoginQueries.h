@@ -9,6 +9,8 @@
 
 namespace nbr {
 
+class Database;
+
 // One current position of the employee, in the SessionState field order:
 // field 0 the typed employee number, fields 1..9 the copied columns.
 struct PositionRecord {
@@ -24,11 +26,11 @@ QString positionQuerySql();
 
 // True when the employee number (exactly as typed) and the password (without
 // its edge blanks) match a row of the staff table. Throws DbError.
-bool passwordMatches(const QString& user, const QString& password);
+[[nodiscard]] bool passwordMatches(Database& db, const QString& user, const QString& password);
 
 // The employee's positions that have not ended, provided the employee has not
 // left, in database order. A NULL in a copied column reads as empty text.
 // Throws DbError.
-std::vector<PositionRecord> loadPositions(const QString& user);
+[[nodiscard]] std::vector<PositionRecord> loadPositions(Database& db, const QString& user);
 
 } // namespace nbr

@@ -7,11 +7,13 @@
 
 namespace nbr {
 
-bool& hasProjectAudit();
+class Database;
+class SqlDialect;
+struct SessionState;
 
-QString projectAuditSql();
+QString projectAuditSql(const SqlDialect& dialect);
 
-// Runs the query for the current session; throws DbError (the flag is then false).
-void LoadProjectAuditFlag();
+// LoadProjectAuditFlag: runs the query for the session; throws DbError.
+[[nodiscard]] bool loadProjectAuditFlag(Database& db, const SessionState& session);
 
 } // namespace nbr

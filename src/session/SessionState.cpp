@@ -19,14 +19,4 @@ void SessionState::clear() {
         field(i).clear();
 }
 
-SessionState& sessionState() {
-    static SessionState state;
-    return state;
-}
-
-QString& startCommandLine() {
-    static QString text;
-    return text;
-}
-
 } // namespace nbr

@@ -1,6 +1,6 @@
 #pragma once
-// The ten process-wide strings that describe the logged-in employee and the
-// chosen position, and the program's start command line.
+// The ten strings that describe the logged-in employee and the chosen
+// position (the application context holds the session of the run).
 
 #include <QString>
 #include <array>
@@ -25,11 +25,5 @@ struct SessionState {
     const QString& field(int i) const;
     void clear();
 };
-
-// The one session of the process.
-SessionState& sessionState();
-
-// The program's command line as received at start, the whole argument text.
-QString& startCommandLine();
 
 } // namespace nbr

@@ -1,8 +1,8 @@
 #include "shell/HandOver.h"
 
 #include "db/DbSettings.h"
-#include "platform/ProgramFolder.h"
 #include "platform/ReplacingFile.h"
+#include "session/AppContext.h"
 
 #include <QDir>
 
@@ -10,11 +10,11 @@ using namespace Qt::StringLiterals;
 
 namespace nbr {
 
-QString handOverFolder() {
-    const QString configured = readDbSettings().handOverDir.trimmed();
+QString handOverFolder(const AppContext& context) {
+    const QString configured = readDbSettings(context.settingsFile).handOverDir.trimmed();
     if (configured.isEmpty())
-        return programFolder();
-    return QDir(programFolder()).filePath(QDir::fromNativeSeparators(configured));
+        return context.programFolder;
+    return QDir(context.programFolder).filePath(QDir::fromNativeSeparators(configured));
 }
 
 QByteArray handOverFileContent() {

@@ -7,9 +7,12 @@
 
 namespace nbr {
 
+struct AppContext;
+
 // Where the hand-over file goes: HandOverDir when it is set (a relative one
-// counts from the program's folder), else the program's own folder.
-QString handOverFolder();
+// counts from the program's folder), else the program's own folder. Throws
+// SettingsError when the settings store cannot be read.
+QString handOverFolder(const AppContext& context);
 
 // The bytes of the hand-over file.
 QByteArray handOverFileContent();

@@ -64,11 +64,13 @@ std::optional<QString> cutAndReplaced(QStringView text, bool& truncated) {
 
 } // namespace
 
-std::optional<QString> workbookSafeText(QStringView text, bool& truncated) {
-    std::optional<QString> safe = cutAndReplaced(text, truncated);
-    if (std::optional<QString> escaped = escapeCharacterCodes(safe ? QStringView(*safe) : text))
-        return escaped;
-    return safe;
+CellText workbookSafeText(QStringView text) {
+    CellText cell;
+    cell.replacement = cutAndReplaced(text, cell.truncated);
+    if (std::optional<QString> escaped =
+            escapeCharacterCodes(cell.replacement ? QStringView(*cell.replacement) : text))
+        cell.replacement = std::move(escaped);
+    return cell;
 }
 
 } // namespace nbr

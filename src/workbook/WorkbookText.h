@@ -14,8 +14,11 @@ namespace nbr {
 
 inline constexpr qsizetype kCellTextLimit = 32767;
 
-// Nothing when the text can be written as it is; otherwise the text to write
-// instead, with truncated set when it had to be cut.
-std::optional<QString> workbookSafeText(QStringView text, bool& truncated);
+struct CellText {
+    std::optional<QString> replacement; // nothing: the text can be written as it is
+    bool truncated = false;             // it had to be cut to the cell's limit
+};
+
+[[nodiscard]] CellText workbookSafeText(QStringView text);
 
 } // namespace nbr

@@ -271,8 +271,9 @@ std::optional<double> SheetWriter::amountOf(const QString& text) {
 
 // Every text reaches the workbook through here, made fit for a cell.
 const char* SheetWriter::utf8(const QString& text) {
-    const std::optional<QString> safe = workbookSafeText(text, m_truncated);
-    const QString& written = safe ? *safe : text;
+    const CellText safe = workbookSafeText(text);
+    m_truncated |= safe.truncated;
+    const QString& written = safe.replacement ? *safe.replacement : text;
     m_buffer.resize(m_utf8.requiredSpace(written.size()) + 1);
     char* end = m_utf8.appendToBuffer(m_buffer.data(), written);
     *end = '\0';

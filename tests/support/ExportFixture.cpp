@@ -64,6 +64,7 @@ ToolRun runProgram(const QString& path, const QStringList& args, const QProcessE
 ToolRun runExportTool(const QStringList& args, const QString& configHome) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"XDG_CONFIG_HOME"_s, configHome);
+    env.insert(u"XDG_CONFIG_DIRS"_s, configHome); // no system-wide settings either
     return runProgram(exportToolPath(), args, env);
 }
 

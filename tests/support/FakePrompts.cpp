@@ -2,9 +2,6 @@
 
 namespace nbr::test {
 
-FakePrompts::FakePrompts() { Prompts::install(this); }
-FakePrompts::~FakePrompts() { Prompts::install(nullptr); }
-
 void FakePrompts::message(const QString& text, const QString& title, MessageIcon icon) {
     record({RecordedPrompt::Message, text, title, icon});
 }

@@ -20,10 +20,6 @@ struct RecordedPrompt {
 
 class FakePrompts final : public Prompts {
 public:
-    // Installs itself for its lifetime.
-    FakePrompts();
-    ~FakePrompts() override;
-
     void message(const QString& text, const QString& title, MessageIcon icon) override;
     bool askYesNo(const QString& text, const QString& title, MessageIcon icon) override;
     std::optional<QString> saveFileName(const QString& proposedName,

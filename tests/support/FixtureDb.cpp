@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
+#include <QFileInfo>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -185,22 +185,21 @@ void copyWithSqlServerTypes(const QString& source, const QString& target) {
     sqlite3_close(db);
 }
 
-bool connectToFile(const QString& path) {
-    ConnectionOptions options;
-    options.engine = SqlEngine::SQLite;
-    return OpenConnection({}, {}, path, {}, options);
+QString writeSettingsFile(const QString& path, const QList<QPair<QString, QString>>& keys) {
+    QDir().mkpath(QFileInfo(path).path());
+    QByteArray text = "[DBConfig]\n";
+    for (const auto& [key, value] : keys)
+        text += (key + u'=' + value + u'\n').toUtf8();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        throw std::runtime_error("cannot write the settings file");
+    return path;
 }
 
 namespace {
-// Writes [DBConfig] under configHome/Corvale2011/ and points XDG_CONFIG_HOME there.
+// Writes the settings under configHome/Corvale2011/ and points XDG_CONFIG_HOME there.
 void writeDbConfig(const QString& configHome, const QList<QPair<QString, QString>>& keys) {
-    QDir().mkpath(configHome + u"/Corvale2011"_s);
-    QSettings ini(configHome + u"/Corvale2011/Corvale2011.ini"_s, QSettings::IniFormat);
-    ini.beginGroup(u"DBConfig"_s);
-    for (const auto& [key, value] : keys)
-        ini.setValue(key, value);
-    ini.endGroup();
-    ini.sync();
+    writeSettingsFile(configHome + u"/Corvale2011/Corvale2011.ini"_s, keys);
     qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
 }
 } // namespace

@@ -3,6 +3,8 @@
 // scenario, written with the sqlite3 library (the program itself only reads,
 // through ODBC). Values given as QVariant: a null QVariant stores NULL.
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -62,11 +64,12 @@ private:
 // Rows and indexes are copied as they are.
 void copyWithSqlServerTypes(const QString& source, const QString& target);
 
-// Opens the shared connection on an embedded file, as the program does.
-bool connectToFile(const QString& path);
 
-// Writes a settings INI for the file under configHome/Corvale2011/ and
-// points XDG_CONFIG_HOME there.
+// Writes a settings file with section DBConfig holding these keys, each value
+// as it is; returns the path.
+QString writeSettingsFile(const QString& path, const QList<QPair<QString, QString>>& keys);
+// Writes the settings for the file under configHome/Corvale2011/ and points
+// XDG_CONFIG_HOME there.
 void writeSettingsFor(const QString& configHome, const QString& dbPath);
 // The same for a SQL Server reached through the default driver (FreeTDS).
 void writeServerSettingsFor(const QString& configHome, const QString& server, const QString& user,

@@ -14,11 +14,20 @@ namespace nbr::test {
 ReportWindowDriver::ReportWindowDriver() = default;
 ReportWindowDriver::~ReportWindowDriver() = default;
 
-void ReportWindowDriver::openWindow() {
-    m_window = std::make_unique<ReportWindow>();
+void ReportWindowDriver::openWindow(const QString& dbPath) {
+    closeWindow();
+    m_context = std::make_unique<TestContext>();
+    QVERIFY(m_context->connectToFile(dbPath));
+    m_window = std::make_unique<ReportWindow>(m_context->app);
     m_window->show();
     m_window->load();
     m_window->findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
+    m_context->prompts.clear();
+}
+
+void ReportWindowDriver::closeWindow() {
+    m_window.reset();
+    m_context.reset();
 }
 
 void ReportWindowDriver::tick(std::initializer_list<const char*> codes) {

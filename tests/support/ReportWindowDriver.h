@@ -1,7 +1,10 @@
 #pragma once
-// Drives a report window as a user would, over the shared connection: opens
-// it shown and loaded on the year 2026, ticks departments, runs the summary
-// and clicks summary cells. Test classes inherit it beside QObject.
+// Drives a report window as a user would: opens it on a fresh application
+// context connected to the test's database, shown and loaded on the year
+// 2026, ticks departments, runs the summary and clicks summary cells. Test
+// classes inherit it beside QObject.
+
+#include "TestContext.h"
 
 #include <QPushButton>
 #include <initializer_list>
@@ -19,14 +22,19 @@ protected:
     ~ReportWindowDriver();
 
     ReportWindow& window() { return *m_window; }
-    // A new window in place of the current one.
-    void openWindow();
+    TestContext& context() { return *m_context; }
+    FakePrompts& prompts() { return m_context->prompts; }
+    // A new context on the database file and a new window on it, in place
+    // of the current ones; what loading the window told is forgotten.
+    void openWindow(const QString& dbPath);
+    void closeWindow();
     void tick(std::initializer_list<const char*> codes);
     // Presses 开始统计.
     void run();
     void click(int row, int col);
     QPushButton* btnB();
 
+    std::unique_ptr<TestContext> m_context;
     std::unique_ptr<ReportWindow> m_window;
 };
 

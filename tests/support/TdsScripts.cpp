@@ -1,6 +1,6 @@
 #include "TdsScripts.h"
 
-#include "db/SharedConnection.h"
+#include "session/DatabaseConnect.h"
 
 #include <QtTest>
 
@@ -59,10 +59,11 @@ void verifyEveryCallBindsUnicodeValues(const TdsTestServer& server) {
     }
 }
 
-bool connectTo(const TdsTestServer& server) {
+bool connectTo(AppContext& context, const TdsTestServer& server) {
     ConnectionOptions options;
     options.loginTimeoutSeconds = 5;
-    return OpenConnection(u"sa"_s, u"secret"_s, u"报销库"_s, server.serverAddress(), options);
+    return openConnection(context, u"sa"_s, u"secret"_s, u"报销库"_s, server.serverAddress(),
+                          options);
 }
 
 ConnectionOptions wireOptions() {
@@ -71,14 +72,15 @@ ConnectionOptions wireOptions() {
     return options;
 }
 
-bool connectWire(const TdsTestServer& server, const QString& user, const QString& password,
-                 const QString& database) {
-    return OpenConnection(user, password, database, server.serverAddress(), wireOptions());
+bool connectWire(AppContext& context, const TdsTestServer& server, const QString& user,
+                 const QString& password, const QString& database) {
+    return openConnection(context, user, password, database, server.serverAddress(),
+                          wireOptions());
 }
 
-std::optional<DbError> failureOf(const QString& sql, const QStringList& parameters) {
+std::optional<DbError> failureOf(Database& db, const QString& sql, const QStringList& parameters) {
     try {
-        openRecordset(sql, parameters);
+        (void)db.query(sql, parameters);
     } catch (const DbError& e) {
         return e;
     }

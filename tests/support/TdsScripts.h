@@ -4,7 +4,8 @@
 // statement must carry, and checks on what the driver sent.
 
 #include "TdsTestServer.h"
-#include "db/Connection.h"
+#include "db/ConnectionString.h"
+#include "session/AppContext.h"
 #include "db/DbError.h"
 #include "db/SqlDialect.h"
 
@@ -33,18 +34,19 @@ QList<QStringList> boundValues(const TdsTestServer& server, const QString& sql);
 // server as part of a statement text.
 void verifyEveryCallBindsUnicodeValues(const TdsTestServer& server);
 
-// Opens the shared connection on the server as the program would.
-bool connectTo(const TdsTestServer& server);
+// Opens the context's database on the server as the program would.
+bool connectTo(AppContext& context, const TdsTestServer& server);
 
 // The database layer's own wire tests log in with a short time-out, so that
 // waiting for it is quick.
 inline constexpr int kLoginTimeoutSeconds = 2;
 ConnectionOptions wireOptions();
-bool connectWire(const TdsTestServer& server, const QString& user = QStringLiteral("sa"),
+bool connectWire(AppContext& context, const TdsTestServer& server,
+                 const QString& user = QStringLiteral("sa"),
                  const QString& password = QStringLiteral("secret"),
                  const QString& database = QStringLiteral("报销库"));
-// How the statement fails on the shared connection; nothing when it does not.
-std::optional<DbError> failureOf(const QString& sql, const QStringList& parameters);
+// How the statement fails on the database; nothing when it does not.
+std::optional<DbError> failureOf(Database& db, const QString& sql, const QStringList& parameters);
 // The last log-in request the server saw.
 QJsonObject lastLogin(const TdsTestServer& server);
 

@@ -42,8 +42,16 @@ TdsTestServer::TdsTestServer(const QJsonArray& rules, const QJsonObject& login, 
 
 TdsTestServer::TdsTestServer(const Database& database) {
     // No lifetime of its own: it ends with its standard input, when this process goes.
-    start({u"--sqlite"_s, database.path, u"--latency-ms"_s, QString::number(database.latencyMs),
-           u"--lifetime"_s, u"0"_s});
+    QStringList arguments{u"--sqlite"_s,     database.path,
+                          u"--latency-ms"_s, QString::number(database.latencyMs),
+                          u"--lifetime"_s,   u"0"_s};
+    if (!database.login.isEmpty())
+        arguments << u"--login"_s << database.login;
+    if (!database.tls.isEmpty())
+        arguments << u"--tls"_s << database.tls << u"--certificate"_s << certificatePath();
+    if (database.capture)
+        arguments << u"--capture"_s << m_dir.filePath(u"capture.bin"_s);
+    start(arguments);
 }
 
 void TdsTestServer::start(const QStringList& arguments) {
@@ -126,6 +134,15 @@ QStringList TdsTestServer::statements() const {
             result << sql.toString();
     }
     return result;
+}
+
+QString TdsTestServer::certificatePath() const {
+    return m_dir.filePath(u"cert.pem"_s);
+}
+
+QByteArray TdsTestServer::captured() const {
+    QFile file(m_dir.filePath(u"capture.bin"_s));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QJsonObject TdsTestServer::column(const QString& name, const QString& type) {

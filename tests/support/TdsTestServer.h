@@ -6,8 +6,8 @@
 //
 //     const QJsonArray columns{TdsTestServer::column(u"名称"_s, u"nvarchar(50)"_s)};
 //     TdsTestServer server({TdsTestServer::resultRule(u"From 部门"_s, columns, {{u"总部"_s}})});
-//     OpenConnection(u"sa"_s, u"pw"_s, u"库"_s, server.serverAddress(), options);
-//     ... openRecordset(...) ...; server.requests(u"rpc"_s), server.statements()
+//     openConnection(context, u"sa"_s, u"pw"_s, u"库"_s, server.serverAddress(), options);
+//     ... context.db().query(...) ...; server.requests(u"rpc"_s), server.statements()
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -24,10 +24,15 @@ public:
     // Starts the server with these rules and log-in settings; check isRunning().
     explicit TdsTestServer(const QJsonArray& rules = {}, const QJsonObject& login = {},
                            Mode mode = Mode::Normal);
-    // Serves the tables of an SQLite file, each answer held back by latencyMs.
+    // Serves the tables of an SQLite file, each answer held back by latencyMs;
+    // optionally only to "user:password", with TLS ("force" or "offer", as
+    // tds_server.py's --tls says) and keeping every byte the clients send.
     struct Database {
         QString path;
         int latencyMs = 0;
+        QString login = {};
+        QString tls = {};
+        bool capture = false;
     };
     explicit TdsTestServer(const Database& database);
     ~TdsTestServer();
@@ -51,6 +56,10 @@ public:
     QList<QJsonObject> requests(const QString& kind) const;
     // The statement texts of the batches and calls, in order.
     QStringList statements() const;
+    // Every byte the clients sent, as they arrived (Database::capture).
+    QByteArray captured() const;
+    // The server's certificate, with TLS.
+    QString certificatePath() const;
 
     // Script building blocks.
     static QJsonObject column(const QString& name, const QString& type);

@@ -2,7 +2,7 @@
 """A SQL Server stand-in for the tests, the demo and the benchmarks.
 
 Speaks TDS 7.4 on 127.0.0.1 well enough for the FreeTDS ODBC driver: pre-login
-without encryption, LOGIN7, SQL batches, RPC requests (sp_executesql,
+(and TLS, tds_tls.py), LOGIN7, SQL batches, RPC requests (sp_executesql,
 sp_prepexec, sp_prepare, sp_execute, sp_unprepare) and attention. The answers
 come from a JSON script, or from an SQLite database file (tds_sqlite.py says
 how its statements are translated and its columns typed); every request can
@@ -13,12 +13,20 @@ Usage:
                   [--mode normal|close|silent] [--lifetime SECONDS] [--latency-ms N]
     tds_server.py --sqlite FILE.db [--record RECORD.jsonl] [--lifetime SECONDS]
                   [--latency-ms N]
+  either with [--login USER:PASSWORD] [--tls [force|offer]] [--certificate FILE.pem]
+             [--capture FILE.bin]
 
 Prints "PORT <n>" (the port the OS chose) and serves until it is killed, its
 standard input reaches end of file (its parent is gone) or the lifetime
 (default 120 s, 0 for none) is over. Mode "close" accepts connections and
 closes them at once; "silent" accepts them and never answers. --latency-ms
 holds every answer back for N ms, as a WAN link to head office would.
+--login refuses other log-ins with error 18456. --tls gives the server a
+certificate (openssl makes it at start; --certificate says where it goes):
+"force" (the default) answers each client that can encrypt with "encryption
+on", as a server that forces encryption does; "offer" answers a client's
+"off" with "off" (TLS for the login packet alone) and its "on" with "on".
+--capture appends every byte clients send, before decryption, to a file.
 
 Script (re-read at every new connection, so a test may change it between
 connections):
@@ -67,7 +75,7 @@ connections):
 
 Record (one JSON object per line, written before the answer is sent):
 
-    {"kind": "prelogin"}
+    {"kind": "prelogin", "encryption": n}   (the client's byte: 0 off, 1 on, 2 none)
     {"kind": "login", "user": .., "password": .., "database": .., "app": ..,
      "host": .., "server": .., "packetSize": n, "tdsVersion": "0x74000004"}
     {"kind": "batch", "sql": ".."}
@@ -81,15 +89,18 @@ dates as "yyyy-mm-dd hh:mm:ss.fff", binary as hex.
 
 import argparse
 import decimal
+import os
 import re
 import select
 import socket
 import struct
 import sys
+import tempfile
 import threading
 import time
 
 import tds_sqlite
+import tds_tls
 from tds_requests import (
     Reader, Recorder, bound_values, load_script, parse_login, parse_rpc, skip_all_headers)
 from tds_tokens import (
@@ -105,6 +116,8 @@ class Session:
 
     def __init__(self, sock, options, recorder, deadline):
         self.sock = sock
+        self.channel = tds_tls.Channel(sock, options.capture)
+        self.login_only_tls = False
         self.options = options
         self.recorder = recorder
         self.deadline = deadline
@@ -119,7 +132,7 @@ class Session:
             if time.monotonic() > self.deadline:
                 raise ConnectionError("server lifetime is over")
             try:
-                chunk = self.sock.recv(n - len(data))
+                chunk = self.channel.recv(n - len(data))
             except socket.timeout:
                 continue
             if not chunk:
@@ -150,7 +163,7 @@ class Session:
             status = STATUS_EOM if i == len(chunks) - 1 else 0
             out += struct.pack(">BBHHBB", kind, status, len(chunk) + 8, 51, (i + 1) % 256, 0)
             out += chunk
-        self.sock.sendall(out)
+        self.channel.sendall(out)
 
     def serve(self):
         for _ in range(1000000):
@@ -164,10 +177,12 @@ class Session:
                 return
 
     def on_prelogin(self, payload):
-        self.recorder.write({"kind": "prelogin"})
+        offered = client_encryption(payload)
+        self.recorder.write({"kind": "prelogin", "encryption": offered})
+        answer = self.encryption_answer(offered)
         options = [
             (0x00, struct.pack(">BBHH", 16, 0, 1000, 0)),  # version 16.0.1000
-            (0x01, b"\x02"),  # encryption not supported: no TLS at all
+            (0x01, bytes([answer])),
             (0x02, b"\x00"),  # instance: accepted
             (0x03, b""),  # thread id
             (0x04, b"\x00"),  # no MARS
@@ -178,11 +193,31 @@ class Session:
             head += struct.pack(">BHH", option, offset + len(body), len(value))
             body += value
         self.send(PKT_REPLY, head + b"\xFF" + body)
+        if answer == tds_tls.ENCRYPT_REQ:
+            return False  # the client cannot encrypt: the server hangs up
+        if answer in (tds_tls.ENCRYPT_ON, tds_tls.ENCRYPT_OFF):
+            self.channel.start_tls(self.options.tls_context, self.read_message)
+            self.login_only_tls = answer == tds_tls.ENCRYPT_OFF
+        return None
+
+    def encryption_answer(self, offered):
+        """What SQL Server answers to the client's encryption byte."""
+        if self.options.tls is None:
+            return tds_tls.ENCRYPT_NOT_SUP
+        if offered == tds_tls.ENCRYPT_NOT_SUP:
+            return tds_tls.ENCRYPT_REQ if self.options.tls == "force" else tds_tls.ENCRYPT_NOT_SUP
+        if self.options.tls == "force":
+            return tds_tls.ENCRYPT_ON
+        return offered
 
     def on_login(self, payload):
+        if self.login_only_tls:
+            self.channel.tls = None  # the answer and all after it go in clear
         login = parse_login(payload)
         self.recorder.write(dict(kind="login", **login))
-        rules = self.script.get("login", {})
+        rules = dict(self.script.get("login", {}))
+        if self.options.login is not None:
+            rules["user"], _, rules["password"] = self.options.login.partition(":")
         refused = bool(rules.get("reject")) or any(
             key in rules and rules[key] != login[key] for key in ("user", "password", "database"))
         if refused:
@@ -329,6 +364,17 @@ class Session:
         self.send(PKT_REPLY, done(TOK_DONE, DONE_ATTN))
 
 
+def client_encryption(payload):
+    """The encryption byte of a client's pre-login (2, none, when absent)."""
+    for i in range(0, len(payload) - 4, 5):
+        option, offset, length = struct.unpack(">BHH", payload[i:i + 5])
+        if option == 0xFF:
+            break
+        if option == 0x01 and length >= 1 and offset < len(payload):
+            return payload[offset]
+    return tds_tls.ENCRYPT_NOT_SUP
+
+
 class Cancelled(Exception):
     """The client sent an attention while a statement was running."""
 
@@ -376,6 +422,10 @@ def main():
     parser.add_argument("--mode", choices=("normal", "close", "silent"), default="normal")
     parser.add_argument("--lifetime", type=float, default=120.0)
     parser.add_argument("--latency-ms", type=float, default=0.0)
+    parser.add_argument("--login")
+    parser.add_argument("--tls", nargs="?", const="force", choices=("force", "offer"))
+    parser.add_argument("--certificate")
+    parser.add_argument("--capture")
     options = parser.parse_args()
     # Fail early on a broken script or a file that is not a database.
     if options.script:
@@ -384,6 +434,11 @@ def main():
         tds_sqlite.SqliteDatabase(options.sqlite)
 
     recorder = Recorder(options.record)
+    options.capture = tds_tls.Capture(options.capture)
+    key_folder = tempfile.TemporaryDirectory()
+    if options.tls:
+        options.tls_context = tds_tls.server_context(
+            key_folder.name, options.certificate or os.path.join(key_folder.name, "cert.pem"))
     deadline = time.monotonic() + (options.lifetime if options.lifetime > 0 else float("inf"))
     stop = threading.Event()
     threading.Thread(target=watch_stdin, args=(stop,), daemon=True).start()

@@ -18,7 +18,7 @@
 #include "report/ui/ClickableImage.h"
 #include "report/ui/FlexGridView.h"
 #include "report/ui/PictureBox.h"
-#include "session/SessionState.h"
+#include "session/AppContext.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -49,8 +49,8 @@ constexpr int kLastYear = 2079;
 
 } // namespace
 
-ReportWindow::ReportWindow(QWidget* parent)
-    : QWidget(parent), m_summaryGrid(new FlexGridModel(this)),
+ReportWindow::ReportWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), m_context(context), m_summaryGrid(new FlexGridModel(this)),
       m_detailGrid(new FlexGridModel(this)), m_nodes(new TreeNodesModel(this)),
       m_ui(this, m_nodes, m_summaryGrid, m_detailGrid) {
     setObjectName(u"reportWindow"_s);
@@ -110,7 +110,7 @@ void ReportWindow::connectControls() {
 }
 
 void ReportWindow::load() {
-    const SessionState& s = sessionState();
+    const SessionState& s = m_context.session;
     m_ui.statusPanels[1]->setText(s.employeeName);
     m_ui.statusPanels[3]->setText(s.departmentName);
     m_ui.statusPanels[5]->setText(s.positionName);
@@ -122,7 +122,7 @@ void ReportWindow::load() {
     guarded([this] {
         const WaitCursor wait;
         loadYearList();
-        loadDeptTree(*m_nodes, m_deptRows);
+        m_deptRows = loadDeptTree(m_context.db(), *m_nodes);
     });
 }
 
@@ -241,7 +241,9 @@ void ReportWindow::runSummary() {
     };
     std::optional<SummaryTable> table;
     // No partial report may be taken for a complete one: a failed run shows nothing.
-    guarded([&] { table = nbr::runSummary(tickedDepartments(*m_nodes), year, progress); });
+    guarded([&] {
+        table = nbr::runSummary(m_context.db(), tickedDepartments(*m_nodes), year, progress);
+    });
     if (table) {
         m_summaryGrid->setBody(summaryGridRows(*table));
         if (!table->lastDeptCode.isEmpty() || !table->lastDeptName.isEmpty()) {
@@ -323,7 +325,7 @@ void ReportWindow::openListing() {
     m_detailGrid->setBody({});
     m_ui.exportDetailButton->hide();
     guarded([&] {
-        Listing listing = loadListing(request);
+        Listing listing = loadListing(m_context.db(), request);
         m_detailGrid->setBody(listingGridRows(listing));
         m_listing = std::move(listing);
         m_ui.exportDetailButton->show();
@@ -369,8 +371,8 @@ void ReportWindow::exportClaimLinesWorkbook() {
     runExport(claimLinesFileName(table.year), {m_ui.exitButton, m_ui.exportButton, m_ui.runButton},
               m_ui.exportProgress, 0, u"非预算报销全部明细导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
-                  return exportClaimLines(table.departments, table.year, path, progress,
-                                          operatorName());
+                  return exportClaimLines(m_context.db(), table.departments, table.year, path,
+                                          progress, operatorName());
               });
 }
 
@@ -389,8 +391,8 @@ void ReportWindow::runExport(const QString& proposedName,
     };
     const std::optional<QString> path = askExportPath(proposedName);
     if (!path) {
-        Prompts::current().message(u"您取消了导出操作！"_s, u"系统提示"_s,
-                                   MessageIcon::Information);
+        m_context.prompts.message(u"您取消了导出操作！"_s, u"系统提示"_s,
+                                  MessageIcon::Information);
         showButtons();
         return;
     }
@@ -409,7 +411,7 @@ void ReportWindow::runExport(const QString& proposedName,
     if (result) {
         const QStringList lines =
             QStringList{successText, QDir::toNativeSeparators(result->path)} + result->notes();
-        Prompts::current().message(lines.join(u'\n'), u"系统提示"_s, MessageIcon::Information);
+        m_context.prompts.message(lines.join(u'\n'), u"系统提示"_s, MessageIcon::Information);
         progressBar->hide();
     }
     showButtons();
@@ -421,7 +423,7 @@ void ReportWindow::runExport(const QString& proposedName,
 std::optional<QString> ReportWindow::askExportPath(QString proposedName) {
     for (;;) {
         const std::optional<QString> path =
-            Prompts::current().saveFileName(proposedName, u"电子表|*.xls;*.xlsx"_s);
+            m_context.prompts.saveFileName(proposedName, u"电子表|*.xls;*.xlsx"_s);
         if (!path)
             return std::nullopt;
         // A folder or a read-only file at that name is not replaced: the
@@ -429,9 +431,9 @@ std::optional<QString> ReportWindow::askExportPath(QString proposedName) {
         const QString written = workbookPath(*path);
         if (!QFileInfo(written).isFile() || ReplacingFile::isReadOnly(written))
             return path;
-        if (Prompts::current().askYesNo(u"文件“"_s + QFileInfo(written).fileName() +
-                                            u"”已存在。要替换它吗？"_s,
-                                        u"系统提示"_s, MessageIcon::Question))
+        if (m_context.prompts.askYesNo(u"文件“"_s + QFileInfo(written).fileName() +
+                                           u"”已存在。要替换它吗？"_s,
+                                       u"系统提示"_s, MessageIcon::Question))
             return path;
         proposedName = *path;
     }
@@ -453,7 +455,7 @@ bool ReportWindow::guarded(const std::function<void()>& work) {
 }
 
 void ReportWindow::reportError(const Error& error) {
-    Prompts::current().message(errorText(error), u"系统提示"_s, MessageIcon::Information);
+    m_context.prompts.message(errorText(error), u"系统提示"_s, MessageIcon::Information);
 }
 
 } // namespace nbr

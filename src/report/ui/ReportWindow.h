@@ -22,6 +22,7 @@ class QPushButton;
 
 namespace nbr {
 
+struct AppContext;
 class Error;
 class FlexGridModel;
 class FlexGridView;
@@ -30,7 +31,7 @@ class TreeNodesModel;
 class ReportWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit ReportWindow(QWidget* parent = nullptr);
+    explicit ReportWindow(AppContext& context, QWidget* parent = nullptr);
     ~ReportWindow() override;
 
     // The load sequence: status bar, grids, year list, department tree.
@@ -90,6 +91,7 @@ private:
                    QProgressBar* progressBar, int gridRows, const QString& successText,
                    const ExportWriter& write);
 
+    AppContext& m_context;
     FlexGridModel* m_summaryGrid; // what MSFlexGrid1 shows
     FlexGridModel* m_detailGrid;  // what MSFlexGrid2 shows
     TreeNodesModel* m_nodes;      // what TreeView1 shows

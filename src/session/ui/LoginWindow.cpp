@@ -1,7 +1,7 @@
 #include "session/ui/LoginWindow.h"
 
 #include "Version.h"
-#include "db/Connection.h"
+#include "session/DatabaseConnect.h"
 #include "platform/Error.h"
 #include "platform/Prompts.h"
 #include "session/CommandLine.h"
@@ -23,32 +23,33 @@ namespace {
 const QString kSwitchTag = u"切换"_s;
 } // namespace
 
-LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent) {
-    setObjectName(u"frmLogin"_s);
+LoginWindow::LoginWindow(AppContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context) {
+    setObjectName(u"loginWindow"_s);
     setWindowTitle(u"Corvale系统"_s);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto* userLabel = new QLabel(u"员工编号"_s, this);
     auto* passwordLabel = new QLabel(u"密    码"_s, this);
     m_user = new QLineEdit(this);
-    m_user->setObjectName(u"TxtUser"_s);
+    m_user->setObjectName(u"userEdit"_s);
     m_password = new QLineEdit(this);
-    m_password->setObjectName(u"txtPassword"_s);
+    m_password->setObjectName(u"passwordEdit"_s);
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setStyleSheet(u"lineedit-password-character: 42;"_s); // "*" for each character
     m_ok = new QPushButton(u"登录"_s, this);
-    m_ok->setObjectName(u"cmdOK"_s);
+    m_ok->setObjectName(u"loginButton"_s);
     // Enter presses the focused button, as Space does.
     m_ok->setAutoDefault(true);
     m_cancel = new QPushButton(u"取消"_s, this);
-    m_cancel->setObjectName(u"cmdCancel"_s);
+    m_cancel->setObjectName(u"cancelButton"_s);
     m_cancel->setAutoDefault(true);
     m_version = new QLabel(this);
-    m_version->setObjectName(u"Label1"_s);
+    m_version->setObjectName(u"versionLabel"_s);
     m_listCaption = new QLabel(u"请您选择要登录的岗位"_s, this);
-    m_listCaption->setObjectName(u"Label2"_s);
+    m_listCaption->setObjectName(u"positionListLabel"_s);
     m_list = new QListWidget(this);
-    m_list->setObjectName(u"List1"_s);
+    m_list->setObjectName(u"positionList"_s);
     m_listCaption->hide();
     m_list->hide();
 
@@ -86,16 +87,22 @@ LoginWindow::LoginWindow(QWidget* parent) : QDialog(parent) {
 }
 
 bool LoginWindow::load() {
-    switch (applyCommandLine(startCommandLine(), sessionState())) {
+    switch (applyCommandLine(m_context.startCommandLine, m_context.session)) {
     case CommandLineSession::Complete:
-        if (ConnectFromSettings()) {
+        switch (connectFromSettings(m_context)) {
+        case ConnectResult::Connected:
             m_finished = true;
             emit loggedIn();
             return true;
+        case ConnectResult::SettingsUnusable: // the login window could do no better
+            cancel(kExitNoConnection);
+            return false;
+        case ConnectResult::Failed:
+            break;
         }
         break;
     case CommandLineSession::Incomplete:
-        Prompts::current().message(
+        m_context.prompts.message(
             u"启动命令不完整：需要以逗号分隔的10个会话字段，请使用用户名和密码登录。"_s,
             u"系统提示"_s, MessageIcon::Information);
         break;
@@ -123,37 +130,37 @@ void LoginWindow::loginAttempt() {
     const QString user = m_user->text();
     const QString password = m_password->text();
     if (user.isEmpty()) {
-        Prompts::current().message(u"用户名不能为空!"_s, programTitle(), MessageIcon::Information);
+        m_context.prompts.message(u"用户名不能为空!"_s, programTitle(), MessageIcon::Information);
         correct(m_user);
         return;
     }
     if (password.isEmpty()) {
-        Prompts::current().message(u"密码不能为空!"_s, programTitle(), MessageIcon::Information);
+        m_context.prompts.message(u"密码不能为空!"_s, programTitle(), MessageIcon::Information);
         correct(m_password);
         return;
     }
-    sessionState().clear();
-    if (!ConnectFromSettings()) {
+    m_context.session.clear();
+    if (connectFromSettings(m_context) != ConnectResult::Connected) {
         cancel(kExitNoConnection); // a login that cannot connect ends the program
         return;
     }
     if (user == u"mgrOp"_s && password == u"harbor"_s) {
-        sessionState().employeeCode = u"超级用户"_s;
+        m_context.session.employeeCode = u"超级用户"_s;
         finishLogin();
         return;
     }
     try {
-        if (!passwordMatches(user, password)) {
-            Prompts::current().message(u"用户名或密码不正确,请重新输入!"_s, programTitle(),
+        if (!passwordMatches(m_context.db(), user, password)) {
+            m_context.prompts.message(u"用户名或密码不正确,请重新输入!"_s, programTitle(),
                                        MessageIcon::Information);
             correct(m_password);
             return;
         }
         m_list->clear();
         m_positionRecords.assign(1, PositionRecord{});
-        const std::vector<PositionRecord> positions = loadPositions(user);
+        const std::vector<PositionRecord> positions = loadPositions(m_context.db(), user);
         if (positions.empty()) {
-            Prompts::current().message(u"对不起，您没有岗位，请选择系统管理员"_s, programTitle(),
+            m_context.prompts.message(u"对不起，您没有岗位，请选择系统管理员"_s, programTitle(),
                                        MessageIcon::None);
             return;
         }
@@ -165,8 +172,8 @@ void LoginWindow::loginAttempt() {
         }
     } catch (const Error& e) {
         // The login window's own form of an error: number, blank, description.
-        Prompts::current().message(QString::number(e.number()) + u' ' + e.description(),
-                                   programTitle(), MessageIcon::Information);
+        m_context.prompts.message(e.code() + u' ' + e.description(), programTitle(),
+                                   MessageIcon::Information);
         return;
     }
     if (m_list->count() == 1) {
@@ -183,7 +190,7 @@ void LoginWindow::choosePosition(int line) {
         return;
     const PositionRecord& record = m_positionRecords[size_t(line)];
     for (int i = 0; i < SessionState::kFieldCount; ++i)
-        sessionState().field(i) = record.fields[size_t(i)].trimmed();
+        m_context.session.field(i) = record.fields[size_t(i)].trimmed();
     finishLogin();
 }
 
@@ -197,7 +204,7 @@ void LoginWindow::finishLogin() {
 }
 
 void LoginWindow::cancel(int exitCode) {
-    Prompts::current().quit(exitCode);
+    m_context.prompts.quit(exitCode);
     m_finished = true;
     QDialog::reject();
 }

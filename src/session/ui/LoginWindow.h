@@ -17,10 +17,12 @@ class QPushButton;
 
 namespace nbr {
 
+struct AppContext;
+
 class LoginWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit LoginWindow(QWidget* parent = nullptr);
+    explicit LoginWindow(AppContext& context, QWidget* parent = nullptr);
 
     // The load handler: runs the command-line start. Returns true when it
     // logged in (loggedIn was emitted; this window stays hidden).
@@ -58,13 +60,14 @@ private:
     void correct(QLineEdit* field);
     void finishLogin();
 
-    // Controls, named as in the window design.
+    AppContext& m_context;
+    // Controls, the window design's names as comments.
     QLineEdit* m_user;     // TxtUser, "员工编号": the employee number, taken as typed
     QLineEdit* m_password; // txtPassword, "密    码": shown as "*"
     QPushButton* m_ok;     // cmdOK "登录": checks the login
     QPushButton* m_cancel; // cmdCancel "取消": ends the program
     QLabel* m_version;     // Label1: the program's version, "V1.0版"
-    QLabel* m_listCaption; // Label2 "请您选择要登录的岗位": caption of List1
+    QLabel* m_listCaption; // Label2 "请您选择要登录的岗位": caption of the list
     QListWidget* m_list;   // List1: the current positions, shown when there are several
 
     QString m_tag; // "切换" in switch mode

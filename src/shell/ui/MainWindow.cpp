@@ -1,13 +1,12 @@
 #include "shell/ui/MainWindow.h"
 
 #include "platform/Error.h"
-#include "platform/ProgramFolder.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 #include "platform/ui/WindowActivation.h"
 #include "report/ui/ReportWindow.h"
 #include "session/ProjectAudit.h"
-#include "session/SessionState.h"
+#include "session/AppContext.h"
 #include "session/ui/LoginWindow.h"
 #include "shell/HandOver.h"
 #include "shell/ui/BannerStrip.h"
@@ -23,54 +22,27 @@ using namespace Qt::StringLiterals;
 
 namespace nbr {
 
-namespace {
-MainWindow*& theInstance() {
-    static MainWindow* window = nullptr;
-    return window;
-}
-
-void loadAuditFlagReportingFailure() {
-    try {
-        LoadProjectAuditFlag();
-    } catch (const Error& e) {
-        Prompts::current().message(errorText(e), u"系统提示"_s, MessageIcon::Information);
-    }
-}
-} // namespace
-
-MainWindow* MainWindow::instance() {
-    return theInstance();
-}
-
 void MainWindow::showAndActivate() {
-    if (!theInstance()) {
-        theInstance() = new MainWindow;
-        theInstance()->load();
+    if (!m_loaded) {
+        m_loaded = true;
+        load();
     }
     // The frame fills the screen, so the report window it hosts fits on any
     // screen without moving windows.
-    if (theInstance()->isHidden())
-        theInstance()->showMaximized();
+    if (isHidden())
+        showMaximized();
     else
-        theInstance()->show();
-    theInstance()->raise();
-    theInstance()->activateWindow();
+        show();
+    raise();
+    activateWindow();
 }
 
-void MainWindow::followLogin(LoginWindow& login) {
-    connect(&login, &LoginWindow::loggedIn, &login, &MainWindow::showAndActivate);
+void MainWindow::follow(LoginWindow& login) {
+    connect(&login, &LoginWindow::loggedIn, this, &MainWindow::showAndActivate);
 }
 
-void MainWindow::destroyInstance() {
-    if (!theInstance())
-        return;
-    theInstance()->m_leaving = true;
-    delete theInstance();
-    theInstance() = nullptr;
-}
-
-MainWindow::MainWindow() {
-    setObjectName(u"MDIForm1"_s);
+MainWindow::MainWindow(AppContext& context) : m_context(context) {
+    setObjectName(u"mainWindow"_s);
     setWindowTitle(u"非预算报销统计"_s);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -80,7 +52,7 @@ MainWindow::MainWindow() {
     layout->setSpacing(0);
     layout->addWidget(new BannerStrip(central));
     m_mdi = new QMdiArea(central);
-    m_mdi->setObjectName(u"MDIClient"_s);
+    m_mdi->setObjectName(u"mdiArea"_s);
     layout->addWidget(m_mdi, 1);
     setCentralWidget(central);
     m_mdi->viewport()->installEventFilter(this);
@@ -90,36 +62,47 @@ MainWindow::MainWindow() {
 }
 
 void MainWindow::load() {
-    // The flag decides nothing yet (the tree shows every department); a failing
-    // query is reported and the window opens all the same.
-    loadAuditFlagReportingFailure();
+    loadAuditFlag();
 }
 
+// The flag decides nothing yet (the tree shows every department); a failing
+// query is reported and the window opens all the same.
+void MainWindow::loadAuditFlag() {
+    m_context.hasProjectAudit = false;
+    try {
+        m_context.hasProjectAudit = loadProjectAuditFlag(m_context.db(), m_context.session);
+    } catch (const Error& e) {
+        m_context.prompts.message(errorText(e), u"系统提示"_s, MessageIcon::Information);
+    }
+}
+
+// The menus and their entries, named (objectName) for their roles.
 void MainWindow::buildMenu() {
     QMenuBar* bar = menuBar();
-    auto addMenu = [&](const QString& name) {
-        QMenu* menu = bar->addMenu(name);
+    auto addMenu = [&](const QString& caption, const QString& name) {
+        QMenu* menu = bar->addMenu(caption);
         menu->setObjectName(name);
         menu->menuAction()->setObjectName(name);
         return menu;
     };
-    auto addEntry = [](QMenu* menu, const QString& name) {
-        QAction* action = menu->addAction(name);
+    auto addEntry = [](QMenu* menu, const QString& caption, const QString& name) {
+        QAction* action = menu->addAction(caption);
         action->setObjectName(name);
         return action;
     };
 
-    QMenu* report = addMenu(u"非预算报销"_s);
-    connect(addEntry(report, u"非预算报销月报"_s), &QAction::triggered, this,
+    QMenu* report = addMenu(u"非预算报销"_s, u"reportMenu"_s);
+    connect(addEntry(report, u"非预算报销月报"_s, u"reportAction"_s), &QAction::triggered, this,
             &MainWindow::openReportWindow);
 
-    QMenu* leave = addMenu(u"退出系统"_s);
-    addEntry(leave, u"退出"_s); // carries no action
-    connect(addEntry(leave, u"注销"_s), &QAction::triggered, this, &MainWindow::logout);
+    QMenu* leave = addMenu(u"退出系统"_s, u"leaveMenu"_s);
+    addEntry(leave, u"退出"_s, u"exitAction"_s); // carries no action
+    connect(addEntry(leave, u"注销"_s, u"logoutAction"_s), &QAction::triggered, this,
+            &MainWindow::logout);
 
-    QMenu* about = addMenu(u"关于"_s);
-    addEntry(about, u"关于软件"_s);
-    addEntry(about, u"联系我们"_s)->setEnabled(false);
+    QMenu* about = addMenu(u"关于"_s, u"aboutMenu"_s);
+    addEntry(about, u"关于软件"_s, u"aboutAction"_s);
+    addEntry(about, u"联系我们"_s, u"contactAction"_s)->setEnabled(false);
     about->menuAction()->setEnabled(false);
 }
 
@@ -134,7 +117,7 @@ void MainWindow::openReportWindow() {
     const WaitCursor wait;
     const bool opening = !reportWindow();
     if (opening) {
-        auto* report = new ReportWindow;
+        auto* report = new ReportWindow(m_context);
         m_reportSubWindow = m_mdi->addSubWindow(report);
         m_reportSubWindow->setAttribute(Qt::WA_DeleteOnClose);
         m_reportSubWindow->setWindowTitle(report->windowTitle());
@@ -157,12 +140,18 @@ void MainWindow::logout() {
         child->close();
         delete child;
     }
-    if (!startCommandLine().isEmpty()) {
-        const QString folder = handOverFolder();
+    if (!m_context.startCommandLine.isEmpty()) {
+        QString folder;
+        try {
+            folder = handOverFolder(m_context); // reads the settings store again
+        } catch (const Error& e) {
+            m_context.prompts.message(e.description(), u"系统提示"_s, MessageIcon::Warning);
+            return;
+        }
         try {
             writeHandOverFile(folder);
         } catch (const Error& e) {
-            Prompts::current().message(u"无法写入注销交接文件 Command.Dll（"_s + e.description() +
+            m_context.prompts.message(u"无法写入注销交接文件 Command.Dll（"_s + e.description() +
                                            u"），请检查目录 "_s + QDir::toNativeSeparators(folder) +
                                            u" 的写入权限。"_s,
                                        u"系统提示"_s, MessageIcon::Warning);
@@ -171,9 +160,9 @@ void MainWindow::logout() {
         activateWindowByTitle(u"Corvale系统2011版"_s);
         return;
     }
-    LoginWindow login(this);
+    LoginWindow login(m_context, this);
     // A login here replaces the session of the open frame.
-    connect(&login, &LoginWindow::loggedIn, this, &loadAuditFlagReportingFailure);
+    connect(&login, &LoginWindow::loggedIn, this, &MainWindow::loadAuditFlag);
     login.hidePositionList();
     login.setSwitchMode(true);
     login.clearPassword();
@@ -186,14 +175,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!Prompts::current().askYesNo(u"确认要退出系统吗？"_s, programTitle(),
+    if (!m_context.prompts.askYesNo(u"确认要退出系统吗？"_s, programTitle(),
                                      MessageIcon::Information)) {
         event->ignore();
         return;
     }
     m_leaving = true;
     event->accept();
-    Prompts::current().quit();
+    m_context.prompts.quit();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -205,7 +194,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::updateBackground() {
     // A missing or unreadable picture leaves the background empty, silently.
     if (m_background.isNull())
-        m_background.load(QDir(programFolder()).filePath(u"MDI.BMP"_s));
+        m_background.load(QDir(m_context.programFolder).filePath(u"MDI.BMP"_s));
     if (m_background.isNull() || m_mdi->viewport()->size().isEmpty()) {
         m_mdi->setBackground(palette().dark());
         return;

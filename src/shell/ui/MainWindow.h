@@ -1,7 +1,8 @@
 #pragma once
 // MDIForm1: the program's frame window. A banner strip across the top, the
 // stretched background picture MDI.BMP, the fixed menu that opens the report,
-// logs out or leaves, and the host of the report window.
+// logs out or leaves, and the host of the report window. main() makes it
+// hidden; the first login loads and shows it.
 
 #include <QImage>
 #include <QMainWindow>
@@ -13,20 +14,21 @@ class QAction;
 
 namespace nbr {
 
+struct AppContext;
 class LoginWindow;
 class ReportWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // The one frame window, or nullptr before the first login.
-    static MainWindow* instance();
-    // Creates (and loads) the frame on first use, shows it and brings it to the front.
-    static void showAndActivate();
-    // Opens the frame when the start-up login window logs a user in.
-    static void followLogin(LoginWindow& login);
-    // Ends the frame (tests; the program ends with it otherwise).
-    static void destroyInstance();
+    explicit MainWindow(AppContext& context);
+
+    // Loads the frame the first time, shows it and brings it to the front.
+    void showAndActivate();
+    // Opens the frame when this login window logs a user in.
+    void follow(LoginWindow& login);
+    // Whether a login has opened the frame.
+    bool isOpen() const { return m_loaded; }
 
     QMdiArea* mdiArea() const { return m_mdi; }
     // The open report window, or nullptr.
@@ -41,14 +43,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    MainWindow();
     void load();
+    void loadAuditFlag();
     void buildMenu();
     void updateBackground();
 
+    AppContext& m_context;
     QMdiArea* m_mdi; // MDIClient: hosts the report window over the background picture
     QPointer<QMdiSubWindow> m_reportSubWindow;
     QImage m_background;
+    bool m_loaded = false;
     bool m_leaving = false;
 };
 
