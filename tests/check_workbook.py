@@ -10,10 +10,11 @@ header and body texts (hidden key column left out), the grid columns that
 hold amounts, each body row's fill and the column widths in characters.
 Row numbers in the first column (序) are read back as numbers.
 Optional "cells" spot-check single cells by address, optional "properties"
-the document properties, optional "absent" texts no part of the file may hold. Every workbook is also checked for its view and
-print setup (frozen panes, landscape A4 one page wide, repeated heading
-rows, print area, page header and footer); a summary for its outline (subject
-rows at level 1) and its chart sheets and their series. With --same-as the
+the document properties, optional "absent" texts that no part of the file
+may hold. Every workbook is also checked for its view and print setup
+(frozen panes, landscape A4 one page wide, repeated heading rows, print
+area, page header and footer); a summary for its outline (subject rows at
+level 1) and its chart sheets and their series. With --same-as the
 workbook must equal the other one cell for cell: values and their types,
 number formats, alignment, fills, fonts, borders, merged ranges and column
 widths. With --lines-of the workbook of every claim line must hold the
