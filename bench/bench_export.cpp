@@ -187,7 +187,7 @@ int main(int argc, char* argv[]) {
     std::printf("  bare libxlsxwriter    %8.1f ms\n", b);
     std::printf("  ratio                 %8.2f x   (goal <= 1.50)\n", e / b);
     std::printf("  of which read-back    %8.1f ms   (%.0f%% of the export)\n", c, 100 * c / e);
-    std::printf("  peak RSS   %ld kB after building the summary, %ld kB after the runs\n", peakBefore,
-                peakKilobytes());
+    std::printf("  peak RSS   %ld kB after building the summary, %ld kB after the runs\n",
+                peakBefore, peakKilobytes());
     return 0;
 }

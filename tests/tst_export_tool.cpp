@@ -5,17 +5,17 @@
 
 #include "ExportChecks.h"
 #include "ExportFixture.h"
-#include "ReportFixtures.h"
 #include "FakePrompts.h"
-#include "TestContext.h"
 #include "FixtureDb.h"
+#include "ReportFixtures.h"
+#include "TestContext.h"
 #include "report/models/FlexGridModel.h"
 #include "report/ui/ReportWindow.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -54,7 +54,8 @@ private slots:
         QTest::addColumn<QString>("month");
         QTest::addColumn<QString>("padding"); // of the listing's codes
         QTest::newRow("one department")
-            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s} << u"03"_s << QString();
+            << QStringList{u"0102"_s} << QStringList{u"--dept"_s, u"0102"_s} << u"03"_s
+            << QString();
         // Codes as a char(n) column gives them: the database would match them.
         QTest::newRow("tree order, not argument order, codes padded, a one-digit month")
             << QStringList{u"0102"_s, u"0103"_s}
@@ -88,8 +89,8 @@ private slots:
         const QString detail = out.filePath(u"明细.xlsx"_s);
         const ToolRun run =
             runTool(QStringList{u"--settings"_s, m_ini, u"--year"_s, u"2026"_s} + selection +
-                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s + padding, u"0012"_s + padding, month,
-                                detail});
+                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s + padding,
+                                u"0012"_s + padding, month, detail});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
         QString failure = checkWorkbook(summary, summaryExpectation(w.summaryGrid(), u"2026"_s));
@@ -138,9 +139,9 @@ private slots:
         QTest::newRow("output ends in a slash")
             << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/new/"_s} << 1
             << u"文件夹"_s;
-        const QStringList bothTo{u"--year"_s, u"2026"_s, u"--all"_s,  u"--summary"_s,
-                                 u"OUT/real/a.xls"_s,   u"--detail"_s, u"01"_s,
-                                 u"0012"_s,  u"03"_s};
+        const QStringList bothTo{u"--year"_s,    u"2026"_s,           u"--all"_s,
+                                 u"--summary"_s, u"OUT/real/a.xls"_s, u"--detail"_s,
+                                 u"01"_s,        u"0012"_s,           u"03"_s};
         QTest::newRow("both outputs end up as one workbook")
             << bothTo + QStringList{u"OUT/real/./a.xlsx"_s} << 1 << u"同一个文件"_s;
         QTest::newRow("the same workbook through a folder link")
@@ -148,11 +149,11 @@ private slots:
         QTest::newRow("the same workbook through a file link")
             << bothTo + QStringList{u"OUT/link.xlsx"_s} << 1 << u"同一个文件"_s;
         QTest::newRow("an option given twice")
-            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, out, u"--summary"_s,
-                           u"OUT/b.xlsx"_s}
+            << QStringList{u"--year"_s, u"2026"_s,      u"--all"_s,     u"--summary"_s,
+                           out,         u"--summary"_s, u"OUT/b.xlsx"_s}
             << 1 << u"参数重复：--summary"_s;
         QTest::newRow("a read-only workbook is not replaced")
-            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,       u"2026"_s,
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,    u"2026"_s,
                            u"--all"_s,      u"--summary"_s, u"OUT/ro.xls"_s}
             << 4 << u"文件只读："_s;
         QTest::newRow("empty cell: nothing written, the summary neither")
@@ -311,7 +312,8 @@ private slots:
             QVERIFY2(progress.contains("已写 10001/"), progress.constData());
             // It holds the password: no core dump may write it out.
             const QByteArray limits = contents(u"/proc/%1/limits"_s.arg(p.processId()));
-            QVERIFY2(limits.contains(QByteArrayLiteral("Max core file size        0                    0")),
+            QVERIFY2(limits.contains(
+                         QByteArrayLiteral("Max core file size        0                    0")),
                      limits.constData());
             ::kill(pid_t(p.processId()), signal);
             QVERIFY(p.waitForFinished(120000));

@@ -131,8 +131,9 @@ int runHeadlessExport(const ExportArguments& a) {
             const auto widths = freshColumnWidths(summaryFormatString(), summaryGridRows(*summary));
             exportAndTell(
                 [&] {
-                    return exportSummary(*summary, widths, a.summaryPath,
-                                         progressLines(a, u"月报"_s, int(summary->rows.size()) + 1));
+                    return exportSummary(
+                        *summary, widths, a.summaryPath,
+                        progressLines(a, u"月报"_s, int(summary->rows.size()) + 1));
                 },
                 a.summaryPath);
         }
@@ -140,8 +141,9 @@ int runHeadlessExport(const ExportArguments& a) {
             const auto widths = freshColumnWidths(detailFormatString(), listingGridRows(*listing));
             exportAndTell(
                 [&] {
-                    return exportListing(*listing, widths, a.detail->path,
-                                         progressLines(a, u"明细"_s, int(listing->lines.size()) + 2));
+                    return exportListing(
+                        *listing, widths, a.detail->path,
+                        progressLines(a, u"明细"_s, int(listing->lines.size()) + 2));
                 },
                 a.detail->path);
         }

@@ -29,10 +29,11 @@ SheetDescription gridSheet(const QString& formatString, std::vector<FlexGridMode
     const int columns = int(fields.size()) - 1;
     for (int c = 0; c < columns; ++c) {
         const QString& field = fields[c];
-        const bool aligned = field.startsWith(u'^') || field.startsWith(u'<') || field.startsWith(u'>');
+        const bool aligned =
+            field.startsWith(u'^') || field.startsWith(u'<') || field.startsWith(u'>');
         sheet.header << (aligned ? field.mid(1) : field);
-        sheet.widths.push_back(size_t(c) < gridWidths.size() ? gridWidths[size_t(c)] / kTwipsPerCharacter
-                                                             : 0.0);
+        sheet.widths.push_back(
+            size_t(c) < gridWidths.size() ? gridWidths[size_t(c)] / kTwipsPerCharacter : 0.0);
         sheet.kinds.push_back(c == 0 ? SheetColumnKind::WholeNumber : SheetColumnKind::Text);
     }
     sheet.headerFill = fillOf(ReportColour::kWorkbookTotals);
@@ -40,7 +41,7 @@ SheetDescription gridSheet(const QString& formatString, std::vector<FlexGridMode
     for (size_t r = 0; r < rows.size(); ++r) {
         FlexGridModel::BodyRow& row = rows[r];
         row.cells = row.cells.mid(0, columns);
-        const std::uint32_t fill = r + 1 == rows.size()              ? sheet.headerFill
+        const std::uint32_t fill = r + 1 == rows.size()            ? sheet.headerFill
                                    : row.kind == RowKind::Subtotal ? fillOf(row.fill)
                                                                    : SheetRow::kNoFill;
         sheet.rows.push_back({std::move(row.cells), fill});

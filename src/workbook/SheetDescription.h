@@ -29,14 +29,14 @@ struct SheetRow {
 
 struct SheetDescription {
     QString sheetName;
-    QString title;          // row 1, merged over every column, bold and centred
-    QString caption;        // row 3, merged over captionColumns
+    QString title;   // row 1, merged over every column, bold and centred
+    QString caption; // row 3, merged over captionColumns
     int captionColumns = 1;
-    QStringList header;     // the table's heading row, centred
+    QStringList header; // the table's heading row, centred
     std::uint32_t headerFill = SheetRow::kNoFill;
-    std::vector<double> widths;           // per column, in characters
-    std::vector<SheetColumnKind> kinds;   // per column
-    std::vector<SheetRow> rows;           // the table's body, in order
+    std::vector<double> widths;         // per column, in characters
+    std::vector<SheetColumnKind> kinds; // per column
+    std::vector<SheetRow> rows;         // the table's body, in order
 
     int columns() const { return int(header.size()); }
 };
