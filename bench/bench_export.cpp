@@ -39,7 +39,7 @@ struct BareCell {
 struct BareSheet {
     std::vector<std::vector<BareCell>> rows; // header first
     std::vector<double> widths;
-    std::vector<int> fills; // per row: 0 none, 1 subtotal, 2 totals
+    std::vector<int> fills;      // per row: 0 none, 1 subtotal, 2 totals
     std::vector<uint8_t> levels; // per row: its outline level
 };
 
@@ -195,7 +195,7 @@ int main(int argc, char* argv[]) {
     std::printf("  bare libxlsxwriter    %8.1f ms\n", b);
     std::printf("  ratio                 %8.2f x   (goal <= 1.50)\n", e / b);
     std::printf("  of which read-back    %8.1f ms   (%.0f%% of the export)\n", c, 100 * c / e);
-    std::printf("  peak RSS   %ld kB after building the summary, %ld kB after the runs\n", peakBefore,
-                peakKilobytes());
+    std::printf("  peak RSS   %ld kB after building the summary, %ld kB after the runs\n",
+                peakBefore, peakKilobytes());
     return 0;
 }

@@ -24,8 +24,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <string>
 #include <spawn.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
@@ -149,7 +149,8 @@ int main(int argc, char* argv[]) {
     if (path.isEmpty())
         path = dir.filePath(u"demo100.db"_s);
     if (!QFile::exists(path) &&
-        QProcess::execute(QCoreApplication::applicationDirPath() + u"/../tools/nbreport-make-demo"_s,
+        QProcess::execute(QCoreApplication::applicationDirPath() +
+                              u"/../tools/nbreport-make-demo"_s,
                           {u"--scale"_s, u"100"_s, u"--base-year"_s, kYear, path}) != 0)
         return 1;
     // The tool first, in a process of its own, for its peak memory: a child
@@ -162,9 +163,10 @@ int main(int argc, char* argv[]) {
     settings.close();
     long toolPeakKb = -1;
     const double toolMs = bench::ms([&] {
-        toolPeakKb = peakOfRun(QCoreApplication::applicationDirPath() + u"/../tools/nbreport-export"_s,
-                               {u"--settings"_s, ini, u"--year"_s, kYear, u"--all"_s, u"--quiet"_s,
-                                u"--lines"_s, dir.filePath(u"tool.xlsx"_s)});
+        toolPeakKb =
+            peakOfRun(QCoreApplication::applicationDirPath() + u"/../tools/nbreport-export"_s,
+                      {u"--settings"_s, ini, u"--year"_s, kYear, u"--all"_s, u"--quiet"_s,
+                       u"--lines"_s, dir.filePath(u"tool.xlsx"_s)});
     });
     if (toolPeakKb < 0)
         return 1;

@@ -15,13 +15,13 @@
 #include "BenchSupport.h"
 #include "TdsTestServer.h"
 #include "platform/StderrPrompts.h"
-#include "session/DatabaseConnect.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportGrids.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
+#include "session/DatabaseConnect.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -146,8 +146,8 @@ int main(int argc, char* argv[]) {
     std::printf("ticked departments     %d\n", ticked);
     std::printf("plain GROUP BY         %8.1f ms  (%lld groups)\n", baseline,
                 static_cast<long long>(groups));
-    std::printf("first summary run      %8.1f ms  (%.2f x the GROUP BY; goal <= 1.4 x)\n",
-                firstRun, firstRun / baseline);
+    std::printf("first summary run      %8.1f ms  (%.2f x the GROUP BY; goal <= 1.4 x)\n", firstRun,
+                firstRun / baseline);
     std::printf("later summary runs     %8.1f ms  (%.2f x the GROUP BY)\n", run, run / baseline);
     std::printf("  of which statements  %8.1f ms\n", queriesOnly);
     std::printf("  the result alone     %8.1f ms  (statements and rows, no grid)\n", resultOnly);

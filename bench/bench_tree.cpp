@@ -7,10 +7,10 @@
 #include "DemoSchema.h"
 #include "db/DbSchema.h"
 #include "platform/StderrPrompts.h"
-#include "session/DatabaseConnect.h"
 #include "report/DeptTree.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/NodeTreeView.h"
+#include "session/DatabaseConnect.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

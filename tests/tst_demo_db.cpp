@@ -3,8 +3,8 @@
 // and the report rely on are present, the output is reproducible, the scale
 // grows it, and bad arguments fail cleanly.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
+#include "TestContext.h"
 
 #include <QDate>
 #include <QFile>
@@ -80,7 +80,10 @@ class TestDemoDb : public QObject {
         return m_t->db().query(sql, parameters);
     }
     int count(const QString& sql, const QStringList& parameters = {}) {
-        return query(u"Select count(*) As n From "_s + sql, parameters).field(u"n"_s).text().toInt();
+        return query(u"Select count(*) As n From "_s + sql, parameters)
+            .field(u"n"_s)
+            .text()
+            .toInt();
     }
 
     // The tree cases that every scale keeps.

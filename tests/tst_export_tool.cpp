@@ -5,10 +5,10 @@
 
 #include "ExportChecks.h"
 #include "ExportFixture.h"
-#include "ReportFixtures.h"
 #include "FakePrompts.h"
-#include "TestContext.h"
 #include "FixtureDb.h"
+#include "ReportFixtures.h"
+#include "TestContext.h"
 #include "Version.h"
 #include "platform/LoginName.h"
 #include "report/models/FlexGridModel.h"
@@ -17,8 +17,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QJsonArray>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -102,15 +102,17 @@ private slots:
         const QString detail = out.filePath(u"明细.xlsx"_s);
         const ToolRun run =
             runTool(QStringList{u"--settings"_s, m_ini, u"--year"_s, u"2026"_s} + selection +
-                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s + padding, u"0012"_s + padding, month,
-                                detail});
+                    QStringList{u"--summary"_s, summary, u"--detail"_s, u"0102"_s + padding,
+                                u"0012"_s + padding, month, detail});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
         QJsonObject expectation = summaryExpectation(w.summaryGrid(), u"2026"_s);
         QVERIFY(!loginName().isEmpty());
         expectation[u"properties"_s] = QJsonObject{
-            {u"title"_s, u"2026年非预算报销月报"_s}, {u"subject"_s, u"部门非预算报销月报"_s},
-            {u"creator"_s, loginName()},          {u"keywords"_s, keywords},
+            {u"title"_s, u"2026年非预算报销月报"_s},
+            {u"subject"_s, u"部门非预算报销月报"_s},
+            {u"creator"_s, loginName()},
+            {u"keywords"_s, keywords},
             {u"description"_s, u"由 nbreport "_s + QLatin1StringView(kVersionText) + u" 导出"_s}};
         expectation[u"absent"_s] = QJsonArray{u"secret-"_s};
         QString failure = checkWorkbook(summary, expectation);
@@ -159,9 +161,9 @@ private slots:
         QTest::newRow("output ends in a slash")
             << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"OUT/new/"_s} << 1
             << u"文件夹"_s;
-        const QStringList bothTo{u"--year"_s, u"2026"_s, u"--all"_s,  u"--summary"_s,
-                                 u"OUT/real/a.xls"_s,   u"--detail"_s, u"01"_s,
-                                 u"0012"_s,  u"03"_s};
+        const QStringList bothTo{u"--year"_s,    u"2026"_s,           u"--all"_s,
+                                 u"--summary"_s, u"OUT/real/a.xls"_s, u"--detail"_s,
+                                 u"01"_s,        u"0012"_s,           u"03"_s};
         QTest::newRow("both outputs end up as one workbook")
             << bothTo + QStringList{u"OUT/real/./a.xlsx"_s} << 1 << u"同一个文件"_s;
         QTest::newRow("the same workbook through a folder link")
@@ -169,11 +171,11 @@ private slots:
         QTest::newRow("the same workbook through a file link")
             << bothTo + QStringList{u"OUT/link.xlsx"_s} << 1 << u"同一个文件"_s;
         QTest::newRow("an option given twice")
-            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, out, u"--summary"_s,
-                           u"OUT/b.xlsx"_s}
+            << QStringList{u"--year"_s, u"2026"_s,      u"--all"_s,     u"--summary"_s,
+                           out,         u"--summary"_s, u"OUT/b.xlsx"_s}
             << 1 << u"参数重复：--summary"_s;
         QTest::newRow("a read-only workbook is not replaced")
-            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,       u"2026"_s,
+            << QStringList{u"--settings"_s, u"INI"_s,       u"--year"_s,    u"2026"_s,
                            u"--all"_s,      u"--summary"_s, u"OUT/ro.xls"_s}
             << 4 << u"文件只读："_s;
         QTest::newRow("empty cell: nothing written, the summary neither")
@@ -184,8 +186,8 @@ private slots:
         QTest::newRow("lines without departments")
             << QStringList{u"--year"_s, u"2026"_s, u"--lines"_s, out} << 1 << u"未指定部门"_s;
         QTest::newRow("lines and summary into one workbook")
-            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, out, u"--lines"_s,
-                           u"OUT/r.xls"_s}
+            << QStringList{u"--year"_s, u"2026"_s,    u"--all"_s,    u"--summary"_s,
+                           out,         u"--lines"_s, u"OUT/r.xls"_s}
             << 1 << u"同一个文件"_s;
         QTest::newRow("no lines in that year: nothing written")
             << QStringList{u"--settings"_s, u"INI"_s,     u"--year"_s, u"2019"_s,
@@ -251,17 +253,18 @@ private slots:
         test::writeSettingsFor(m_dir.filePath(u"demo"_s), db);
         QTemporaryDir out;
         const QString summary = out.filePath(u"s.xlsx"_s), lines = out.filePath(u"l.xlsx"_s);
-        const ToolRun run = runTool({u"--settings"_s, m_dir.filePath(u"demo/Corvale2011/Corvale2011.ini"_s),
-                                     u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, summary,
-                                     u"--lines"_s, lines});
+        const ToolRun run = runTool(
+            {u"--settings"_s, m_dir.filePath(u"demo/Corvale2011/Corvale2011.ini"_s), u"--year"_s,
+             u"2026"_s, u"--all"_s, u"--summary"_s, summary, u"--lines"_s, lines});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         const QString failure = checkClaimLines(lines, summary);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
 
-        QCOMPARE(quietly(soffice, {u"--headless"_s,
-                                   u"-env:UserInstallation=file://"_s + out.filePath(u"profile"_s),
-                                   u"--convert-to"_s, u"pdf"_s, u"--outdir"_s, out.path(), summary}),
-                 0);
+        QCOMPARE(
+            quietly(soffice, {u"--headless"_s,
+                              u"-env:UserInstallation=file://"_s + out.filePath(u"profile"_s),
+                              u"--convert-to"_s, u"pdf"_s, u"--outdir"_s, out.path(), summary}),
+            0);
         QProcess text;
         text.start(pdftotext, {out.filePath(u"s.pdf"_s), u"-"_s});
         QVERIFY(text.waitForFinished(60000));
@@ -269,8 +272,8 @@ private slots:
         pages.removeLast(); // after the last page's form feed
         QVERIFY(pages.size() >= 2);
         for (qsizetype p = 0; p + 1 < pages.size(); ++p)
-            QVERIFY2(pages[p].contains(u"部门非预算报销月报"_s) && pages[p].contains(u"部门名称"_s) &&
-                         pages[p].contains(u"12月份"_s) &&
+            QVERIFY2(pages[p].contains(u"部门非预算报销月报"_s) &&
+                         pages[p].contains(u"部门名称"_s) && pages[p].contains(u"12月份"_s) &&
                          pages[p].contains(u"第 %1 页，共 %2 页"_s.arg(p + 1).arg(pages.size())),
                      qPrintable(u"page %1: "_s.arg(p + 1) + pages[p].left(300)));
         QVERIFY(!pages.last().contains(u"部门名称"_s)); // the chart
@@ -390,7 +393,8 @@ private slots:
             QVERIFY2(progress.contains("已写 10001/"), progress.constData());
             // It holds the password: no core dump may write it out.
             const QByteArray limits = contents(u"/proc/%1/limits"_s.arg(p.processId()));
-            QVERIFY2(limits.contains(QByteArrayLiteral("Max core file size        0                    0")),
+            QVERIFY2(limits.contains(
+                         QByteArrayLiteral("Max core file size        0                    0")),
                      limits.constData());
             ::kill(pid_t(p.processId()), signal);
             QVERIFY(p.waitForFinished(120000));

@@ -6,10 +6,10 @@
 
 #include "ExportChecks.h"
 #include "ExportFixture.h"
-#include "ReportFixtures.h"
 #include "FakePrompts.h"
-#include "TestContext.h"
 #include "FixtureDb.h"
+#include "ReportFixtures.h"
+#include "TestContext.h"
 #include "platform/MousePointer.h"
 #include "report/models/FlexGridModel.h"
 #include "report/ui/FlexGridView.h"
@@ -54,7 +54,6 @@ private slots:
     void summaryExportWritesTheGridCellByCell() {
         test::TestContext t;
         QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QCOMPARE(w.summaryGrid().rows(), 5);
@@ -65,7 +64,7 @@ private slots:
         QStringList hiddenAtDialog;
         int progressMaximum = -1, progressValue = -1;
         bool progressShownAtMessage = false;
-        prompts.onPrompt = [&](const test::RecordedPrompt& p) {
+        t.prompts.onPrompt = [&](const test::RecordedPrompt& p) {
             if (p.kind == test::RecordedPrompt::SaveDialog) {
                 for (const char* name : {"exitButton", "exportButton", "runButton"})
                     if (!button(w, QString::fromLatin1(name))->isVisible())
@@ -78,13 +77,14 @@ private slots:
             }
         };
         QTemporaryDir out;
-        exportFrom(w, prompts, u"exportButton"_s, out.filePath(u"月报.xls"_s));
+        exportFrom(w, t.prompts, u"exportButton"_s, out.filePath(u"月报.xls"_s));
 
-        QCOMPARE(prompts.recorded.size(), 2);
-        QCOMPARE(prompts.recorded[0].text, u"非预算报销月报_2026年"_s);
-        QCOMPARE(prompts.recorded[0].title, u"电子表|*.xls;*.xlsx"_s);
-        QCOMPARE(prompts.recorded[1].text, success(u"非预算报销月报导出成功!"_s, out.filePath(u"月报.xlsx"_s)));
-        QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
+        QCOMPARE(t.prompts.recorded.size(), 2);
+        QCOMPARE(t.prompts.recorded[0].text, u"非预算报销月报_2026年"_s);
+        QCOMPARE(t.prompts.recorded[0].title, u"电子表|*.xls;*.xlsx"_s);
+        QCOMPARE(t.prompts.recorded[1].text,
+                 success(u"非预算报销月报导出成功!"_s, out.filePath(u"月报.xlsx"_s)));
+        QCOMPARE(t.prompts.recorded[1].title, u"系统提示"_s);
         QCOMPARE(hiddenAtDialog, (QStringList{u"exitButton"_s, u"exportButton"_s, u"runButton"_s}));
         QVERIFY(progressShownAtMessage);
         QCOMPARE(progressMaximum, 5);
@@ -101,8 +101,8 @@ private slots:
             {u"B8"_s, QJsonObject{{u"value"_s, u"合计"_s}, {u"fill"_s, kTotalsFill}}},
             {u"Q8"_s, spot(1322.5, u"n"_s)},
         };
-        const QString failure = checkWorkbook(out.filePath(u"月报.xlsx"_s),
-                                              summaryExpectation(w.summaryGrid(), u"2026"_s), cells);
+        const QString failure = checkWorkbook(
+            out.filePath(u"月报.xlsx"_s), summaryExpectation(w.summaryGrid(), u"2026"_s), cells);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
@@ -169,34 +169,35 @@ private slots:
         // dialog, which proposes the name typed.
         test::TestContext t;
         QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
-        prompts.yesNoAnswers = {false, true};
-        prompts.saveAnswers.push_back(out.filePath(answer));
-        exportFrom(w, prompts, u"exportButton"_s, out.filePath(answer));
-        const QString question = u"文件“"_s + QFileInfo(target).fileName() + u"”已存在。要替换它吗？"_s;
-        QCOMPARE(prompts.recorded.size(), 5);
-        QCOMPARE(prompts.recorded[1].text, question);
-        QCOMPARE(prompts.recorded[2].text, out.filePath(answer));
-        QCOMPARE(prompts.recorded[3].text, question);
-        QCOMPARE(prompts.messageTexts(), QStringList{success(u"非预算报销月报导出成功!"_s, target)});
+        t.prompts.yesNoAnswers = {false, true};
+        t.prompts.saveAnswers.push_back(out.filePath(answer));
+        exportFrom(w, t.prompts, u"exportButton"_s, out.filePath(answer));
+        const QString question =
+            u"文件“"_s + QFileInfo(target).fileName() + u"”已存在。要替换它吗？"_s;
+        QCOMPARE(t.prompts.recorded.size(), 5);
+        QCOMPARE(t.prompts.recorded[1].text, question);
+        QCOMPARE(t.prompts.recorded[2].text, out.filePath(answer));
+        QCOMPARE(t.prompts.recorded[3].text, question);
+        QCOMPARE(t.prompts.messageTexts(),
+                 QStringList{success(u"非预算报销月报导出成功!"_s, target)});
         const QFileInfo folder(target);
         QCOMPARE(entries(folder.absolutePath()), QStringList{folder.fileName()});
-        const QString failure = checkWorkbook(target, summaryExpectation(w.summaryGrid(), u"2026"_s));
+        const QString failure =
+            checkWorkbook(target, summaryExpectation(w.summaryGrid(), u"2026"_s));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
     void nothingHappensBeforeASummaryRun() {
         test::TestContext t;
         QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         w.load();
         w.show();
         QTest::mouseClick(button(w, u"exportButton"_s), Qt::LeftButton);
         QTest::mouseClick(button(w, u"exportDetailButton"_s), Qt::LeftButton);
-        QVERIFY(prompts.recorded.isEmpty());
+        QVERIFY(t.prompts.recorded.isEmpty());
     }
 
     void cancelWritesNothing_data() {
@@ -209,16 +210,15 @@ private slots:
         QFETCH(QString, exportButton);
         test::TestContext t;
         QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         openListing(w, 1, 6);
-        prompts.saveAnswers.push_back(std::nullopt);
+        t.prompts.saveAnswers.push_back(std::nullopt);
         QTest::mouseClick(button(w, exportButton), Qt::LeftButton);
-        QCOMPARE(prompts.recorded.size(), 2);
-        QCOMPARE(prompts.recorded[1].text, u"您取消了导出操作！"_s);
-        QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
-        QCOMPARE(prompts.recorded[1].icon, MessageIcon::Information);
+        QCOMPARE(t.prompts.recorded.size(), 2);
+        QCOMPARE(t.prompts.recorded[1].text, u"您取消了导出操作！"_s);
+        QCOMPARE(t.prompts.recorded[1].title, u"系统提示"_s);
+        QCOMPARE(t.prompts.recorded[1].icon, MessageIcon::Information);
         QVERIFY(button(w, exportButton)->isVisible());
         QVERIFY(!progressBar(w, u"exportProgress"_s)->isVisible());
         QVERIFY(!progressBar(w, u"detailExportProgress"_s)->isVisible());
@@ -244,7 +244,8 @@ private slots:
         QFETCH(QStringList, before);
         QFETCH(QString, cause);
         QTemporaryDir out;
-        const QString kept = out.filePath(existing.endsWith(u'/') ? existing + u"keep.txt"_s : existing);
+        const QString kept =
+            out.filePath(existing.endsWith(u'/') ? existing + u"keep.txt"_s : existing);
         if (!existing.isEmpty()) {
             QDir(out.path()).mkpath(QFileInfo(kept).path());
             writeFile(kept, "kept");
@@ -252,16 +253,15 @@ private slots:
         }
         test::TestContext t;
         QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
-        exportFrom(w, prompts, u"exportButton"_s, out.filePath(answer));
-        const QStringList messages = prompts.messageTexts();
+        exportFrom(w, t.prompts, u"exportButton"_s, out.filePath(answer));
+        const QStringList messages = t.prompts.messageTexts();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].startsWith(u"错误码: "_s) && messages[0].contains(u" 错误描述: "_s) &&
                      messages[0].contains(cause),
                  qPrintable(messages[0]));
-        QCOMPARE(prompts.recorded.last().title, u"系统提示"_s);
+        QCOMPARE(t.prompts.recorded.last().title, u"系统提示"_s);
         QCOMPARE(entries(out.path()), before); // no temporary file left
         if (!existing.isEmpty())
             QCOMPARE(contents(kept), QByteArray("kept"));
@@ -277,20 +277,20 @@ private slots:
         writeExportDatabase(db);
         test::TestContext t;
         QVERIFY(t.connectToFile(db));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QCOMPARE(QProcess::execute(u"/usr/bin/python3"_s,
-                                   {u"-c"_s, u"import sqlite3, sys; sqlite3.connect(sys.argv[1]).execute("
-                                             u"'ALTER TABLE 报销单明细 RENAME COLUMN 摘要 TO 备注')"_s,
+                                   {u"-c"_s,
+                                    u"import sqlite3, sys; sqlite3.connect(sys.argv[1]).execute("
+                                    u"'ALTER TABLE 报销单明细 RENAME COLUMN 摘要 TO 备注')"_s,
                                     db}),
                  0);
         openListing(w, 1, 6);
-        QCOMPARE(prompts.messageTexts().size(), 1);
+        QCOMPARE(t.prompts.messageTexts().size(), 1);
         QVERIFY(!button(w, u"exportDetailButton"_s)->isVisible());
         QTemporaryDir out;
-        exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"明细.xlsx"_s));
-        QCOMPARE(prompts.recorded.size(), 1);
+        exportFrom(w, t.prompts, u"exportDetailButton"_s, out.filePath(u"明细.xlsx"_s));
+        QCOMPARE(t.prompts.recorded.size(), 1);
         QVERIFY(entries(out.path()).isEmpty());
     }
 
@@ -298,16 +298,15 @@ private slots:
         const QString note = u"（部分超长文本已截断为 32767 个字符）"_s;
         test::TestContext t;
         QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         runSummary(w, {u"0103"_s});
         QCOMPARE(w.summaryGrid().textMatrix(1, 2), u"6601"_s);
         openListing(w, 1, 8); // May: the line with a 40 000-character memo
         QTemporaryDir out;
-        exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"明细.xlsx"_s));
-        QCOMPARE(prompts.messageTexts(),
-                 QStringList{success(u"非预算报销明细月报导出成功!"_s, out.filePath(u"明细.xlsx"_s)) +
-                             u'\n' + note});
+        exportFrom(w, t.prompts, u"exportDetailButton"_s, out.filePath(u"明细.xlsx"_s));
+        QCOMPARE(t.prompts.messageTexts(), QStringList{success(u"非预算报销明细月报导出成功!"_s,
+                                                               out.filePath(u"明细.xlsx"_s)) +
+                                                       u'\n' + note});
 
         const ToolRun run =
             runExportTool({u"--settings"_s, m_ini, u"--year"_s, u"2026"_s, u"--detail"_s, u"0103"_s,
@@ -320,7 +319,6 @@ private slots:
     void detailExportNamesTheListingsDepartment() {
         test::TestContext t;
         QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         // Two departments: the run leaves 人事部 as the current department,
         // while the listing opened is 财务部's.
@@ -331,19 +329,19 @@ private slots:
         QCOMPARE(w.detailGrid().rows(), 4);
 
         QStringList visibleAtDialog;
-        prompts.onPrompt = [&](const test::RecordedPrompt& p) {
+        t.prompts.onPrompt = [&](const test::RecordedPrompt& p) {
             if (p.kind == test::RecordedPrompt::SaveDialog)
                 for (const char* name : {"closeDetailButton", "exportDetailButton"})
                     if (button(w, QString::fromLatin1(name))->isVisible())
                         visibleAtDialog << QString::fromLatin1(name);
         };
         QTemporaryDir out;
-        exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"明细.xls"_s));
-        QCOMPARE(prompts.recorded.size(), 2);
-        QCOMPARE(prompts.recorded[0].text, u"2026年"_s + kMarch + u"【差旅费】报销明细_财务部"_s);
-        QCOMPARE(prompts.recorded[1].text,
+        exportFrom(w, t.prompts, u"exportDetailButton"_s, out.filePath(u"明细.xls"_s));
+        QCOMPARE(t.prompts.recorded.size(), 2);
+        QCOMPARE(t.prompts.recorded[0].text, u"2026年"_s + kMarch + u"【差旅费】报销明细_财务部"_s);
+        QCOMPARE(t.prompts.recorded[1].text,
                  success(u"非预算报销明细月报导出成功!"_s, out.filePath(u"明细.xlsx"_s)));
-        QCOMPARE(prompts.recorded[1].title, u"系统提示"_s);
+        QCOMPARE(t.prompts.recorded[1].title, u"系统提示"_s);
         QVERIFY(visibleAtDialog.isEmpty());
         QVERIFY(button(w, u"exportDetailButton"_s)->isVisible());
         QVERIFY(!progressBar(w, u"detailExportProgress"_s)->isVisible());
@@ -367,13 +365,12 @@ private slots:
             QSKIP("LibreOffice is not installed");
         test::TestContext t;
         QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
-        test::FakePrompts& prompts = t.prompts;
         ReportWindow w(t.app);
         runSummary(w, {u"0102"_s});
         QTemporaryDir out;
-        exportFrom(w, prompts, u"exportButton"_s, out.filePath(u"summary.xlsx"_s));
+        exportFrom(w, t.prompts, u"exportButton"_s, out.filePath(u"summary.xlsx"_s));
         openListing(w, 1, 6);
-        exportFrom(w, prompts, u"exportDetailButton"_s, out.filePath(u"detail.xlsx"_s));
+        exportFrom(w, t.prompts, u"exportDetailButton"_s, out.filePath(u"detail.xlsx"_s));
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(soffice,

@@ -4,11 +4,11 @@
 // workbook is read back by tests/check_workbook.py (openpyxl).
 
 #include "ExportChecks.h"
-#include "ReportFixtures.h"
-#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "PrivateTmpfs.h"
+#include "ReportFixtures.h"
+#include "TestContext.h"
 #include "platform/FileError.h"
 #include "report/DetailListing.h"
 #include "report/ReportGrids.h"
@@ -29,11 +29,10 @@ using namespace Qt::StringLiterals;
 using namespace nbr;
 using namespace nbr::test;
 
-
 namespace {
 // 财务部's March travel in the export database: two lines.
-const ListingRequest kTravelInMarch{u"0102"_s, u"财务部"_s, u"0012"_s, u"差旅费"_s, u"2026"_s,
-                                    u"03"_s};
+const ListingRequest kTravelInMarch{u"0102"_s,   u"财务部"_s, u"0012"_s,
+                                    u"差旅费"_s, u"2026"_s,   u"03"_s};
 } // namespace
 
 class TestExportWorkbook : public QObject {
@@ -182,8 +181,10 @@ private slots:
         showListing(g, listing);
         QCOMPARE(g.rows(), 2);
         QTemporaryDir out;
-        const QString caption = u"部门：财务部   2026年"_s + monthHeader(7) + u"【差旅费】报销明细"_s;
-        QVERIFY_THROWS_NO_EXCEPTION(exportListing(listing, g.colWidths(), out.filePath(u"空.xls"_s)));
+        const QString caption =
+            u"部门：财务部   2026年"_s + monthHeader(7) + u"【差旅费】报销明细"_s;
+        QVERIFY_THROWS_NO_EXCEPTION(
+            exportListing(listing, g.colWidths(), out.filePath(u"空.xls"_s)));
         const QJsonObject cells{
             {u"B5"_s, spot(u"合计"_s, u"s"_s)},
             {u"J5"_s, spot(0, u"n"_s, u"#0.00"_s)},
@@ -207,7 +208,8 @@ private slots:
         const QString folder = u"/mnt/target"_s, kept = u"/mnt/kept"_s;
         QVERIFY(QDir().mkpath(folder) && QDir().mkpath(kept));
         const SummaryTable table = largeSummary(335);
-        const std::vector<int> widths = freshColumnWidths(summaryFormatString(), summaryGridRows(table));
+        const std::vector<int> widths =
+            freshColumnWidths(summaryFormatString(), summaryGridRows(table));
         exportSummary(table, widths, kept + u"/reference.xlsx"_s);
         QStringList completes, failures;
         int inARow = 0;
@@ -232,14 +234,15 @@ private slots:
         }
         qInfo("free-space sweep: %lld steps, %lld failed cleanly, %lld wrote a workbook",
               failures.size() + completes.size(), failures.size(), completes.size());
-        const QString compare = u"import sys, zipfile\n"
-                                u"def parts(p):\n"
-                                u"    z = zipfile.ZipFile(p)\n"
-                                u"    return {n: z.read(n) for n in z.namelist() if n != 'docProps/core.xml'}\n"
-                                u"want = parts(sys.argv[1])\n"
-                                u"bad = [p for p in sys.argv[2:] if parts(p) != want]\n"
-                                u"print('incomplete:', ' '.join(bad)) if bad else None\n"
-                                u"sys.exit(1 if bad else 0)\n"_s;
+        const QString compare =
+            u"import sys, zipfile\n"
+            u"def parts(p):\n"
+            u"    z = zipfile.ZipFile(p)\n"
+            u"    return {n: z.read(n) for n in z.namelist() if n != 'docProps/core.xml'}\n"
+            u"want = parts(sys.argv[1])\n"
+            u"bad = [p for p in sys.argv[2:] if parts(p) != want]\n"
+            u"print('incomplete:', ' '.join(bad)) if bad else None\n"
+            u"sys.exit(1 if bad else 0)\n"_s;
         QProcess python;
         python.setProcessChannelMode(QProcess::MergedChannels);
         python.start(u"/usr/bin/python3"_s,

@@ -1,8 +1,8 @@
 // The login window driven as a user would: typing, Enter, clicks and
 // double-clicks, against a real SQLite fixture through the ODBC driver.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
+#include "TestContext.h"
 #include "session/SessionState.h"
 #include "session/ui/LoginWindow.h"
 #include "shell/ui/MainWindow.h"
@@ -88,14 +88,13 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, field);
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         t.app.session.employeeName = u"保留"_s;
         StartLogin w(t);
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         typeLogin(w, user, password);
-        QCOMPARE(prompts.messageTexts(), QStringList{message});
+        QCOMPARE(t.prompts.messageTexts(), QStringList{message});
         QCOMPARE(t.app.session.employeeName, u"保留"_s); // nothing cleared before the checks
         QVERIFY(!w.frame().isOpen());
         auto* fix = w.findChild<QLineEdit*>(field);
@@ -118,13 +117,12 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, password);
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         StartLogin w(t);
         w.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         typeLogin(w, user, password);
-        QCOMPARE(prompts.messageTexts(), QStringList{u"用户名或密码不正确,请重新输入!"_s});
+        QCOMPARE(t.prompts.messageTexts(), QStringList{u"用户名或密码不正确,请重新输入!"_s});
         QVERIFY(!w.frame().isOpen());
         QVERIFY(t.app.session.employeeCode.isEmpty());
         // The password is to be typed again: it has the focus, all selected.
@@ -134,12 +132,11 @@ private slots:
 
     void onePositionLogsInAtOnceWithTrimmedFields() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         StartLogin w(t);
         w.load();
         w.show();
         typeLogin(w, u"1001"_s, u"  pw1 "_s); // the password's edge blanks are dropped
-        QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u'|')));
+        QVERIFY2(t.prompts.recorded.isEmpty(), qPrintable(t.prompts.messageTexts().join(u'|')));
         QVERIFY(w.frame().isOpen() && w.frame().isVisible());
         QVERIFY(!w.isVisible());
         const SessionState& s = t.app.session;
@@ -205,7 +202,6 @@ private slots:
 
     void enterMovesToTheNextControl() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         StartLogin w(t);
         w.load();
         w.show();
@@ -219,7 +215,7 @@ private slots:
         QTest::keyClick(edit(w, "passwordEdit"), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton*>(u"loginButton"_s));
         QVERIFY(!w.frame().isOpen()); // Enter in a field never submits by itself
-        QVERIFY(prompts.recorded.isEmpty());
+        QVERIFY(t.prompts.recorded.isEmpty());
         // Enter on the focused 登录 presses it.
         QTest::keyClick(w.findChild<QPushButton*>(u"loginButton"_s), Qt::Key_Return);
         QVERIFY(w.frame().isOpen());
@@ -237,22 +233,20 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, password);
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         StartLogin w(t);
         w.load();
         typeLogin(w, user, password);
-        QCOMPARE(prompts.messageTexts(), QStringList{u"对不起，您没有岗位，请选择系统管理员"_s});
-        QCOMPARE(prompts.recorded[0].icon, MessageIcon::None);
+        QCOMPARE(t.prompts.messageTexts(), QStringList{u"对不起，您没有岗位，请选择系统管理员"_s});
+        QCOMPARE(t.prompts.recorded[0].icon, MessageIcon::None);
         QVERIFY(!w.frame().isOpen());
     }
 
     void nullColumnReadsAsEmptyText() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         StartLogin w(t);
         w.load();
         typeLogin(w, u"1005"_s, u"pw5"_s);
-        QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u'|')));
+        QVERIFY2(t.prompts.recorded.isEmpty(), qPrintable(t.prompts.messageTexts().join(u'|')));
         QVERIFY(w.frame().isOpen());
         QCOMPARE(t.app.session.positionCategoryCode, u"G9"_s);
         QCOMPARE(t.app.session.positionCategoryName, QString());
@@ -260,11 +254,10 @@ private slots:
 
     void superUserOnlyAfterTheConnection() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         StartLogin w(t);
         w.load();
         typeLogin(w, u"mgrOp"_s, u"harbor"_s);
-        QVERIFY(prompts.recorded.isEmpty());
+        QVERIFY(t.prompts.recorded.isEmpty());
         QVERIFY(w.frame().isOpen());
         QCOMPARE(t.app.session.employeeCode, u"超级用户"_s);
         for (int i = 1; i < SessionState::kFieldCount; ++i)
@@ -281,24 +274,23 @@ private slots:
         for (const QString& home : {m_dir.filePath(u"config-gone"_s), nowhere}) {
             qputenv("XDG_CONFIG_HOME", home.toUtf8());
             qputenv("XDG_CONFIG_DIRS", nowhere.toUtf8());
-            prompts.clear();
-            prompts.quitCount = 0;
+            t.prompts.clear();
+            t.prompts.quitCount = 0;
             StartLogin w3(t);
             typeLogin(w3, u"mgrOp"_s, u"harbor"_s);
-            QCOMPARE(prompts.quitCount, 1); // a failed connection ends the program, not with 0
-            QCOMPARE(prompts.lastExitCode, 2);
+            QCOMPARE(t.prompts.quitCount, 1); // a failed connection ends the program, not with 0
+            QCOMPARE(t.prompts.lastExitCode, 2);
             QVERIFY(!w3.frame().isOpen());
             QVERIFY(t.app.session.employeeCode.isEmpty());
         }
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
         qunsetenv("XDG_CONFIG_DIRS");
-        QCOMPARE(prompts.messageTexts(), QStringList{u"找不到数据库设置文件："_s + nowhere +
-                                                     u"/Corvale2011/Corvale2011.ini"_s});
+        QCOMPARE(t.prompts.messageTexts(), QStringList{u"找不到数据库设置文件："_s + nowhere +
+                                                       u"/Corvale2011/Corvale2011.ini"_s});
     }
 
     void failingQueryShowsTheErrorBox() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         const QString broken = m_dir.filePath(u"broken.db"_s);
         {
             test::FixtureDb db(broken);
@@ -309,21 +301,20 @@ private slots:
         StartLogin w(t);
         typeLogin(w, u"1001"_s, u"pw1"_s);
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
-        QCOMPARE(prompts.recorded.size(), 1);
-        QVERIFY(prompts.recorded[0].text.contains(u"岗位类别"_s));
-        QVERIFY(prompts.recorded[0].text.contains(u' '));
-        QCOMPARE(prompts.recorded[0].title, programTitle());
+        QCOMPARE(t.prompts.recorded.size(), 1);
+        QVERIFY(t.prompts.recorded[0].text.contains(u"岗位类别"_s));
+        QVERIFY(t.prompts.recorded[0].text.contains(u' '));
+        QCOMPARE(t.prompts.recorded[0].title, programTitle());
         QVERIFY(!w.frame().isOpen());
     }
 
     void cancelEndsTheProgram() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         StartLogin w(t);
         w.load();
         w.show();
         QTest::mouseClick(w.findChild<QPushButton*>(u"cancelButton"_s), Qt::LeftButton);
-        QCOMPARE(prompts.quitCount, 1);
+        QCOMPARE(t.prompts.quitCount, 1);
     }
 
     void versionCaption() {
@@ -347,25 +338,24 @@ private slots:
 
     void commandLineFallsBackToTheLoginWindow() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         test::writeSettingsFor(m_dir.filePath(u"config-gone"_s), m_dir.filePath(u"gone.db"_s));
         t.app.startCommandLine = u"E9,张三,0102,财务部,P01,会计,D1,职能,G1,管理"_s;
         StartLogin w(t);
         QVERIFY(!w.load());
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toUtf8());
-        QCOMPARE(prompts.messageTexts().size(), 2); // both connection messages
+        QCOMPARE(t.prompts.messageTexts().size(), 2); // both connection messages
         QVERIFY(!w.frame().isOpen());
         QCOMPARE(t.app.session.employeeCode, u"E9"_s); // kept until the next attempt
-        QCOMPARE(prompts.quitCount, 0);
+        QCOMPARE(t.prompts.quitCount, 0);
 
         // An incomplete command line is refused with a message.
-        prompts.clear();
+        t.prompts.clear();
         t.app.session.clear();
         t.app.startCommandLine = u"E9,张三,0102"_s;
         StartLogin w2(t);
         QVERIFY(!w2.load());
-        QCOMPARE(prompts.messageTexts().size(), 1);
-        QVERIFY(prompts.messageTexts()[0].contains(u"启动命令不完整"_s));
+        QCOMPARE(t.prompts.messageTexts().size(), 1);
+        QVERIFY(t.prompts.messageTexts()[0].contains(u"启动命令不完整"_s));
         QVERIFY(t.app.session.employeeCode.isEmpty());
     }
 };

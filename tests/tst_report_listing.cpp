@@ -6,8 +6,8 @@
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
-#include "ReportWindowDriver.h"
 #include "ReportFixtures.h"
+#include "ReportWindowDriver.h"
 #include "report/DetailListing.h"
 #include "report/models/FlexGridModel.h"
 #include "report/ui/FlexGridView.h"
@@ -166,7 +166,8 @@ private slots:
         }
         QVERIFY(context().connectToFile(path));
         FlexGridModel grid;
-        showListing(grid, loadListing(context().db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"01"_s}));
+        showListing(
+            grid, loadListing(context().db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"01"_s}));
         QStringList lines;
         for (int r = 1; r < grid.rows() - 1; ++r)
             lines << grid.textMatrix(r, 1) + u' ' + gridRow(grid, r, 8, 10).join(u'/');
@@ -176,7 +177,8 @@ private slots:
 
     void emptyListing() {
         FlexGridModel grid;
-        showListing(grid, loadListing(context().db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"11"_s}));
+        showListing(
+            grid, loadListing(context().db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"11"_s}));
         QCOMPARE(grid.rows(), 2);
         QCOMPARE(gridRow(grid, 1, 0, 11),
                  (QStringList{u"1"_s, u"合计"_s, QString(), QString(), QString(), QString(),

@@ -6,8 +6,8 @@
 #include "FakePrompts.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
-#include "ReportWindowDriver.h"
 #include "ReportFixtures.h"
+#include "ReportWindowDriver.h"
 #include "db/Database.h"
 #include "report/AmountText.h"
 #include "report/DetailListing.h"
@@ -285,8 +285,11 @@ private slots:
             for (int m = 1; m <= 12; ++m) {
                 const QString cell = g.textMatrix(r, m + 3);
                 showListing(listing,
-                            loadListing(context().db(), {g.textMatrix(r, 17), {}, g.textMatrix(r, 2),
-                                                         {}, u"2026"_s,
+                            loadListing(context().db(), {g.textMatrix(r, 17),
+                                                         {},
+                                                         g.textMatrix(r, 2),
+                                                         {},
+                                                         u"2026"_s,
                                                          u"%1"_s.arg(m, 2, 10, QChar(u'0'))}));
                 const QString total = listing.textMatrix(listing.rows() - 1, 11);
                 QCOMPARE(cell.isEmpty() ? u"0.00"_s : cell, total);

@@ -2,8 +2,8 @@
 // grids, year list, department tree and its ticking rules, node clicks,
 // layout, closing and reopening.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
+#include "TestContext.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/FlexGridView.h"
@@ -307,7 +307,8 @@ private slots:
         m_frame->resize(1100, 700);
         QCoreApplication::processEvents();
         const QRect main = w->findChild<QWidget*>(u"mainPanel"_s)->geometry();
-        QCOMPARE(panel->geometry(), main.united(w->findChild<QWidget*>(u"bottomBar"_s)->geometry()));
+        QCOMPARE(panel->geometry(),
+                 main.united(w->findChild<QWidget*>(u"bottomBar"_s)->geometry()));
         QTest::mouseClick(w->findChild<QPushButton*>(u"closeDetailButton"_s), Qt::LeftButton);
         QVERIFY(!panel->isVisible());
     }

@@ -2,11 +2,11 @@
 // decimals, dates, flags, bound parameters, read-only access, the query
 // time-out.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
+#include "TestContext.h"
 #include "db/Connection.h"
-#include "db/DbError.h"
 #include "db/Database.h"
+#include "db/DbError.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -49,9 +49,8 @@ private slots:
     void nullIsDistinctFromEmpty() {
         test::TestContext t;
         QVERIFY2(t.connectToFile(m_path), qPrintable(t.prompts.messageTexts().join(u"|"_s)));
-        Recordset rs =
-            t.db().query(u"Select 名称 From 测试表 Where 编号 in (?, ?) Order By 编号"_s,
-                          {u"002"_s, u"O'Brien"_s});
+        Recordset rs = t.db().query(u"Select 名称 From 测试表 Where 编号 in (?, ?) Order By 编号"_s,
+                                    {u"002"_s, u"O'Brien"_s});
         QCOMPARE(rs.rowCount(), 2);
         QVERIFY(!rs.field(u"名称"_s).isNull());
         QCOMPARE(rs.field(u"名称"_s).text(), QString());
@@ -105,7 +104,7 @@ private slots:
         clock.start();
         try {
             (void)t.db().query(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
-                                u" WHERE i < 1000000000) SELECT count(*) FROM n"_s);
+                               u" WHERE i < 1000000000) SELECT count(*) FROM n"_s);
             QFAIL("the query ran to its end");
         } catch (const DbError& e) {
             QCOMPARE(errorText(e), u"错误码: HYT00 错误描述: 查询超过 1 秒未完成，已取消"_s);
@@ -123,13 +122,12 @@ private slots:
 
     void missingFileFailsAndCreatesNothing() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         const QString missing = m_dir.filePath(u"没有这个文件.db"_s);
         QVERIFY(!t.connectToFile(missing));
         QVERIFY(!QFile::exists(missing));
-        QCOMPARE(prompts.recorded.size(), 1);
-        QVERIFY(prompts.recorded[0].text.startsWith(u"错误信息："_s));
-        QCOMPARE(prompts.recorded[0].title, u"信息文本"_s);
+        QCOMPARE(t.prompts.recorded.size(), 1);
+        QVERIFY(t.prompts.recorded[0].text.startsWith(u"错误信息："_s));
+        QCOMPARE(t.prompts.recorded[0].title, u"信息文本"_s);
         QVERIFY(!t.app.database);
     }
 };

@@ -2,12 +2,12 @@
 // its file, the connection strings and the failure messages of a connection
 // attempt.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
+#include "TestContext.h"
 #include "db/DbSettings.h"
 #include "db/SettingsError.h"
-#include "session/DatabaseConnect.h"
 #include "session/CommandLine.h"
+#include "session/DatabaseConnect.h"
 
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -161,9 +161,8 @@ private slots:
         qputenv("XDG_CONFIG_HOME", user.toUtf8());
         qputenv("XDG_CONFIG_DIRS", (m_dir.filePath(u"xdg-none"_s) + u':' + system).toUtf8());
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         QCOMPARE(connectFromSettings(t.app), ConnectResult::SettingsUnusable);
-        QCOMPARE(prompts.messageTexts(), QStringList{u"找不到数据库设置文件："_s + user + file});
+        QCOMPARE(t.prompts.messageTexts(), QStringList{u"找不到数据库设置文件："_s + user + file});
 
         test::writeSettingsFile(system + file, {{u"Svr"_s, u"总部"_s}, {u"UID"_s, u"admin"_s}});
         QCOMPARE(settingsLocation(), system + file);
@@ -178,20 +177,18 @@ private slots:
 
     void missingFileGivesBothMessagesInOrder() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         test::writeSettingsFor(m_dir.filePath(u"cfg-missing"_s), m_dir.filePath(u"gone.db"_s));
         QCOMPARE(connectFromSettings(t.app), ConnectResult::Failed);
-        QCOMPARE(prompts.recorded.size(), 2);
-        QVERIFY(prompts.recorded[0].text.startsWith(u"错误信息："_s));
-        QCOMPARE(prompts.recorded[0].title, u"信息文本"_s);
-        QCOMPARE(prompts.recorded[1].text, u"数据库连接失败!"_s);
-        QCOMPARE(prompts.recorded[1].title, u"连接提示"_s);
+        QCOMPARE(t.prompts.recorded.size(), 2);
+        QVERIFY(t.prompts.recorded[0].text.startsWith(u"错误信息："_s));
+        QCOMPARE(t.prompts.recorded[0].title, u"信息文本"_s);
+        QCOMPARE(t.prompts.recorded[1].text, u"数据库连接失败!"_s);
+        QCOMPARE(t.prompts.recorded[1].title, u"连接提示"_s);
         QVERIFY(!QFile::exists(m_dir.filePath(u"gone.db"_s)));
     }
 
     void closedPortFailsAtOnceWithBothMessages() {
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         quint16 port;
         {
             QTcpServer probe;
@@ -205,9 +202,9 @@ private slots:
         QVERIFY(!openConnection(t.app, u"sa"_s, u"pw"_s, u"db"_s, u"127.0.0.1,%1"_s.arg(port),
                                 options));
         QVERIFY(timer.elapsed() < 10000);
-        QCOMPARE(prompts.recorded.size(), 1);
-        QVERIFY(prompts.recorded[0].text.startsWith(u"错误信息："_s));
-        QVERIFY(prompts.recorded[0].text.size() > 5);
+        QCOMPARE(t.prompts.recorded.size(), 1);
+        QVERIFY(t.prompts.recorded[0].text.startsWith(u"错误信息："_s));
+        QVERIFY(t.prompts.recorded[0].text.size() > 5);
     }
 
     void secondConnectReplacesTheFirst() {

@@ -3,9 +3,9 @@
 // single report window; Qt's texts in Chinese and the program's icon.
 
 #include "ExportChecks.h"
-#include "TestContext.h"
 #include "FixtureDb.h"
 #include "PrivateTmpfs.h"
+#include "TestContext.h"
 #include "platform/FileError.h"
 #include "platform/QtTranslation.h"
 #include "platform/ui/ProgramIcon.h"

@@ -5,18 +5,18 @@
 // nchar codes arrive padded with blanks) and over TLS. Also a run of more
 // departments than one statement carries, and statements only SQLite runs.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "TdsTestServer.h"
-#include "session/DatabaseConnect.h"
-#include "db/DbError.h"
+#include "TestContext.h"
 #include "db/Database.h"
+#include "db/DbError.h"
 #include "report/DeptTree.h"
 #include "report/MonthlySummary.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
+#include "session/DatabaseConnect.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,15 +59,14 @@ struct WindowRun {
 // 全选, the 2026 summary, the listing of the first filled month of the first
 // department's last subject row, both exports into the folder.
 WindowRun runWindow(test::TestContext& t, const QString& folder) {
-    test::FakePrompts& prompts = t.prompts;
-    prompts.clear();
+    t.prompts.clear();
     ReportWindow w(t.app);
     w.show();
     w.load();
     w.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
     QTest::mouseClick(w.findChild<QCheckBox*>(u"selectAllBox"_s), Qt::LeftButton);
     QTest::mouseClick(w.findChild<QPushButton*>(u"runButton"_s), Qt::LeftButton);
-    prompts.saveAnswers.push_back(folder + u"/月报.xlsx"_s);
+    t.prompts.saveAnswers.push_back(folder + u"/月报.xlsx"_s);
     QTest::mouseClick(w.findChild<QPushButton*>(u"exportButton"_s), Qt::LeftButton);
 
     const FlexGridModel& g = w.summaryGrid();
@@ -79,10 +78,10 @@ WindowRun runWindow(test::TestContext& t, const QString& folder) {
         ++col;
     w.summaryGrid().userClick(row, col);
     QTest::mouseClick(w.findChild<QPushButton*>(u"drillDownButton"_s), Qt::LeftButton);
-    prompts.saveAnswers.push_back(folder + u"/明细.xlsx"_s);
+    t.prompts.saveAnswers.push_back(folder + u"/明细.xlsx"_s);
     QTest::mouseClick(w.findChild<QPushButton*>(u"exportDetailButton"_s), Qt::LeftButton);
     return {test::nodeList(w.nodes()), test::gridDump(g), test::gridDump(w.detailGrid()),
-            prompts.messageTexts().replaceInStrings(folder, u"…"_s)};
+            t.prompts.messageTexts().replaceInStrings(folder, u"…"_s)};
 }
 
 // The 2026 summary of every department of the tree, without a window.
@@ -100,8 +99,7 @@ bool connectTo(AppContext& context, const TdsTestServer& server,
     ConnectionOptions options;
     options.loginTimeoutSeconds = 5;
     options.encryption = encryption;
-    return openConnection(context, u"sa"_s, password, u"演示库"_s, server.serverAddress(),
-                          options);
+    return openConnection(context, u"sa"_s, password, u"演示库"_s, server.serverAddress(), options);
 }
 
 // The text as FreeTDS sends it (UTF-16), and a password as LOGIN7 scrambles it.
@@ -225,15 +223,14 @@ private slots:
         TdsTestServer server(TdsTestServer::Database{path});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         try {
             QCOMPARE(summaryOfAll(t.db()), expected);
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
         QCOMPARE(server.statements().filter(u"As 月合计"_s).size(), 2);
-        QVERIFY(prompts.recorded.isEmpty());
+        QVERIFY(t.prompts.recorded.isEmpty());
     }
 
     // What only SQLite would run fails as on SQL Server, so that the runs

@@ -3,12 +3,12 @@
 // unreachable servers, the log-in and the statement time-outs, the server's
 // certificate checked, a server lost and the connection restored.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
 #include "TdsScripts.h"
-#include "session/DatabaseConnect.h"
-#include "db/DbError.h"
+#include "TestContext.h"
 #include "db/Database.h"
+#include "db/DbError.h"
+#include "session/DatabaseConnect.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -42,9 +42,8 @@ private slots:
         TdsTestServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         QVERIFY2(connectWire(t.app, server, user, password, database),
-                 qPrintable(prompts.messageTexts().join(u" | "_s)));
+                 qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         const QJsonObject login = lastLogin(server);
         QCOMPARE(login[u"user"_s].toString(), user);
         QCOMPARE(login[u"password"_s].toString(), password);
@@ -56,9 +55,9 @@ private slots:
         TdsTestServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         QVERIFY(!connectWire(t.app, server, u"sa"_s, u"pass};DATABASE=master"_s));
-        QCOMPARE(prompts.messageTexts(), QStringList{u"错误信息：连接设置中含有无法使用的字符"_s});
+        QCOMPARE(t.prompts.messageTexts(),
+                 QStringList{u"错误信息：连接设置中含有无法使用的字符"_s});
         QVERIFY(server.requests(u"login"_s).isEmpty());
         // Drivers that follow the usual rule read "}}" as one "}".
         ConnectionOptions standard;
@@ -73,11 +72,10 @@ private slots:
         TdsTestServer server({}, account);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         QVERIFY(!connectWire(t.app, server, u"张三"_s));
-        QCOMPARE(prompts.recorded.size(), 1);
-        QCOMPARE(prompts.recorded[0].text, u"错误信息：Login failed for user '张三'."_s);
-        QCOMPARE(prompts.recorded[0].title, u"信息文本"_s);
+        QCOMPARE(t.prompts.recorded.size(), 1);
+        QCOMPARE(t.prompts.recorded[0].text, u"错误信息：Login failed for user '张三'."_s);
+        QCOMPARE(t.prompts.recorded[0].title, u"信息文本"_s);
         QVERIFY(!t.app.database);
 
         // The same through the settings store, which adds its own notice.
@@ -85,20 +83,20 @@ private slots:
         const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
         test::writeServerSettingsFor(config.path(), server.serverAddress(), u"李四"_s, u"旧口令"_s,
                                      u"报销库"_s);
-        prompts.clear();
+        t.prompts.clear();
         const bool refused = connectFromSettings(t.app) == ConnectResult::Failed;
         // Once the server takes the stored password, the same settings connect.
         server.setScript({}, {{u"user"_s, u"李四"_s}, {u"password"_s, u"旧口令"_s}});
-        const QStringList refusalTexts = prompts.messageTexts();
-        const QString noticeTitle = prompts.recorded.value(1).title;
-        prompts.clear();
+        const QStringList refusalTexts = t.prompts.messageTexts();
+        const QString noticeTitle = t.prompts.recorded.value(1).title;
+        t.prompts.clear();
         const bool accepted = connectFromSettings(t.app) == ConnectResult::Connected;
         qputenv("XDG_CONFIG_HOME", previousConfig);
         QVERIFY(refused);
         QCOMPARE(refusalTexts,
                  QStringList({u"错误信息：Login failed for user '李四'."_s, u"数据库连接失败!"_s}));
         QCOMPARE(noticeTitle, u"连接提示"_s);
-        QCOMPARE(prompts.recorded.size(), 0);
+        QCOMPARE(t.prompts.recorded.size(), 0);
         QVERIFY(accepted);
         QCOMPARE(lastLogin(server)[u"database"_s].toString(), u"报销库"_s);
     }
@@ -120,27 +118,25 @@ private slots:
             listening ? server.serverAddress()
                       : u"127.0.0.1,"_s + QString::number(TdsTestServer::unusedPort());
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!openConnection(t.app, u"sa"_s, u"pw"_s, u"db"_s, address, wireOptions()));
         QCOMPARE_LT(clock.elapsed(), 5000);
-        QCOMPARE(prompts.messageTexts(), QStringList{u"错误信息："_s + message});
+        QCOMPARE(t.prompts.messageTexts(), QStringList{u"错误信息："_s + message});
     }
 
     void silentServerFailsAfterTheLoginTimeout() {
         TdsTestServer server({}, {}, TdsTestServer::Mode::Silent);
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!connectWire(t.app, server));
         QCOMPARE_GE(clock.elapsed(), kLoginTimeoutSeconds * 1000 - 200);
         QCOMPARE_LT(clock.elapsed(), kLoginTimeoutSeconds * 1000 + 4000);
-        QCOMPARE(prompts.recorded.size(), 1);
-        QVERIFY2(prompts.recorded[0].text.startsWith(u"错误信息：Timeout expired"_s),
-                 qPrintable(prompts.recorded[0].text));
+        QCOMPARE(t.prompts.recorded.size(), 1);
+        QVERIFY2(t.prompts.recorded[0].text.startsWith(u"错误信息：Timeout expired"_s),
+                 qPrintable(t.prompts.recorded[0].text));
     }
 
     void slowStatementOutlastsTheLoginTimeout() {
@@ -150,8 +146,7 @@ private slots:
         TdsTestServer server({slow});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectWire(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         try {
             QCOMPARE(t.db().query(u"Select 合计 From 汇总"_s).rowCount(), 1);
         } catch (const DbError& e) {

@@ -4,12 +4,12 @@
 // the real schema; then a listing that cannot be read whole and a run whose
 // statement fails half-way.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "TdsScripts.h"
-#include "db/DbError.h"
+#include "TestContext.h"
 #include "db/Database.h"
+#include "db/DbError.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
@@ -45,8 +45,7 @@ private slots:
                                                          {u"010101"_s, u"出纳组"_s, u"0101"_s}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         TreeNodesModel nodes;
         std::vector<DeptRow> rows;
         QVERIFY_THROWS_NO_EXCEPTION(rows = loadDeptTree(t.db(), nodes));
@@ -62,7 +61,7 @@ private slots:
         // Without values the driver sends the text as a plain batch.
         QVERIFY(server.requests(u"rpc"_s).isEmpty());
         QVERIFY(server.statements().contains(withFreeTdsMarkers(deptTreeSql(kSqlServer))));
-        QVERIFY(prompts.recorded.isEmpty());
+        QVERIFY(t.prompts.recorded.isEmpty());
     }
 
     void summaryFromTheServersSums() {
@@ -80,8 +79,7 @@ private slots:
                   values)});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         TreeNodesModel nodes;
         for (const QString& text : {u"财'01 财务部"_s, u"0103 空部门"_s, u"02 人事部"_s})
             nodes.add({}, 0, u'$' + text.section(u' ', 0, 0), text, 1);
@@ -162,11 +160,11 @@ private slots:
                   {u"财'01"_s, u"202603"_s, subject})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         FlexGridModel grid;
         try {
-            showListing(grid, loadListing(t.db(), {u"财'01"_s, {}, subject, {}, u"2026"_s, u"03"_s}));
+            showListing(grid,
+                        loadListing(t.db(), {u"财'01"_s, {}, subject, {}, u"2026"_s, u"03"_s}));
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -199,14 +197,14 @@ private slots:
         const QJsonArray columns{col(u"报销单编号"_s, u"nvarchar(20)"_s),
                                  col(u"报批日期"_s, u"datetime"_s),
                                  col(u"报销人"_s, u"varchar(20)"_s)};
-        TdsTestServer server({rule(kDetailMatch, columns, {{u"BX001"_s, u"2026-03-05"_s, u"张三"_s}},
-                                   {u"0102"_s, u"202603"_s, u"6602"_s})});
+        TdsTestServer server(
+            {rule(kDetailMatch, columns, {{u"BX001"_s, u"2026-03-05"_s, u"张三"_s}},
+                  {u"0102"_s, u"202603"_s, u"6602"_s})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
-        QVERIFY_THROWS_EXCEPTION(DbError,
-                                 (void)loadListing(t.db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"03"_s}));
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
+        QVERIFY_THROWS_EXCEPTION(
+            DbError, (void)loadListing(t.db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"03"_s}));
     }
 
     // A run that cannot be read whole leaves no figures: the statement fails
@@ -234,15 +232,15 @@ private slots:
             rows << QJsonArray::fromStringList(lastRow);
         QJsonObject halfWay = rule(kSummaryMatch, kSummaryColumns, rows, values);
         if (lastRow.isEmpty())
-            halfWay[u"error"_s] = QJsonArray{TdsTestServer::error(208, u"对象名 '报销单明细' 无效。"_s)};
+            halfWay[u"error"_s] =
+                QJsonArray{TdsTestServer::error(208, u"对象名 '报销单明细' 无效。"_s)};
         TdsTestServer server({TdsTestServer::resultRule(kTreeMatch, kTreeColumns,
                                                         {{u"0102"_s, u"财务部"_s, kNull},
                                                          {u"0103"_s, u"人事部"_s, kNull}}),
                               halfWay});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         ReportWindow report(t.app);
         report.show();
         report.load();
@@ -250,9 +248,9 @@ private slots:
         report.nodes().userCheck(2, true);
         report.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
         QTest::mouseClick(report.findChild<QPushButton*>(u"runButton"_s), Qt::LeftButton);
-        QCOMPARE(prompts.recorded.size(), 1);
-        QCOMPARE(prompts.recorded[0].text, message);
-        QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);
+        QCOMPARE(t.prompts.recorded.size(), 1);
+        QCOMPARE(t.prompts.recorded[0].text, message);
+        QCOMPARE(t.prompts.recorded[0].title, u"系统提示"_s);
         QCOMPARE(report.summaryGrid().rows(), 1);
         QVERIFY(report.summaryGrid().redraw());
         QVERIFY(!report.findChild<QWidget*>(u"waitBox"_s)->isVisible());

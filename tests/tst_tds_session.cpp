@@ -3,12 +3,12 @@
 // summary run, each through the FreeTDS ODBC driver and the scripted TDS
 // server with the column types of the real schema.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
 #include "ModelDumps.h"
 #include "TdsScripts.h"
-#include "db/DbError.h"
+#include "TestContext.h"
 #include "db/Database.h"
+#include "db/DbError.h"
 #include "platform/MousePointer.h"
 #include "platform/ui/QtPrompts.h"
 #include "report/MonthlySummary.h"
@@ -52,8 +52,7 @@ private slots:
                                    {user})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         try {
             QVERIFY(passwordMatches(t.db(), user, password));
             QVERIFY(!passwordMatches(t.db(), user.trimmed(), password));
@@ -101,8 +100,7 @@ private slots:
                   {u"财'01"_s, u"岗 位'2"_s})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectTo(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         t.app.session.departmentCode = u"财'01"_s;
         t.app.session.positionCode = u"岗 位'2"_s;
         try {
@@ -153,7 +151,6 @@ private slots:
         const auto restoreConfig = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", previousConfig); });
 
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
         MainWindow frame(t.app);
         LoginWindow login(t.app);
         frame.follow(login);
@@ -162,7 +159,7 @@ private slots:
         login.findChild<QLineEdit*>(u"userEdit"_s)->setText(u"1002"_s);
         login.findChild<QLineEdit*>(u"passwordEdit"_s)->setText(typedPassword);
         QTest::mouseClick(login.findChild<QPushButton*>(u"loginButton"_s), Qt::LeftButton);
-        QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(t.prompts.recorded.isEmpty(), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         auto* list = login.findChild<QListWidget*>(u"positionList"_s);
         QVERIFY(list->isVisible());
         QCOMPARE(list->count(), 2);
@@ -203,7 +200,7 @@ private slots:
         QCOMPARE(months(g, 3), total);
         QCOMPARE(g.textMatrix(4, 1), u"合计"_s);
         QCOMPARE(months(g, 4), total);
-        QVERIFY2(prompts.recorded.isEmpty(), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(t.prompts.recorded.isEmpty(), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
 
         // Every statement, in the order the program ran it; the driver adds none.
         QCOMPARE(server.statements(),

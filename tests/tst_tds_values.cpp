@@ -2,12 +2,12 @@
 // a loopback port: Chinese text both ways, bound parameters, conversions of
 // numbers, dates and flags, every column type, and the server's errors.
 
-#include "TestContext.h"
 #include "FixtureDb.h"
 #include "TdsScripts.h"
-#include "session/DatabaseConnect.h"
-#include "db/DbError.h"
+#include "TestContext.h"
 #include "db/Database.h"
+#include "db/DbError.h"
+#include "session/DatabaseConnect.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -46,8 +46,7 @@ private slots:
             u"From 部门表"_s, {TdsTestServer::column(u"部门名称"_s, type)}, {{value}, {{}}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectWire(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         const QString sql = u"Select 部门名称 From 部门表 Where 部门代号 > ''"_s;
         Recordset rs;
         try {
@@ -69,14 +68,13 @@ private slots:
             u"@P1"_s, {TdsTestServer::column(u"编号"_s, u"int"_s)}, {{7}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectWire(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         Recordset rs;
         try {
-            rs = t.db().query(
-                u"Select 编号 From 员工档案 Where 姓名 = ? And 部门 = ? And 备注 <> ? "
-                u"And 摘要 <> ?"_s,
-                {u"O'Brien"_s, u"财务部"_s, QString(), longValue});
+            rs =
+                t.db().query(u"Select 编号 From 员工档案 Where 姓名 = ? And 部门 = ? And 备注 <> ? "
+                             u"And 摘要 <> ?"_s,
+                             {u"O'Brien"_s, u"财务部"_s, QString(), longValue});
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
@@ -124,8 +122,7 @@ private slots:
                                         {{}, {}, {}, {}, {}, {}, {}, {}}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectWire(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         Recordset rs;
         try {
             rs = t.db().query(u"Select * From 报销单"_s);
@@ -195,8 +192,7 @@ private slots:
             u"From 值表"_s, {TdsTestServer::column(u"值"_s, type)}, {{value}, {{}}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectWire(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         try {
             const Recordset rs = t.db().query(u"Select 值 From 值表"_s);
             QCOMPARE(rs.rowCount(), 2);
@@ -228,8 +224,7 @@ private slots:
              halfWay, TdsTestServer::resultRule(u"From 部门"_s, name, {{u"总部"_s}, {u"分部"_s}})});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
-        test::FakePrompts& prompts = t.prompts;
-        QVERIFY2(connectWire(t.app, server), qPrintable(prompts.messageTexts().join(u" | "_s)));
+        QVERIFY2(connectWire(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         const QString where = parameters.isEmpty() ? u""_s : u" Where 代号 = ?"_s;
         struct Failure {
             QString sql;

@@ -160,9 +160,9 @@ int runHeadlessExport(const ExportArguments& a) {
             const auto widths = freshColumnWidths(detailFormatString(), listingGridRows(*listing));
             exportAndTell(
                 [&] {
-                    return exportListing(*listing, widths, a.detail->path,
-                                         progressLines(a, u"明细"_s, int(listing->lines.size()) + 2),
-                                         loginName());
+                    return exportListing(
+                        *listing, widths, a.detail->path,
+                        progressLines(a, u"明细"_s, int(listing->lines.size()) + 2), loginName());
                 },
                 a.detail->path);
         }

@@ -94,8 +94,8 @@ void DbSettings::requireConnectionKeys() const {
              serverName.trimmed().isEmpty())
         missing = u"Svr"_s;
     if (!missing.isEmpty())
-        throw SettingsError(u"数据库设置缺少 %1（%2）"_s.arg(
-            missing, QDir::toNativeSeparators(location)));
+        throw SettingsError(
+            u"数据库设置缺少 %1（%2）"_s.arg(missing, QDir::toNativeSeparators(location)));
 }
 
 QString settingsLocation(const QString& file) {

@@ -7,7 +7,7 @@
 // carries the number and the description the user is shown. No core
 // function returns an error code, fills an error out-parameter or swallows a
 // failure; what has to be undone on the way out is undone by a guard
-// (WaitCursor, PaintingOff, ReplacingFile).
+// (WaitCursor, ReplacingFile).
 //
 // Errors are caught only where the user is told: in the windows' handlers
 // (each window through one guard that catches this base), in the headless

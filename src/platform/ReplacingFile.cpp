@@ -61,7 +61,8 @@ QString temporaryName(const QString& fileName) {
     const QByteArray suffix =
         ".tmp-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
     qsizetype keep = std::min(name.size(), kMaxNameBytes - suffix.size());
-    while (keep > 0 && keep < name.size() && (uchar(name[keep]) & 0xC0) == 0x80) // inside a character
+    while (keep > 0 && keep < name.size() &&
+           (uchar(name[keep]) & 0xC0) == 0x80) // inside a character
         --keep;
     return QString::fromUtf8(name.left(keep) + suffix);
 }
@@ -160,8 +161,7 @@ QByteArray native(const QString& path) {
 // data is never readable by others on its way. The lock tells a later
 // writer's clean-up that the file is in use.
 int createExclusive(const QString& path, unsigned mode) {
-    const int fd =
-        ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0)
         ::flock(fd, LOCK_EX | LOCK_NB);
     return fd;
@@ -236,8 +236,7 @@ int flushAndReplace(int fd, const QString& temporary, const QString& target,
     }
     if (::fsync(fd) != 0)
         return errno;
-    return std::rename(native(temporary).constData(), native(target).constData()) == 0 ? 0
-                                                                                     : errno;
+    return std::rename(native(temporary).constData(), native(target).constData()) == 0 ? 0 : errno;
 }
 
 int syncFolder(const QString& folder) {

@@ -69,7 +69,7 @@ private:
     QString m_targetPath; // m_finalPath with symbolic links followed
     QString m_folder;
     QString m_temporaryPath;
-    int m_fd = -1; // the temporary file, locked while it is ours
+    int m_fd = -1;              // the temporary file, locked while it is ours
     std::optional<Kept> m_kept; // of the replaced file (POSIX)
     bool m_committed = false;
 };

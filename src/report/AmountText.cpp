@@ -79,7 +79,8 @@ QString formatAmount(const QString& decimalText) {
     while (first < digits.size() - 3 && digits[first] == '0')
         ++first;
     Digits result;
-    const bool zero = std::all_of(digits.begin() + first, digits.end(), [](char c) { return c == '0'; });
+    const bool zero =
+        std::all_of(digits.begin() + first, digits.end(), [](char c) { return c == '0'; });
     if (negative && !zero)
         result.append('-');
     result.append(digits.constData() + first, digits.size() - 2 - first);
@@ -88,7 +89,9 @@ QString formatAmount(const QString& decimalText) {
     return QString::fromLatin1(result.constData(), result.size());
 }
 
-QString formatAmount(double value) { return formatAmount(QString::number(value, 'g', 15)); }
+QString formatAmount(double value) {
+    return formatAmount(QString::number(value, 'g', 15));
+}
 
 double amountValue(const QString& text) {
     const QStringView t = trimmedView(text);

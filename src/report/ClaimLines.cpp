@@ -1,7 +1,7 @@
 #include "report/ClaimLines.h"
 
-#include "db/DbError.h"
 #include "db/Database.h"
+#include "db/DbError.h"
 #include "db/DbSchema.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
@@ -25,9 +25,9 @@ QString ClaimLines::claimLinesSql(const SqlDialect& dialect, int departments) {
            u" Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"_s
            u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"_s
            u" inner join "_s +
-           ticked.source + u" On 部门代号 = t.code"_s + u" where 报销类型='非预算'"_s +
-           u" And "_s + dialect.yearMonth(u"报批日期"_s) + u" between ? and ?"_s +
-           u" order by t.ord, "_s + listingLineOrder();
+           ticked.source + u" On 部门代号 = t.code"_s + u" where 报销类型='非预算'"_s + u" And "_s +
+           dialect.yearMonth(u"报批日期"_s) + u" between ? and ?"_s + u" order by t.ord, "_s +
+           listingLineOrder();
 }
 
 void forEachClaimLine(Database& db, const std::vector<NodeDepartment>& ticked, const QString& year,

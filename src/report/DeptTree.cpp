@@ -1,8 +1,8 @@
 #include "report/DeptTree.h"
 
+#include "db/Database.h"
 #include "db/DbError.h"
 #include "db/DbSchema.h"
-#include "db/Database.h"
 #include "db/SqlDialect.h"
 #include "report/models/TreeNodeIcons.h"
 #include "report/models/TreeNodesModel.h"

@@ -1,7 +1,7 @@
 #include "report/DetailListing.h"
 
-#include "db/DbSchema.h"
 #include "db/Database.h"
+#include "db/DbSchema.h"
 #include "report/AmountText.h"
 
 using namespace Qt::StringLiterals;

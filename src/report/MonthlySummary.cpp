@@ -1,8 +1,8 @@
 #include "report/MonthlySummary.h"
 
+#include "db/Database.h"
 #include "db/DbError.h"
 #include "db/DbSchema.h"
-#include "db/Database.h"
 #include "report/AmountText.h"
 
 #include <algorithm>

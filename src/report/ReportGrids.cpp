@@ -61,8 +61,18 @@ std::vector<FlexGridModel::BodyRow> listingGridRows(const Listing& listing) {
                         {},
                         RowKind::Data});
     // The totals row is numbered like the lines.
-    rows.push_back({{QString::number(rows.size() + 1), u"合计"_s, {}, {}, {}, {}, {}, {}, {},
-                     listing.amountTotal, listing.taxTotal, listing.lineTotal},
+    rows.push_back({{QString::number(rows.size() + 1),
+                     u"合计"_s,
+                     {},
+                     {},
+                     {},
+                     {},
+                     {},
+                     {},
+                     {},
+                     listing.amountTotal,
+                     listing.taxTotal,
+                     listing.lineTotal},
                     {},
                     RowKind::GrandTotal});
     return rows;

@@ -36,8 +36,7 @@ void applyMainLayout(MainGeometry& g, int scaleWidth, int scaleHeight) {
     g.mainPanel.top = g.topBar.top + g.topBar.height;
     g.mainPanel.left = g.leftPanel.left + g.leftPanel.width;
     setWidth(g.mainPanel, scaleWidth - g.leftPanel.width - 30);
-    setHeight(g.mainPanel,
-              scaleHeight - g.topBar.height - g.statusBar.height - g.bottomBar.height);
+    setHeight(g.mainPanel, scaleHeight - g.topBar.height - g.statusBar.height - g.bottomBar.height);
 
     g.summaryTitle.left = (g.mainPanel.width - g.summaryTitle.width) / 2;
 

@@ -1,7 +1,7 @@
 #include "report/SubjectNameLookup.h"
 
-#include "db/DbSchema.h"
 #include "db/Database.h"
+#include "db/DbSchema.h"
 
 using namespace Qt::StringLiterals;
 

@@ -29,7 +29,7 @@ struct SummaryRow {
 };
 
 struct SummaryTable {
-    QString year;        // "2026"
+    QString year;                            // "2026"
     std::vector<NodeDepartment> departments; // ticked for the run, in node order
     std::vector<SummaryRow> rows;
     // The last ticked department of the run, which becomes the window's

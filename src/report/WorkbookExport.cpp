@@ -38,10 +38,11 @@ SheetDescription gridSheet(const QString& formatString, std::vector<FlexGridMode
     const int columns = int(fields.size()) - 1;
     for (int c = 0; c < columns; ++c) {
         const QString& field = fields[c];
-        const bool aligned = field.startsWith(u'^') || field.startsWith(u'<') || field.startsWith(u'>');
+        const bool aligned =
+            field.startsWith(u'^') || field.startsWith(u'<') || field.startsWith(u'>');
         sheet.header << (aligned ? field.mid(1) : field);
-        sheet.widths.push_back(size_t(c) < gridWidths.size() ? gridWidths[size_t(c)] / kTwipsPerCharacter
-                                                             : 0.0);
+        sheet.widths.push_back(
+            size_t(c) < gridWidths.size() ? gridWidths[size_t(c)] / kTwipsPerCharacter : 0.0);
         sheet.kinds.push_back(c == 0 ? SheetColumnKind::WholeNumber : SheetColumnKind::Text);
     }
     sheet.headerFill = fillOf(ReportColour::kWorkbookTotals);
@@ -49,7 +50,7 @@ SheetDescription gridSheet(const QString& formatString, std::vector<FlexGridMode
     for (size_t r = 0; r < rows.size(); ++r) {
         FlexGridModel::BodyRow& row = rows[r];
         row.cells = row.cells.mid(0, columns);
-        const std::uint32_t fill = r + 1 == rows.size()              ? sheet.headerFill
+        const std::uint32_t fill = r + 1 == rows.size()            ? sheet.headerFill
                                    : row.kind == RowKind::Subtotal ? fillOf(row.fill)
                                                                    : SheetRow::kNoFill;
         sheet.rows.push_back({std::move(row.cells), fill});
@@ -80,18 +81,24 @@ WorkbookProperties propertiesOf(const QString& title, const QString& subject,
 std::vector<ChartSheetDescription> trendCharts(const SummaryTable& table) {
     if (table.rows.empty())
         return {};
-    std::vector<ChartSheetDescription> charts{
-        {u"月度趋势"_s, yearCaption(table.year) + u"非预算报销月度合计"_s,
-         ChartSheetDescription::Kind::Column, SummaryCol::FirstMonth, SummaryCol::LastMonth,
-         SummaryCol::DeptName, {int(table.rows.size()) - 1}}};
+    std::vector<ChartSheetDescription> charts{{u"月度趋势"_s,
+                                               yearCaption(table.year) + u"非预算报销月度合计"_s,
+                                               ChartSheetDescription::Kind::Column,
+                                               SummaryCol::FirstMonth,
+                                               SummaryCol::LastMonth,
+                                               SummaryCol::DeptName,
+                                               {int(table.rows.size()) - 1}}};
     // A chart sheet holds one chart, and libxlsxwriter cannot draw lines in
     // a column chart: the departments' lines get a chart sheet of their own.
     const size_t ticked = table.departments.size();
     if (ticked >= kFewestLineSeries && ticked <= kMostLineSeries) {
         ChartSheetDescription lines{u"部门月度趋势"_s,
                                     yearCaption(table.year) + u"各部门非预算报销月度小计"_s,
-                                    ChartSheetDescription::Kind::Line, SummaryCol::FirstMonth,
-                                    SummaryCol::LastMonth, SummaryCol::DeptName, {}};
+                                    ChartSheetDescription::Kind::Line,
+                                    SummaryCol::FirstMonth,
+                                    SummaryCol::LastMonth,
+                                    SummaryCol::DeptName,
+                                    {}};
         for (size_t r = 0; r < table.rows.size(); ++r)
             if (table.rows[r].kind == RowKind::Subtotal)
                 lines.seriesRows.push_back(int(r));
@@ -110,14 +117,14 @@ struct LineColumn {
 
 const std::vector<LineColumn>& lineColumns() {
     static const std::vector<LineColumn> columns{
-        {u"序"_s, 8, SheetColumnKind::WholeNumber},  {u"部门代号"_s, 10, SheetColumnKind::Text},
-        {u"部门名称"_s, 18, SheetColumnKind::Text},  {u"科目代号"_s, 10, SheetColumnKind::Text},
-        {u"科目名称"_s, 16, SheetColumnKind::Text},  {u"月份"_s, 6, SheetColumnKind::Text},
+        {u"序"_s, 8, SheetColumnKind::WholeNumber},   {u"部门代号"_s, 10, SheetColumnKind::Text},
+        {u"部门名称"_s, 18, SheetColumnKind::Text},   {u"科目代号"_s, 10, SheetColumnKind::Text},
+        {u"科目名称"_s, 16, SheetColumnKind::Text},   {u"月份"_s, 6, SheetColumnKind::Text},
         {u"报销单编号"_s, 14, SheetColumnKind::Text}, {u"报批日期"_s, 11, SheetColumnKind::Text},
-        {u"报销人"_s, 10, SheetColumnKind::Text},    {u"审批日期"_s, 11, SheetColumnKind::Text},
-        {u"审批通过"_s, 9, SheetColumnKind::Text},   {u"支付日期"_s, 11, SheetColumnKind::Text},
-        {u"摘要"_s, 30, SheetColumnKind::Text},      {u"金额"_s, 12, SheetColumnKind::Amount},
-        {u"税额"_s, 12, SheetColumnKind::Amount},    {u"合计"_s, 12, SheetColumnKind::Amount},
+        {u"报销人"_s, 10, SheetColumnKind::Text},     {u"审批日期"_s, 11, SheetColumnKind::Text},
+        {u"审批通过"_s, 9, SheetColumnKind::Text},    {u"支付日期"_s, 11, SheetColumnKind::Text},
+        {u"摘要"_s, 30, SheetColumnKind::Text},       {u"金额"_s, 12, SheetColumnKind::Amount},
+        {u"税额"_s, 12, SheetColumnKind::Amount},     {u"合计"_s, 12, SheetColumnKind::Amount},
     };
     return columns;
 }
@@ -183,11 +190,22 @@ SheetDescription claimLinesSheet(Database& db, const std::vector<NodeDepartment>
         int written = 0;
         forEachClaimLine(db, departments, year, [&](const ClaimLine& claim) {
             const ListingLine& line = claim.line;
-            row.cells = {QString::number(++written), claim.department->code,
-                         claim.department->name, claim.subjectCode, claim.subjectName,
-                         line.submitDate.mid(5, 2), line.claimNumber, line.submitDate,
-                         line.claimant, line.approvalDate, line.approved, line.paymentDate,
-                         line.summary, line.amount, line.tax, line.lineTotal};
+            row.cells = {QString::number(++written),
+                         claim.department->code,
+                         claim.department->name,
+                         claim.subjectCode,
+                         claim.subjectName,
+                         line.submitDate.mid(5, 2),
+                         line.claimNumber,
+                         line.submitDate,
+                         line.claimant,
+                         line.approvalDate,
+                         line.approved,
+                         line.paymentDate,
+                         line.summary,
+                         line.amount,
+                         line.tax,
+                         line.lineTotal};
             writeRow(row);
         });
         if (written == 0)
@@ -212,8 +230,8 @@ ExportResult exportListing(const Listing& listing, const std::vector<int>& gridW
     const ListingRequest& r = listing.request;
     const WorkbookDescription workbook{
         propertiesOf(yearCaption(r.year) + r.month + u"月【"_s + r.subjectName + u"】报销明细"_s,
-                     detailTitle(),
-                     yearCaption(r.year) + u' ' + r.deptCode + u' ' + r.subjectCode, author),
+                     detailTitle(), yearCaption(r.year) + u' ' + r.deptCode + u' ' + r.subjectCode,
+                     author),
         listingSheet(listing, gridWidths),
         {}};
     return writeWorkbook(workbook, workbookPath(chosenPath), progress);
@@ -222,11 +240,10 @@ ExportResult exportListing(const Listing& listing, const std::vector<int>& gridW
 ExportResult exportClaimLines(Database& db, const std::vector<NodeDepartment>& departments,
                               const QString& year, const QString& chosenPath,
                               const ExportProgress& progress, const QString& author) {
-    const WorkbookDescription workbook{
-        propertiesOf(claimLinesFileName(year), claimLinesTitle(),
-                     departmentKeywords(year, departments), author),
-        claimLinesSheet(db, departments, year),
-        {}};
+    const WorkbookDescription workbook{propertiesOf(claimLinesFileName(year), claimLinesTitle(),
+                                                    departmentKeywords(year, departments), author),
+                                       claimLinesSheet(db, departments, year),
+                                       {}};
     return writeWorkbook(workbook, workbookPath(chosenPath), progress);
 }
 

@@ -1,7 +1,7 @@
 #include "session/LoginQueries.h"
 
-#include "db/DbSchema.h"
 #include "db/Database.h"
+#include "db/DbSchema.h"
 
 using namespace Qt::StringLiterals;
 

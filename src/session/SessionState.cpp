@@ -3,10 +3,11 @@
 namespace nbr {
 
 QString& SessionState::field(int i) {
-    std::array<QString*, kFieldCount> fields = {
-        &employeeCode,   &employeeName,           &departmentCode,         &departmentName,
-        &positionCode,   &positionName,           &departmentCategoryCode, &departmentCategoryName,
-        &positionCategoryCode, &positionCategoryName};
+    std::array<QString*, kFieldCount> fields = {&employeeCode,           &employeeName,
+                                                &departmentCode,         &departmentName,
+                                                &positionCode,           &positionName,
+                                                &departmentCategoryCode, &departmentCategoryName,
+                                                &positionCategoryCode,   &positionCategoryName};
     return *fields.at(size_t(i));
 }
 

@@ -42,19 +42,19 @@ using SheetRowSource = std::function<void(const SheetRowWriter& writeRow)>;
 
 struct SheetDescription {
     QString sheetName;
-    QString title;          // row 1, merged over every column, bold and centred
-    QString caption;        // row 3, merged over captionColumns
+    QString title;   // row 1, merged over every column, bold and centred
+    QString caption; // row 3, merged over captionColumns
     int captionColumns = 1;
-    QStringList header;     // the table's heading row, centred
+    QStringList header; // the table's heading row, centred
     std::uint32_t headerFill = SheetRow::kNoFill;
-    std::vector<double> widths;           // per column, in characters
-    std::vector<SheetColumnKind> kinds;   // per column
+    std::vector<double> widths;         // per column, in characters
+    std::vector<SheetColumnKind> kinds; // per column
     // The columns that stay in view when the sheet scrolls sideways (the
     // rows down to the heading row always stay).
     int frozenColumns = 0;
-    bool autoFilter = false; // a filter button on every heading cell
-    std::vector<SheetRow> rows;           // the table's body, in order
-    SheetRowSource streamedRows;          // instead of rows, when set
+    bool autoFilter = false;     // a filter button on every heading cell
+    std::vector<SheetRow> rows;  // the table's body, in order
+    SheetRowSource streamedRows; // instead of rows, when set
 
     int columns() const { return int(header.size()); }
 };

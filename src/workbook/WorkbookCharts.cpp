@@ -41,12 +41,13 @@ lxw_error addChartSheet(lxw_workbook* workbook, const QString& tableSheet, int f
         const int row = firstBodyRow + index;
         const QByteArray values =
             rangeFormula(tableSheet, row, chart.firstColumn, row, chart.lastColumn);
-        lxw_chart_series* series = chart_add_series(drawn, categories.constData(), values.constData());
+        lxw_chart_series* series =
+            chart_add_series(drawn, categories.constData(), values.constData());
         if (!series)
             return LXW_ERROR_MEMORY_MALLOC_FAILED;
-        chart_series_set_name(series,
-                              rangeFormula(tableSheet, row, chart.nameColumn, row, chart.nameColumn)
-                                  .constData());
+        chart_series_set_name(
+            series,
+            rangeFormula(tableSheet, row, chart.nameColumn, row, chart.nameColumn).constData());
         if (chart.kind == ChartSheetDescription::Kind::Line)
             chart_series_set_marker_type(series, LXW_CHART_MARKER_AUTOMATIC);
     }

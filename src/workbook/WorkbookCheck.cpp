@@ -33,10 +33,10 @@ public:
 
     void attach(XML_Parser parser) {
         XML_SetUserData(parser, this);
-        XML_SetStartElementHandler(parser, [](void* self, const XML_Char* name,
-                                              const XML_Char** attributes) {
-            static_cast<RowCounter*>(self)->start(name, attributes);
-        });
+        XML_SetStartElementHandler(
+            parser, [](void* self, const XML_Char* name, const XML_Char** attributes) {
+                static_cast<RowCounter*>(self)->start(name, attributes);
+            });
     }
 
     // Once the part has been parsed whole: nothing, or the first row that
@@ -71,8 +71,8 @@ private:
         }
         const unsigned long expected = m_sheet.rows[m_next].index + 1ul;
         if (number != expected) {
-            m_defect = number > expected ? u"第 %1 行缺失"_s.arg(expected)
-                                         : u"多出第 %1 行"_s.arg(number);
+            m_defect =
+                number > expected ? u"第 %1 行缺失"_s.arg(expected) : u"多出第 %1 行"_s.arg(number);
             return;
         }
         m_open = true;

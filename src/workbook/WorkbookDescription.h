@@ -37,7 +37,7 @@ struct ChartSheetDescription {
 
 struct WorkbookDescription {
     WorkbookProperties properties;
-    SheetDescription sheet;                   // the first sheet, and the active one
+    SheetDescription sheet;                    // the first sheet, and the active one
     std::vector<ChartSheetDescription> charts; // in this order after it
 };
 

@@ -106,7 +106,8 @@ QJsonObject spot(const QJsonValue& value, const QString& type, const QString& fo
 }
 
 QStringList entries(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden);
+    return QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot |
+                               QDir::Hidden);
 }
 
 QByteArray contents(const QString& path) {

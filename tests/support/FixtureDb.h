@@ -64,7 +64,6 @@ private:
 // Rows and indexes are copied as they are.
 void copyWithSqlServerTypes(const QString& source, const QString& target);
 
-
 // Writes a settings file with section DBConfig holding these keys, each value
 // as it is; returns the path.
 QString writeSettingsFile(const QString& path, const QList<QPair<QString, QString>>& keys);

@@ -74,8 +74,7 @@ ConnectionOptions wireOptions() {
 
 bool connectWire(AppContext& context, const TdsTestServer& server, const QString& user,
                  const QString& password, const QString& database) {
-    return openConnection(context, user, password, database, server.serverAddress(),
-                          wireOptions());
+    return openConnection(context, user, password, database, server.serverAddress(), wireOptions());
 }
 
 std::optional<DbError> failureOf(Database& db, const QString& sql, const QStringList& parameters) {

@@ -5,9 +5,9 @@
 
 #include "TdsTestServer.h"
 #include "db/ConnectionString.h"
-#include "session/AppContext.h"
 #include "db/DbError.h"
 #include "db/SqlDialect.h"
+#include "session/AppContext.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

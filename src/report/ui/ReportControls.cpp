@@ -148,8 +148,8 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     topBar = panel(u"topBar"_s, window, kPanel);
     titleLabel = label(u"titleLabel"_s, u"部门非预算报销月度统计"_s, kTitleText, topBar, 510, 195);
     setTitleFont(titleLabel, 12);
-    hintLabel =
-        label(u"hintLabel"_s, u"说明：点击数据网格可查看月报明细！"_s, kHintText, topBar, 6600, 255);
+    hintLabel = label(u"hintLabel"_s, u"说明：点击数据网格可查看月报明细！"_s, kHintText, topBar,
+                      6600, 255);
 
     leftPanel = panel(u"leftPanel"_s, window, kPanel);
     yearLabel = label(u"yearLabel"_s, u"统计年度"_s, kCaptionText, leftPanel, 375, 150);
@@ -180,7 +180,8 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     drillDownButton = makeDrillDownButton(mainPanel);
     waitBox = panel(u"waitBox"_s, mainPanel, kWaitBox);
     waitBox->resize(twipsToPixels(5805), twipsToPixels(885));
-    waitLabel = label(u"waitLabel"_s, u"正在进行数据统计，请稍等......"_s, kWaitText, waitBox, 600, 150);
+    waitLabel =
+        label(u"waitLabel"_s, u"正在进行数据统计，请稍等......"_s, kWaitText, waitBox, 600, 150);
     waitPhaseLabel = label(u"waitPhaseLabel"_s, QString(), kTitleText, waitBox, 600, 480);
     waitPhaseLabel->setGeometry(pixelRect({600, 480, 5805 - 1200, 285}));
     waitBox->hide();
@@ -207,7 +208,8 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     detailBottomBar = panel(u"detailBottomBar"_s, detailPanel, kPanel);
     exportDetailButton =
         button(u"exportDetailButton"_s, u"导出明细"_s, detailBottomBar, detailDesign.exportButton);
-    closeDetailButton = button(u"closeDetailButton"_s, u"关闭"_s, detailBottomBar, detailDesign.closeButton);
+    closeDetailButton =
+        button(u"closeDetailButton"_s, u"关闭"_s, detailBottomBar, detailDesign.closeButton);
     detailExportProgress = progressBar(u"detailExportProgress"_s, detailBottomBar);
     detailPanel->hide();
 

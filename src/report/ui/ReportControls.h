@@ -40,28 +40,28 @@ struct ReportControls {
     void placeDetailPanel();
 
     // Top bar.
-    PictureBox* topBar;  // Picture1, docked along the top
-    QLabel* titleLabel;  // Label1(9) "部门非预算报销月度统计": the window's title line
-    QLabel* hintLabel;   // Label2 "说明：点击数据网格可查看月报明细！"
+    PictureBox* topBar; // Picture1, docked along the top
+    QLabel* titleLabel; // Label1(9) "部门非预算报销月度统计": the window's title line
+    QLabel* hintLabel;  // Label2 "说明：点击数据网格可查看月报明细！"
 
     // Left panel.
-    PictureBox* leftPanel;  // Picture2: disabled while a listing is open
-    QLabel* yearLabel;      // Label1(1) "统计年度", caption of the year box
-    QComboBox* yearBox;     // Combo1: 2000年 … 2079年, the year of a run
-    QLabel* treeLabel;      // Label1(3) "选择部门", caption of the tree
+    PictureBox* leftPanel;   // Picture2: disabled while a listing is open
+    QLabel* yearLabel;       // Label1(1) "统计年度", caption of the year box
+    QComboBox* yearBox;      // Combo1: 2000年 … 2079年, the year of a run
+    QLabel* treeLabel;       // Label1(3) "选择部门", caption of the tree
     QCheckBox* selectAllBox; // Check1 "全选": ticks every department, or none
-    NodeTreeView* deptTree; // TreeView1: the department tree with its check boxes
+    NodeTreeView* deptTree;  // TreeView1: the department tree with its check boxes
 
     // Main panel.
-    PictureBox* mainPanel;            // Picture3
-    QLabel* deptLabel;                // Label1(0) "部门": the department of the last node click
-    QLabel* summaryTitle;             // Label1(2) "部门非预算报销月报", kept centred
-    FlexGridView* summaryGrid;        // MSFlexGrid1: the monthly summary
-    QAction* exportLinesAction;       // its context menu: "导出全部明细…", every claim line
-    QPushButton* drillDownButton;     // btnB: on a month cell, opens its listing
-    PictureBox* waitBox;              // Picture6: the wait box of a summary run
-    QLabel* waitLabel;                // Label4 "正在进行数据统计，请稍等......"
-    QLabel* waitPhaseLabel;           // Label5: what the run is doing
+    PictureBox* mainPanel;        // Picture3
+    QLabel* deptLabel;            // Label1(0) "部门": the department of the last node click
+    QLabel* summaryTitle;         // Label1(2) "部门非预算报销月报", kept centred
+    FlexGridView* summaryGrid;    // MSFlexGrid1: the monthly summary
+    QAction* exportLinesAction;   // its context menu: "导出全部明细…", every claim line
+    QPushButton* drillDownButton; // btnB: on a month cell, opens its listing
+    PictureBox* waitBox;          // Picture6: the wait box of a summary run
+    QLabel* waitLabel;            // Label4 "正在进行数据统计，请稍等......"
+    QLabel* waitPhaseLabel;       // Label5: what the run is doing
 
     // Bottom bar.
     PictureBox* bottomBar;        // Picture4
@@ -71,10 +71,10 @@ struct ReportControls {
     QProgressBar* exportProgress; // ProgressBar1: progress of the summary export
 
     // Detail panel, over the main panel and the bottom bar while a listing is open.
-    PictureBox* detailPanel;            // Picture7, with its background picture
-    QLabel* listingLabel;               // Label14 "明细": the listing's month and subject
-    QLabel* detailTitle;                // Label1(4) "部门非预算科目销明细月报", kept centred
-    QLabel* detailDeptLabel;            // Label1(5) "部门": the listing's department
+    PictureBox* detailPanel; // Picture7, with its background picture
+    QLabel* listingLabel;    // Label14 "明细": the listing's month and subject
+    QLabel* detailTitle;     // Label1(4) "部门非预算科目销明细月报", kept centred
+    QLabel* detailDeptLabel; // Label1(5) "部门": the listing's department
     ClickableImage* closeDetailImage;   // Image1(0): a small cross, closes the panel
     FlexGridView* detailGrid;           // MSFlexGrid2: the detail listing
     PictureBox* detailBottomBar;        // Picture5

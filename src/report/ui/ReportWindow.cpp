@@ -95,8 +95,8 @@ void ReportWindow::connectControls() {
     connect(m_detailGrid, &FlexGridModel::click, this, &ReportWindow::onDetailCellClicked);
     connect(m_ui.detailPanel, &PictureBox::resized, this, &ReportWindow::layoutDetail);
     // The drill-down button follows its cell wherever the grid shows it.
-    for (QScrollBar* bar : {m_ui.summaryGrid->horizontalScrollBar(),
-                            m_ui.summaryGrid->verticalScrollBar()}) {
+    for (QScrollBar* bar :
+         {m_ui.summaryGrid->horizontalScrollBar(), m_ui.summaryGrid->verticalScrollBar()}) {
         connect(bar, &QScrollBar::valueChanged, this, &ReportWindow::placeDrillDownButton);
         connect(bar, &QScrollBar::rangeChanged, this, &ReportWindow::placeDrillDownButton);
     }
@@ -157,8 +157,8 @@ void ReportWindow::layoutMain() {
 
 void ReportWindow::layoutDetail() {
     const QRect r = m_ui.detailPanel->geometry();
-    m_detailGeometry.panel = {pixelsToTwips(r.x()), pixelsToTwips(r.y()),
-                              pixelsToTwips(r.width()), pixelsToTwips(r.height())};
+    m_detailGeometry.panel = {pixelsToTwips(r.x()), pixelsToTwips(r.y()), pixelsToTwips(r.width()),
+                              pixelsToTwips(r.height())};
     applyDetailLayout(m_detailGeometry);
     m_ui.place(m_detailGeometry);
 }
@@ -313,8 +313,9 @@ void ReportWindow::openListing() {
     // The listing of the cell the button sits on.
     const SummaryRow& row = m_summary->rows[size_t(m_drillDownCell->row - 1)];
     const int month = m_drillDownCell->col - SummaryCol::FirstMonth + 1;
-    const ListingRequest request{row.deptCode,    row.deptName,     row.subjectCode,
-                                 row.subjectName, m_summary->year, u"%1"_s.arg(month, 2, 10, QChar(u'0'))};
+    const ListingRequest request{row.deptCode,    row.deptName,
+                                 row.subjectCode, row.subjectName,
+                                 m_summary->year, u"%1"_s.arg(month, 2, 10, QChar(u'0'))};
     m_ui.listingLabel->setText(listingCaption(request));
     m_ui.listingLabel->adjustSize();
     m_ui.detailDeptLabel->setText(deptCaption(request.deptName));
@@ -337,9 +338,8 @@ void ReportWindow::exportSummaryWorkbook() {
     if (!m_summary || m_summary->rows.empty())
         return;
     const SummaryTable& table = *m_summary;
-    runExport(summaryFileName(table.year),
-              {m_ui.exitButton, m_ui.exportButton, m_ui.runButton}, m_ui.exportProgress,
-              m_summaryGrid->rows(), u"非预算报销月报导出成功!"_s,
+    runExport(summaryFileName(table.year), {m_ui.exitButton, m_ui.exportButton, m_ui.runButton},
+              m_ui.exportProgress, m_summaryGrid->rows(), u"非预算报销月报导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
                   return exportSummary(table, m_summaryGrid->colWidths(), path, progress,
                                        operatorName());
@@ -352,9 +352,8 @@ void ReportWindow::exportListingWorkbook() {
     if (!m_summary || m_summary->rows.empty() || !m_listing)
         return;
     const Listing& listing = *m_listing;
-    runExport(detailFileName(listing.request),
-              {m_ui.closeDetailButton, m_ui.exportDetailButton}, m_ui.detailExportProgress,
-              m_detailGrid->rows(), u"非预算报销明细月报导出成功!"_s,
+    runExport(detailFileName(listing.request), {m_ui.closeDetailButton, m_ui.exportDetailButton},
+              m_ui.detailExportProgress, m_detailGrid->rows(), u"非预算报销明细月报导出成功!"_s,
               [&](const QString& path, const ExportProgress& progress) {
                   return exportListing(listing, m_detailGrid->colWidths(), path, progress,
                                        operatorName());
@@ -391,8 +390,7 @@ void ReportWindow::runExport(const QString& proposedName,
     };
     const std::optional<QString> path = askExportPath(proposedName);
     if (!path) {
-        m_context.prompts.message(u"您取消了导出操作！"_s, u"系统提示"_s,
-                                  MessageIcon::Information);
+        m_context.prompts.message(u"您取消了导出操作！"_s, u"系统提示"_s, MessageIcon::Information);
         showButtons();
         return;
     }

@@ -44,13 +44,13 @@ public:
     void selectAll();                    // 全选 (Check1)
     void onNodeCheck(int node);
     void onNodeClick(int node);
-    void runSummary();                   // 开始统计 (Command3)
-    void onSummaryCellClicked();         // MSFlexGrid1
-    void openListing();                  // the drill-down button (btnB)
-    void exportSummaryWorkbook();        // 导出Excel (Command2)
-    void exportListingWorkbook();        // 导出明细 (Command5)
-    void exportClaimLinesWorkbook();     // the summary grid's "导出全部明细…"
-    void onDetailCellClicked();          // MSFlexGrid2
+    void runSummary();               // 开始统计 (Command3)
+    void onSummaryCellClicked();     // MSFlexGrid1
+    void openListing();              // the drill-down button (btnB)
+    void exportSummaryWorkbook();    // 导出Excel (Command2)
+    void exportListingWorkbook();    // 导出明细 (Command5)
+    void exportClaimLinesWorkbook(); // the summary grid's "导出全部明细…"
+    void onDetailCellClicked();      // MSFlexGrid2
 
     FlexGridModel& summaryGrid() const { return *m_summaryGrid; }
     FlexGridModel& detailGrid() const { return *m_detailGrid; }

@@ -1,10 +1,10 @@
 #include "session/ui/LoginWindow.h"
 
 #include "Version.h"
-#include "session/DatabaseConnect.h"
 #include "platform/Error.h"
 #include "platform/Prompts.h"
 #include "session/CommandLine.h"
+#include "session/DatabaseConnect.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -152,7 +152,7 @@ void LoginWindow::loginAttempt() {
     try {
         if (!passwordMatches(m_context.db(), user, password)) {
             m_context.prompts.message(u"用户名或密码不正确,请重新输入!"_s, programTitle(),
-                                       MessageIcon::Information);
+                                      MessageIcon::Information);
             correct(m_password);
             return;
         }
@@ -161,7 +161,7 @@ void LoginWindow::loginAttempt() {
         const std::vector<PositionRecord> positions = loadPositions(m_context.db(), user);
         if (positions.empty()) {
             m_context.prompts.message(u"对不起，您没有岗位，请选择系统管理员"_s, programTitle(),
-                                       MessageIcon::None);
+                                      MessageIcon::None);
             return;
         }
         for (const PositionRecord& p : positions) {
@@ -173,7 +173,7 @@ void LoginWindow::loginAttempt() {
     } catch (const Error& e) {
         // The login window's own form of an error: number, blank, description.
         m_context.prompts.message(e.code() + u' ' + e.description(), programTitle(),
-                                   MessageIcon::Information);
+                                  MessageIcon::Information);
         return;
     }
     if (m_list->count() == 1) {

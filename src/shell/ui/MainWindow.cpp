@@ -5,8 +5,8 @@
 #include "platform/WaitCursor.h"
 #include "platform/ui/WindowActivation.h"
 #include "report/ui/ReportWindow.h"
-#include "session/ProjectAudit.h"
 #include "session/AppContext.h"
+#include "session/ProjectAudit.h"
 #include "session/ui/LoginWindow.h"
 #include "shell/HandOver.h"
 #include "shell/ui/BannerStrip.h"
@@ -152,9 +152,9 @@ void MainWindow::logout() {
             writeHandOverFile(folder);
         } catch (const Error& e) {
             m_context.prompts.message(u"无法写入注销交接文件 Command.Dll（"_s + e.description() +
-                                           u"），请检查目录 "_s + QDir::toNativeSeparators(folder) +
-                                           u" 的写入权限。"_s,
-                                       u"系统提示"_s, MessageIcon::Warning);
+                                          u"），请检查目录 "_s + QDir::toNativeSeparators(folder) +
+                                          u" 的写入权限。"_s,
+                                      u"系统提示"_s, MessageIcon::Warning);
             return;
         }
         activateWindowByTitle(u"Corvale系统2011版"_s);
@@ -176,7 +176,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     if (!m_context.prompts.askYesNo(u"确认要退出系统吗？"_s, programTitle(),
-                                     MessageIcon::Information)) {
+                                    MessageIcon::Information)) {
         event->ignore();
         return;
     }
