@@ -5,7 +5,7 @@
 #include "platform/ReplacingFile.h"
 #include "platform/Twips.h"
 #include "platform/WaitCursor.h"
-#include "platform/ui/QueuedInput.h"
+#include "platform/ui/InputDiscard.h"
 #include "report/AmountText.h"
 #include "report/DetailListing.h"
 #include "report/GridClipboard.h"
@@ -228,6 +228,8 @@ void ReportWindow::onNodeClick(int) {
 }
 
 void ReportWindow::runSummary() {
+    // Clicks and keys given during the run are dropped, not replayed after it.
+    const InputDiscard busy(this);
     m_drillDown.hide();
     m_summary.reset();
     m_summaryGrid->setBody({});
@@ -266,8 +268,6 @@ void ReportWindow::runSummary() {
         m_ui.summaryGrid->scrollToTopLeft();
     }
     m_ui.waitBox->hide();
-    // Clicks and keys given during the run are not replayed now.
-    discardQueuedInput(this);
 }
 
 // The button follows the clicked cell; the detail panel goes unless the
@@ -367,14 +367,17 @@ void ReportWindow::runExport(const QString& proposedName,
     progressBar->setMaximum(gridRows);
     progressBar->setValue(0);
     progressBar->show();
-    // The user's input waits until the export is done, and is dropped then.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     std::optional<ExportResult> result;
-    guarded([&] {
-        const WaitCursor wait;
-        result = write(*path, [progressBar](int row) { progressBar->setValue(row); });
-    });
-    discardQueuedInput(this);
+    {
+        // The user's input during the export is dropped; the outcome's
+        // message takes input again.
+        const InputDiscard busy(this);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        guarded([&] {
+            const WaitCursor wait;
+            result = write(*path, [progressBar](int row) { progressBar->setValue(row); });
+        });
+    }
     // The buttons come back after the message, whatever the outcome; the
     // progress bar goes only after a success.
     if (result) {
