@@ -145,7 +145,9 @@ std::vector<int> findDepartments(const TreeNodesModel& nodes, const QString& tex
         const qsizetype blank = view.indexOf(u' ');
         const QStringView code = blank < 0 ? view : view.left(blank);
         const QStringView name = blank < 0 ? view : view.mid(blank + 1);
-        if (code.startsWith(text, Qt::CaseInsensitive) || name.contains(text, Qt::CaseInsensitive))
+        // The whole node text too, for "0102 财务部" typed or pasted as shown.
+        if (code.startsWith(text, Qt::CaseInsensitive) ||
+            name.contains(text, Qt::CaseInsensitive) || view.startsWith(text, Qt::CaseInsensitive))
             found.push_back(i);
     }
     return found;
