@@ -1,7 +1,7 @@
 // The drill-down of the summary grid: when the drill-down button shows and
 // where it stands, the detail listing of a cell, its order, its year and
-// widths, and an empty listing, driven through the report window over
-// SQLite fixtures.
+// widths, and an empty listing; what a selection of either grid puts on the
+// clipboard; driven through the report window over SQLite fixtures.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
@@ -13,8 +13,10 @@
 #include "report/ui/FlexGridView.h"
 #include "report/ui/ReportWindow.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,6 +36,12 @@ private slots:
         test::writeSummaryDatabase(m_db);
     }
     void init() { openWindow(m_db); }
+    // A mouse click on a cell (column, row) where the view shows it.
+    static void clickCell(FlexGridView* view, QPoint cell, Qt::KeyboardModifiers modifiers = {}) {
+        const QPoint at = view->cellRect(cell.y(), cell.x()).center();
+        QWidget* part = view->childAt(at);
+        QTest::mouseClick(part, Qt::LeftButton, modifiers, part->mapFrom(view, at));
+    }
     void cleanup() { closeWindow(); }
 
     void clickRulesForTheDrillDownButton() {
@@ -101,6 +109,89 @@ private slots:
         QVERIFY(!btnB()->isVisible());
     }
 
+    // A selection made with the mouse and the keys (a click, a Shift+click,
+    // then the keys), copied with Ctrl+C, or Ctrl+Shift+C with the headings.
+    void copiesTheSelection_data() {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<QPoint>("click"); // column, row
+        QTest::addColumn<QPoint>("shiftClick");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("withHeader");
+        QTest::addColumn<QString>("tsv");
+        QTest::addColumn<QString>("html"); // empty: not compared
+        const QString summary = u"summaryGrid"_s;
+        const QString detail = u"detailGrid"_s;
+        const QPoint none(-1, -1);
+        const QString table = u"<html><head><meta charset=\"utf-8\"></head><body><table>\n"_s;
+        const QString text = uR"( style='mso-number-format:"\@"')"_s;
+        const QString amount = uR"( style='mso-number-format:"0\.00"')"_s;
+        QTest::newRow("cells by Shift+click: amounts as numbers, blanks blank")
+            << summary << QPoint(2, 1) << QPoint(5, 2) << QString() << false
+            << u"6602\t管理费用\t126.50\t-30.00\n660201\t办公费\t\t\n"_s
+            << table + u"<tr><td"_s + text + u">6602</td><td"_s + text + u">管理费用</td><td"_s +
+                   amount + u">126.50</td><td"_s + amount + u">-30.00</td></tr>\n<tr><td"_s + text +
+                   u">660201</td><td"_s + text +
+                   u">办公费</td><td></td><td></td></tr>\n</table></body></html>\n"_s;
+        QTest::newRow("Shift+arrows")
+            << summary << QPoint(4, 1) << none << u"Shift+Right, Shift+Down"_s << false
+            << u"126.50\t-30.00\n\t\n"_s << QString();
+        QTest::newRow("a whole row by 序, with the headings, no key column")
+            << summary << QPoint(0, 2) << none << QString() << true
+            << u"序\t部门名称\t科目代号\t科目名称\t01月份\t02月份\t03月份\t04月份\t05月份\t"
+               u"06月份\t07月份\t08月份\t09月份\t10月份\t11月份\t12月份\t合计\n"
+               u"2\t财务部\t660201\t办公费\t\t\t50.50\t\t\t\t\t\t\t\t\t\t50.50\n"_s
+            << QString();
+        QTest::newRow("a whole column by its heading")
+            << summary << QPoint(2, 0) << none << QString() << false << u"6602\n660201\n\n\n"_s
+            << QString();
+        QTest::newRow("a click on a listing line: the line across, zeros kept")
+            << detail << QPoint(3, 1) << none << QString() << false
+            << u"1\t0000102\t2026-01-15\t张三\t\t是\t\t6602 管理费用\t\t20.50\t\t20.50\n"_s
+            << table + u"<tr><td>1</td><td"_s + text + u">0000102</td><td"_s + text +
+                   u">2026-01-15</td><td"_s + text + u">张三</td><td></td><td"_s + text +
+                   u">是</td><td></td><td"_s + text + u">6602 管理费用</td><td></td><td"_s +
+                   amount + u">20.50</td><td></td><td"_s + amount +
+                   u">20.50</td></tr>\n</table></body></html>\n"_s;
+        QTest::newRow("Ctrl+A in the listing, with the headings")
+            << detail << QPoint(9, 2) << none << u"Ctrl+A"_s << true
+            << u"序\t报销单编号\t报批日期\t报销人\t审批日期\t审批通过\t支付日期\t科目名称\t"
+               u"摘要\t金额\t税额\t合计\n"
+               u"1\t0000102\t2026-01-15\t张三\t\t是\t\t6602 管理费用\t\t20.50\t\t20.50\n"
+               u"2\t0000102\t2026-01-15\t张三\t\t是\t\t6602 管理费用\t办公用品\t100.00\t"
+               u"6.00\t106.00\n"
+               u"3\t合计\t\t\t\t\t\t\t\t120.50\t6.00\t126.50\n"_s
+            << QString();
+    }
+
+    void copiesTheSelection() {
+        QFETCH(QString, grid);
+        QFETCH(QPoint, click);
+        QFETCH(QPoint, shiftClick);
+        QFETCH(QString, keys);
+        QFETCH(bool, withHeader);
+        QFETCH(QString, tsv);
+        QFETCH(QString, html);
+        tick({"0102"});
+        run();
+        if (grid == u"detailGrid"_s) {
+            this->click(1, 4);
+            QTest::mouseClick(btnB(), Qt::LeftButton);
+        }
+        auto* view = window().findChild<FlexGridView*>(grid);
+        clickCell(view, click);
+        if (shiftClick.x() >= 0)
+            clickCell(view, shiftClick, Qt::ShiftModifier);
+        const QKeySequence sequence(keys);
+        for (int k = 0; k < sequence.count(); ++k)
+            QTest::keyClick(view, sequence[k].key(), sequence[k].keyboardModifiers());
+        QTest::keyClick(view, Qt::Key_C,
+                        withHeader ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(copied->text(), tsv);
+        if (!html.isEmpty())
+            QCOMPARE(copied->html(), html);
+    }
+
     void detailListingOfACell() {
         tick({"0102"});
         run();
@@ -131,6 +222,15 @@ private slots:
         QCOMPARE(window().detailGrid().col(), 0);
         QCOMPARE(window().detailGrid().colSel(), 12);
         QCOMPARE(window().detailGrid().row(), 2);
+        // A heading click sorts by its column, a second one the other way; 序
+        // numbers the lines as shown.
+        auto* detailView = window().findChild<FlexGridView*>(u"detailGrid"_s);
+        clickCell(detailView, {9, 0});
+        clickCell(detailView, {9, 0});
+        QCOMPARE(gridRow(d, 1, 8, 9), (QStringList{u"办公用品"_s, u"100.00"_s}));
+        QCOMPARE(d.textMatrix(1, 0), u"1"_s);
+        QCOMPARE(d.textMatrix(2, 9), u"20.50"_s);
+        QCOMPARE(d.textMatrix(3, 1), u"合计"_s);
     }
 
     void listingKeepsTheRunYearAndItsWidths() {
