@@ -1,7 +1,8 @@
 // The drill-down of the summary grid: when the drill-down button shows and
 // where it stands, the detail listing of a cell, its order, its year and
 // widths, and an empty listing; what a selection of either grid puts on the
-// clipboard; driven through the report window over SQLite fixtures.
+// clipboard; the keys and shortcuts, and one run per double click; driven
+// through the report window over SQLite fixtures.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -190,6 +192,91 @@ private slots:
         QCOMPARE(copied->text(), tsv);
         if (!html.isEmpty())
             QCOMPARE(copied->html(), html);
+    }
+
+    // After a run (the current cell the first data row's January, a month
+    // with an amount) or with a listing open: keys pressed on a control, the
+    // panel open or not and the control focused afterwards, and the save
+    // dialog's proposal when an export asks for one.
+    void keysReachWhatTheMouseDoes_data() {
+        QTest::addColumn<bool>("listingOpen");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("panelAfter");
+        QTest::addColumn<QString>("focusAfter");
+        QTest::addColumn<QString>("proposed"); // the start of the save dialog's name
+        const QString summary = u"summaryGrid"_s;
+        const QString detail = u"detailGrid"_s;
+        QTest::newRow("Enter on a month with an amount opens its listing")
+            << false << summary << u"Return"_s << true << detail << QString();
+        QTest::newRow("Space does the same")
+            << false << summary << u"Space"_s << true << detail << QString();
+        QTest::newRow("Enter on an empty month does nothing")
+            << false << summary << u"Right, Right, Return"_s << false << summary << QString();
+        QTest::newRow("Tab leaves the summary grid, first for the button on its cell")
+            << false << summary << u"Tab"_s << false << u"drillDownButton"_s << QString();
+        QTest::newRow("Tab on to the bottom bar")
+            << false << summary << u"Tab, Tab"_s << false << u"runButton"_s << QString();
+        QTest::newRow("Shift+Tab leaves it backwards")
+            << false << summary << u"Shift+Tab"_s << false << u"deptTree"_s << QString();
+        QTest::newRow("Tab leaves the listing grid")
+            << true << detail << u"Tab"_s << true << u"exportDetailButton"_s << QString();
+        QTest::newRow("Esc closes the listing, back on its cell")
+            << true << detail << u"Esc"_s << false << summary << QString();
+        QTest::newRow("Ctrl+E exports the summary")
+            << false << summary << u"Ctrl+E"_s << false << QString() << u"非预算报销月报_"_s;
+        QTest::newRow("Ctrl+E with a listing open exports the listing")
+            << true << detail << u"Ctrl+E"_s << true << QString() << u"2026年01月份"_s;
+    }
+
+    void keysReachWhatTheMouseDoes() {
+        QFETCH(bool, listingOpen);
+        QFETCH(QString, focus);
+        QFETCH(QString, keys);
+        QFETCH(bool, panelAfter);
+        QFETCH(QString, focusAfter);
+        QFETCH(QString, proposed);
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        tick({"0102"});
+        window().findChild<QWidget*>(u"deptTree"_s)->setFocus();
+        QTest::keyClick(&window(), Qt::Key_Return, Qt::ControlModifier); // 开始统计
+        QCOMPARE(window().summaryGrid().rows(), 5);
+        if (listingOpen)
+            QTest::mouseClick(btnB(), Qt::LeftButton);
+        auto* focused = window().findChild<QWidget*>(focus);
+        focused->setFocus();
+        const QKeySequence sequence(keys);
+        for (int k = 0; k < sequence.count(); ++k)
+            QTest::keyClick(QApplication::focusWidget(), sequence[k].key(),
+                            sequence[k].keyboardModifiers());
+        QCOMPARE(window().findChild<QWidget*>(u"detailPanel"_s)->isVisible(), panelAfter);
+        if (!focusAfter.isEmpty())
+            QCOMPARE(QApplication::focusWidget()->objectName(), focusAfter);
+        if (!proposed.isEmpty()) {
+            QVERIFY(!prompts().recorded.isEmpty());
+            QVERIFY2(prompts().recorded[0].text.startsWith(proposed),
+                     qPrintable(prompts().recorded[0].text));
+        }
+    }
+
+    // Clicks that reach the window while a run is busy are dropped: a double
+    // click on 开始统计 runs once.
+    void oneRunPerDoubleClick() {
+        tick({"0102"});
+        QSignalSpy fills(&window().summaryGrid(), &QAbstractItemModel::modelReset);
+        run();
+        const qsizetype oneRun = fills.count();
+        fills.clear();
+        auto* button = window().findChild<QPushButton*>(u"runButton"_s);
+        const QPointF at = QRectF(button->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(button, new QMouseEvent(type, at, button->mapToGlobal(at),
+                                                                Qt::LeftButton, Qt::LeftButton,
+                                                                Qt::NoModifier));
+        run();
+        QCoreApplication::processEvents();
+        QCOMPARE(fills.count(), oneRun);
     }
 
     void detailListingOfACell() {
