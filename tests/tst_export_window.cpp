@@ -296,6 +296,7 @@ private slots:
         QCOMPARE(w.summaryGrid().textMatrix(1, 2), u"0012"_s);
         openListing(w, 1, 6);
         QCOMPARE(w.detailGrid().rows(), 4);
+        w.detailGrid().userClick(0, 9); // sorted by 金额: the export keeps the order shown
 
         QStringList visibleAtDialog;
         t.prompts.onPrompt = [&](const test::RecordedPrompt& p) {
@@ -316,10 +317,8 @@ private slots:
         QVERIFY(!progressBar(w, u"detailExportProgress"_s)->isVisible());
 
         const QJsonObject cells{
-            {u"B5"_s, spot(u"00201"_s, u"s"_s)},
-            {u"C5"_s, spot(u"2026-03-05"_s, u"s"_s)},
-            {u"J5"_s, spot(1000, u"n"_s, u"#0.00"_s)},
-            {u"K6"_s, spot(QJsonValue(), {}, u"#0.00"_s)},
+            {u"B5"_s, spot(u"00202"_s, u"s"_s)},      {u"C5"_s, spot(u"2026-03-20"_s, u"s"_s)},
+            {u"J5"_s, spot(200, u"n"_s, u"#0.00"_s)}, {u"K5"_s, spot(QJsonValue(), {}, u"#0.00"_s)},
             {u"L7"_s, spot(1234.5, u"n"_s)},
         };
         const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
