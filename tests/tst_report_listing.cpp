@@ -106,6 +106,11 @@ private slots:
         QCOMPARE(g.row(), 1);
         QCOMPARE(g.col(), 4);
         QVERIFY(btnB()->isVisible());
+        // The frozen 部门名称 shows in the body's look, not the heading's.
+        const QRect name = window().summaryView().cellRect(1, 1);
+        QCOMPARE(
+            window().summaryView().grab().toImage().pixelColor(name.right() - 3, name.top() + 3),
+            QColor(Qt::white));
         window().summaryGrid().setRows(1);
         click(0, 4); // header only: nothing
         QVERIFY(!btnB()->isVisible());

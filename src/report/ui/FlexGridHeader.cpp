@@ -92,10 +92,13 @@ void FlexGridHeader::paintFixedCell(QPainter* painter, const QRect& rect, int lo
     initStyleOption(&option);
     initStyleOptionForIndex(&option, logicalIndex);
     option.rect = rect;
-    const QPointF brushOrigin = painter->brushOrigin();
+    // The style paints a vertical header's section across the header's
+    // whole width, over the frozen cells beside it: only its cell may show.
+    painter->save();
+    painter->setClipRect(rect, Qt::IntersectClip);
     painter->setBrushOrigin(rect.topLeft());
     paintCell(painter, option, this);
-    painter->setBrushOrigin(brushOrigin);
+    painter->restore();
 }
 
 // A frozen cell as the table view paints its body cells: the delegate on
@@ -119,6 +122,8 @@ void FlexGridHeader::paintFrozenCell(QPainter* painter, const QRect& rect, int r
         option.state |= QStyle::State_Selected;
     if (view->hasFocus() && view->currentIndex() == index)
         option.state |= QStyle::State_HasFocus;
+    // The body's background lies under its cells; here the header's would.
+    painter->fillRect(option.rect, view->palette().base());
     view->itemDelegate()->paint(painter, option, index);
     const QColor lines = QColor::fromRgb(
         QRgb(view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view)));
