@@ -91,6 +91,10 @@ private slots:
         QCOMPARE(btnB()->x(), gridPos.x() + window().summaryView().cellLeft() / 15);
         scroll->setValue(scroll->maximum());
         QVERIFY(!btnB()->isVisible());
+        // At the right end the body starts on a whole column, no sliver of one.
+        FlexGridView& view = window().summaryView();
+        QCOMPARE(view.columnViewportPosition(view.columnAt(0)), 0);
+        QVERIFY(view.columnViewportPosition(16) + view.columnWidth(16) <= view.viewport()->width());
         scroll->setValue(0);
         QVERIFY(btnB()->isVisible());
         QCOMPARE(btnB()->x(), x);

@@ -164,6 +164,31 @@ void FlexGridView::resizeEvent(QResizeEvent* event) {
         applyFrozenColumns();
 }
 
+void FlexGridView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    startBodyOnWholeColumn();
+}
+
+void FlexGridView::updateGeometries() {
+    QTableView::updateGeometries();
+    startBodyOnWholeColumn();
+}
+
+// Scrolled to the right end, the table lines the last column up with the
+// right edge and so shows a sliver of a column at the left edge, beside the
+// frozen names: the tail of an amount that could pass for a smaller one.
+// The body starts on a whole column instead, white space after the last.
+void FlexGridView::startBodyOnWholeColumn() {
+    const QScrollBar* bar = horizontalScrollBar();
+    if (horizontalScrollMode() != ScrollPerItem || bar->maximum() == 0 ||
+        bar->value() != bar->maximum())
+        return;
+    const int lastSectionOffset = m_fixedRow->offset();
+    m_fixedRow->setOffsetToSectionPosition(bar->value());
+    if (m_fixedRow->offset() != lastSectionOffset)
+        viewport()->update();
+}
+
 // Shows the model's current cell as current and its selection as selected.
 void FlexGridView::showSelection() {
     if (!selectionModel())

@@ -66,6 +66,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
     QRect currentCellRect() const;
@@ -74,6 +76,7 @@ private:
     void applyFrozenColumns();
     void applyRowHeight(int twips);
     void applyGeometry();
+    void startBodyOnWholeColumn();
     void showSelection();
     bool moveByKey(int key, Qt::KeyboardModifiers modifiers);
     void selectAllCells();
