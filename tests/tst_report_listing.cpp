@@ -120,12 +120,14 @@ private slots:
         QVERIFY(!btnB()->isVisible());
     }
 
-    // A selection made with the mouse and the keys (a click, a Shift+click,
-    // then the keys), copied with Ctrl+C, or Ctrl+Shift+C with the headings.
+    // A selection made with the mouse and the keys (a click, a Shift+click
+    // or a drag to a second cell, then the keys), copied with Ctrl+C, or
+    // Ctrl+Shift+C with the headings.
     void copiesTheSelection_data() {
         QTest::addColumn<QString>("grid");
         QTest::addColumn<QPoint>("click"); // column, row
-        QTest::addColumn<QPoint>("shiftClick");
+        QTest::addColumn<QPoint>("to");    // by Shift+click, or by a drag
+        QTest::addColumn<bool>("drag");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<bool>("withHeader");
         QTest::addColumn<QString>("tsv");
@@ -137,26 +139,28 @@ private slots:
         const QString text = uR"( style='mso-number-format:"\@"')"_s;
         const QString amount = uR"( style='mso-number-format:"0\.00"')"_s;
         QTest::newRow("cells by Shift+click: amounts as numbers, blanks blank")
-            << summary << QPoint(2, 1) << QPoint(5, 2) << QString() << false
+            << summary << QPoint(2, 1) << QPoint(5, 2) << false << QString() << false
             << u"6602\t管理费用\t126.50\t-30.00\n660201\t办公费\t\t\n"_s
             << table + u"<tr><td"_s + text + u">6602</td><td"_s + text + u">管理费用</td><td"_s +
                    amount + u">126.50</td><td"_s + amount + u">-30.00</td></tr>\n<tr><td"_s + text +
                    u">660201</td><td"_s + text +
                    u">办公费</td><td></td><td></td></tr>\n</table></body></html>\n"_s;
         QTest::newRow("Shift+arrows")
-            << summary << QPoint(4, 1) << none << u"Shift+Right, Shift+Down"_s << false
+            << summary << QPoint(4, 1) << none << false << u"Shift+Right, Shift+Down"_s << false
             << u"126.50\t-30.00\n\t\n"_s << QString();
+        QTest::newRow("a drag") << summary << QPoint(4, 1) << QPoint(5, 2) << true << QString()
+                                << false << u"126.50\t-30.00\n\t\n"_s << QString();
         QTest::newRow("a whole row by 序, with the headings, no key column")
-            << summary << QPoint(0, 2) << none << QString() << true
+            << summary << QPoint(0, 2) << none << false << QString() << true
             << u"序\t部门名称\t科目代号\t科目名称\t01月份\t02月份\t03月份\t04月份\t05月份\t"
                u"06月份\t07月份\t08月份\t09月份\t10月份\t11月份\t12月份\t合计\n"
                u"2\t财务部\t660201\t办公费\t\t\t50.50\t\t\t\t\t\t\t\t\t\t50.50\n"_s
             << QString();
         QTest::newRow("a whole column by its heading")
-            << summary << QPoint(2, 0) << none << QString() << false << u"6602\n660201\n\n\n"_s
-            << QString();
+            << summary << QPoint(2, 0) << none << false << QString() << false
+            << u"6602\n660201\n\n\n"_s << QString();
         QTest::newRow("a click on a listing line: the line across, zeros kept")
-            << detail << QPoint(3, 1) << none << QString() << false
+            << detail << QPoint(3, 1) << none << false << QString() << false
             << u"1\t0000102\t2026-01-15\t张三\t\t是\t\t6602 管理费用\t\t20.50\t\t20.50\n"_s
             << table + u"<tr><td>1</td><td"_s + text + u">0000102</td><td"_s + text +
                    u">2026-01-15</td><td"_s + text + u">张三</td><td></td><td"_s + text +
@@ -164,7 +168,7 @@ private slots:
                    amount + u">20.50</td><td></td><td"_s + amount +
                    u">20.50</td></tr>\n</table></body></html>\n"_s;
         QTest::newRow("Ctrl+A in the listing, with the headings")
-            << detail << QPoint(9, 2) << none << u"Ctrl+A"_s << true
+            << detail << QPoint(9, 2) << none << false << u"Ctrl+A"_s << true
             << u"序\t报销单编号\t报批日期\t报销人\t审批日期\t审批通过\t支付日期\t科目名称\t"
                u"摘要\t金额\t税额\t合计\n"
                u"1\t0000102\t2026-01-15\t张三\t\t是\t\t6602 管理费用\t\t20.50\t\t20.50\n"
@@ -177,7 +181,8 @@ private slots:
     void copiesTheSelection() {
         QFETCH(QString, grid);
         QFETCH(QPoint, click);
-        QFETCH(QPoint, shiftClick);
+        QFETCH(QPoint, to);
+        QFETCH(bool, drag);
         QFETCH(QString, keys);
         QFETCH(bool, withHeader);
         QFETCH(QString, tsv);
@@ -189,9 +194,22 @@ private slots:
             QTest::mouseClick(btnB(), Qt::LeftButton);
         }
         auto* view = window().findChild<FlexGridView*>(grid);
-        clickCell(view, click);
-        if (shiftClick.x() >= 0)
-            clickCell(view, shiftClick, Qt::ShiftModifier);
+        if (drag) {
+            const auto at = [view](QPoint cell) {
+                const QPoint pos = view->cellRect(cell.y(), cell.x()).center();
+                QWidget* part = view->childAt(pos);
+                return std::pair{part, part->mapFrom(view, pos)};
+            };
+            const auto [fromPart, from] = at(click);
+            const auto [toPart, toPos] = at(to);
+            QTest::mousePress(fromPart, Qt::LeftButton, {}, from);
+            QTest::mouseMove(toPart, toPos);
+            QTest::mouseRelease(toPart, Qt::LeftButton, {}, toPos);
+        } else {
+            clickCell(view, click);
+            if (to.x() >= 0)
+                clickCell(view, to, Qt::ShiftModifier);
+        }
         const QKeySequence sequence(keys);
         for (int k = 0; k < sequence.count(); ++k)
             QTest::keyClick(view, sequence[k].key(), sequence[k].keyboardModifiers());
