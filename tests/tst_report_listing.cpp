@@ -1,7 +1,8 @@
 // The drill-down of the summary grid: when the drill-down button shows and
 // where it stands, the detail listing of a cell, its order, its year and
-// widths, and an empty listing, driven through the report window over
-// SQLite fixtures.
+// widths, and an empty listing; what a selection of either grid puts on the
+// clipboard; the keys and shortcuts, and one run per double click; driven
+// through the report window over SQLite fixtures.
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
@@ -13,9 +14,12 @@
 #include "report/ui/FlexGridView.h"
 #include "report/ui/ReportWindow.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -34,6 +38,12 @@ private slots:
         test::writeSummaryDatabase(m_db);
     }
     void init() { openWindow(m_db); }
+    // A mouse click on a cell (column, row) where the view shows it.
+    static void clickCell(FlexGridView* view, QPoint cell, Qt::KeyboardModifiers modifiers = {}) {
+        const QPoint at = view->cellRect(cell.y(), cell.x()).center();
+        QWidget* part = view->childAt(at);
+        QTest::mouseClick(part, Qt::LeftButton, modifiers, part->mapFrom(view, at));
+    }
     void cleanup() { closeWindow(); }
 
     void clickRulesForTheDrillDownButton() {
@@ -72,7 +82,7 @@ private slots:
         // The button moves with its cell when the grid scrolls, hides while the
         // cell is out of view or the keyboard moves on, and a new run takes it away.
         window().resize(900, 600);
-        click(1, 4);
+        click(1, 5); // February: January is the first month to scroll under the names
         QScrollBar* scroll = window().summaryView().horizontalScrollBar();
         const int x = btnB()->x();
         scroll->setValue(scroll->singleStep());
@@ -81,18 +91,219 @@ private slots:
         QCOMPARE(btnB()->x(), gridPos.x() + window().summaryView().cellLeft() / 15);
         scroll->setValue(scroll->maximum());
         QVERIFY(!btnB()->isVisible());
+        // At the right end the body starts on a whole column, no sliver of one.
+        FlexGridView& view = window().summaryView();
+        QCOMPARE(view.columnViewportPosition(view.columnAt(0)), 0);
+        QVERIFY(view.columnViewportPosition(16) + view.columnWidth(16) <= view.viewport()->width());
         scroll->setValue(0);
         QVERIFY(btnB()->isVisible());
         QCOMPARE(btnB()->x(), x);
         QTest::keyClick(&window().summaryView(), Qt::Key_Right);
         QVERIFY(!btnB()->isVisible());
-        QCOMPARE(g.col(), 5);
-        click(1, 4);
+        QCOMPARE(g.col(), 6);
+        click(1, 6);
+        scroll->setValue(scroll->maximum());
+        // A run leaves the user at the top left, on the first data row's
+        // January, with the button there as a key would put it.
         run();
-        QVERIFY(!btnB()->isVisible());
+        QCOMPARE(scroll->value(), 0);
+        QCOMPARE(g.row(), 1);
+        QCOMPARE(g.col(), 4);
+        QVERIFY(btnB()->isVisible());
+        // The frozen 部门名称 shows in the body's look, not the heading's.
+        const QRect name = window().summaryView().cellRect(1, 1);
+        QCOMPARE(
+            window().summaryView().grab().toImage().pixelColor(name.right() - 3, name.top() + 3),
+            QColor(Qt::white));
         window().summaryGrid().setRows(1);
         click(0, 4); // header only: nothing
         QVERIFY(!btnB()->isVisible());
+    }
+
+    // A selection made with the mouse and the keys (a click, a Shift+click
+    // or a drag to a second cell, then the keys), copied with Ctrl+C, or
+    // Ctrl+Shift+C with the headings.
+    void copiesTheSelection_data() {
+        QTest::addColumn<QString>("grid");
+        QTest::addColumn<QPoint>("click"); // column, row
+        QTest::addColumn<QPoint>("to");    // by Shift+click, or by a drag
+        QTest::addColumn<bool>("drag");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("withHeader");
+        QTest::addColumn<QString>("tsv");
+        QTest::addColumn<QString>("html"); // empty: not compared
+        const QString summary = u"summaryGrid"_s;
+        const QString detail = u"detailGrid"_s;
+        const QPoint none(-1, -1);
+        const QString table = u"<html><head><meta charset=\"utf-8\"></head><body><table>\n"_s;
+        const QString text = uR"( style='mso-number-format:"\@"')"_s;
+        const QString amount = uR"( style='mso-number-format:"0\.00"')"_s;
+        QTest::newRow("cells by Shift+click: amounts as numbers, blanks blank")
+            << summary << QPoint(2, 1) << QPoint(5, 2) << false << QString() << false
+            << u"6602\t管理费用\t126.50\t-30.00\n660201\t办公费\t\t\n"_s
+            << table + u"<tr><td"_s + text + u">6602</td><td"_s + text + u">管理费用</td><td"_s +
+                   amount + u">126.50</td><td"_s + amount + u">-30.00</td></tr>\n<tr><td"_s + text +
+                   u">660201</td><td"_s + text +
+                   u">办公费</td><td></td><td></td></tr>\n</table></body></html>\n"_s;
+        QTest::newRow("Shift+arrows")
+            << summary << QPoint(4, 1) << none << false << u"Shift+Right, Shift+Down"_s << false
+            << u"126.50\t-30.00\n\t\n"_s << QString();
+        QTest::newRow("a drag") << summary << QPoint(4, 1) << QPoint(5, 2) << true << QString()
+                                << false << u"126.50\t-30.00\n\t\n"_s << QString();
+        QTest::newRow("a whole row by 序, with the headings, no key column")
+            << summary << QPoint(0, 2) << none << false << QString() << true
+            << u"序\t部门名称\t科目代号\t科目名称\t01月份\t02月份\t03月份\t04月份\t05月份\t"
+               u"06月份\t07月份\t08月份\t09月份\t10月份\t11月份\t12月份\t合计\n"
+               u"2\t财务部\t660201\t办公费\t\t\t50.50\t\t\t\t\t\t\t\t\t\t50.50\n"_s
+            << QString();
+        QTest::newRow("a whole column by its heading")
+            << summary << QPoint(2, 0) << none << false << QString() << false
+            << u"6602\n660201\n\n\n"_s << QString();
+        QTest::newRow("a click on a listing line: the line across, zeros kept")
+            << detail << QPoint(3, 1) << none << false << QString() << false
+            << u"1\t0000102\t2026-01-15\t张三\t\t是\t\t6602 管理费用\t\t20.50\t\t20.50\n"_s
+            << table + u"<tr><td>1</td><td"_s + text + u">0000102</td><td"_s + text +
+                   u">2026-01-15</td><td"_s + text + u">张三</td><td></td><td"_s + text +
+                   u">是</td><td></td><td"_s + text + u">6602 管理费用</td><td></td><td"_s +
+                   amount + u">20.50</td><td></td><td"_s + amount +
+                   u">20.50</td></tr>\n</table></body></html>\n"_s;
+        QTest::newRow("Ctrl+A in the listing, with the headings")
+            << detail << QPoint(9, 2) << none << false << u"Ctrl+A"_s << true
+            << u"序\t报销单编号\t报批日期\t报销人\t审批日期\t审批通过\t支付日期\t科目名称\t"
+               u"摘要\t金额\t税额\t合计\n"
+               u"1\t0000102\t2026-01-15\t张三\t\t是\t\t6602 管理费用\t\t20.50\t\t20.50\n"
+               u"2\t0000102\t2026-01-15\t张三\t\t是\t\t6602 管理费用\t办公用品\t100.00\t"
+               u"6.00\t106.00\n"
+               u"3\t合计\t\t\t\t\t\t\t\t120.50\t6.00\t126.50\n"_s
+            << QString();
+    }
+
+    void copiesTheSelection() {
+        QFETCH(QString, grid);
+        QFETCH(QPoint, click);
+        QFETCH(QPoint, to);
+        QFETCH(bool, drag);
+        QFETCH(QString, keys);
+        QFETCH(bool, withHeader);
+        QFETCH(QString, tsv);
+        QFETCH(QString, html);
+        tick({"0102"});
+        run();
+        if (grid == u"detailGrid"_s) {
+            this->click(1, 4);
+            QTest::mouseClick(btnB(), Qt::LeftButton);
+        }
+        auto* view = window().findChild<FlexGridView*>(grid);
+        if (drag) {
+            const auto at = [view](QPoint cell) {
+                const QPoint pos = view->cellRect(cell.y(), cell.x()).center();
+                QWidget* part = view->childAt(pos);
+                return std::pair{part, part->mapFrom(view, pos)};
+            };
+            const auto [fromPart, from] = at(click);
+            const auto [toPart, toPos] = at(to);
+            QTest::mousePress(fromPart, Qt::LeftButton, {}, from);
+            QTest::mouseMove(toPart, toPos);
+            QTest::mouseRelease(toPart, Qt::LeftButton, {}, toPos);
+        } else {
+            clickCell(view, click);
+            if (to.x() >= 0)
+                clickCell(view, to, Qt::ShiftModifier);
+        }
+        const QKeySequence sequence(keys);
+        for (int k = 0; k < sequence.count(); ++k)
+            QTest::keyClick(view, sequence[k].key(), sequence[k].keyboardModifiers());
+        QTest::keyClick(view, Qt::Key_C,
+                        withHeader ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(copied->text(), tsv);
+        if (!html.isEmpty())
+            QCOMPARE(copied->html(), html);
+    }
+
+    // After a run (the current cell the first data row's January, a month
+    // with an amount) or with a listing open: keys pressed on a control, the
+    // panel open or not and the control focused afterwards, and the save
+    // dialog's proposal when an export asks for one.
+    void keysReachWhatTheMouseDoes_data() {
+        QTest::addColumn<bool>("listingOpen");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("panelAfter");
+        QTest::addColumn<QString>("focusAfter");
+        QTest::addColumn<QString>("proposed"); // the start of the save dialog's name
+        const QString summary = u"summaryGrid"_s;
+        const QString detail = u"detailGrid"_s;
+        QTest::newRow("Enter on a month with an amount opens its listing")
+            << false << summary << u"Return"_s << true << detail << QString();
+        QTest::newRow("Space does the same")
+            << false << summary << u"Space"_s << true << detail << QString();
+        QTest::newRow("Enter on an empty month does nothing")
+            << false << summary << u"Right, Right, Return"_s << false << summary << QString();
+        QTest::newRow("Tab leaves the summary grid, first for the button on its cell")
+            << false << summary << u"Tab"_s << false << u"drillDownButton"_s << QString();
+        QTest::newRow("Tab on to the bottom bar")
+            << false << summary << u"Tab, Tab"_s << false << u"runButton"_s << QString();
+        QTest::newRow("Shift+Tab leaves it backwards")
+            << false << summary << u"Shift+Tab"_s << false << u"deptTree"_s << QString();
+        QTest::newRow("Tab leaves the listing grid")
+            << true << detail << u"Tab"_s << true << u"exportDetailButton"_s << QString();
+        QTest::newRow("Esc closes the listing, back on its cell")
+            << true << detail << u"Esc"_s << false << summary << QString();
+        QTest::newRow("Ctrl+E exports the summary")
+            << false << summary << u"Ctrl+E"_s << false << QString() << u"非预算报销月报_"_s;
+        QTest::newRow("Ctrl+E with a listing open exports the listing")
+            << true << detail << u"Ctrl+E"_s << true << QString() << u"2026年01月份"_s;
+    }
+
+    void keysReachWhatTheMouseDoes() {
+        QFETCH(bool, listingOpen);
+        QFETCH(QString, focus);
+        QFETCH(QString, keys);
+        QFETCH(bool, panelAfter);
+        QFETCH(QString, focusAfter);
+        QFETCH(QString, proposed);
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        tick({"0102"});
+        window().findChild<QWidget*>(u"deptTree"_s)->setFocus();
+        QTest::keyClick(&window(), Qt::Key_Return, Qt::ControlModifier); // 开始统计
+        QCOMPARE(window().summaryGrid().rows(), 5);
+        if (listingOpen)
+            QTest::mouseClick(btnB(), Qt::LeftButton);
+        auto* focused = window().findChild<QWidget*>(focus);
+        focused->setFocus();
+        const QKeySequence sequence(keys);
+        for (int k = 0; k < sequence.count(); ++k)
+            QTest::keyClick(QApplication::focusWidget(), sequence[k].key(),
+                            sequence[k].keyboardModifiers());
+        QCOMPARE(window().findChild<QWidget*>(u"detailPanel"_s)->isVisible(), panelAfter);
+        if (!focusAfter.isEmpty())
+            QCOMPARE(QApplication::focusWidget()->objectName(), focusAfter);
+        if (!proposed.isEmpty()) {
+            QVERIFY(!prompts().recorded.isEmpty());
+            QVERIFY2(prompts().recorded[0].text.startsWith(proposed),
+                     qPrintable(prompts().recorded[0].text));
+        }
+    }
+
+    // Clicks that reach the window while a run is busy are dropped: a double
+    // click on 开始统计 runs once.
+    void oneRunPerDoubleClick() {
+        tick({"0102"});
+        QSignalSpy fills(&window().summaryGrid(), &QAbstractItemModel::modelReset);
+        run();
+        const qsizetype oneRun = fills.count();
+        fills.clear();
+        auto* button = window().findChild<QPushButton*>(u"runButton"_s);
+        const QPointF at = QRectF(button->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(button, new QMouseEvent(type, at, button->mapToGlobal(at),
+                                                                Qt::LeftButton, Qt::LeftButton,
+                                                                Qt::NoModifier));
+        run();
+        QCoreApplication::processEvents();
+        QCOMPARE(fills.count(), oneRun);
     }
 
     void detailListingOfACell() {
@@ -125,6 +336,15 @@ private slots:
         QCOMPARE(window().detailGrid().col(), 0);
         QCOMPARE(window().detailGrid().colSel(), 12);
         QCOMPARE(window().detailGrid().row(), 2);
+        // A heading click sorts by its column, a second one the other way; 序
+        // numbers the lines as shown.
+        auto* detailView = window().findChild<FlexGridView*>(u"detailGrid"_s);
+        clickCell(detailView, {9, 0});
+        clickCell(detailView, {9, 0});
+        QCOMPARE(gridRow(d, 1, 8, 9), (QStringList{u"办公用品"_s, u"100.00"_s}));
+        QCOMPARE(d.textMatrix(1, 0), u"1"_s);
+        QCOMPARE(d.textMatrix(2, 9), u"20.50"_s);
+        QCOMPARE(d.textMatrix(3, 1), u"合计"_s);
     }
 
     void listingKeepsTheRunYearAndItsWidths() {
@@ -138,8 +358,8 @@ private slots:
         const int summaryWidth = d.colWidth(8);
         QTest::mouseClick(window().findChild<QPushButton*>(u"closeDetailButton"_s), Qt::LeftButton);
         QVERIFY(window().findChild<QWidget*>(u"leftPanel"_s)->isEnabled());
-        QVERIFY(!btnB()->isVisible());
-        click(2, 6); // March: one line, no summary text
+        QVERIFY(btnB()->isVisible()); // back on the listing's cell
+        click(2, 6);                  // March: one line, no summary text
         QTest::mouseClick(btnB(), Qt::LeftButton);
         QCOMPARE(d.rows(), 3);
         QCOMPARE(d.textMatrix(1, 10), QString());

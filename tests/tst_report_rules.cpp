@@ -1,9 +1,11 @@
 // Amount texts ("0.00", ties away from zero on the decimal value, read back
-// as numbers), the report window's layout rules in twips and the listing's
-// proposed file name.
+// as numbers), the report window's layout rules in twips, the listing's
+// proposed file name and the listing sorted by a column.
 
 #include "report/AmountText.h"
+#include "report/ListingSort.h"
 #include "report/ReportCaptions.h"
+#include "report/ReportColumns.h"
 #include "report/ReportLayout.h"
 
 #include <QtTest>
@@ -104,6 +106,61 @@ private slots:
         cell.deptName = u"综合\\行政:部*?\"<>|\t"_s;
         QCOMPARE(detailFileName(cell),
                  u"2026年03月份          【差旅_交通】报销明细_综合_行政_部_______"_s);
+    }
+
+    // Lines by claim number 00010, 00002, 00100 as read; each row names the
+    // order a heading click gives.
+    void sortsTheListingByAColumn_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<Qt::SortOrder>("order");
+        QTest::addColumn<QStringList>("claims");
+        const auto row = [](const char* name, int column, Qt::SortOrder order,
+                            const QStringList& claims) {
+            QTest::newRow(name) << column << order << claims;
+        };
+        using enum Qt::SortOrder;
+        row("amounts as numbers", DetailCol::Amount, AscendingOrder,
+            {u"00002"_s, u"00100"_s, u"00010"_s});
+        row("amounts the other way", DetailCol::Amount, DescendingOrder,
+            {u"00010"_s, u"00100"_s, u"00002"_s});
+        row("line totals", DetailCol::LineTotal, AscendingOrder,
+            {u"00002"_s, u"00100"_s, u"00010"_s});
+        row("dates", DetailCol::SubmitDate, AscendingOrder, {u"00100"_s, u"00002"_s, u"00010"_s});
+        row("dates the other way", DetailCol::SubmitDate, DescendingOrder,
+            {u"00010"_s, u"00002"_s, u"00100"_s});
+        row("empty tax last", DetailCol::Tax, AscendingOrder, {u"00100"_s, u"00002"_s, u"00010"_s});
+        row("empty tax last the other way too", DetailCol::Tax, DescendingOrder,
+            {u"00002"_s, u"00100"_s, u"00010"_s});
+        row("numbers inside texts by value", DetailCol::Summary, AscendingOrder,
+            {u"00002"_s, u"00010"_s, u"00100"_s});
+        row("claim numbers keep their zeros", DetailCol::ClaimNumber, DescendingOrder,
+            {u"00100"_s, u"00010"_s, u"00002"_s});
+    }
+
+    void sortsTheListingByAColumn() {
+        QFETCH(int, column);
+        QFETCH(Qt::SortOrder, order);
+        QFETCH(QStringList, claims);
+        Listing listing;
+        const auto line = [&](const char* claim, const char* date, const char* summary,
+                              const char* amount, const char* tax, const char* total) {
+            ListingLine l;
+            l.claimNumber = QString::fromUtf8(claim);
+            l.submitDate = QString::fromUtf8(date);
+            l.summary = QString::fromUtf8(summary);
+            l.amount = QString::fromUtf8(amount);
+            l.tax = QString::fromUtf8(tax);
+            l.lineTotal = QString::fromUtf8(total);
+            listing.lines.push_back(l);
+        };
+        line("00010", "2026-12-05", "B10", "100.00", "", "100.00");
+        line("00002", "2026-03-20", "B9", "-30.00", "1.00", "-29.00");
+        line("00100", "2026-03-01", "", "9.50", "0.25", "9.75");
+        sortListing(listing, column, order);
+        QStringList sorted;
+        for (const ListingLine& l : listing.lines)
+            sorted << l.claimNumber;
+        QCOMPARE(sorted, claims);
     }
 };
 

@@ -1,12 +1,13 @@
 // The report window opened from the main window's menu: load sequence,
-// grids, year list, department tree and its ticking rules, node clicks,
-// layout, closing and reopening.
+// grids, year list, department tree and its ticking rules, the department
+// search, node clicks, layout, closing and reopening.
 
 #include "FixtureDb.h"
 #include "TestContext.h"
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/FlexGridView.h"
+#include "report/ui/NodeTreeView.h"
 #include "report/ui/ReportWindow.h"
 #include "session/SessionState.h"
 #include "shell/ui/MainWindow.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -254,6 +256,89 @@ private slots:
         n.userCheck(node(n, u"01"_s), false);
         for (int i = 1; i <= n.count(); ++i)
             QVERIFY(!n.checked(i));
+    }
+
+    // Each row: what is typed, the tree then shown (matches with their
+    // parents, all expanded) and the node ticked while it shows.
+    void searchShowsMatchesAndTicksAsWithout_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("ticked");
+        QTest::newRow("code prefix, a parent ticked with hidden children")
+            << u"0102"_s << QStringList{u"01 总部"_s, u"0102 财务部"_s} << u"01"_s;
+        QTest::newRow("code prefix finds the subtree")
+            << u"0103"_s
+            << QStringList{u"01 总部"_s, u"0103 Tervo中心"_s, u"010301 一组"_s, u"010302 二组"_s}
+            << u"0103"_s;
+        QTest::newRow("name part, letters in either case")
+            << u"tervo"_s << QStringList{u"01 总部"_s, u"0103 Tervo中心"_s} << u"0103"_s;
+        QTest::newRow("name part in two trees")
+            << u"中心"_s << QStringList{u"01 总部"_s, u"0103 Tervo中心"_s, u"03 后勤中心"_s}
+            << u"03"_s;
+        QTest::newRow("a code inside a name is no match")
+            << u"0201"_s << QStringList{u"02 生产部"_s, u"0201 车间"_s} << u"02"_s;
+        QTest::newRow("the node text as shown")
+            << u"0102 财"_s << QStringList{u"01 总部"_s, u"0102 财务部"_s} << QString();
+        QTest::newRow("nothing found") << u"仓库x"_s << QStringList() << QString();
+    }
+
+    void searchShowsMatchesAndTicksAsWithout() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, ticked);
+        ReportWindow* w = open();
+        TreeNodesModel& n = w->nodes();
+        auto* tree = w->findChild<NodeTreeView*>(u"deptTree"_s);
+        auto* search = w->findChild<QLineEdit*>(u"deptSearch"_s);
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        QTest::keyClick(w, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(search->hasFocus());
+        if (n.selectedItem())
+            n.setSelected(n.selectedItem(), false);
+        QInputMethodEvent typing; // as an input method hands over Chinese text
+        typing.setCommitString(typed);
+        QApplication::sendEvent(search, &typing);
+        QStringList seen;
+        const std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
+            for (int r = 0; r < n.rowCount(parent); ++r) {
+                const QModelIndex index = n.index(r, 0, parent);
+                seen << n.text(n.nodeAt(index));
+                QVERIFY(n.rowCount(index) == 0 || tree->isExpanded(index));
+                walk(index);
+            }
+        };
+        walk({});
+        QCOMPARE(seen, shown);
+        // Enter goes to the first match in the tree.
+        QTest::keyClick(search, Qt::Key_Return);
+        if (!shown.isEmpty()) {
+            QCOMPARE(n.text(n.selectedItem()), shown.at(1));
+            n.setSelected(n.selectedItem(), false); // else the tree opens to show it
+        }
+        const auto tickedNodes = [&] {
+            QList<int> t;
+            for (int i = 1; i <= n.count(); ++i)
+                if (n.checked(i))
+                    t << i;
+            return t;
+        };
+        if (!ticked.isEmpty())
+            n.userCheck(node(n, ticked), true);
+        const QList<int> underSearch = tickedNodes();
+        QTest::keyClick(search, Qt::Key_Escape);
+        QVERIFY(search->text().isEmpty());
+        QCOMPARE(n.rowCount({}), 3);
+        // The tree comes back opened as it was: only node 1.
+        for (int i = 1; i <= n.count(); ++i)
+            QCOMPARE(tree->isExpanded(n.indexOfNode(i)), i == 1);
+        for (int i = 1; i <= n.count(); ++i)
+            n.setChecked(i, false);
+        if (!ticked.isEmpty())
+            n.userCheck(node(n, ticked), true);
+        QCOMPARE(underSearch, tickedNodes());
+        for (int i = 1; i <= n.count(); ++i)
+            n.setChecked(i, false);
     }
 
     void nodeClickMakesTheDepartmentCurrent() {

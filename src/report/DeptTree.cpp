@@ -134,6 +134,25 @@ std::vector<NodeDepartment> tickedDepartments(const TreeNodesModel& nodes) {
     return ticked;
 }
 
+std::vector<int> findDepartments(const TreeNodesModel& nodes, const QString& text) {
+    std::vector<int> found;
+    if (text.isEmpty())
+        return found;
+    for (int i = 1; i <= nodes.count(); ++i) {
+        // splitNodeText without its copies: this runs on every keystroke.
+        const QString nodeText = nodes.text(i);
+        const QStringView view(nodeText);
+        const qsizetype blank = view.indexOf(u' ');
+        const QStringView code = blank < 0 ? view : view.left(blank);
+        const QStringView name = blank < 0 ? view : view.mid(blank + 1);
+        // The whole node text too, for "0102 财务部" typed or pasted as shown.
+        if (code.startsWith(text, Qt::CaseInsensitive) ||
+            name.contains(text, Qt::CaseInsensitive) || view.startsWith(text, Qt::CaseInsensitive))
+            found.push_back(i);
+    }
+    return found;
+}
+
 void selectAllDepartments(TreeNodesModel& nodes, bool ticked) {
     for (int i = 1; i <= nodes.count(); ++i) {
         if (!ticked)

@@ -50,6 +50,11 @@ void followCheck(TreeNodesModel& nodes, int node);
 // The departments of the ticked nodes, in node order: a run's departments.
 std::vector<NodeDepartment> tickedDepartments(const TreeNodesModel& nodes);
 
+// The nodes of the departments a search finds, in node order: those whose
+// code starts with the text or whose name contains it (or whose node text
+// starts with it), letters in either case. An empty text finds nothing.
+std::vector<int> findDepartments(const TreeNodesModel& nodes, const QString& text);
+
 // "全选": ticking ticks every node whose text does not contain "Tervo中心";
 // clearing clears every node.
 void selectAllDepartments(TreeNodesModel& nodes, bool ticked);

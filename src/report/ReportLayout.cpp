@@ -31,6 +31,7 @@ void applyMainLayout(MainGeometry& g, int scaleWidth, int scaleHeight) {
     setHeight(g.leftPanel, scaleHeight - g.topBar.height - g.statusBar.height);
 
     g.deptTree.left = 30;
+    g.deptSearch.left = g.deptTree.left;
     setHeight(g.deptTree, g.leftPanel.height - g.deptTree.top - 90);
 
     g.mainPanel.top = g.topBar.top + g.topBar.height;

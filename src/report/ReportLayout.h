@@ -22,11 +22,13 @@ QRect pixelRect(const TwipRect& r);
 
 // The window's controls the main layout moves, and the bottom bar's buttons,
 // at their design values (Picture1 … Picture4, TreeView1, MSFlexGrid1,
-// Command1 … Command3 and ProgressBar1 in the window design).
+// Command1 … Command3 and ProgressBar1 in the window design). The search
+// box takes the tree's place at the top, and the tree starts as much lower.
 struct MainGeometry {
     TwipRect topBar{0, 0, 22455, 630};
     TwipRect leftPanel{0, 630, 3990, 9135};
-    TwipRect deptTree{60, 885, 3885, 8160};
+    TwipRect deptSearch{60, 885, 3885, 330};
+    TwipRect deptTree{60, 885 + 330, 3885, 8160 - 330};
     TwipRect mainPanel{4125, 840, 18435, 8550};
     TwipRect summaryTitle{8272, 90, 1890, 285};
     TwipRect summaryGrid{30, 435, 18345, 8055};

@@ -96,8 +96,8 @@ void FlexGridModel::setRows(int rows) {
         m_rows.resize(rows);
         if (!silent)
             endRemoveRows();
-        if (m_row >= rows)
-            setCurrent(rows - 1, m_col, m_colSel);
+        if (m_row >= rows || m_rowSel >= rows)
+            setCurrent(std::min(m_row, rows - 1), m_col, std::min(m_rowSel, rows - 1), m_colSel);
     }
 }
 
@@ -127,7 +127,7 @@ void FlexGridModel::resizeColumns(int cols) {
         if (!silent)
             endRemoveColumns();
         if (m_col >= cols || m_colSel >= cols)
-            setCurrent(m_row, std::min(m_col, cols - 1), std::min(m_colSel, cols - 1));
+            setCurrent(m_row, std::min(m_col, cols - 1), m_rowSel, std::min(m_colSel, cols - 1));
     }
 }
 
@@ -143,24 +143,40 @@ void FlexGridModel::truncateCells(int cols) {
 
 void FlexGridModel::setRow(int row) {
     if (row >= 0 && row < rows())
-        setCurrent(row, m_col, m_colSel);
+        setCurrent(row, m_col, row, m_colSel);
 }
 
 void FlexGridModel::setCol(int col) {
     if (col >= 0 && col < cols())
-        setCurrent(m_row, col, col);
+        setCurrent(m_row, col, m_rowSel, col);
+}
+
+void FlexGridModel::setRowSel(int row) {
+    if (row >= 0 && row < rows())
+        setCurrent(m_row, m_col, row, m_colSel);
 }
 
 void FlexGridModel::setColSel(int col) {
     if (col >= 0 && col < cols())
-        setCurrent(m_row, m_col, col);
+        setCurrent(m_row, m_col, m_rowSel, col);
 }
 
-void FlexGridModel::setCurrent(int row, int col, int colSel) {
-    if (row == m_row && col == m_col && colSel == m_colSel)
+void FlexGridModel::setSelection(GridCell current, GridCell extent) {
+    if (validCell(current.row, current.col) && validCell(extent.row, extent.col))
+        setCurrent(current.row, current.col, extent.row, extent.col);
+}
+
+CellRange FlexGridModel::selection() const {
+    return {std::min(m_row, m_rowSel), std::min(m_col, m_colSel), std::max(m_row, m_rowSel),
+            std::max(m_col, m_colSel)};
+}
+
+void FlexGridModel::setCurrent(int row, int col, int rowSel, int colSel) {
+    if (row == m_row && col == m_col && rowSel == m_rowSel && colSel == m_colSel)
         return;
     m_row = row;
     m_col = col;
+    m_rowSel = rowSel;
     m_colSel = colSel;
     emit currentCellChanged();
 }
@@ -252,10 +268,10 @@ void FlexGridModel::setBody(std::vector<BodyRow> body) {
         }
     }
     if (!body.empty()) {
-        m_row = rows() - 1;
+        m_row = m_rowSel = rows() - 1;
         m_col = m_colSel = cols() - 1;
     } else {
-        m_row = 0;
+        m_row = m_rowSel = 0;
     }
     if (!silent)
         endResetModel();
@@ -343,7 +359,7 @@ void FlexGridModel::cellChanged(int row, int col, int role) {
 void FlexGridModel::userClick(int row, int col) {
     if (!validCell(row, col))
         return;
-    setCurrent(row, col, col);
+    setCurrent(row, col, row, col);
     emit click();
 }
 

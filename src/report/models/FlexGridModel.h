@@ -12,6 +12,7 @@
 
 #include "platform/TextMeasure.h"
 #include "report/SummaryTable.h"
+#include "report/models/GridCell.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -79,14 +80,21 @@ public:
     int cols() const { return static_cast<int>(m_columns.size()); }
     void setCols(int cols); // at least 1; new columns are kDefaultColWidth wide
 
-    // The current cell and the column the selection extends to. Setting Col
-    // also collapses ColSel onto it; setting Row keeps ColSel.
+    // The current cell (Row, Col) and the cell the selection extends to
+    // (RowSel, ColSel): the selection is the rectangle between the two.
+    // Setting Row collapses RowSel onto it and keeps ColSel; setting Col
+    // collapses ColSel onto it and keeps RowSel.
     int row() const { return m_row; }
     void setRow(int row);
     int col() const { return m_col; }
     void setCol(int col);
+    int rowSel() const { return m_rowSel; }
+    void setRowSel(int row);
     int colSel() const { return m_colSel; }
     void setColSel(int col);
+    // All four at once; a cell outside the grid changes nothing.
+    void setSelection(GridCell current, GridCell extent);
+    CellRange selection() const;
 
     QString textMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
@@ -133,7 +141,8 @@ public:
     void setRedraw(bool redraw);
     bool redraw() const { return m_redraw; }
 
-    // A user click on a cell: it becomes the current cell, then click().
+    // A user click on a cell: it becomes the current cell, the selection
+    // collapsed onto it, then click().
     void userClick(int row, int col);
 
     // QAbstractTableModel
@@ -149,7 +158,7 @@ public:
 signals:
     void click();
     void colWidthChanged(int col, int twips);
-    // Row, Col or ColSel changed.
+    // Row, Col, RowSel or ColSel changed.
     void currentCellChanged();
     // A new measure font changed the height of every row.
     void rowHeightChanged(int twips);
@@ -173,7 +182,7 @@ private:
     bool quiet();
     void resizeColumns(int cols);
     void truncateCells(int cols);
-    void setCurrent(int row, int col, int colSel);
+    void setCurrent(int row, int col, int rowSel, int colSel);
     void cellChanged(int row, int col, int role);
 
     std::unique_ptr<TextMeasure> m_measure;
@@ -181,6 +190,7 @@ private:
     std::vector<Row> m_rows;
     int m_row = 0;
     int m_col = 0;
+    int m_rowSel = 0;
     int m_colSel = 0;
     int m_rowHeight = 0;
     bool m_redraw = true;

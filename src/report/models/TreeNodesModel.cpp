@@ -21,6 +21,7 @@ int TreeNodesModel::add(const QString& relativeKey, int relationship, const QStr
 
 int TreeNodesModel::add(int relative, int relationship, const QString& key, const QString& text,
                         int image) {
+    showAll();
     if (!key.isEmpty() && m_byKey.contains(key))
         throw TreeError(u"键值不唯一"_s);
     int parent = 0;
@@ -78,6 +79,8 @@ void TreeNodesModel::clear() {
     const bool signalling = m_bulkDepth == 0; // a bulk load already resets
     if (signalling)
         beginResetModel();
+    m_shownChildren.clear();
+    m_shownRow.clear();
     m_nodes.clear();
     m_topLevel.clear();
     m_byKey.clear();
@@ -126,6 +129,46 @@ std::vector<int>& TreeNodesModel::childList(int parent) {
 
 const std::vector<int>& TreeNodesModel::childList(int parent) const {
     return parent == 0 ? m_topLevel : node(parent).children;
+}
+
+const std::vector<int>& TreeNodesModel::shownChildList(int parent) const {
+    return showingAll() ? childList(parent) : m_shownChildren[size_t(parent)];
+}
+
+int TreeNodesModel::shownRow(int i) const {
+    return showingAll() ? node(i).row : m_shownRow[size_t(i)];
+}
+
+void TreeNodesModel::showOnly(const std::vector<int>& nodes) {
+    beginResetModel();
+    std::vector<char> shown(m_nodes.size() + 1, 0);
+    for (int i : nodes)
+        for (int n = i; valid(n) && !shown[size_t(n)]; n = node(n).parent)
+            shown[size_t(n)] = 1;
+    m_shownChildren.assign(m_nodes.size() + 1, {});
+    m_shownRow.assign(m_nodes.size() + 1, -1);
+    // Parents before children: node numbers follow the insertion order.
+    for (int parent = 0; parent <= count(); ++parent) {
+        if (parent != 0 && !shown[size_t(parent)])
+            continue;
+        std::vector<int>& list = m_shownChildren[size_t(parent)];
+        for (int child : childList(parent)) {
+            if (shown[size_t(child)]) {
+                m_shownRow[size_t(child)] = int(list.size());
+                list.push_back(child);
+            }
+        }
+    }
+    endResetModel();
+}
+
+void TreeNodesModel::showAll() {
+    if (showingAll())
+        return;
+    beginResetModel();
+    m_shownChildren.clear();
+    m_shownRow.clear();
+    endResetModel();
 }
 
 int TreeNodesModel::children(int i) const {
@@ -205,14 +248,16 @@ void TreeNodesModel::userClick(int i) {
 }
 
 void TreeNodesModel::nodeChanged(int i, int role) {
-    if (m_bulkDepth > 0)
-        return;
     const QModelIndex changed = indexOfNode(i);
+    if (m_bulkDepth > 0 || !changed.isValid())
+        return;
     emit dataChanged(changed, changed, {role});
 }
 
 QModelIndex TreeNodesModel::indexOfNode(int i) const {
-    return valid(i) ? createIndex(node(i).row, 0, static_cast<quintptr>(i)) : QModelIndex();
+    if (!valid(i) || shownRow(i) < 0)
+        return {};
+    return createIndex(shownRow(i), 0, static_cast<quintptr>(i));
 }
 
 int TreeNodesModel::nodeAt(const QModelIndex& index) const {
@@ -223,7 +268,7 @@ QModelIndex TreeNodesModel::index(int row, int column, const QModelIndex& parent
     const int parentNode = nodeAt(parent);
     if (column != 0 || row < 0 || (parent.isValid() && parentNode == 0))
         return {};
-    const std::vector<int>& list = childList(parentNode);
+    const std::vector<int>& list = shownChildList(parentNode);
     if (static_cast<std::size_t>(row) >= list.size())
         return {};
     return createIndex(row, 0, static_cast<quintptr>(list[row]));
@@ -236,7 +281,8 @@ QModelIndex TreeNodesModel::parent(const QModelIndex& child) const {
 int TreeNodesModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() && parent.column() != 0)
         return 0;
-    return children(nodeAt(parent));
+    const int node = nodeAt(parent);
+    return parent.isValid() && node == 0 ? 0 : int(shownChildList(node).size());
 }
 
 int TreeNodesModel::columnCount(const QModelIndex&) const {

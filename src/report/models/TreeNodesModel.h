@@ -72,6 +72,14 @@ public:
     void userCheck(int i, bool checked);
     void userClick(int i);
 
+    // Which nodes views see: all of them, or some with their ancestors (a
+    // search's matches). The classic properties, ticks and their
+    // propagation always act on the whole tree; a node out of view has no
+    // model index. add() and clear() show all again.
+    void showOnly(const std::vector<int>& nodes);
+    void showAll();
+    bool showingAll() const { return m_shownChildren.empty(); }
+
     // Between node numbers and model indexes.
     QModelIndex indexOfNode(int i) const;
     int nodeAt(const QModelIndex& index) const;
@@ -109,6 +117,9 @@ private:
     Node& node(int i) { return m_nodes[i - 1]; }
     std::vector<int>& childList(int parent);
     const std::vector<int>& childList(int parent) const;
+    // The children and a node's row as views see them.
+    const std::vector<int>& shownChildList(int parent) const;
+    int shownRow(int i) const;
     void nodeChanged(int i, int role);
 
     std::vector<Node> m_nodes;
@@ -116,6 +127,10 @@ private:
     QHash<QString, int> m_byKey;
     int m_selected = 0;
     int m_bulkDepth = 0;
+    // While only some nodes show: each node's shown children (index 0 the
+    // top level) and its row among its parent's (-1 when out of view).
+    std::vector<std::vector<int>> m_shownChildren;
+    std::vector<int> m_shownRow;
 };
 
 } // namespace nbr

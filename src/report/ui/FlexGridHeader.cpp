@@ -1,10 +1,11 @@
 #include "report/ui/FlexGridHeader.h"
 
+#include "platform/Twips.h"
+#include "report/models/FlexGridModel.h"
 #include "report/ui/FlexGridDelegate.h"
 
-#include <QMouseEvent>
 #include <QPainter>
-#include <utility>
+#include <QTableView>
 
 namespace nbr {
 
@@ -35,6 +36,32 @@ QSize FlexGridHeader::sizeHint() const {
                                            : QSize(minimumWidth(), length());
 }
 
+void FlexGridHeader::setFrozenColumns(int count) {
+    if (count == m_frozen)
+        return;
+    m_frozen = count;
+    viewport()->update();
+}
+
+FlexGridModel* FlexGridHeader::grid() const {
+    return qobject_cast<FlexGridModel*>(model());
+}
+
+std::vector<FlexGridHeader::Span> FlexGridHeader::spans() const {
+    std::vector<Span> spans;
+    const FlexGridModel* g = grid();
+    if (!g)
+        return spans;
+    int left = 0;
+    for (int c = 0; c <= m_frozen && c < g->cols(); ++c) {
+        const int width = twipsToPixels(g->colWidth(c));
+        if (width > 0)
+            spans.push_back({c, left, width});
+        left += width;
+    }
+    return spans;
+}
+
 void FlexGridHeader::paintCell(QPainter* painter, QStyleOptionHeaderV2& option,
                                const QWidget* widget) {
     option.textElideMode =
@@ -47,14 +74,64 @@ void FlexGridHeader::paintCell(QPainter* painter, QStyleOptionHeaderV2& option,
 void FlexGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     if (!rect.isValid())
         return;
+    if (orientation() == Qt::Horizontal || m_frozen == 0) {
+        paintFixedCell(painter, rect, logicalIndex);
+        return;
+    }
+    for (const Span& span : spans()) {
+        const QRect cell(rect.left() + span.left, rect.top(), span.width, rect.height());
+        if (span.col == 0)
+            paintFixedCell(painter, cell, logicalIndex);
+        else
+            paintFrozenCell(painter, cell, logicalIndex, span.col);
+    }
+}
+
+void FlexGridHeader::paintFixedCell(QPainter* painter, const QRect& rect, int logicalIndex) const {
     QStyleOptionHeaderV2 option;
     initStyleOption(&option);
     initStyleOptionForIndex(&option, logicalIndex);
     option.rect = rect;
-    const QPointF brushOrigin = painter->brushOrigin();
+    // The style paints a vertical header's section across the header's
+    // whole width, over the frozen cells beside it: only its cell may show.
+    painter->save();
+    painter->setClipRect(rect, Qt::IntersectClip);
     painter->setBrushOrigin(rect.topLeft());
     paintCell(painter, option, this);
-    painter->setBrushOrigin(brushOrigin);
+    painter->restore();
+}
+
+// A frozen cell as the table view paints its body cells: the delegate on
+// the cell less its grid lines, selected and focused as the body shows them,
+// then the grid lines at its right and bottom edges.
+void FlexGridHeader::paintFrozenCell(QPainter* painter, const QRect& rect, int row, int col) const {
+    const auto* view = qobject_cast<const QTableView*>(parentWidget());
+    if (!view)
+        return;
+    const QModelIndex index = model()->index(row, col);
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.font = view->font();
+    option.rect = rect.adjusted(0, 0, -1, -1);
+    // As the view's own cells: no hover, and without the focus the
+    // selection shows inactive.
+    option.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
+    if (!view->hasFocus())
+        option.state &= ~QStyle::State_Active;
+    if (view->selectionModel() && view->selectionModel()->isSelected(index))
+        option.state |= QStyle::State_Selected;
+    if (view->hasFocus() && view->currentIndex() == index)
+        option.state |= QStyle::State_HasFocus;
+    // The body's background lies under its cells; here the header's would.
+    painter->fillRect(option.rect, view->palette().base());
+    view->itemDelegate()->paint(painter, option, index);
+    const QColor lines = QColor::fromRgb(
+        QRgb(view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view)));
+    painter->save();
+    painter->setPen(lines);
+    painter->drawLine(rect.topRight(), rect.bottomRight());
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter->restore();
 }
 
 void FlexGridHeader::paintEvent(QPaintEvent* event) {
@@ -68,25 +145,6 @@ void FlexGridHeader::paintEvent(QPaintEvent* event) {
         empty.setTop(end);
     if (empty.isValid())
         QPainter(viewport()).fillRect(empty, palette().base());
-}
-
-// The mouse only clicks: no resizing, moving or sorting by the header.
-void FlexGridHeader::mousePressEvent(QMouseEvent* event) {
-    m_pressed =
-        event->button() == Qt::LeftButton ? logicalIndexAt(event->position().toPoint()) : -1;
-}
-
-void FlexGridHeader::mouseReleaseEvent(QMouseEvent* event) {
-    const int pressed = std::exchange(m_pressed, -1);
-    if (event->button() == Qt::LeftButton && pressed >= 0 &&
-        pressed == logicalIndexAt(event->position().toPoint()))
-        emit cellClicked(pressed);
-}
-
-void FlexGridHeader::mouseMoveEvent(QMouseEvent*) {}
-
-void FlexGridHeader::mouseDoubleClickEvent(QMouseEvent* event) {
-    mousePressEvent(event);
 }
 
 } // namespace nbr

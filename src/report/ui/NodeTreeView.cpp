@@ -17,12 +17,14 @@ NodeTreeView::NodeTreeView(QWidget* parent) : QTreeView(parent) {
         if (m_nodes && !m_pressOnCheckBox)
             m_nodes->userClick(m_nodes->nodeAt(index));
     });
+    // What the user opens or closes in a search's part of the tree is gone
+    // with the search: the tree comes back as it was.
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-        if (m_nodes)
+        if (m_nodes && m_nodes->showingAll())
             m_nodes->setExpanded(m_nodes->nodeAt(index), true);
     });
     connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-        if (m_nodes)
+        if (m_nodes && m_nodes->showingAll())
             m_nodes->setExpanded(m_nodes->nodeAt(index), false);
     });
 }
@@ -43,8 +45,12 @@ void NodeTreeView::setModel(QAbstractItemModel* model) {
         if (!m_nodes->bulkLoading())
             showSelectedItem();
     });
+    // A search's part of the tree shows expanded throughout.
     connect(m_nodes, &QAbstractItemModel::modelReset, this, [this] {
-        showAllExpandedStates();
+        if (m_nodes->showingAll())
+            showAllExpandedStates();
+        else
+            expandAll();
         showSelectedItem();
     });
     showAllExpandedStates();

@@ -8,6 +8,7 @@
 #include "report/models/FlexGridModel.h"
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ClickableImage.h"
+#include "report/ui/DeptSearchBox.h"
 #include "report/ui/FlexGridView.h"
 #include "report/ui/NodeTreeView.h"
 #include "report/ui/PictureBox.h"
@@ -164,6 +165,12 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     deptTree = new NodeTreeView(leftPanel);
     deptTree->setObjectName(u"deptTree"_s);
     deptTree->setModel(nodes);
+    deptSearch = new DeptSearchBox(nodes, leftPanel);
+    deptSearch->setObjectName(u"deptSearch"_s);
+    deptSearch->setAccessibleName(u"查找部门"_s);
+    deptSearch->setGeometry(pixelRect(mainDesign.deptSearch));
+    QWidget::setTabOrder(selectAllBox, deptSearch);
+    QWidget::setTabOrder(deptSearch, deptTree);
 
     mainPanel = panel(u"mainPanel"_s, window, window->palette().color(QPalette::Window));
     deptLabel = label(u"deptLabel"_s, u"部门"_s, kCaptionText, mainPanel, 225, 150);
@@ -172,11 +179,12 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     summaryGrid = new FlexGridView(mainPanel);
     summaryGrid->setObjectName(u"summaryGrid"_s);
     summaryGrid->setModel(summary);
-    // The menu key and Shift+F10 open the context menu too.
+    // The grid's context menu lists its own actions after the copy entries.
     exportLinesAction = new QAction(u"导出全部明细…"_s, summaryGrid);
     exportLinesAction->setObjectName(u"exportLinesAction"_s);
     summaryGrid->addAction(exportLinesAction);
-    summaryGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // 部门名称, 科目代号 and 科目名称 stay beside 序 when the months scroll.
+    summaryGrid->setFrozenColumns(3);
     drillDownButton = makeDrillDownButton(mainPanel);
     waitBox = panel(u"waitBox"_s, mainPanel, kWaitBox);
     waitBox->resize(twipsToPixels(5805), twipsToPixels(885));
@@ -250,6 +258,7 @@ void ReportControls::place(const MainGeometry& g) {
     topBar->setGeometry(pixelRect(g.topBar));
     leftPanel->setGeometry(pixelRect(g.leftPanel));
     deptTree->setGeometry(pixelRect(g.deptTree));
+    deptSearch->setGeometry(pixelRect(g.deptSearch));
     mainPanel->setGeometry(pixelRect(g.mainPanel));
     summaryTitle->setGeometry(pixelRect(g.summaryTitle));
     summaryGrid->setGeometry(pixelRect(g.summaryGrid));

@@ -22,6 +22,7 @@ namespace nbr {
 struct DetailGeometry;
 struct MainGeometry;
 class ClickableImage;
+class DeptSearchBox;
 class FlexGridModel;
 class FlexGridView;
 class NodeTreeView;
@@ -51,6 +52,9 @@ struct ReportControls {
     QLabel* treeLabel;       // Label1(3) "选择部门", caption of the tree
     QCheckBox* selectAllBox; // Check1 "全选": ticks every department, or none
     NodeTreeView* deptTree;  // TreeView1: the department tree with its check boxes
+
+    // Above the tree: finds departments by code or name.
+    DeptSearchBox* deptSearch;
 
     // Main panel.
     PictureBox* mainPanel;        // Picture3

@@ -5,8 +5,11 @@
 #include "platform/ReplacingFile.h"
 #include "platform/Twips.h"
 #include "platform/WaitCursor.h"
+#include "platform/ui/InputDiscard.h"
 #include "report/AmountText.h"
 #include "report/DetailListing.h"
+#include "report/GridClipboard.h"
+#include "report/ListingSort.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportCaptions.h"
 #include "report/ReportColours.h"
@@ -18,6 +21,7 @@
 #include "report/ui/ClickableImage.h"
 #include "report/ui/FlexGridView.h"
 #include "report/ui/PictureBox.h"
+#include "report/ui/ReportShortcuts.h"
 #include "session/AppContext.h"
 
 #include <QAction>
@@ -32,7 +36,6 @@
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <algorithm>
 
@@ -52,7 +55,8 @@ constexpr int kLastYear = 2079;
 ReportWindow::ReportWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), m_context(context), m_summaryGrid(new FlexGridModel(this)),
       m_detailGrid(new FlexGridModel(this)), m_nodes(new TreeNodesModel(this)),
-      m_ui(this, m_nodes, m_summaryGrid, m_detailGrid) {
+      m_ui(this, m_nodes, m_summaryGrid, m_detailGrid),
+      m_drillDown(m_ui.drillDownButton, m_ui.summaryGrid, m_summary) {
     setObjectName(u"reportWindow"_s);
     setWindowTitle(u"非预算报销月报统计"_s);
     m_summaryGrid->setObjectName(u"summaryGridModel"_s);
@@ -60,6 +64,7 @@ ReportWindow::ReportWindow(AppContext& context, QWidget* parent)
     m_summaryGrid->setMeasureFont(font());
     m_detailGrid->setMeasureFont(font());
     connectControls();
+    addReportShortcuts(m_ui);
     resize(twipsToPixels(kDesignWidth), twipsToPixels(kDesignHeight));
     // Below this size the bottom bar's buttons or the status bar's panels
     // would run into each other.
@@ -94,18 +99,18 @@ void ReportWindow::connectControls() {
     connect(m_summaryGrid, &FlexGridModel::click, this, &ReportWindow::onSummaryCellClicked);
     connect(m_detailGrid, &FlexGridModel::click, this, &ReportWindow::onDetailCellClicked);
     connect(m_ui.detailPanel, &PictureBox::resized, this, &ReportWindow::layoutDetail);
-    // The drill-down button follows its cell wherever the grid shows it.
-    for (QScrollBar* bar :
-         {m_ui.summaryGrid->horizontalScrollBar(), m_ui.summaryGrid->verticalScrollBar()}) {
-        connect(bar, &QScrollBar::valueChanged, this, &ReportWindow::placeDrillDownButton);
-        connect(bar, &QScrollBar::rangeChanged, this, &ReportWindow::placeDrillDownButton);
-    }
-    connect(m_summaryGrid, &FlexGridModel::colWidthChanged, this,
-            &ReportWindow::placeDrillDownButton);
-    connect(m_summaryGrid, &FlexGridModel::currentCellChanged, this, [this] {
-        if (m_drillDownCell && (m_drillDownCell->row != m_summaryGrid->row() ||
-                                m_drillDownCell->col != m_summaryGrid->col()))
-            hideDrillDownButton();
+    // Enter or Space on a month with an amount does what the drill-down button does.
+    connect(m_ui.summaryGrid, &FlexGridView::currentCellActivated, this, [this] {
+        if (m_drillDown.cell())
+            openListing();
+    });
+    connect(m_ui.summaryGrid, &FlexGridView::copyRequested, this, [this](bool withHeader) {
+        if (m_summary)
+            copySelection(*m_summaryGrid, summarySheet(*m_summary, {}), withHeader);
+    });
+    connect(m_ui.detailGrid, &FlexGridView::copyRequested, this, [this](bool withHeader) {
+        if (m_listing)
+            copySelection(*m_detailGrid, listingSheet(*m_listing, {}), withHeader);
     });
 }
 
@@ -152,7 +157,7 @@ void ReportWindow::layoutMain() {
     applyMainLayout(m_geometry, pixelsToTwips(width()), pixelsToTwips(height()));
     m_ui.place(m_geometry);
     m_ui.placeDetailPanel();
-    placeDrillDownButton();
+    m_drillDown.follow();
 }
 
 void ReportWindow::layoutDetail() {
@@ -178,7 +183,15 @@ void ReportWindow::onCloseImageClicked(int index) {
 void ReportWindow::closeDetailPanel() {
     m_ui.detailPanel->hide();
     m_ui.leftPanel->setEnabled(true);
-    hideDrillDownButton();
+    enableCoveredControls(true);
+    // The user is back on the summary cell of the listing, button and all.
+    m_ui.summaryGrid->setFocus();
+    m_drillDown.follow();
+}
+
+void ReportWindow::enableCoveredControls(bool enabled) {
+    m_ui.mainPanel->setEnabled(enabled);
+    m_ui.bottomBar->setEnabled(enabled);
 }
 
 void ReportWindow::selectAll() {
@@ -206,7 +219,7 @@ void ReportWindow::onNodeClick(int) {
     m_ui.deptLabel->adjustSize();
     m_summary.reset();
     m_summaryGrid->setBody({});
-    hideDrillDownButton();
+    m_drillDown.hide();
     for (int i = 1; i <= m_nodes->count(); ++i)
         m_nodes->setBackColor(i, QColor());
     for (int i = 1; i <= m_nodes->count(); ++i) {
@@ -218,7 +231,9 @@ void ReportWindow::onNodeClick(int) {
 }
 
 void ReportWindow::runSummary() {
-    hideDrillDownButton();
+    // Clicks and keys given during the run are dropped, not replayed after it.
+    const InputDiscard busy(this);
+    m_drillDown.hide();
     m_summary.reset();
     m_summaryGrid->setBody({});
     const QString year = yearText();
@@ -251,68 +266,39 @@ void ReportWindow::runSummary() {
             m_currentDeptName = table->lastDeptName;
         }
         m_summary = std::move(table);
+        // The user starts at the top left, on the first data row's January.
+        m_summaryGrid->setSelection({1, SummaryCol::FirstMonth}, {1, SummaryCol::FirstMonth});
+        m_ui.summaryGrid->scrollToTopLeft();
     }
     m_ui.waitBox->hide();
 }
 
+// The button follows the clicked cell; the detail panel goes unless the
+// click was on a row of totals or on a month without amount.
 void ReportWindow::onSummaryCellClicked() {
     if (!m_summary || m_summary->rows.empty())
         return;
+    m_drillDown.follow();
     const int r = m_summaryGrid->row();
     const int c = m_summaryGrid->col();
     // The header row counts as a row without amounts.
-    const SummaryRow* row = r >= 1 ? &m_summary->rows[size_t(r - 1)] : nullptr;
-    // Subtotal and grand-total rows have no listing behind their cells.
-    if (row && row->kind != RowKind::Data) {
-        hideDrillDownButton();
+    if (r >= 1 && m_summary->rows[size_t(r - 1)].kind != RowKind::Data)
         return;
-    }
-    if (c >= SummaryCol::FirstMonth && c <= SummaryCol::LastMonth) {
-        if (!row || amountValue(row->months[size_t(c - SummaryCol::FirstMonth)]) == 0) {
-            hideDrillDownButton();
-            return;
-        }
-        m_drillDownCell = GridCell{r, c};
-        placeDrillDownButton();
+    if (c < SummaryCol::FirstMonth || c > SummaryCol::LastMonth || m_drillDown.cell())
         m_ui.detailPanel->hide();
-        return;
-    }
-    hideDrillDownButton();
-    m_ui.detailPanel->hide();
-}
-
-// The drill-down button sits on the top-left corner of its cell, 200 twips
-// wide and as tall as the cell, and shows only while all of it lies in the
-// grid's body.
-void ReportWindow::placeDrillDownButton() {
-    if (!m_drillDownCell) {
-        m_ui.drillDownButton->hide();
-        return;
-    }
-    FlexGridView* view = m_ui.summaryGrid;
-    const QRect cell = view->cellRect(m_drillDownCell->row, m_drillDownCell->col);
-    const QRect button(view->pos() + cell.topLeft(), QSize(twipsToPixels(200), cell.height()));
-    const QRect body = view->viewport()->geometry().translated(view->pos());
-    m_ui.drillDownButton->setGeometry(button);
-    m_ui.drillDownButton->setVisible(body.contains(button));
-    m_ui.drillDownButton->raise();
-}
-
-void ReportWindow::hideDrillDownButton() {
-    m_drillDownCell.reset();
-    m_ui.drillDownButton->hide();
 }
 
 void ReportWindow::openListing() {
-    if (!m_drillDownCell || !m_summary)
+    const std::optional<GridCell> cell = m_drillDown.cell();
+    if (!cell || !m_summary)
         return;
     m_ui.placeDetailPanel();
     m_ui.detailPanel->show();
     m_ui.detailPanel->raise();
 
     // The listing of the cell the button sits on.
-    const SummaryRow& row = m_summary->rows[size_t(m_drillDownCell->row - 1)];
-    const int month = m_drillDownCell->col - SummaryCol::FirstMonth + 1;
+    const SummaryRow& row = m_summary->rows[size_t(cell->row - 1)];
+    const int month = cell->col - SummaryCol::FirstMonth + 1;
     const ListingRequest request{row.deptCode,    row.deptName,
                                  row.subjectCode, row.subjectName,
                                  m_summary->year, u"%1"_s.arg(month, 2, 10, QChar(u'0'))};
@@ -325,13 +311,20 @@ void ReportWindow::openListing() {
     m_listing.reset();
     m_detailGrid->setBody({});
     m_ui.exportDetailButton->hide();
+    // A new listing comes in the database's order, its first line current.
+    m_listingSortColumn = -1;
+    m_ui.detailGrid->setSortIndicator(-1, Qt::AscendingOrder);
     guarded([&] {
         Listing listing = loadListing(m_context.db(), request);
         m_detailGrid->setBody(listingGridRows(listing));
         m_listing = std::move(listing);
         m_ui.exportDetailButton->show();
     });
+    m_detailGrid->setSelection({1, 1}, {1, 1});
+    m_ui.detailGrid->scrollToTopLeft();
     m_ui.leftPanel->setEnabled(false);
+    enableCoveredControls(false);
+    m_ui.detailGrid->setFocus();
 }
 
 void ReportWindow::exportSummaryWorkbook() {
@@ -398,12 +391,17 @@ void ReportWindow::runExport(const QString& proposedName,
     progressBar->setMaximum(gridRows);
     progressBar->setValue(0);
     progressBar->show();
-    QCoreApplication::processEvents();
     std::optional<ExportResult> result;
-    guarded([&] {
-        const WaitCursor wait;
-        result = write(*path, [progressBar](int row) { progressBar->setValue(row); });
-    });
+    {
+        // The user's input during the export is dropped; the outcome's
+        // message takes input again.
+        const InputDiscard busy(this);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        guarded([&] {
+            const WaitCursor wait;
+            result = write(*path, [progressBar](int row) { progressBar->setValue(row); });
+        });
+    }
     // The buttons come back after the message, whatever the outcome; the
     // progress bar goes only after a success.
     if (result) {
@@ -437,9 +435,28 @@ std::optional<QString> ReportWindow::askExportPath(QString proposedName) {
     }
 }
 
+// A click on a line selects it across; a click on a heading sorts by it.
 void ReportWindow::onDetailCellClicked() {
+    if (m_detailGrid->row() == 0) {
+        sortListingBy(m_detailGrid->col());
+        return;
+    }
     m_detailGrid->setCol(0);
     m_detailGrid->setColSel(m_detailGrid->cols() - 1);
+}
+
+// By that column, or the other way round when it sorts by it already; 序
+// numbers the lines as they now show, and the export writes them so.
+void ReportWindow::sortListingBy(int col) {
+    if (!m_listing || col <= DetailCol::RowNumber || col > DetailCol::LineTotal)
+        return;
+    m_listingSortOrder = col == m_listingSortColumn && m_listingSortOrder == Qt::AscendingOrder
+                             ? Qt::DescendingOrder
+                             : Qt::AscendingOrder;
+    m_listingSortColumn = col;
+    sortListing(*m_listing, col, m_listingSortOrder);
+    m_detailGrid->setBody(listingGridRows(*m_listing));
+    m_ui.detailGrid->setSortIndicator(col, m_listingSortOrder);
 }
 
 bool ReportWindow::guarded(const std::function<void()>& work) {

@@ -9,6 +9,7 @@
 #include "report/Listing.h"
 #include "report/ReportLayout.h"
 #include "report/SummaryTable.h"
+#include "report/ui/DrillDownCell.h"
 #include "report/ui/ReportControls.h"
 #include "workbook/ExportResult.h"
 
@@ -76,8 +77,9 @@ private:
     void loadYearList();
     void layoutMain();
     void layoutDetail();
-    void placeDrillDownButton();
-    void hideDrillDownButton();
+    void sortListingBy(int col);
+    // The controls the detail panel covers take no input while it is open.
+    void enableCoveredControls(bool enabled);
     void reportError(const Error& error);
     // Runs a handler's work; an Error ends it with the user told.
     bool guarded(const std::function<void()>& work);
@@ -104,12 +106,10 @@ private:
     QString m_currentDeptName;
     std::optional<SummaryTable> m_summary;
     std::optional<Listing> m_listing;
-    // The summary cell the drill-down button stands on, while it is shown.
-    struct GridCell {
-        int row;
-        int col;
-    };
-    std::optional<GridCell> m_drillDownCell;
+    // How the open listing is sorted: by a detail grid column, -1 as read.
+    int m_listingSortColumn = -1;
+    Qt::SortOrder m_listingSortOrder = Qt::AscendingOrder;
+    DrillDownCell m_drillDown;
 };
 
 } // namespace nbr
