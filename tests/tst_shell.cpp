@@ -11,6 +11,7 @@
 #include "platform/ui/ProgramIcon.h"
 #include "platform/ui/WindowActivation.h"
 #include "report/ui/ReportWindow.h"
+#include "report/ui/FlexGridView.h"
 #include "session/ProjectAudit.h"
 #include "session/SessionState.h"
 #include "session/ui/LoginWindow.h"
@@ -19,6 +20,9 @@
 #include "shell/ui/MainWindow.h"
 
 #include <QLineEdit>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -127,28 +131,34 @@ private slots:
         QVERIFY(action(u"logoutAction"_s)->isEnabled());
         QVERIFY(action(u"aboutAction"_s)->isEnabled());
         QVERIFY(!action(u"contactAction"_s)->isEnabled());
-        // 退出 carries no action.
-        action(u"exitAction"_s)->trigger();
-        QVERIFY(w->isVisible());
         QVERIFY(prompts.recorded.isEmpty());
     }
 
     void exitQuestion_data() {
+    // Closing the frame and the menu entry 退出系统 › 退出 ask the same question.
         QTest::addColumn<bool>("yes");
-        QTest::newRow("No keeps the program running") << false;
-        QTest::newRow("Yes ends it") << true;
+        QTest::addColumn<bool>("byMenu");
+        QTest::newRow("close, No keeps the program running") << false << false;
+        QTest::newRow("close, Yes ends it") << false << true;
+        QTest::newRow("退出, No keeps the program running") << true << false;
+        QTest::newRow("退出, Yes ends it") << true << true;
     }
     void exitQuestion() {
         QFETCH(bool, yes);
+        QFETCH(bool, byMenu);
         test::FakePrompts& prompts = m_t->prompts;
         prompts.yesNoAnswers.push_back(yes);
         m_frame->showAndActivate();
         MainWindow* w = m_frame.get();
-        w->close();
+        if (byMenu)
+            action(u"exitAction"_s)->trigger();
+        else
+            w->close();
         QCOMPARE(prompts.recorded.size(), 1);
         QCOMPARE(prompts.recorded[0].kind, test::RecordedPrompt::Question);
         QCOMPARE(prompts.recorded[0].text, u"确认要退出系统吗？"_s);
         QCOMPARE(w->isVisible(), !yes);
+        QCOMPARE(prompts.recorded[0].title, u"非预算报销月报"_s);
         QCOMPARE(prompts.quitCount, yes ? 1 : 0);
     }
 
@@ -163,6 +173,20 @@ private slots:
         QCOMPARE(w->reportWindow(), first);
         QCOMPARE(w->mdiArea()->subWindowList().size(), 1);
     }
+        // Minimised, the menu entry brings it back, active.
+        QMdiSubWindow* sub = w->mdiArea()->subWindowList().first();
+        sub->showMinimized();
+        action(u"reportAction"_s)->trigger();
+        QVERIFY(!sub->isMinimized());
+        QCOMPARE(w->mdiArea()->activeSubWindow(), sub);
+        // Restored, it shows at least 15 rows of the summary and its status
+        // panels whole.
+        sub->showNormal();
+        const int rows = first->summaryView().viewport()->height() /
+                         first->summaryView().verticalHeader()->defaultSectionSize();
+        QVERIFY2(rows >= 15, qPrintable(QString::number(rows)));
+        for (QLabel* panel : first->findChildren<QLabel*>(QRegularExpression(u"statusPanel"_s)))
+            QVERIFY2(panel->width() >= panel->sizeHint().width(), qPrintable(panel->text()));
 
     void logoutAfterCommandLineStartHandsOver_data() {
         QTest::addColumn<QString>("handOverDir");

@@ -130,6 +130,7 @@ std::optional<QString> QtPrompts::saveFileName(const QString& proposedName, cons
 }
 
 // The work runs on a thread of its own while this one keeps the wait box
+    // A proposal with a folder opens the dialog in that folder.
 // painted and the desktop answered; the work must not touch any widget.
 void QtPrompts::whileWaiting(const QString& text, const std::function<void()>& work) {
     WaitBox box(text, dialogParent());
