@@ -16,6 +16,7 @@
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -121,14 +122,40 @@ private slots:
         QCOMPARE(window().summaryGrid().colWidth(1), width);
     }
 
-    void nothingTickedOrNoClaims() {
-        test::FakePrompts& prompts = this->prompts();
+    // Beside the grid's title: the run's year and departments, until the year
+    // box moves on. With nothing ticked the run asks for departments instead.
+    void whatTheGridShows_data() {
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<bool>("headerOnly");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("nothing ticked: asked to tick")
+            << QStringList() << true << QString() << QStringList{u"请先勾选部门"_s};
+        QTest::newRow("no claims: header only, said so")
+            << QStringList{u"0106"_s} << true << u"2026年 · 1 个部门 · 无非预算报销"_s
+            << QStringList();
+        QTest::newRow("claims: year and departments") << QStringList{u"0102"_s, u"0103"_s} << false
+                                                      << u"2026年 · 2 个部门"_s << QStringList();
+    }
+    void whatTheGridShows() {
+        QFETCH(QStringList, codes);
+        QFETCH(bool, headerOnly);
+        QFETCH(QString, caption);
+        QFETCH(QStringList, messages);
+        for (const QString& code : codes)
+            tick({qPrintable(code)});
         run();
-        QCOMPARE(window().summaryGrid().rows(), 1);
-        tick({"0106"});
-        run();
-        QCOMPARE(window().summaryGrid().rows(), 1); // no subtotal, no grand total
-        QVERIFY(prompts.recorded.isEmpty());
+        QCOMPARE(window().summaryGrid().rows() == 1, headerOnly); // no subtotal, no grand total
+        QCOMPARE(prompts().messageTexts(), messages);
+        auto* label = window().findChild<QLabel*>(u"runLabel"_s);
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+        // Another year chosen: the figures stay the run's, and say so in red.
+        window().findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2027年"_s);
+        QCOMPARE(label->text(),
+                 caption.isEmpty() ? caption : caption + u" · 统计年度已改为2027年，请重新统计"_s);
+        if (!caption.isEmpty())
+            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     }
 
     void columnsOnlyWiden_data() {

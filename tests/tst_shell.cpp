@@ -19,10 +19,10 @@
 #include "shell/HandOver.h"
 #include "shell/ui/MainWindow.h"
 
-#include <QLineEdit>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -134,18 +134,18 @@ private slots:
         QVERIFY(prompts.recorded.isEmpty());
     }
 
-    void exitQuestion_data() {
     // Closing the frame and the menu entry 退出系统 › 退出 ask the same question.
-        QTest::addColumn<bool>("yes");
+    void exitQuestion_data() {
         QTest::addColumn<bool>("byMenu");
+        QTest::addColumn<bool>("yes");
         QTest::newRow("close, No keeps the program running") << false << false;
         QTest::newRow("close, Yes ends it") << false << true;
         QTest::newRow("退出, No keeps the program running") << true << false;
         QTest::newRow("退出, Yes ends it") << true << true;
     }
     void exitQuestion() {
-        QFETCH(bool, yes);
         QFETCH(bool, byMenu);
+        QFETCH(bool, yes);
         test::FakePrompts& prompts = m_t->prompts;
         prompts.yesNoAnswers.push_back(yes);
         m_frame->showAndActivate();
@@ -157,8 +157,8 @@ private slots:
         QCOMPARE(prompts.recorded.size(), 1);
         QCOMPARE(prompts.recorded[0].kind, test::RecordedPrompt::Question);
         QCOMPARE(prompts.recorded[0].text, u"确认要退出系统吗？"_s);
-        QCOMPARE(w->isVisible(), !yes);
         QCOMPARE(prompts.recorded[0].title, u"非预算报销月报"_s);
+        QCOMPARE(w->isVisible(), !yes);
         QCOMPARE(prompts.quitCount, yes ? 1 : 0);
     }
 
@@ -172,7 +172,6 @@ private slots:
         action(u"reportAction"_s)->trigger();
         QCOMPARE(w->reportWindow(), first);
         QCOMPARE(w->mdiArea()->subWindowList().size(), 1);
-    }
         // Minimised, the menu entry brings it back, active.
         QMdiSubWindow* sub = w->mdiArea()->subWindowList().first();
         sub->showMinimized();
@@ -187,6 +186,7 @@ private slots:
         QVERIFY2(rows >= 15, qPrintable(QString::number(rows)));
         for (QLabel* panel : first->findChildren<QLabel*>(QRegularExpression(u"statusPanel"_s)))
             QVERIFY2(panel->width() >= panel->sizeHint().width(), qPrintable(panel->text()));
+    }
 
     void logoutAfterCommandLineStartHandsOver_data() {
         QTest::addColumn<QString>("handOverDir");

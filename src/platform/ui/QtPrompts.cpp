@@ -123,6 +123,7 @@ std::optional<QString> QtPrompts::saveFileName(const QString& proposedName, cons
     // The report asks itself before replacing, about the name it will really
     // write (the dialog would ask about the typed one), and appends no extension.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // A proposal with a folder opens the dialog in that folder.
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
@@ -130,7 +131,6 @@ std::optional<QString> QtPrompts::saveFileName(const QString& proposedName, cons
 }
 
 // The work runs on a thread of its own while this one keeps the wait box
-    // A proposal with a folder opens the dialog in that folder.
 // painted and the desktop answered; the work must not touch any widget.
 void QtPrompts::whileWaiting(const QString& text, const std::function<void()>& work) {
     WaitBox box(text, dialogParent());

@@ -165,10 +165,10 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     deptTree->setModel(nodes);
 
     mainPanel = panel(u"mainPanel"_s, window, window->palette().color(QPalette::Window));
-    runLabel = label(u"runLabel"_s, QString(), kCaptionText, mainPanel, 0, 90);
     deptLabel = label(u"deptLabel"_s, u"部门"_s, kCaptionText, mainPanel, 225, 150);
     summaryTitle = label(u"summaryTitle"_s, nbr::summaryTitle(), kGridTitleText, mainPanel, 0, 90);
     summaryTitle->setAlignment(Qt::AlignCenter);
+    runLabel = label(u"runLabel"_s, QString(), kCaptionText, mainPanel, 0, 90);
     summaryGrid = new FlexGridView(mainPanel);
     summaryGrid->setObjectName(u"summaryGrid"_s);
     summaryGrid->setModel(summary);
@@ -247,6 +247,7 @@ void ReportControls::place(const MainGeometry& g) {
     deptTree->setGeometry(pixelRect(g.deptTree));
     mainPanel->setGeometry(pixelRect(g.mainPanel));
     summaryTitle->setGeometry(pixelRect(g.summaryTitle));
+    runLabel->setGeometry(pixelRect(g.runLabel));
     summaryGrid->setGeometry(pixelRect(g.summaryGrid));
     bottomBar->setGeometry(pixelRect(g.bottomBar));
     exitButton->setGeometry(pixelRect(g.exitButton));
@@ -256,7 +257,6 @@ void ReportControls::place(const MainGeometry& g) {
 
 void ReportControls::place(const DetailGeometry& g) {
     detailBottomBar->setGeometry(pixelRect(g.bottomBar));
-    runLabel->setGeometry(pixelRect(g.runLabel));
     closeDetailButton->setGeometry(pixelRect(g.closeButton));
     detailGrid->setGeometry(pixelRect(g.grid));
     detailExportProgress->setGeometry(pixelRect(g.exportProgress));

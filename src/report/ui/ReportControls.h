@@ -55,8 +55,8 @@ struct ReportControls {
     PictureBox* mainPanel;        // Picture3
     QLabel* deptLabel;            // Label1(0) "部门": the department of the last node click
     QLabel* summaryTitle;         // Label1(2) "部门非预算报销月报", kept centred
-    FlexGridView* summaryGrid;    // MSFlexGrid1: the monthly summary
     QLabel* runLabel;             // after the title: the year and departments of the run
+    FlexGridView* summaryGrid;    // MSFlexGrid1: the monthly summary
     QPushButton* drillDownButton; // btnB: on a month cell, opens its listing
     PictureBox* waitBox;          // Picture6: the wait box of a summary run
     QLabel* waitLabel;            // Label4 "正在进行数据统计，请稍等......"
