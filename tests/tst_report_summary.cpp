@@ -16,6 +16,7 @@
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QProcess>
@@ -156,6 +157,45 @@ private slots:
                  caption.isEmpty() ? caption : caption + u" · 统计年度已改为2027年，请重新统计"_s);
         if (!caption.isEmpty())
             QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    }
+
+    // A screen reader hears each control's Chinese name, and the summary as
+    // the table it shows: no heading row among the data, no hidden code column.
+    void screenReaderNamesAndTable_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("year box") << u"yearBox"_s << u"统计年度"_s;
+        QTest::newRow("tree") << u"deptTree"_s << u"部门"_s;
+        QTest::newRow("summary") << u"summaryGrid"_s << u"非预算报销月报"_s;
+        QTest::newRow("listing") << u"detailGrid"_s << u"明细"_s;
+        QTest::newRow("drill-down button") << u"drillDownButton"_s << u"查看明细"_s;
+    }
+    void screenReaderNamesAndTable() {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        auto* widget = window().findChild<QWidget*>(control);
+        // The name, or on Linux for a combo box the label it is labelled by.
+        QAccessibleInterface* named = QAccessible::queryAccessibleInterface(widget);
+        for (const auto& [label, relation] : named->relations(QAccessible::Label))
+            named = label;
+        QCOMPARE(named->text(QAccessible::Name), name);
+        if (control != u"summaryGrid"_s)
+            return;
+        tick({"0102"});
+        run();
+        const FlexGridModel& g = window().summaryGrid();
+        QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(widget);
+        QAccessibleTableInterface* table = grid->tableInterface();
+        QCOMPARE(table->rowCount(), g.rows() - 1);
+        QCOMPARE(table->columnCount(), 17);
+        QCOMPARE(table->columnDescription(16), u"合计"_s);
+        QAccessibleInterface* cell = table->cellAt(0, 1);
+        QCOMPARE(cell->text(QAccessible::Name), g.textMatrix(1, 1));
+        QCOMPARE(cell->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
+                 u"部门名称"_s);
+        QCOMPARE(grid->child(grid->indexOfChild(cell)), cell);
+        for (int i = 0; i < grid->childCount(); ++i)
+            QVERIFY(grid->child(i)->text(QAccessible::Name) != u"0102"_s);
     }
 
     void columnsOnlyWiden_data() {

@@ -3,6 +3,7 @@
 #include "platform/Twips.h"
 #include "report/ReportColours.h"
 #include "report/models/FlexGridModel.h"
+#include "report/ui/FlexGridAccessible.h"
 #include "report/ui/FlexGridDelegate.h"
 #include "report/ui/FlexGridHeader.h"
 
@@ -17,6 +18,8 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 FlexGridView::FlexGridView(QWidget* parent) : QTableView(parent) {
+    static const bool accessible = (FlexGridAccessible::install(), true);
+    (void)accessible;
     m_fixedRow = new FlexGridHeader(Qt::Horizontal, this);
     m_fixedCol = new FlexGridHeader(Qt::Vertical, this);
     setHorizontalHeader(m_fixedRow);
@@ -138,7 +141,10 @@ void FlexGridView::showCurrentCell() {
 
 // Keyboard navigation moves the model's current cell too.
 void FlexGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    QTableView::currentChanged(current, previous);
+    // QTableView's would announce the cell in a numbering that counts the
+    // hidden heading row and columns.
+    QAbstractItemView::currentChanged(current, previous);
+    FlexGridAccessible::announceCurrent(this, current);
     if (m_grid && !m_followingModel && current.isValid() && m_grid->redraw()) {
         m_followingModel = true;
         m_grid->setRow(current.row());
@@ -146,6 +152,12 @@ void FlexGridView::currentChanged(const QModelIndex& current, const QModelIndex&
         m_followingModel = false;
         showCurrentCell();
     }
+}
+
+void FlexGridView::selectionChanged(const QItemSelection& selected,
+                                    const QItemSelection& deselected) {
+    QAbstractItemView::selectionChanged(selected, deselected);
+    FlexGridAccessible::announceSelection(this, selected, deselected);
 }
 
 QRect FlexGridView::cellRect(int row, int col) const {

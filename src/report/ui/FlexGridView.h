@@ -30,6 +30,8 @@ public:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -239,6 +239,19 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     QObject::connect(clock, &QTimer::timeout, statusBar, tick);
     tick();
     clock->start(1000);
+    nameForScreenReaders();
+}
+
+// Controls without a caption of their own, or whose caption is a separate
+// label, get the name a screen reader says for them.
+void ReportControls::nameForScreenReaders() {
+    // A combo box's name is its text on Linux: screen readers take the
+    // caption from the label's relation instead.
+    yearLabel->setBuddy(yearBox);
+    deptTree->setAccessibleName(u"部门"_s);
+    summaryGrid->setAccessibleName(u"非预算报销月报"_s);
+    detailGrid->setAccessibleName(u"明细"_s);
+    drillDownButton->setAccessibleName(u"查看明细"_s);
 }
 
 void ReportControls::place(const MainGeometry& g) {

@@ -37,6 +37,7 @@ struct ReportControls {
     // The detail panel covers the main panel and the bottom bar, at every
     // size; its title stays centred and its close image at the right.
     void placeDetailPanel();
+    void nameForScreenReaders();
 
     // Top bar.
     PictureBox* topBar; // Picture1, docked along the top
