@@ -2,6 +2,7 @@
 
 #include "platform/Twips.h"
 #include "platform/WindowFont.h"
+#include "platform/ui/DrawnIcon.h"
 #include "report/ReportCaptions.h"
 #include "report/ReportColours.h"
 #include "report/ReportLayout.h"
@@ -67,32 +68,28 @@ void setTitleFont(QLabel* l, int pointSize) {
     l->adjustSize();
 }
 
-// The close image of the detail panel: a small cross of our own.
-QPixmap closePicture() {
-    QPixmap pixmap(18, 18);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(192, 64, 64));
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(1, 1, 16, 16);
-    p.setPen(QPen(Qt::white, 2));
-    p.drawLine(6, 6, 12, 12);
-    p.drawLine(12, 6, 6, 12);
-    return pixmap;
+// The close image of the detail panel: a small cross of our own, 18 pixels
+// square at 96 DPI.
+constexpr QSize kClosePictureSize(18, 18);
+QIcon closePicture() {
+    return drawnIcon(kClosePictureSize, [](QPainter& p) {
+        p.setBrush(QColor(192, 64, 64));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(1, 1, 16, 16);
+        p.setPen(QPen(Qt::white, 2));
+        p.drawLine(6, 6, 12, 12);
+        p.drawLine(12, 6, 6, 12);
+    });
 }
 
 // The drill-down button's picture: a small white magnifier of our own.
 QIcon drillDownIcon() {
-    QPixmap pixmap(11, 11);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::white, 1.6));
-    p.drawEllipse(QRectF(1, 1, 6, 6));
-    p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(7, 7), QPointF(9.5, 9.5));
-    return QIcon(pixmap);
+    return drawnIcon(QSizeF(11, 11), [](QPainter& p) {
+        p.setPen(QPen(Qt::white, 1.6));
+        p.drawEllipse(QRectF(1, 1, 6, 6));
+        p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(7, 7), QPointF(9.5, 9.5));
+    });
 }
 
 // The detail panel's background: a soft gradient of our own, from the
@@ -195,8 +192,7 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     detailDeptLabel = label(u"detailDeptLabel"_s, u"部门"_s, Qt::black, detailPanel, 135, 465);
     closeDetailImage = new ClickableImage(0, detailPanel);
     closeDetailImage->setObjectName(u"closeDetailImage"_s);
-    closeDetailImage->setPixmap(closePicture());
-    closeDetailImage->adjustSize();
+    closeDetailImage->setIcon(closePicture(), kClosePictureSize);
     detailGrid = new FlexGridView(detailPanel);
     detailGrid->setObjectName(u"detailGrid"_s);
     detailGrid->setModel(detail);
