@@ -8,10 +8,11 @@
 #include "TestContext.h"
 #include "platform/FileError.h"
 #include "platform/QtTranslation.h"
+#include "platform/ui/ChineseFileListModel.h"
 #include "platform/ui/ProgramIcon.h"
 #include "platform/ui/WindowActivation.h"
-#include "report/ui/ReportWindow.h"
 #include "report/ui/FlexGridView.h"
+#include "report/ui/ReportWindow.h"
 #include "session/ProjectAudit.h"
 #include "session/SessionState.h"
 #include "session/ui/LoginWindow.h"
@@ -404,6 +405,22 @@ private slots:
         QCOMPARE(box.button(QMessageBox::Ok)->text(), u"确定"_s);
         QVERIFY(box.button(QMessageBox::Yes)->text().startsWith(u'是'));
         QVERIFY(box.button(QMessageBox::No)->text().startsWith(u'否'));
+        // The save dialog's file list: types as Windows names them, dates in
+        // the Chinese format, whatever the machine's locale.
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"子目录"_s));
+        QFile(dir.filePath(u"a.xlsx"_s)).open(QIODevice::WriteOnly);
+        QFileSystemModel files;
+        ChineseFileListModel list;
+        list.setSourceModel(&files);
+        QTRY_COMPARE(files.rowCount(files.setRootPath(dir.path())), 2);
+        auto shown = [&](const QString& name, int column) {
+            return list.mapFromSource(files.index(dir.filePath(name), column)).data().toString();
+        };
+        QCOMPARE(shown(u"子目录"_s, 2), u"文件夹"_s);
+        QCOMPARE(shown(u"a.xlsx"_s, 2), u"Microsoft Excel 工作表"_s);
+        QCOMPARE(shown(u"a.xlsx"_s, 3),
+                 QFileInfo(dir.filePath(u"a.xlsx"_s)).lastModified().toString(u"yyyy/M/d HH:mm"_s));
         QVERIFY(!programIcon().pixmap(32).isNull());
     }
 };

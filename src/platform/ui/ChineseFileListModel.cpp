@@ -1,0 +1,47 @@
+#include "platform/ui/ChineseFileListModel.h"
+
+#include <QFileSystemModel>
+#include <QLocale>
+
+using namespace Qt::StringLiterals;
+
+namespace nbr {
+
+namespace {
+
+// QFileSystemModel's columns.
+enum Column { Name, Size, Type, DateModified };
+
+QString workbookType(const QString& suffix) {
+    if (suffix.compare(u"xlsx"_s, Qt::CaseInsensitive) == 0)
+        return u"Microsoft Excel 工作表"_s;
+    if (suffix.compare(u"xls"_s, Qt::CaseInsensitive) == 0)
+        return u"Microsoft Excel 97-2003 工作表"_s;
+    return {};
+}
+
+} // namespace
+
+QVariant ChineseFileListModel::data(const QModelIndex& index, int role) const {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (role != Qt::DisplayRole || !files)
+        return QIdentityProxyModel::data(index, role);
+    const QFileInfo info = files->fileInfo(mapToSource(index));
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    switch (index.column()) {
+    case Size:
+        if (info.isFile())
+            return chinese.formattedDataSize(info.size());
+        break;
+    case Type:
+        if (const QString type = info.isFile() ? workbookType(info.suffix()) : QString();
+            !type.isEmpty())
+            return type;
+        break;
+    case DateModified:
+        return chinese.toString(info.lastModified(), QLocale::ShortFormat);
+    }
+    return QIdentityProxyModel::data(index, role);
+}
+
+} // namespace nbr
