@@ -179,6 +179,16 @@ private slots:
         for (const auto& [label, relation] : named->relations(QAccessible::Label))
             named = label;
         QCOMPARE(named->text(QAccessible::Name), name);
+        // Every column is headed by a text, not by Qt's stand-in number.
+        if (QAccessibleTableInterface* t =
+                QAccessible::queryAccessibleInterface(widget)->tableInterface()) {
+            for (int c = 0; c < t->columnCount(); ++c) {
+                bool number = false;
+                t->columnDescription(c).toInt(&number);
+                QVERIFY2(!t->columnDescription(c).isEmpty() && !number,
+                         qPrintable(t->columnDescription(c)));
+            }
+        }
         if (control != u"summaryGrid"_s)
             return;
         tick({"0102"});
