@@ -409,7 +409,10 @@ private slots:
         // the Chinese format, whatever the machine's locale.
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(u"子目录"_s));
-        QFile(dir.filePath(u"a.xlsx"_s)).open(QIODevice::WriteOnly);
+        QFile workbook(dir.filePath(u"a.xlsx"_s));
+        QVERIFY(workbook.open(QIODevice::WriteOnly) &&
+                workbook.write(QByteArray(1500, 'x')) == 1500);
+        workbook.close();
         QFileSystemModel files;
         ChineseFileListModel list;
         list.setSourceModel(&files);
@@ -419,6 +422,7 @@ private slots:
         };
         QCOMPARE(shown(u"子目录"_s, 2), u"文件夹"_s);
         QCOMPARE(shown(u"a.xlsx"_s, 2), u"Microsoft Excel 工作表"_s);
+        QCOMPARE(shown(u"a.xlsx"_s, 1), u"2 KB"_s); // whole kilobytes, rounded up
         QCOMPARE(shown(u"a.xlsx"_s, 3),
                  QFileInfo(dir.filePath(u"a.xlsx"_s)).lastModified().toString(u"yyyy/M/d HH:mm"_s));
         QVERIFY(!programIcon().pixmap(32).isNull());

@@ -1,7 +1,10 @@
 #include "platform/ui/ChineseFileListModel.h"
 
+#include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLocale>
+#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 
@@ -20,6 +23,11 @@ QString workbookType(const QString& suffix) {
     return {};
 }
 
+// A file's size as Windows lists it: whole kilobytes, rounded up.
+QString sizeText(const QLocale& locale, qint64 bytes) {
+    return locale.toString((bytes + 1023) / 1024) + u" KB"_s;
+}
+
 } // namespace
 
 QVariant ChineseFileListModel::data(const QModelIndex& index, int role) const {
@@ -31,7 +39,7 @@ QVariant ChineseFileListModel::data(const QModelIndex& index, int role) const {
     switch (index.column()) {
     case Size:
         if (info.isFile())
-            return chinese.formattedDataSize(info.size());
+            return sizeText(chinese, info.size());
         break;
     case Type:
         if (const QString type = info.isFile() ? workbookType(info.suffix()) : QString();
@@ -42,6 +50,18 @@ QVariant ChineseFileListModel::data(const QModelIndex& index, int role) const {
         return chinese.toString(info.lastModified(), QLocale::ShortFormat);
     }
     return QIdentityProxyModel::data(index, role);
+}
+
+void showChineseFileList(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setLocale(QLocale(QLocale::Chinese, QLocale::China));
+    dialog.setProxyModel(new ChineseFileListModel(&dialog));
+    dialog.setViewMode(QFileDialog::Detail);
+    // The list's name column takes what the others leave.
+    if (auto* list = dialog.findChild<QTreeView*>(u"treeView"_s)) {
+        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        list->header()->setSectionResizeMode(Name, QHeaderView::Stretch);
+    }
 }
 
 } // namespace nbr

@@ -119,12 +119,7 @@ std::optional<QString> QtPrompts::saveFileName(const QString& proposedName, cons
     if (m_quitRequested)
         return std::nullopt;
     QFileDialog dialog(dialogParent());
-    // Qt's own dialog on every desktop, so that it reads Chinese like the
-    // rest of the program, its file list too, with types and dates shown.
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setLocale(QLocale(QLocale::Chinese, QLocale::China));
-    dialog.setProxyModel(new ChineseFileListModel(&dialog));
-    dialog.setViewMode(QFileDialog::Detail);
+    showChineseFileList(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(toQtFilter(filter));
     // The report asks itself before replacing, about the name it will really
