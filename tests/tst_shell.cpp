@@ -164,6 +164,8 @@ private slots:
     }
 
     void reportWindowIsASingleInstance() {
+        QTemporaryDir config;
+        m_t->app.state.open(config.filePath(u"state.ini"_s));
         m_frame->showAndActivate();
         MainWindow* w = m_frame.get();
         action(u"reportAction"_s)->trigger();
@@ -187,6 +189,14 @@ private slots:
         QVERIFY2(rows >= 15, qPrintable(QString::number(rows)));
         for (QLabel* panel : first->findChildren<QLabel*>(QRegularExpression(u"statusPanel"_s)))
             QVERIFY2(panel->width() >= panel->sizeHint().width(), qPrintable(panel->text()));
+        // Closed where the user left it, it opens there again, not maximised.
+        sub->setGeometry(sub->geometry().adjusted(8, 8, 0, 0));
+        const QRect place = sub->geometry();
+        sub->close();
+        action(u"reportAction"_s)->trigger();
+        sub = w->mdiArea()->activeSubWindow();
+        QVERIFY(sub && !sub->isMaximized());
+        QCOMPARE(sub->geometry(), place);
     }
 
     void logoutAfterCommandLineStartHandsOver_data() {

@@ -224,8 +224,9 @@ QRect MainWindow::restoredReportRect(const ReportWindow& report) const {
 // them; minimising changes neither.
 void MainWindow::rememberReportPlace(QEvent::Type type) {
     QMdiSubWindow* sub = m_reportSubWindow;
-    if ((type == QEvent::Move || type == QEvent::Resize) &&
-        sub->windowState() == Qt::WindowNoState && sub->isVisible())
+    // A sub-window's state carries Qt::WindowActive besides the state proper.
+    const bool restored = !(sub->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+    if ((type == QEvent::Move || type == QEvent::Resize) && restored && sub->isVisible())
         m_context.state.setReportRect(sub->geometry());
     if (type == QEvent::WindowStateChange && !sub->isMinimized())
         m_context.state.setReportMaximized(sub->isMaximized());
