@@ -18,6 +18,7 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 FlexGridView::FlexGridView(QWidget* parent) : QTableView(parent) {
+    // What screen readers are told of the grids; installed by the first grid made.
     static const bool accessible = (FlexGridAccessible::install(), true);
     (void)accessible;
     m_fixedRow = new FlexGridHeader(Qt::Horizontal, this);
