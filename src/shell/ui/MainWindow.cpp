@@ -200,7 +200,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_mdi->viewport() && event->type() == QEvent::Resize)
         updateBackground();
-    if (watched == m_reportSubWindow)
+    // The report window's events come through while it is destroyed too, when
+    // it is no longer a QMdiSubWindow and may not be compared as one.
+    if (qobject_cast<QMdiSubWindow*>(watched) && watched == m_reportSubWindow)
         rememberReportPlace(event->type());
     return QMainWindow::eventFilter(watched, event);
 }
