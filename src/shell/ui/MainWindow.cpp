@@ -146,6 +146,9 @@ void MainWindow::openReportWindow() {
 }
 
 void MainWindow::logout() {
+    // Cancelling the login that follows ends the program without the exit
+    // question: the frame's place is remembered now.
+    m_context.state.setFrameGeometry(saveGeometry());
     // Close the child windows one by one.
     for (QMdiSubWindow* child : m_mdi->subWindowList()) {
         child->close();
