@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(hiddenAtDialog, (QStringList{u"exitButton"_s, u"exportButton"_s, u"runButton"_s}));
         QVERIFY(progressShownAtMessage);
         QCOMPARE(progressMaximum, 5);
-        QCOMPARE(progressValue, 4);
+        QCOMPARE(progressValue, 5); // full while the user reads the outcome
         QVERIFY(!progressBar(w, u"exportProgress"_s)->isVisible());
         QVERIFY(button(w, u"exportButton"_s)->isVisible());
         QCOMPARE(entries(out.path()), QStringList{u"月报.xlsx"_s});
@@ -134,6 +134,34 @@ private slots:
                      u"\n（部分超长文本已截断为 32767 个字符）"_s);
         failure = checkClaimLines(out.filePath(u"明细.xlsx"_s), out.filePath(u"月报.xlsx"_s));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+
+    // The state file brings back the departments of the last run (one no
+    // longer in the tree passed over) and the folder of the last export.
+    void stateFileRemembersTicksAndExportFolder() {
+        QTemporaryDir out;
+        QVERIFY(QDir(out.path()).mkpath(u"月报"_s));
+        const QString state = out.filePath(u"config/nbreport/state.ini"_s);
+        {
+            test::TestContext t;
+            t.app.state.open(state);
+            QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+            ReportWindow w(t.app);
+            runSummary(w, {u"0102"_s, u"0103"_s});
+            exportFrom(w, t.prompts, u"exportButton"_s, out.filePath(u"月报/a.xlsx"_s));
+            t.app.state.setTickedDepartments(t.app.state.tickedDepartments()
+                                             << u"0999"_s); // since left the organisation
+        }
+        test::TestContext t;
+        t.app.state.open(state);
+        QVERIFY(t.connectToFile(m_dir.filePath(u"export.db"_s)));
+        ReportWindow w(t.app);
+        runSummary(w, {}); // what opening the window ticked
+        QCOMPARE(w.summary()->departments.size(), 2u);
+        QCOMPARE(w.currentDeptCode(), u"0103"_s);
+        QTest::mouseClick(button(w, u"exportButton"_s), Qt::LeftButton); // the dialog cancelled
+        QCOMPARE(t.prompts.recorded.value(0).text,
+                 QDir(out.filePath(u"月报"_s)).filePath(u"非预算报销月报_2026年"_s));
     }
 
     void workbookNameTakesXlsxAndReplacesAnExistingFile_data() {

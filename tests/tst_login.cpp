@@ -323,6 +323,9 @@ private slots:
         w.load();
         QCOMPARE(w.findChild<QLabel*>(u"versionLabel"_s)->text(), u"V1.0版"_s);
         QCOMPARE(w.windowTitle(), u"Corvale系统"_s);
+        // What a screen reader says for the two fields.
+        QCOMPARE(edit(w, "userEdit")->accessibleName(), u"工号"_s);
+        QCOMPARE(edit(w, "passwordEdit")->accessibleName(), u"密码"_s);
     }
 
     void commandLineStartSkipsTheLoginWindow() {

@@ -16,6 +16,8 @@
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
 
+#include <QAccessible>
+#include <QComboBox>
 #include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -121,14 +123,89 @@ private slots:
         QCOMPARE(window().summaryGrid().colWidth(1), width);
     }
 
-    void nothingTickedOrNoClaims() {
-        test::FakePrompts& prompts = this->prompts();
+    // Beside the grid's title: the run's year and departments, until the year
+    // box moves on. With nothing ticked the run asks for departments instead.
+    void whatTheGridShows_data() {
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<bool>("headerOnly");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("nothing ticked: asked to tick")
+            << QStringList() << true << QString() << QStringList{u"请先勾选部门"_s};
+        QTest::newRow("no claims: header only, said so")
+            << QStringList{u"0106"_s} << true << u"2026年 · 1 个部门 · 无非预算报销"_s
+            << QStringList();
+        QTest::newRow("claims: year and departments") << QStringList{u"0102"_s, u"0103"_s} << false
+                                                      << u"2026年 · 2 个部门"_s << QStringList();
+    }
+    void whatTheGridShows() {
+        QFETCH(QStringList, codes);
+        QFETCH(bool, headerOnly);
+        QFETCH(QString, caption);
+        QFETCH(QStringList, messages);
+        for (const QString& code : codes)
+            tick({qPrintable(code)});
         run();
-        QCOMPARE(window().summaryGrid().rows(), 1);
-        tick({"0106"});
+        QCOMPARE(window().summaryGrid().rows() == 1, headerOnly); // no subtotal, no grand total
+        QCOMPARE(prompts().messageTexts(), messages);
+        auto* label = window().findChild<QLabel*>(u"runLabel"_s);
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+        // Another year chosen: the figures stay the run's, and say so in red.
+        window().findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2027年"_s);
+        QCOMPARE(label->text(),
+                 caption.isEmpty() ? caption : caption + u" · 统计年度已改为2027年，请重新统计"_s);
+        if (!caption.isEmpty())
+            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    }
+
+    // A screen reader hears each control's Chinese name, and the summary as
+    // the table it shows: no heading row among the data, no hidden code column.
+    void screenReaderNamesAndTable_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("year box") << u"yearBox"_s << u"统计年度"_s;
+        QTest::newRow("tree") << u"deptTree"_s << u"部门"_s;
+        QTest::newRow("summary") << u"summaryGrid"_s << u"非预算报销月报"_s;
+        QTest::newRow("listing") << u"detailGrid"_s << u"明细"_s;
+        QTest::newRow("drill-down button") << u"drillDownButton"_s << u"查看明细"_s;
+    }
+    void screenReaderNamesAndTable() {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        auto* widget = window().findChild<QWidget*>(control);
+        // The name, or on Linux for a combo box the label it is labelled by.
+        QAccessibleInterface* named = QAccessible::queryAccessibleInterface(widget);
+        for (const auto& [label, relation] : named->relations(QAccessible::Label))
+            named = label;
+        QCOMPARE(named->text(QAccessible::Name), name);
+        // Every column is headed by a text, not by Qt's stand-in number.
+        if (QAccessibleTableInterface* t =
+                QAccessible::queryAccessibleInterface(widget)->tableInterface()) {
+            for (int c = 0; c < t->columnCount(); ++c) {
+                bool number = false;
+                t->columnDescription(c).toInt(&number);
+                QVERIFY2(!t->columnDescription(c).isEmpty() && !number,
+                         qPrintable(t->columnDescription(c)));
+            }
+        }
+        if (control != u"summaryGrid"_s)
+            return;
+        tick({"0102"});
         run();
-        QCOMPARE(window().summaryGrid().rows(), 1); // no subtotal, no grand total
-        QVERIFY(prompts.recorded.isEmpty());
+        const FlexGridModel& g = window().summaryGrid();
+        QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(widget);
+        QAccessibleTableInterface* table = grid->tableInterface();
+        QCOMPARE(table->rowCount(), g.rows() - 1);
+        QCOMPARE(table->columnCount(), 17);
+        QCOMPARE(table->columnDescription(16), u"合计"_s);
+        QAccessibleInterface* cell = table->cellAt(0, 1);
+        QCOMPARE(cell->text(QAccessible::Name), g.textMatrix(1, 1));
+        QCOMPARE(cell->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
+                 u"部门名称"_s);
+        QCOMPARE(grid->child(grid->indexOfChild(cell)), cell);
+        for (int i = 0; i < grid->childCount(); ++i)
+            QVERIFY(grid->child(i)->text(QAccessible::Name) != u"0102"_s);
     }
 
     void columnsOnlyWiden_data() {

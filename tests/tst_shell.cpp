@@ -8,8 +8,10 @@
 #include "TestContext.h"
 #include "platform/FileError.h"
 #include "platform/QtTranslation.h"
+#include "platform/ui/ChineseFileListModel.h"
 #include "platform/ui/ProgramIcon.h"
 #include "platform/ui/WindowActivation.h"
+#include "report/ui/FlexGridView.h"
 #include "report/ui/ReportWindow.h"
 #include "session/ProjectAudit.h"
 #include "session/SessionState.h"
@@ -18,6 +20,9 @@
 #include "shell/HandOver.h"
 #include "shell/ui/MainWindow.h"
 
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -127,32 +132,40 @@ private slots:
         QVERIFY(action(u"logoutAction"_s)->isEnabled());
         QVERIFY(action(u"aboutAction"_s)->isEnabled());
         QVERIFY(!action(u"contactAction"_s)->isEnabled());
-        // 退出 carries no action.
-        action(u"exitAction"_s)->trigger();
-        QVERIFY(w->isVisible());
         QVERIFY(prompts.recorded.isEmpty());
     }
 
+    // Closing the frame and the menu entry 退出系统 › 退出 ask the same question.
     void exitQuestion_data() {
+        QTest::addColumn<bool>("byMenu");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("No keeps the program running") << false;
-        QTest::newRow("Yes ends it") << true;
+        QTest::newRow("close, No keeps the program running") << false << false;
+        QTest::newRow("close, Yes ends it") << false << true;
+        QTest::newRow("退出, No keeps the program running") << true << false;
+        QTest::newRow("退出, Yes ends it") << true << true;
     }
     void exitQuestion() {
+        QFETCH(bool, byMenu);
         QFETCH(bool, yes);
         test::FakePrompts& prompts = m_t->prompts;
         prompts.yesNoAnswers.push_back(yes);
         m_frame->showAndActivate();
         MainWindow* w = m_frame.get();
-        w->close();
+        if (byMenu)
+            action(u"exitAction"_s)->trigger();
+        else
+            w->close();
         QCOMPARE(prompts.recorded.size(), 1);
         QCOMPARE(prompts.recorded[0].kind, test::RecordedPrompt::Question);
         QCOMPARE(prompts.recorded[0].text, u"确认要退出系统吗？"_s);
+        QCOMPARE(prompts.recorded[0].title, u"非预算报销月报"_s);
         QCOMPARE(w->isVisible(), !yes);
         QCOMPARE(prompts.quitCount, yes ? 1 : 0);
     }
 
     void reportWindowIsASingleInstance() {
+        QTemporaryDir config;
+        m_t->app.state.open(config.filePath(u"state.ini"_s));
         m_frame->showAndActivate();
         MainWindow* w = m_frame.get();
         action(u"reportAction"_s)->trigger();
@@ -162,6 +175,28 @@ private slots:
         action(u"reportAction"_s)->trigger();
         QCOMPARE(w->reportWindow(), first);
         QCOMPARE(w->mdiArea()->subWindowList().size(), 1);
+        // Minimised, the menu entry brings it back, active.
+        QMdiSubWindow* sub = w->mdiArea()->subWindowList().first();
+        sub->showMinimized();
+        action(u"reportAction"_s)->trigger();
+        QVERIFY(!sub->isMinimized());
+        QCOMPARE(w->mdiArea()->activeSubWindow(), sub);
+        // Restored, it shows at least 15 rows of the summary and its status
+        // panels whole.
+        sub->showNormal();
+        const int rows = first->summaryView().viewport()->height() /
+                         first->summaryView().verticalHeader()->defaultSectionSize();
+        QVERIFY2(rows >= 15, qPrintable(QString::number(rows)));
+        for (QLabel* panel : first->findChildren<QLabel*>(QRegularExpression(u"statusPanel"_s)))
+            QVERIFY2(panel->width() >= panel->sizeHint().width(), qPrintable(panel->text()));
+        // Closed where the user left it, it opens there again, not maximised.
+        sub->setGeometry(sub->geometry().adjusted(8, 8, 0, 0));
+        const QRect place = sub->geometry();
+        sub->close();
+        action(u"reportAction"_s)->trigger();
+        sub = w->mdiArea()->activeSubWindow();
+        QVERIFY(sub && !sub->isMaximized());
+        QCOMPARE(sub->geometry(), place);
     }
 
     void logoutAfterCommandLineStartHandsOver_data() {
@@ -380,6 +415,26 @@ private slots:
         QCOMPARE(box.button(QMessageBox::Ok)->text(), u"确定"_s);
         QVERIFY(box.button(QMessageBox::Yes)->text().startsWith(u'是'));
         QVERIFY(box.button(QMessageBox::No)->text().startsWith(u'否'));
+        // The save dialog's file list: types as Windows names them, dates in
+        // the Chinese format, whatever the machine's locale.
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"子目录"_s));
+        QFile workbook(dir.filePath(u"a.xlsx"_s));
+        QVERIFY(workbook.open(QIODevice::WriteOnly) &&
+                workbook.write(QByteArray(1500, 'x')) == 1500);
+        workbook.close();
+        QFileSystemModel files;
+        ChineseFileListModel list;
+        list.setSourceModel(&files);
+        QTRY_COMPARE(files.rowCount(files.setRootPath(dir.path())), 2);
+        auto shown = [&](const QString& name, int column) {
+            return list.mapFromSource(files.index(dir.filePath(name), column)).data().toString();
+        };
+        QCOMPARE(shown(u"子目录"_s, 2), u"文件夹"_s);
+        QCOMPARE(shown(u"a.xlsx"_s, 2), u"Microsoft Excel 工作表"_s);
+        QCOMPARE(shown(u"a.xlsx"_s, 1), u"2 KB"_s); // whole kilobytes, rounded up
+        QCOMPARE(shown(u"a.xlsx"_s, 3),
+                 QFileInfo(dir.filePath(u"a.xlsx"_s)).lastModified().toString(u"yyyy/M/d HH:mm"_s));
         QVERIFY(!programIcon().pixmap(32).isNull());
     }
 };

@@ -86,6 +86,7 @@ int main(int argc, char* argv[]) {
     // What the program holds for its whole run.
     nbr::AppContext context(prompts);
     context.startCommandLine = nbr::commandLineText(QCoreApplication::arguments());
+    context.state.open(nbr::UserState::defaultPath());
 
     // The login window is the start-up object; after a complete command-line
     // session it never shows and the main window takes over.

@@ -1,17 +1,11 @@
 #include "platform/Prompts.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-
 using namespace Qt::StringLiterals;
 
 namespace nbr {
 
 QString programTitle() {
-    const QString path = QCoreApplication::applicationFilePath();
-    if (path.isEmpty())
-        return u"nbreport"_s;
-    return QFileInfo(path).completeBaseName();
+    return u"非预算报销月报"_s;
 }
 
 } // namespace nbr

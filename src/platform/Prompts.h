@@ -22,8 +22,9 @@ public:
     // A modal question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString& text, const QString& title,
                           MessageIcon icon = MessageIcon::Information) = 0;
-    // The save-file dialog: proposes a name, offers one filter, returns the
-    // chosen path or nothing when the user cancelled.
+    // The save-file dialog: proposes a name (with a folder: in that folder),
+    // offers one filter, returns the chosen path or nothing when the user
+    // cancelled.
     virtual std::optional<QString> saveFileName(const QString& proposedName,
                                                 const QString& filter) = 0;
     // Runs work while telling the user to wait (text), then returns or
@@ -40,7 +41,8 @@ public:
     virtual void quit(int exitCode = 0) = 0;
 };
 
-// The executable's name without extension, the title of some messages.
+// The program's name as users know it, the title of the messages whose
+// title the program chooses (the login's, the exit question).
 QString programTitle();
 
 } // namespace nbr

@@ -35,6 +35,15 @@ QString listingCaptionLine(const ListingRequest& listing) {
            listingCaption(listing);
 }
 
+QString runCaption(const SummaryTable& run, const QString& selectedYear) {
+    QString caption = yearCaption(run.year) + u" · %1 个部门"_s.arg(run.departments.size());
+    if (run.rows.empty())
+        caption += u" · 无非预算报销"_s;
+    if (selectedYear != run.year)
+        caption += u" · 统计年度已改为"_s + yearCaption(selectedYear) + u"，请重新统计"_s;
+    return caption;
+}
+
 QString summaryFileName(const QString& year) {
     return u"非预算报销月报_"_s + yearCaption(year);
 }

@@ -4,6 +4,7 @@
 // export so that both write the same workbooks.
 
 #include "report/Listing.h"
+#include "report/SummaryTable.h"
 
 #include <QString>
 
@@ -22,6 +23,12 @@ QString listingCaption(const ListingRequest& listing);
 // The listing workbook's caption line: department, three blanks, the year
 // and the listing's caption.
 QString listingCaptionLine(const ListingRequest& listing);
+
+// What the summary grid holds, beside its title: the run's year and the
+// number of its departments ("2026年 · 321 个部门"), whether it found claims,
+// and, once the year box shows another year, that these figures are still
+// the run's year's.
+QString runCaption(const SummaryTable& run, const QString& selectedYear);
 
 QString summaryFileName(const QString& year);
 QString claimLinesFileName(const QString& year);

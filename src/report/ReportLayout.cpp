@@ -40,6 +40,8 @@ void applyMainLayout(MainGeometry& g, int scaleWidth, int scaleHeight) {
     setHeight(g.mainPanel, scaleHeight - g.topBar.height - g.statusBar.height - g.bottomBar.height);
 
     g.summaryTitle.left = (g.mainPanel.width - g.summaryTitle.width) / 2;
+    g.runLabel.left = g.summaryTitle.left + g.summaryTitle.width + 150;
+    setWidth(g.runLabel, g.mainPanel.width - g.runLabel.left - 225);
 
     g.summaryGrid.left = 15;
     setWidth(g.summaryGrid, g.mainPanel.width - 30 - 60);

@@ -31,6 +31,7 @@ struct MainGeometry {
     TwipRect deptTree{60, 885 + 330, 3885, 8160 - 330};
     TwipRect mainPanel{4125, 840, 18435, 8550};
     TwipRect summaryTitle{8272, 90, 1890, 285};
+    TwipRect runLabel{10312, 90, 7898, 285}; // after the title, to the panel's right margin
     TwipRect summaryGrid{30, 435, 18345, 8055};
     TwipRect bottomBar{4005, 9180, 18435, 585};
     TwipRect runButton{1155, 105, 1290, 345};

@@ -1,12 +1,14 @@
 #pragma once
 // What the program holds for its whole run, in one place: the database
 // (its connection and dialect), the session, how the user is told and asked
-// things, and what a host program's start left. main() owns it and hands it
-// to the windows and procedures that need it; a test builds a fresh one.
+// things, what a host program's start left, and what the user's earlier runs
+// left. main() owns it and hands it to the windows and procedures that need
+// it; a test builds a fresh one.
 
 #include "db/Database.h"
 #include "platform/Prompts.h"
 #include "session/SessionState.h"
+#include "session/UserState.h"
 
 #include <QString>
 #include <memory>
@@ -31,6 +33,8 @@ struct AppContext {
     QString settingsFile;
     // Where the program's own files are (MDI.BMP, the hand-over file by default).
     QString programFolder;
+    // What the user's last runs left: export folder, window places, ticks.
+    UserState state;
 };
 
 } // namespace nbr

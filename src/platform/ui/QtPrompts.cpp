@@ -1,6 +1,7 @@
 #include "platform/ui/QtPrompts.h"
 
 #include "platform/WaitCursor.h"
+#include "platform/ui/ChineseFileListModel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -9,6 +10,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -51,6 +53,19 @@ QString toQtFilter(const QString& filter) {
     QString patterns = filter.mid(bar + 1);
     patterns.replace(u';', u' ');
     return filter.left(bar) + u" ("_s + patterns + u')';
+}
+
+// A short message gives a narrow box, and the window manager cuts its title
+// ("系…示"): the box is made wide enough for the title and the title bar's
+// buttons. QMessageBox fixes its own size, from its layout's minimum.
+void fitTitle(QMessageBox& box) {
+    constexpr int kTitleBarButtons = 140; // icon, minimise, maximise, close, margins
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 } // namespace
@@ -103,6 +118,7 @@ void QtPrompts::message(const QString& text, const QString& title, MessageIcon i
     if (m_quitRequested) // the program is ending: nobody is to be asked anything
         return;
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Ok, dialogParent());
+    fitTitle(box);
     box.exec();
 }
 
@@ -111,6 +127,7 @@ bool QtPrompts::askYesNo(const QString& text, const QString& title, MessageIcon 
         return false;
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No,
                     dialogParent());
+    fitTitle(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -118,11 +135,13 @@ std::optional<QString> QtPrompts::saveFileName(const QString& proposedName, cons
     if (m_quitRequested)
         return std::nullopt;
     QFileDialog dialog(dialogParent());
+    showChineseFileList(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(toQtFilter(filter));
     // The report asks itself before replacing, about the name it will really
     // write (the dialog would ask about the typed one), and appends no extension.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // A proposal with a folder opens the dialog in that folder.
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -289,6 +289,12 @@ int TreeNodesModel::columnCount(const QModelIndex&) const {
     return 1;
 }
 
+QVariant TreeNodesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return u"部门"_s;
+    return {};
+}
+
 QVariant TreeNodesModel::data(const QModelIndex& index, int role) const {
     const int i = nodeAt(index);
     if (!valid(i))

@@ -1,7 +1,9 @@
 #pragma once
 // A member of an image control array: a small picture that reports clicks
-// with its index.
+// with its index. The picture is an icon, painted at the screen's pixel
+// ratio, so a drawn one stays sharp at any scale.
 
+#include <QIcon>
 #include <QLabel>
 
 namespace nbr {
@@ -11,15 +13,19 @@ class ClickableImage : public QLabel {
 public:
     ClickableImage(int index, QWidget* parent);
     int index() const { return m_index; }
+    // The picture and its size in the window's pixels.
+    void setIcon(const QIcon& icon, QSize size);
 
 signals:
     void clicked(int index);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     int m_index;
+    QIcon m_icon;
 };
 
 } // namespace nbr

@@ -3,6 +3,7 @@
 #include "platform/Twips.h"
 #include "report/ReportColours.h"
 #include "report/models/FlexGridModel.h"
+#include "report/ui/FlexGridAccessible.h"
 #include "report/ui/FlexGridDelegate.h"
 #include "report/ui/FlexGridHeader.h"
 #include "report/ui/FlexGridMouse.h"
@@ -32,6 +33,9 @@ bool isActivationKey(const QKeyEvent* event) {
 } // namespace
 
 FlexGridView::FlexGridView(QWidget* parent) : QTableView(parent) {
+    // What screen readers are told of the grids; installed by the first grid made.
+    static const bool accessible = (FlexGridAccessible::install(), true);
+    (void)accessible;
     m_fixedRow = new FlexGridHeader(Qt::Horizontal, this);
     m_fixedCol = new FlexGridHeader(Qt::Vertical, this);
     setHorizontalHeader(m_fixedRow);
@@ -206,7 +210,10 @@ void FlexGridView::showSelection() {
 // Whatever else makes a cell current (type-ahead, a screen reader) makes it
 // the model's current cell too.
 void FlexGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    QTableView::currentChanged(current, previous);
+    // QTableView's would announce the cell in a numbering that counts the
+    // hidden heading row and columns.
+    QAbstractItemView::currentChanged(current, previous);
+    FlexGridAccessible::announceCurrent(this, current);
     if (m_grid && !m_followingModel && current.isValid() && m_grid->redraw()) {
         m_followingModel = true;
         const GridCell cell{current.row(), current.column()};
@@ -339,6 +346,12 @@ void FlexGridView::contextMenuEvent(QContextMenuEvent* event) {
     QAction* chosen = menu.exec(at);
     if (chosen == copy || chosen == copyWithHeader)
         emit copyRequested(chosen == copyWithHeader);
+}
+
+void FlexGridView::selectionChanged(const QItemSelection& selected,
+                                    const QItemSelection& deselected) {
+    QAbstractItemView::selectionChanged(selected, deselected);
+    FlexGridAccessible::announceSelection(this, selected, deselected);
 }
 
 QRect FlexGridView::cellRect(int row, int col) const {

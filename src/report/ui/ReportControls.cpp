@@ -2,6 +2,7 @@
 
 #include "platform/Twips.h"
 #include "platform/WindowFont.h"
+#include "platform/ui/DrawnIcon.h"
 #include "report/ReportCaptions.h"
 #include "report/ReportColours.h"
 #include "report/ReportLayout.h"
@@ -69,32 +70,28 @@ void setTitleFont(QLabel* l, int pointSize) {
     l->adjustSize();
 }
 
-// The close image of the detail panel: a small cross of our own.
-QPixmap closePicture() {
-    QPixmap pixmap(18, 18);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(192, 64, 64));
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(1, 1, 16, 16);
-    p.setPen(QPen(Qt::white, 2));
-    p.drawLine(6, 6, 12, 12);
-    p.drawLine(12, 6, 6, 12);
-    return pixmap;
+// The close image of the detail panel: a small cross of our own, 18 pixels
+// square at 96 DPI.
+constexpr QSize kClosePictureSize(18, 18);
+QIcon closePicture() {
+    return drawnIcon(kClosePictureSize, [](QPainter& p) {
+        p.setBrush(QColor(192, 64, 64));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(1, 1, 16, 16);
+        p.setPen(QPen(Qt::white, 2));
+        p.drawLine(6, 6, 12, 12);
+        p.drawLine(12, 6, 6, 12);
+    });
 }
 
 // The drill-down button's picture: a small white magnifier of our own.
 QIcon drillDownIcon() {
-    QPixmap pixmap(11, 11);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::white, 1.6));
-    p.drawEllipse(QRectF(1, 1, 6, 6));
-    p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(7, 7), QPointF(9.5, 9.5));
-    return QIcon(pixmap);
+    return drawnIcon(QSizeF(11, 11), [](QPainter& p) {
+        p.setPen(QPen(Qt::white, 1.6));
+        p.drawEllipse(QRectF(1, 1, 6, 6));
+        p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(7, 7), QPointF(9.5, 9.5));
+    });
 }
 
 // The detail panel's background: a soft gradient of our own, from the
@@ -176,6 +173,7 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     deptLabel = label(u"deptLabel"_s, u"部门"_s, kCaptionText, mainPanel, 225, 150);
     summaryTitle = label(u"summaryTitle"_s, nbr::summaryTitle(), kGridTitleText, mainPanel, 0, 90);
     summaryTitle->setAlignment(Qt::AlignCenter);
+    runLabel = label(u"runLabel"_s, QString(), kCaptionText, mainPanel, 0, 90);
     summaryGrid = new FlexGridView(mainPanel);
     summaryGrid->setObjectName(u"summaryGrid"_s);
     summaryGrid->setModel(summary);
@@ -208,8 +206,7 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     detailDeptLabel = label(u"detailDeptLabel"_s, u"部门"_s, Qt::black, detailPanel, 135, 465);
     closeDetailImage = new ClickableImage(0, detailPanel);
     closeDetailImage->setObjectName(u"closeDetailImage"_s);
-    closeDetailImage->setPixmap(closePicture());
-    closeDetailImage->adjustSize();
+    closeDetailImage->setIcon(closePicture(), kClosePictureSize);
     detailGrid = new FlexGridView(detailPanel);
     detailGrid->setObjectName(u"detailGrid"_s);
     detailGrid->setModel(detail);
@@ -252,6 +249,19 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     QObject::connect(clock, &QTimer::timeout, statusBar, tick);
     tick();
     clock->start(1000);
+    nameForScreenReaders();
+}
+
+// Controls without a caption of their own, or whose caption is a separate
+// label, get the name a screen reader says for them.
+void ReportControls::nameForScreenReaders() {
+    // A combo box's name is its text on Linux: screen readers take the
+    // caption from the label's relation instead.
+    yearLabel->setBuddy(yearBox);
+    deptTree->setAccessibleName(u"部门"_s);
+    summaryGrid->setAccessibleName(u"非预算报销月报"_s);
+    detailGrid->setAccessibleName(u"明细"_s);
+    drillDownButton->setAccessibleName(u"查看明细"_s);
 }
 
 void ReportControls::place(const MainGeometry& g) {
@@ -261,6 +271,7 @@ void ReportControls::place(const MainGeometry& g) {
     deptSearch->setGeometry(pixelRect(g.deptSearch));
     mainPanel->setGeometry(pixelRect(g.mainPanel));
     summaryTitle->setGeometry(pixelRect(g.summaryTitle));
+    runLabel->setGeometry(pixelRect(g.runLabel));
     summaryGrid->setGeometry(pixelRect(g.summaryGrid));
     bottomBar->setGeometry(pixelRect(g.bottomBar));
     exitButton->setGeometry(pixelRect(g.exitButton));

@@ -39,6 +39,7 @@ struct ReportControls {
     // The detail panel covers the main panel and the bottom bar, at every
     // size; its title stays centred and its close image at the right.
     void placeDetailPanel();
+    void nameForScreenReaders();
 
     // Top bar.
     PictureBox* topBar; // Picture1, docked along the top
@@ -60,6 +61,7 @@ struct ReportControls {
     PictureBox* mainPanel;        // Picture3
     QLabel* deptLabel;            // Label1(0) "部门": the department of the last node click
     QLabel* summaryTitle;         // Label1(2) "部门非预算报销月报", kept centred
+    QLabel* runLabel;             // after the title: the year and departments of the run
     FlexGridView* summaryGrid;    // MSFlexGrid1: the monthly summary
     QAction* exportLinesAction;   // its context menu: "导出全部明细…", every claim line
     QPushButton* drillDownButton; // btnB: on a month cell, opens its listing

@@ -20,6 +20,7 @@
 #include "report/models/TreeNodesModel.h"
 #include "report/ui/ClickableImage.h"
 #include "report/ui/FlexGridView.h"
+#include "report/ui/NodeTreeView.h"
 #include "report/ui/PictureBox.h"
 #include "report/ui/ReportShortcuts.h"
 #include "session/AppContext.h"
@@ -36,6 +37,7 @@
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <algorithm>
 
@@ -112,6 +114,7 @@ void ReportWindow::connectControls() {
         if (m_listing)
             copySelection(*m_detailGrid, listingSheet(*m_listing, {}), withHeader);
     });
+    connect(m_ui.yearBox, &QComboBox::currentIndexChanged, this, &ReportWindow::showRunCaption);
 }
 
 void ReportWindow::load() {
@@ -129,6 +132,16 @@ void ReportWindow::load() {
         loadYearList();
         m_deptRows = loadDeptTree(m_context.db(), *m_nodes);
     });
+    restoreTicks();
+}
+
+// The departments ticked for the user's last run are ticked again; those
+// that are no longer in the tree are passed over.
+void ReportWindow::restoreTicks() {
+    for (const QString& code : m_context.state.tickedDepartments()) {
+        if (const int node = m_nodes->indexOfKey(u'$' + code))
+            m_nodes->setChecked(node, true);
+    }
 }
 
 void ReportWindow::loadYearList() {
@@ -146,6 +159,19 @@ QString ReportWindow::yearText() const {
 
 QString ReportWindow::statusPanelText(int panel) const {
     return m_ui.statusPanels.at(size_t(panel - 1))->text();
+}
+
+QSize ReportWindow::restoredSize() const {
+    const MainGeometry design;
+    // Everything above and below the grid, in the window's own twips.
+    const int besideGrid = design.topBar.height + design.statusBar.height +
+                           design.bottomBar.height + design.summaryGrid.top + 60;
+    const FlexGridView* grid = m_ui.summaryGrid;
+    const int gridHeight = 2 * grid->frameWidth() +
+                           (kRestoredRows + 1) * twipsToPixels(m_summaryGrid->rowHeight(0)) +
+                           grid->horizontalScrollBar()->sizeHint().height();
+    return {twipsToPixels(kDesignWidth),
+            std::max(twipsToPixels(kDesignHeight), twipsToPixels(besideGrid) + gridHeight)};
 }
 
 void ReportWindow::resizeEvent(QResizeEvent* event) {
@@ -219,6 +245,7 @@ void ReportWindow::onNodeClick(int) {
     m_ui.deptLabel->adjustSize();
     m_summary.reset();
     m_summaryGrid->setBody({});
+    showRunCaption();
     m_drillDown.hide();
     for (int i = 1; i <= m_nodes->count(); ++i)
         m_nodes->setBackColor(i, QColor());
@@ -231,6 +258,9 @@ void ReportWindow::onNodeClick(int) {
 }
 
 void ReportWindow::runSummary() {
+    const std::vector<NodeDepartment> departments = departmentsOfRun();
+    if (departments.empty())
+        return;
     // Clicks and keys given during the run are dropped, not replayed after it.
     const InputDiscard busy(this);
     m_drillDown.hide();
@@ -256,9 +286,7 @@ void ReportWindow::runSummary() {
     };
     std::optional<SummaryTable> table;
     // No partial report may be taken for a complete one: a failed run shows nothing.
-    guarded([&] {
-        table = nbr::runSummary(m_context.db(), tickedDepartments(*m_nodes), year, progress);
-    });
+    guarded([&] { table = nbr::runSummary(m_context.db(), departments, year, progress); });
     if (table) {
         m_summaryGrid->setBody(summaryGridRows(*table));
         if (!table->lastDeptCode.isEmpty() || !table->lastDeptName.isEmpty()) {
@@ -270,7 +298,36 @@ void ReportWindow::runSummary() {
         m_summaryGrid->setSelection({1, SummaryCol::FirstMonth}, {1, SummaryCol::FirstMonth});
         m_ui.summaryGrid->scrollToTopLeft();
     }
+    showRunCaption();
     m_ui.waitBox->hide();
+}
+
+// The ticked departments, remembered for the next opening of the window.
+// With none ticked a run would only show an empty grid: the user is asked
+// to tick some, and the grid keeps what it shows.
+std::vector<NodeDepartment> ReportWindow::departmentsOfRun() {
+    std::vector<NodeDepartment> departments = tickedDepartments(*m_nodes);
+    if (departments.empty()) {
+        m_context.prompts.message(u"请先勾选部门"_s, u"系统提示"_s, MessageIcon::Information);
+        m_ui.deptTree->setFocus();
+        return departments;
+    }
+    QStringList codes;
+    for (const NodeDepartment& d : departments)
+        codes << d.code;
+    m_context.state.setTickedDepartments(codes);
+    return departments;
+}
+
+// The run's year and departments beside the grid's title; in red once the
+// year box has moved on, as the figures are still the run's year's.
+void ReportWindow::showRunCaption() {
+    const bool stale = m_summary && m_summary->year != yearText();
+    m_ui.runLabel->setText(m_summary ? runCaption(*m_summary, yearText()) : QString());
+    QPalette palette = m_ui.runLabel->palette();
+    palette.setColor(QPalette::WindowText,
+                     stale ? ReportColour::kHintText : ReportColour::kCaptionText);
+    m_ui.runLabel->setPalette(palette);
 }
 
 // The button follows the clicked cell; the detail panel goes unless the
@@ -381,7 +438,7 @@ void ReportWindow::runExport(const QString& proposedName,
         for (QPushButton* b : buttons)
             b->show();
     };
-    const std::optional<QString> path = askExportPath(proposedName);
+    const std::optional<QString> path = askExportPath(inExportFolder(proposedName));
     if (!path) {
         m_context.prompts.message(u"您取消了导出操作！"_s, u"系统提示"_s, MessageIcon::Information);
         showButtons();
@@ -405,12 +462,25 @@ void ReportWindow::runExport(const QString& proposedName,
     // The buttons come back after the message, whatever the outcome; the
     // progress bar goes only after a success.
     if (result) {
+        // The bar stands full while the user reads the outcome.
+        progressBar->setValue(progressBar->maximum());
+        m_context.state.setExportFolder(QFileInfo(result->path).absolutePath());
         const QStringList lines =
             QStringList{successText, QDir::toNativeSeparators(result->path)} + result->notes();
         m_context.prompts.message(lines.join(u'\n'), u"系统提示"_s, MessageIcon::Information);
         progressBar->hide();
     }
     showButtons();
+}
+
+// The proposed workbook name in the folder of the user's last export, while
+// that folder is there; else the bare name, which the dialog proposes in its
+// own folder.
+QString ReportWindow::inExportFolder(const QString& fileName) const {
+    const QString folder = m_context.state.exportFolder();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return fileName;
+    return QDir(folder).filePath(fileName);
 }
 
 // The save dialog, and the question before an existing workbook is replaced:

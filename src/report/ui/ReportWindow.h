@@ -68,6 +68,10 @@ public:
     QString yearText() const;
     QString statusPanelText(int panel) const;
     const MainGeometry& mainGeometry() const { return m_geometry; }
+    // The size it has when not maximised: the design size, tall enough for
+    // the summary grid to show its heading and kRestoredRows rows.
+    QSize restoredSize() const;
+    static constexpr int kRestoredRows = 15;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -75,6 +79,10 @@ protected:
 private:
     void connectControls();
     void loadYearList();
+    void restoreTicks();
+    std::vector<NodeDepartment> departmentsOfRun();
+    void showRunCaption();
+    QString inExportFolder(const QString& fileName) const;
     void layoutMain();
     void layoutDetail();
     void sortListingBy(int col);

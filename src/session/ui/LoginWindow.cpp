@@ -36,6 +36,9 @@ LoginWindow::LoginWindow(AppContext& context, QWidget* parent)
     m_password = new QLineEdit(this);
     m_password->setObjectName(u"passwordEdit"_s);
     m_password->setEchoMode(QLineEdit::Password);
+    // What a screen reader says for the two fields, whose captions are labels.
+    m_user->setAccessibleName(u"工号"_s);
+    m_password->setAccessibleName(u"密码"_s);
     m_password->setStyleSheet(u"lineedit-password-character: 42;"_s); // "*" for each character
     m_ok = new QPushButton(u"登录"_s, this);
     m_ok->setObjectName(u"loginButton"_s);

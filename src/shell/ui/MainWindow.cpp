@@ -27,9 +27,10 @@ void MainWindow::showAndActivate() {
         m_loaded = true;
         load();
     }
-    // The frame fills the screen, so the report window it hosts fits on any
-    // screen without moving windows.
-    if (isHidden())
+    // The frame opens where the user left it; the first time it fills the
+    // screen, so the report window it hosts fits on any screen without
+    // moving windows.
+    if (isHidden() && !restoreGeometry(m_context.state.frameGeometry()))
         showMaximized();
     else
         show();
@@ -96,7 +97,9 @@ void MainWindow::buildMenu() {
             &MainWindow::openReportWindow);
 
     QMenu* leave = addMenu(u"退出系统"_s, u"leaveMenu"_s);
-    addEntry(leave, u"退出"_s, u"exitAction"_s); // carries no action
+    // 退出 leaves the way closing the frame does: after the same question.
+    connect(addEntry(leave, u"退出"_s, u"exitAction"_s), &QAction::triggered, this,
+            &QWidget::close);
     connect(addEntry(leave, u"注销"_s, u"logoutAction"_s), &QAction::triggered, this,
             &MainWindow::logout);
 
@@ -124,17 +127,28 @@ void MainWindow::openReportWindow() {
         report->load();
         // The frame never gets too small for the report window's minimum.
         m_mdi->setMinimumSize(report->minimumSize());
+        m_reportSubWindow->setGeometry(restoredReportRect(*report));
+        m_reportSubWindow->installEventFilter(this);
     }
-    // It opens filling the frame's client area, whatever the frame's size.
-    if (opening)
-        m_reportSubWindow->showMaximized();
-    else
+    // It opens, and comes back when minimised, as the user last had it:
+    // filling the frame's client area (the first time too), or at the place
+    // it is restored to.
+    if (opening || m_reportSubWindow->isMinimized()) {
+        if (m_context.state.reportMaximized())
+            m_reportSubWindow->showMaximized();
+        else
+            m_reportSubWindow->showNormal();
+    } else {
         m_reportSubWindow->show();
+    }
     m_reportSubWindow->raise();
     m_mdi->setActiveSubWindow(m_reportSubWindow);
 }
 
 void MainWindow::logout() {
+    // Cancelling the login that follows ends the program without the exit
+    // question: the frame's place is remembered now.
+    m_context.state.setFrameGeometry(saveGeometry());
     // Close the child windows one by one.
     for (QMdiSubWindow* child : m_mdi->subWindowList()) {
         child->close();
@@ -181,6 +195,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     m_leaving = true;
+    m_context.state.setFrameGeometry(saveGeometry());
     event->accept();
     m_context.prompts.quit();
 }
@@ -188,7 +203,38 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_mdi->viewport() && event->type() == QEvent::Resize)
         updateBackground();
+    // The report window's events come through while it is destroyed too, when
+    // it is no longer a QMdiSubWindow and may not be compared as one.
+    if (qobject_cast<QMdiSubWindow*>(watched) && watched == m_reportSubWindow)
+        rememberReportPlace(event->type());
     return QMainWindow::eventFilter(watched, event);
+}
+
+// Where the report window goes when it is not maximised: where the user last
+// left it, while that is inside the frame's client area; else the design size
+// (which shows at least 15 rows of the summary) at the top left, cut to the
+// client area.
+QRect MainWindow::restoredReportRect(const ReportWindow& report) const {
+    const QRect area(QPoint(0, 0), m_mdi->viewport()->size());
+    const QRect last = m_context.state.reportRect();
+    if (area.contains(last))
+        return last;
+    const QMargins frame = m_reportSubWindow->contentsMargins();
+    const QSize size =
+        report.restoredSize().grownBy(frame).expandedTo(report.minimumSize().grownBy(frame));
+    return QRect(QPoint(0, 0), size.boundedTo(area.size()));
+}
+
+// The report window's place and whether it is maximised, as the user leaves
+// them; minimising changes neither.
+void MainWindow::rememberReportPlace(QEvent::Type type) {
+    QMdiSubWindow* sub = m_reportSubWindow;
+    // A sub-window's state carries Qt::WindowActive besides the state proper.
+    const bool restored = !(sub->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+    if ((type == QEvent::Move || type == QEvent::Resize) && restored && sub->isVisible())
+        m_context.state.setReportRect(sub->geometry());
+    if (type == QEvent::WindowStateChange && !sub->isMinimized())
+        m_context.state.setReportMaximized(sub->isMaximized());
 }
 
 void MainWindow::updateBackground() {

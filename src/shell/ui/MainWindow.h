@@ -4,6 +4,7 @@
 // logs out or leaves, and the host of the report window. main() makes it
 // hidden; the first login loads and shows it.
 
+#include <QEvent>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
@@ -47,6 +48,8 @@ private:
     void loadAuditFlag();
     void buildMenu();
     void updateBackground();
+    QRect restoredReportRect(const ReportWindow& report) const;
+    void rememberReportPlace(QEvent::Type type);
 
     AppContext& m_context;
     QMdiArea* m_mdi; // MDIClient: hosts the report window over the background picture
