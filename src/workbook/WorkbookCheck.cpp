@@ -2,9 +2,13 @@
 
 #include <QFile>
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <expat.h>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unzip.h>
 
 #ifdef _WIN32
@@ -97,11 +101,100 @@ private:
     std::optional<QString> m_defect;
 };
 
+// Inflates the archive's current part on a thread of its own, a few chunks
+// ahead of the caller: inflating a worksheet and parsing it take about as
+// long as each other, so the two overlap. The zip is not touched by anyone
+// else until the reader is gone.
+class InflatingReader {
+public:
+    explicit InflatingReader(unzFile zip) : m_zip(zip) {
+        for (int i = 0; i < kBuffers; ++i) {
+            m_buffers[i].resize(kChunkBytes);
+            m_free.push_back(i);
+        }
+        m_thread = std::thread([this] { inflate(); });
+    }
+    ~InflatingReader() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    InflatingReader(const InflatingReader&) = delete;
+    InflatingReader& operator=(const InflatingReader&) = delete;
+
+    // The next chunk in order, valid until the next call; nothing once the
+    // part has been read to its end or inflating failed (see status()).
+    std::optional<QByteArrayView> next() {
+        std::unique_lock lock(m_mutex);
+        if (m_current >= 0) {
+            m_free.push_back(m_current);
+            m_current = -1;
+            m_changed.notify_all();
+        }
+        m_changed.wait(lock, [this] { return !m_full.empty() || m_finished; });
+        if (m_full.empty())
+            return std::nullopt;
+        const auto [index, size] = m_full.front();
+        m_full.pop_front();
+        m_current = index;
+        return QByteArrayView(m_buffers[index].constData(), size);
+    }
+
+    // unzReadCurrentFile's last answer: 0 at the end, negative on an error.
+    int status() {
+        const std::lock_guard lock(m_mutex);
+        return m_status;
+    }
+
+private:
+    static constexpr int kBuffers = 4;
+
+    void inflate() {
+        for (;;) {
+            int index = -1;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_free.empty() || m_stop; });
+                if (m_stop)
+                    break;
+                index = m_free.front();
+                m_free.pop_front();
+            }
+            const int read = unzReadCurrentFile(m_zip, m_buffers[index].data(), kChunkBytes);
+            const std::lock_guard lock(m_mutex);
+            if (read <= 0) {
+                m_status = read;
+                break;
+            }
+            m_full.emplace_back(index, read);
+            m_changed.notify_all();
+        }
+        const std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_changed.notify_all();
+    }
+
+    unzFile m_zip;
+    QByteArray m_buffers[kBuffers];
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<int> m_free;                 // buffers the inflater may fill
+    std::deque<std::pair<int, int>> m_full; // filled buffers and their sizes, in order
+    int m_current = -1;                     // the buffer the caller is reading
+    int m_status = 0;
+    bool m_finished = false;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
 // Inflates the archive's current part and parses an XML part as it comes,
 // chunk by chunk (expat checks well-formedness at several hundred MB/s;
 // QXmlStreamReader's token by token decoding cost as much as the export).
 std::optional<QString> checkCurrentPart(unzFile zip, const unz_file_info64& info, bool xml,
-                                        const WrittenSheet* written, QByteArray& buffer) {
+                                        const WrittenSheet* written) {
     if (unzOpenCurrentFile(zip) != UNZ_OK)
         return u"无法解压"_s;
     const std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(
@@ -114,10 +207,17 @@ std::optional<QString> checkCurrentPart(unzFile zip, const unz_file_info64& info
     }
     qint64 bytes = 0;
     int read = 0;
-    while ((read = unzReadCurrentFile(zip, buffer.data(), int(buffer.size()))) > 0) {
-        bytes += read;
-        if (xml && wellFormed)
-            wellFormed = XML_Parse(parser.get(), buffer.constData(), read, false) == XML_STATUS_OK;
+    {
+        // Read to the end even once the XML is known to be bad: a broken
+        // checksum or length is what the user should hear of first.
+        InflatingReader reader(zip);
+        while (const std::optional<QByteArrayView> chunk = reader.next()) {
+            bytes += chunk->size();
+            if (xml && wellFormed)
+                wellFormed = XML_Parse(parser.get(), chunk->data(), int(chunk->size()), false) ==
+                             XML_STATUS_OK;
+        }
+        read = reader.status();
     }
     const int closed = unzCloseCurrentFile(zip);
     if (read < 0 || closed != UNZ_OK)
@@ -156,7 +256,6 @@ std::optional<QString> findWorkbookDefect(const QString& path,
     unzFile zip = openArchive(path);
     if (!zip)
         return u"不是完整的 zip 文件"_s;
-    QByteArray buffer(kChunkBytes, Qt::Uninitialized);
     std::optional<QString> defect;
     bool hasContentTypes = false;
     size_t sheetsSeen = 0;
@@ -176,8 +275,7 @@ std::optional<QString> findWorkbookDefect(const QString& path,
         });
         const WrittenSheet* written = sheet == sheets.end() ? nullptr : &*sheet;
         sheetsSeen += written ? 1 : 0;
-        if (const auto partDefect =
-                checkCurrentPart(zip, info, isXmlPart(partName), written, buffer))
+        if (const auto partDefect = checkCurrentPart(zip, info, isXmlPart(partName), written))
             defect = QString::fromUtf8(partName) + u"："_s + *partDefect;
     }
     unzClose(zip);
