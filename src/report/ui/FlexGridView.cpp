@@ -332,13 +332,14 @@ void FlexGridView::contextMenuEvent(QContextMenuEvent* event) {
     copy->setShortcut(QKeySequence::Copy);
     QAction* copyWithHeader = menu.addAction(u"复制（含表头）"_s);
     copyWithHeader->setShortcut(kCopyWithHeader);
-    for (QAction* action : {copy, copyWithHeader})
-        action->setEnabled(m_grid->rows() > 1);
-    // The owner's own entries (the summary's "导出全部明细…") follow.
+    // The owner's own entries (the summary's "导出全部明细…") follow. Every
+    // entry acts on what the grid shows: none while it shows no rows.
     if (!actions().isEmpty()) {
         menu.addSeparator();
         menu.addActions(actions());
     }
+    for (QAction* action : menu.actions())
+        action->setEnabled(m_grid->rows() > 1);
     // From the keyboard the menu opens at the current cell.
     const QPoint at = event->reason() == QContextMenuEvent::Keyboard
                           ? mapToGlobal(currentCellRect().bottomLeft())
