@@ -23,6 +23,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
@@ -197,6 +200,25 @@ private slots:
             << QStringList{u"--settings"_s, u"BROKEN"_s, u"--year"_s,    u"2026"_s,
                            u"--dept"_s,     u"0102"_s,   u"--summary"_s, out}
             << 3 << u"上级部门new"_s;
+        QTest::newRow("an option where a file name belongs")
+            << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"--quiet"_s} << 1
+            << u"参数 --summary 缺少取值"_s;
+        QTest::newRow("an option where the settings file belongs")
+            << QStringList{u"--settings"_s, u"--all"_s, u"--year"_s, u"2026"_s, u"--summary"_s,
+                           out}
+            << 1 << u"参数 --settings 缺少取值"_s;
+        // Only regular files are replaced, whatever the rights: a device
+        // node (root only), a named pipe, also at the end of a link.
+        const QStringList toNode{u"--settings"_s, u"INI"_s, u"--year"_s, u"2026"_s,
+                                 u"--all"_s,      u"--summary"_s};
+        QTest::newRow("a named pipe") << toNode + QStringList{u"OUT/pipe.xlsx"_s} << 4
+                                      << u"不是普通文件："_s;
+        QTest::newRow("a link to a named pipe")
+            << toNode + QStringList{u"OUT/pipelink.xlsx"_s} << 4 << u"不是普通文件："_s;
+        QTest::newRow("a device node") << toNode + QStringList{u"OUT/devnull.xlsx"_s} << 4
+                                       << u"不是普通文件："_s;
+        QTest::newRow("a link to a device node")
+            << toNode + QStringList{u"OUT/devlink.xlsx"_s} << 4 << u"不是普通文件："_s;
         QTest::newRow("unwritable path") << QStringList{u"--settings"_s,
                                                         u"INI"_s,
                                                         u"--year"_s,
@@ -211,14 +233,25 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        // A folder, a link to it, a link to a file in it to be, a read-only workbook.
+        // A folder, a link to it, a link to a file in it to be, a read-only
+        // workbook, a named pipe and (as root) a null device node, with links.
         QTemporaryDir out;
-        const QStringList before{u"link.xlsx"_s, u"lnk"_s, u"real"_s, u"ro.xlsx"_s};
         QVERIFY(QDir(out.path()).mkdir(u"real"_s));
         QVERIFY(QFile::link(u"real"_s, out.filePath(u"lnk"_s)));
         QVERIFY(QFile::link(u"real/a.xlsx"_s, out.filePath(u"link.xlsx"_s)));
         writeFile(out.filePath(u"ro.xlsx"_s), "kept");
         QFile(out.filePath(u"ro.xlsx"_s)).setPermissions(QFile::ReadOwner | QFile::ReadOther);
+        QCOMPARE(::mkfifo(QFile::encodeName(out.filePath(u"pipe.xlsx"_s)).constData(), 0600), 0);
+        QVERIFY(QFile::link(u"pipe.xlsx"_s, out.filePath(u"pipelink.xlsx"_s)));
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QCOMPARE(::mknod(QFile::encodeName(out.filePath(u"devnull.xlsx"_s)).constData(),
+                             S_IFCHR | 0666, makedev(1, 3)),
+                     0);
+        else if (QString::fromLatin1(QTest::currentDataTag()).contains(u"device"_s))
+            QSKIP("making a device node takes root");
+        QVERIFY(QFile::link(u"devnull.xlsx"_s, out.filePath(u"devlink.xlsx"_s)));
+        const QStringList before = entries(out.path());
         for (QString& a : args)
             a.replace(u"OUT"_s, out.path())
                 .replace(u"INI"_s, m_ini)
@@ -229,6 +262,13 @@ private slots:
         QCOMPARE(entries(out.path()), before);
         QVERIFY(entries(out.filePath(u"real"_s)).isEmpty());
         QCOMPARE(contents(out.filePath(u"ro.xlsx"_s)), QByteArray("kept"));
+        struct stat node {};
+        QVERIFY(::lstat(QFile::encodeName(out.filePath(u"pipe.xlsx"_s)).constData(), &node) == 0 &&
+                S_ISFIFO(node.st_mode));
+        if (root)
+            QVERIFY(::lstat(QFile::encodeName(out.filePath(u"devnull.xlsx"_s)).constData(),
+                            &node) == 0 &&
+                    S_ISCHR(node.st_mode) && node.st_rdev == makedev(1, 3));
     }
 
     // The scale-10 demo's summary of every department, printed through
@@ -402,22 +442,30 @@ private slots:
             QCOMPARE(p.exitCode(), signal);
             QCOMPARE(contents(target), QByteArray("the previous month's workbook"));
         }
+        QStringList kept{u"k.xlsx"_s};
         if (signal == SIGKILL) {
             const QStringList left = entries(out.path());
             QCOMPARE(left.size(), 2);
-            // An abandoned file is one that has not changed for a minute.
-            const QString abandoned = out.filePath(left.filter(u".tmp-"_s).value(0));
-            QFile file(abandoned);
-            QVERIFY(file.open(QIODevice::ReadWrite) &&
-                    file.setFileTime(QDateTime::currentDateTime().addSecs(-120),
-                                     QFileDevice::FileModificationTime));
-            file.close();
+            // An abandoned file is one of ours that has not changed for a
+            // minute; files that only look like temporary files are other
+            // people's, however old.
+            const QStringList lookAlikes{u"Q3 plan.docx.tmp-v2"_s, u"budget.tmp-final"_s,
+                                         u".cache.tmp-abc"_s, u"data.tmp-2024"_s,
+                                         u".nbreport-export-abc.tmp"_s};
+            for (const QString& name : lookAlikes)
+                writeFile(out.filePath(name), "someone else's");
+            for (const QString& name : left.filter(u".tmp"_s) + lookAlikes)
+                QCOMPARE(QProcess::execute(u"touch"_s, {u"-d"_s, u"5 minutes ago"_s,
+                                                         out.filePath(name)}),
+                         0);
             QCOMPARE(runTool({u"--settings"_s, m_ini, u"--year"_s, u"2026"_s, u"--all"_s,
                               u"--summary"_s, target})
                          .exitCode,
                      0);
+            kept += lookAlikes;
         }
-        QCOMPARE(entries(out.path()), QStringList{u"k.xlsx"_s});
+        const QStringList left = entries(out.path());
+        QCOMPARE(QSet<QString>(left.begin(), left.end()), QSet<QString>(kept.begin(), kept.end()));
     }
 };
 

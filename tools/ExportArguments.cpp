@@ -75,9 +75,13 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
                 return std::nullopt;
             QStringList taken = args.mid(i + 1, count);
             i += count;
-            // An empty value (an unset shell variable) is as good as none.
-            if (taken.contains(QString()))
-                return std::nullopt;
+            // An empty value (an unset shell variable) is as good as none, and
+            // so is the next option ("--summary --quiet" must not write a
+            // workbook named "--quiet.xlsx"): a file whose name starts with
+            // "-" is given as "./-name".
+            for (const QString& value : taken)
+                if (value.isEmpty() || (value.size() > 1 && value.startsWith(u'-')))
+                    return std::nullopt;
             return taken;
         };
         const QString missing = u"参数 "_s + option + u" 缺少取值"_s;

@@ -4,7 +4,6 @@
 #include "platform/InterruptCleanup.h"
 #include "platform/SystemErrorText.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,9 +32,6 @@ namespace {
 
 // The kernel's own limit on chained links.
 constexpr int kMaxLinkHops = 40;
-// The longest file name most file systems take, in bytes (ext4, XFS) or in
-// UTF-16 units (NTFS); counting UTF-8 bytes is safe for both.
-constexpr qsizetype kMaxNameBytes = 255;
 
 // The file a name stands for: links are followed, chains of them too, even
 // to a file that does not exist yet.
@@ -53,18 +49,26 @@ int followLinks(const QString& path, QString& target) {
 // left by a process that was killed.
 constexpr qint64 kAbandonedAfterSeconds = 60;
 
-// "<name>.tmp-<random>", the name cut at a character boundary where needed
-// so that the whole stays within the length a file name may have: a target
-// name of legal length always gets a temporary name.
-QString temporaryName(const QString& fileName) {
-    const QByteArray name = fileName.toUtf8();
-    const QByteArray suffix =
-        ".tmp-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-    qsizetype keep = std::min(name.size(), kMaxNameBytes - suffix.size());
-    while (keep > 0 && keep < name.size() &&
-           (uchar(name[keep]) & 0xC0) == 0x80) // inside a character
-        --keep;
-    return QString::fromUtf8(name.left(keep) + suffix);
+// Our temporary files carry the program's own name and a fixed shape, so that
+// no file a person or another program made can pass for one: the clean-up of
+// a killed export removes exactly this form and nothing else.
+constexpr int kRandomLength = 12;
+const QString kTemporaryPrefix = u".nbreport-export-"_s;
+const QString kTemporarySuffix = u".tmp"_s;
+
+QString temporaryName() {
+    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    QString random;
+    for (int i = 0; i < kRandomLength; ++i)
+        random += QLatin1Char(kDigits[QRandomGenerator::global()->bounded(36)]);
+    return kTemporaryPrefix + random + kTemporarySuffix;
+}
+
+bool isTemporaryName(const QString& fileName) {
+    static const QRegularExpression form(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(kTemporaryPrefix) + u"[0-9a-z]{%1}"_s.arg(kRandomLength) +
+        QRegularExpression::escape(kTemporarySuffix)));
+    return form.match(fileName).hasMatch();
 }
 
 #ifdef _WIN32
@@ -124,6 +128,12 @@ bool readOnly(const QString& path) {
     const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Something other than a file at the name: a folder, a device.
+bool existsAsNonFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
 }
 
 // Windows keeps another process's open files from being removed; what a
@@ -197,23 +207,29 @@ bool readOnly(const QString& path) {
            (::access(native(path).constData(), W_OK) != 0 && errno == EACCES);
 }
 
-// Removes the temporary files of ours in the folder that a killed writer
-// left: our name pattern, our own, over a minute old, and no lock on them.
+// A device, a named pipe, a socket or a folder at the name (links followed):
+// only a regular file is ever replaced.
+bool existsAsNonFile(const QString& path) {
+    struct stat st {};
+    return ::stat(native(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// Removes the temporary files that a killed export left in the folder: the
+// exact name form of ours, a regular file of this user's, unchanged for over
+// a minute, and held by no running export (each holds a lock on its own).
 void removeAbandoned(const QString& folder) {
-    static const QRegularExpression pattern(u"\\.tmp-[0-9a-z]+$"_s);
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-kAbandonedAfterSeconds);
-    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
-    for (const QFileInfo& file : files) {
-        if (!pattern.match(file.fileName()).hasMatch() || file.isSymLink() ||
-            file.lastModified() > before)
+    const time_t before = ::time(nullptr) - kAbandonedAfterSeconds;
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!isTemporaryName(name))
             continue;
-        const QByteArray path = native(file.absoluteFilePath());
-        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const QByteArray path = native(folder + u'/' + name);
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            st.st_mtime < before && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
             ::unlink(path.constData());
         ::close(fd);
     }
@@ -291,6 +307,8 @@ void ReplacingFile::open() {
         fail(error);
     const QFileInfo target(m_targetPath);
     m_folder = target.absolutePath();
+    if (existsAsNonFile(m_targetPath))
+        throw FileError(EINVAL, u"不是普通文件："_s + QDir::toNativeSeparators(m_finalPath));
     if (readOnly(m_targetPath))
         throw FileError(EACCES, u"文件只读："_s + QDir::toNativeSeparators(m_finalPath));
     removeAbandoned(m_folder);
@@ -301,7 +319,7 @@ void ReplacingFile::open() {
 #endif
     const unsigned mode = m_kept ? m_kept->mode | 0600 : 0666;
     for (;;) {
-        const QString path = m_folder + u'/' + temporaryName(target.fileName());
+        const QString path = m_folder + u'/' + temporaryName();
         const int fd = createExclusive(path, mode);
         if (fd >= 0) {
             m_fd = fd;
@@ -320,6 +338,9 @@ void ReplacingFile::write(const QByteArray& content) {
 }
 
 std::optional<QString> ReplacingFile::commit() {
+    // What took the name while the workbook was written is not replaced either.
+    if (existsAsNonFile(m_targetPath))
+        throw FileError(EINVAL, u"不是普通文件："_s + QDir::toNativeSeparators(m_finalPath));
 #ifdef _WIN32
     const int error = flushAndReplace(m_fd, m_temporaryPath, m_targetPath);
 #else

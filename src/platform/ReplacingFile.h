@@ -4,14 +4,17 @@
 // name is either replaced by a whole new one or left untouched, and the
 // temporary file never outlives a failed or abandoned write, nor a SIGINT,
 // SIGTERM or SIGHUP (see InterruptCleanup). A final name that is a symbolic
-// link keeps its link: the file it points to is replaced. A read-only file
-// is never replaced. On Windows the file is flushed and moved over the old
+// link keeps its link: the file it points to is replaced. Only a regular
+// file is replaced: a device, a named pipe, a socket or a folder at the name
+// (or at the end of its link) is refused before anything is written, for
+// root too. A read-only file is never replaced. On Windows the file is flushed and moved over the old
 // one with the system's own call.
 //
 // A process killed outright (SIGKILL, a power cut) cannot remove its
 // temporary file: the next replacement in that folder removes such files of
-// ours that are over a minute old and that no running process holds (each
-// writer keeps a lock on its own until it is done).
+// ours (".nbreport-export-<12 letters or digits>.tmp", the user's own) that
+// are over a minute old and that no running process holds (each writer
+// keeps a lock on its own until it is done). No other file is ever removed.
 
 #include <QByteArray>
 #include <QString>
