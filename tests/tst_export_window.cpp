@@ -24,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
@@ -260,9 +261,11 @@ private slots:
         QTest::addColumn<QString>("cause"); // in the user's words
         QTest::newRow("folder missing")
             << u"missing/x.xls"_s << QString() << QStringList{} << u"文件夹不存在"_s;
-        // The rename cannot put a file where a directory is.
+        // Only a regular file is replaced: no question, nothing written.
         QTest::newRow("directory at the name")
-            << u"d.xls"_s << u"d.xlsx/"_s << QStringList{u"d.xlsx"_s} << u"该名称是一个文件夹"_s;
+            << u"d.xls"_s << u"d.xlsx/"_s << QStringList{u"d.xlsx"_s} << u"不是普通文件："_s;
+        QTest::newRow("named pipe at the name")
+            << u"p.xls"_s << u"p.xlsx|"_s << QStringList{u"p.xlsx"_s} << u"不是普通文件："_s;
         QTest::newRow("read-only workbook: no question, not replaced")
             << u"r.xls"_s << u"r.xlsx"_s << QStringList{u"r.xlsx"_s} << u"文件只读："_s;
     }
@@ -275,7 +278,11 @@ private slots:
         QTemporaryDir out;
         const QString kept =
             out.filePath(existing.endsWith(u'/') ? existing + u"keep.txt"_s : existing);
-        if (!existing.isEmpty()) {
+        if (existing.endsWith(u'|')) {
+            QCOMPARE(::mkfifo(QFile::encodeName(out.filePath(existing.chopped(1))).constData(),
+                              0600),
+                     0);
+        } else if (!existing.isEmpty()) {
             QDir(out.path()).mkpath(QFileInfo(kept).path());
             writeFile(kept, "kept");
             QFile(kept).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
@@ -292,10 +299,12 @@ private slots:
                  qPrintable(messages[0]));
         QCOMPARE(t.prompts.recorded.last().title, u"系统提示"_s);
         QCOMPARE(entries(out.path()), before); // no temporary file left
-        if (!existing.isEmpty())
+        if (!existing.isEmpty() && !existing.endsWith(u'|'))
             QCOMPARE(contents(kept), QByteArray("kept"));
-        QVERIFY(progressBar(w, u"exportProgress"_s)->isVisible()); // left as it was
-        QVERIFY(button(w, u"exportButton"_s)->isVisible());
+        // The bottom bar as it was: the buttons and nothing over them.
+        QVERIFY(!progressBar(w, u"exportProgress"_s)->isVisible());
+        for (const QString& name : {u"runButton"_s, u"exportButton"_s, u"exitButton"_s})
+            QVERIFY(button(w, name)->isVisible());
         QCOMPARE(mousePointer(), MousePointer::Default);
     }
 

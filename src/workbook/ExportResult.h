@@ -2,10 +2,11 @@
 // What a finished workbook export reports: the file it wrote, whether it had
 // to cut texts too long for a cell, and a warning when the file is in place
 // but its folder could not be flushed; and its progress, one call per grid
-// row as it is written. A failed export throws FileError and writes nothing.
+// row as it is written (a window thins it out with throttled()). A failed export throws FileError and writes nothing.
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -29,5 +30,22 @@ struct ExportResult {
 };
 
 using ExportProgress = std::function<void(int row)>;
+
+// A progress shown on screen: the first row and then at most one every
+// 100 ms are handed on (repainting a bar for every one of 300 000 lines
+// costs far more than writing them).
+inline ExportProgress throttled(ExportProgress progress) {
+    if (!progress)
+        return {};
+    using Clock = std::chrono::steady_clock;
+    return [progress = std::move(progress), last = std::optional<Clock::time_point>()](
+               int row) mutable {
+        const Clock::time_point now = Clock::now();
+        if (last && now - *last < std::chrono::milliseconds(100))
+            return;
+        last = now;
+        progress(row);
+    };
+}
 
 } // namespace nbr

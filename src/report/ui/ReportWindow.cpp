@@ -456,11 +456,12 @@ void ReportWindow::runExport(const QString& proposedName,
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         guarded([&] {
             const WaitCursor wait;
-            result = write(*path, [progressBar](int row) { progressBar->setValue(row); });
+            result = write(*path,
+                           throttled([progressBar](int row) { progressBar->setValue(row); }));
         });
     }
-    // The buttons come back after the message, whatever the outcome; the
-    // progress bar goes only after a success.
+    // Whatever the outcome, the bottom bar is given back as it was once the
+    // user has read it: the bar that would cover the buttons goes.
     if (result) {
         // The bar stands full while the user reads the outcome.
         progressBar->setValue(progressBar->maximum());
@@ -468,8 +469,8 @@ void ReportWindow::runExport(const QString& proposedName,
         const QStringList lines =
             QStringList{successText, QDir::toNativeSeparators(result->path)} + result->notes();
         m_context.prompts.message(lines.join(u'\n'), u"系统提示"_s, MessageIcon::Information);
-        progressBar->hide();
     }
+    progressBar->hide();
     showButtons();
 }
 
