@@ -9,7 +9,7 @@
 
 #include "BenchSupport.h"
 #include "ReportFixtures.h"
-#include "report/ReportGrids.h"
+#include "report/ReportRows.h"
 #include "report/WorkbookExport.h"
 #include "workbook/WorkbookCheck.h"
 
@@ -156,8 +156,7 @@ int main(int argc, char* argv[]) {
     const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40000;
 
     const SummaryTable table = test::largeSummary(rows);
-    const std::vector<int> widths =
-        freshColumnWidths(summaryFormatString(), summaryGridRows(table));
+    const std::vector<int> widths = freshColumnWidths(summaryColumns(), summaryRows(table));
     const BareSheet bare = prepareBare(summarySheet(table, widths));
     const long peakBefore = peakKilobytes();
 

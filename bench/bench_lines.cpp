@@ -14,17 +14,18 @@
 #include "db/Database.h"
 #include "platform/StderrPrompts.h"
 #include "report/ClaimLines.h"
+#include "report/DeptSelection.h"
 #include "report/DeptTree.h"
 #include "report/MonthlySummary.h"
+#include "report/ReportPeriod.h"
 #include "report/WorkbookExport.h"
-#include "report/models/TreeNodesModel.h"
 #include "report/ui/ReportWindow.h"
 #include "session/DatabaseConnect.h"
 #include "workbook/WorkbookCheck.h"
 
-#include <QFile>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -41,7 +42,7 @@ using namespace nbr;
 namespace {
 
 constexpr int kRuns = 5;
-const QString kYear = u"2026"_s;
+constexpr int kYear = 2026;
 
 // A body cell as the bare loop writes it.
 struct BareCell {
@@ -114,12 +115,12 @@ bool writeBare(const SheetDescription& sheet, const std::vector<std::vector<Bare
 }
 
 // The statement the export runs, read to its end and nothing done with it.
-void queryAlone(Database& db, const std::vector<NodeDepartment>& departments) {
+void queryAlone(Database& db, const std::vector<Department>& departments) {
     QStringList values;
     for (size_t k = 0; k < departments.size(); ++k)
         values << departments[k].code << u"%1"_s.arg(k, 4, 10, QChar(u'0'));
     db.forEachRecord(ClaimLines::claimLinesSql(db.dialect(), int(departments.size())),
-                     values << kYear + u"01"_s << kYear + u"12"_s, [](const Recordset&) {});
+                     values << ReportPeriod::wholeYear(kYear).bounds(), [](const Recordset&) {});
 }
 
 // Runs a program to its successful end and gives its peak resident memory
@@ -173,9 +174,9 @@ int main(int argc, char* argv[]) {
     if (path.isEmpty())
         path = dir.filePath(u"demo100.db"_s);
     if (!QFile::exists(path) &&
-        QProcess::execute(QCoreApplication::applicationDirPath() +
-                              u"/../tools/nbreport-make-demo"_s,
-                          {u"--scale"_s, u"100"_s, u"--base-year"_s, kYear, path}) != 0)
+        QProcess::execute(
+            QCoreApplication::applicationDirPath() + u"/../tools/nbreport-make-demo"_s,
+            {u"--scale"_s, u"100"_s, u"--base-year"_s, QString::number(kYear), path}) != 0)
         return 1;
     // The tool first, in a process of its own, for its peak memory: a child
     // forked later would count this process's memory at the fork as its own.
@@ -189,8 +190,8 @@ int main(int argc, char* argv[]) {
     const double toolMs = bench::ms([&] {
         toolPeakKb =
             peakOfRun(QCoreApplication::applicationDirPath() + u"/../tools/nbreport-export"_s,
-                      {u"--settings"_s, ini, u"--year"_s, kYear, u"--all"_s, u"--quiet"_s,
-                       u"--lines"_s, dir.filePath(u"tool.xlsx"_s)});
+                      {u"--settings"_s, ini, u"--year"_s, QString::number(kYear), u"--all"_s,
+                       u"--quiet"_s, u"--lines"_s, dir.filePath(u"tool.xlsx"_s)});
     });
     if (toolPeakKb < 0)
         return 1;
@@ -206,14 +207,15 @@ int main(int argc, char* argv[]) {
     if (!openConnection(context, {}, {}, path, {}, options))
         return 1;
     Database& db = context.db();
-    TreeNodesModel nodes;
-    (void)loadDeptTree(db, nodes);
-    selectAllDepartments(nodes, true);
-    const std::vector<NodeDepartment> departments = tickedDepartments(nodes);
+    const DeptTree tree = loadDeptTree(db);
+    DeptSelection ticks(tree);
+    ticks.selectAll(true);
+    const SummaryRequest request{ticks.tickedDepartments(), kYear};
+    const std::vector<Department>& departments = request.departments;
     if (departments.size() > size_t(MonthlySummary::kDepartmentsPerStatement))
         return 1; // one statement, as queryAlone binds it
 
-    const SheetDescription sheet = claimLinesSheet(db, departments, kYear);
+    const SheetDescription sheet = claimLinesSheet(db, request);
     const auto cells = prepareBare(sheet);
     const QString exported = dir.filePath(u"lines.xlsx"_s);
     const QByteArray bare = dir.filePath(u"bare.xlsx"_s).toUtf8();
@@ -221,9 +223,8 @@ int main(int argc, char* argv[]) {
     // The three alternate, so that a busy machine slows them alike.
     std::vector<double> exportRuns, checkRuns, queryRuns, bareRuns;
     for (int i = 0; i < kRuns; ++i) {
-        exportRuns.push_back(bench::ms([&] {
-            exportClaimLines(db, departments, kYear, exported, [&lines](int row) { lines = row; });
-        }));
+        exportRuns.push_back(bench::ms(
+            [&] { exportClaimLines(db, request, exported, [&lines](int row) { lines = row; }); }));
         checkRuns.push_back(bench::ms([&] { (void)findWorkbookDefect(exported); }));
         queryRuns.push_back(bench::ms([&] { queryAlone(db, departments); }));
         bareRuns.push_back(bench::ms([&] { writeBare(sheet, cells, bare.constData()); }));
@@ -232,8 +233,8 @@ int main(int argc, char* argv[]) {
                  queryMs = bench::median(queryRuns), bareMs = bench::median(bareRuns);
 
     std::printf("database               %s\n", qPrintable(path));
-    std::printf("claim lines            %8d   (%zu departments, year %s)\n", lines,
-                departments.size(), qPrintable(kYear));
+    std::printf("claim lines            %8d   (%zu departments, year %d)\n", lines,
+                departments.size(), kYear);
     std::printf("exportClaimLines       %8.1f ms  (median of %d)\n", exportMs, kRuns);
     std::printf("  of which read-back   %8.1f ms\n", checkMs);
     std::printf("query alone            %8.1f ms\n", queryMs);

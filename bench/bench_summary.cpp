@@ -17,9 +17,9 @@
 #include "platform/StderrPrompts.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
-#include "report/ReportGrids.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/TreeNodesModel.h"
+#include "report/ReportRows.h"
+#include "report/models/DeptTreeModel.h"
+#include "report/models/ReportGridModel.h"
 #include "report/ui/ReportWindow.h"
 #include "session/DatabaseConnect.h"
 
@@ -100,9 +100,7 @@ int main(int argc, char* argv[]) {
     window.load();
     window.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
     window.findChild<QCheckBox*>(u"selectAllBox"_s)->click();
-    int ticked = 0;
-    for (int i = 1; i <= window.nodes().count(); ++i)
-        ticked += window.nodes().checked(i);
+    const std::vector<Department> ticked = window.departments().selection().tickedDepartments();
     qint64 statements = 0;
     auto runOnce = [&] {
         const qint64 before = context.db().connection()->statementCount();
@@ -116,34 +114,31 @@ int main(int argc, char* argv[]) {
 
     // The run's statement without any grid work, to tell query time from grid time.
     QStringList values;
-    int departments = 0;
-    for (int i = 1; i <= window.nodes().count(); ++i) {
-        if (window.nodes().checked(i))
-            values << splitNodeText(window.nodes().text(i)).code << QString::number(departments++);
-    }
+    for (size_t k = 0; k < ticked.size(); ++k)
+        values << ticked[k].code << QString::number(k);
     const double queriesOnly = bench::medianMs(3, [&] {
-        (void)context.db().query(MonthlySummary::summarySql(context.db().dialect(), departments),
-                                 values + year);
+        (void)context.db().query(
+            MonthlySummary::summarySql(context.db().dialect(), int(ticked.size())), values + year);
     });
 
     // The run's result alone, and filling a fresh grid model (no view) from it.
     SummaryTable table;
-    const double resultOnly = bench::medianMs(
-        3, [&] { table = runSummary(context.db(), tickedDepartments(window.nodes()), u"2026"_s); });
+    const double resultOnly = bench::medianMs(3, [&] {
+        table = runSummary(context.db(), {ticked, 2026});
+    });
     const double gridFill = bench::medianMs(3, [&] {
-        FlexGridModel grid;
-        grid.setMeasureFont(window.summaryGrid().measureFont());
-        setUpReportGrid(grid, summaryFormatString());
-        grid.setBody(summaryGridRows(table));
+        ReportGridModel grid(summaryColumns(), true);
+        grid.setMeasureFont(window.summaryGrid().measure().font());
+        grid.setRows(summaryRows(table));
     });
 
     Listing listing;
     const double detail = bench::medianMs(5, [&] {
-        listing = loadListing(context.db(), {u"0102"_s, {}, u"BENCH"_s, {}, u"2026"_s, u"04"_s});
+        listing = loadListing(context.db(), {u"0102"_s, {}, u"BENCH"_s, {}, 2026, 4});
     });
 
     std::printf("database               %s\n", qPrintable(path));
-    std::printf("ticked departments     %d\n", ticked);
+    std::printf("ticked departments     %zu\n", ticked.size());
     std::printf("plain GROUP BY         %8.1f ms  (%lld groups)\n", baseline,
                 static_cast<long long>(groups));
     std::printf("first summary run      %8.1f ms  (%.2f x the GROUP BY; goal <= 1.4 x)\n", firstRun,
@@ -154,7 +149,7 @@ int main(int argc, char* argv[]) {
     std::printf("  grid fill            %8.1f ms  (a fresh model, %zu rows; goal < 60 ms)\n",
                 gridFill, table.rows.size());
     std::printf("statements per run     %8lld\n", static_cast<long long>(statements));
-    std::printf("summary grid rows      %8d\n", window.summaryGrid().rows());
+    std::printf("summary grid rows      %8d\n", window.summaryGrid().rowCount());
     std::printf("detail listing         %8.1f ms  (%zu lines; goal <= 500 ms)\n", detail,
                 listing.lines.size());
 

@@ -1,5 +1,5 @@
 // The department tree of a 5 000-department organisation: the load (query,
-// rows, nodes, a shown tree view) with the time of each of its phases,
+// rows, the tree, a shown tree view) with the time of each of its phases,
 // ticking and unticking everything, against the time of the tree query
 // alone; and the search box, keystroke by keystroke. Run with
 // QT_QPA_PLATFORM=offscreen.
@@ -9,9 +9,9 @@
 #include "db/DbSchema.h"
 #include "platform/StderrPrompts.h"
 #include "report/DeptTree.h"
-#include "report/models/TreeNodesModel.h"
+#include "report/models/DeptTreeModel.h"
 #include "report/ui/DeptSearchBox.h"
-#include "report/ui/NodeTreeView.h"
+#include "report/ui/DeptTreeView.h"
 #include "session/DatabaseConnect.h"
 
 #include <QApplication>
@@ -57,20 +57,17 @@ int main(int argc, char* argv[]) {
     if (!openConnection(context, {}, {}, path, {}, options))
         return 1;
 
-    TreeNodesModel nodes, unwatched;
-    NodeTreeView view;
-    view.setModel(&nodes);
+    DeptTreeModel model;
+    DeptTreeView view;
+    view.setModel(&model);
     view.resize(300, 800);
     view.show();
     QApplication::processEvents();
-    std::vector<DeptRow> rows;
-    auto loadTree = [&rows, &context](TreeNodesModel& model) {
-        model.clear();
-        rows = loadDeptTree(context.db(), model); // a failure ends the benchmark with its message
-    };
+    // A failure ends the benchmark with its message.
+    auto loadTree = [&context, &model] { model.setTree(loadDeptTree(context.db())); };
     // The load and its growing parts: the query (run and every row fetched),
-    // with the department rows read, with the nodes built into a model no
-    // view watches, into the shown view's model, and with the view's layout
+    // with the department rows read, with the tree built from them, shown in
+    // the view's model, and with the view's layout
     // and paint (forced: the view paints when the window system asks, which
     // may be after the measurement). The parts take turns, so a busy spell
     // of the shared machine falls on all of them; each keeps its best run.
@@ -85,10 +82,10 @@ int main(int argc, char* argv[]) {
                                 rs.field(schema::DeptName).text(),
                                 rs.field(schema::ParentDeptCode).text()});
         },
-        [&] { loadTree(unwatched); },
-        [&] { loadTree(nodes); },
+        [&] { (void)loadDeptTree(context.db()); },
+        [&] { loadTree(); },
         [&] {
-            loadTree(nodes);
+            loadTree();
             QApplication::processEvents();
             view.viewport()->repaint();
         },
@@ -100,7 +97,12 @@ int main(int argc, char* argv[]) {
             const double ms = bench::medianMs(1, parts[p]);
             best[p] = i == 0 ? ms : std::min(best[p], ms);
         }
-    const auto [query, queryAndRows, modelOnly, withView, load] = best;
+    const auto [query, queryAndRows, treeOnly, withView, load] = best;
+    DeptSelection& ticks = model.selection();
+    auto selectAll = [&](bool ticked) {
+        ticks.selectAll(ticked);
+        model.selectionChanged();
+    };
     // Each measured change starts from the opposite state.
     auto measureChange = [&](const std::function<void()>& prepare,
                              const std::function<void()>& change) {
@@ -116,18 +118,17 @@ int main(int argc, char* argv[]) {
         std::sort(times.begin(), times.end());
         return times[3];
     };
-    const double tickAll = measureChange([&] { selectAllDepartments(nodes, false); },
-                                         [&] { selectAllDepartments(nodes, true); });
-    const double untickAll = measureChange([&] { selectAllDepartments(nodes, true); },
-                                           [&] { selectAllDepartments(nodes, false); });
-    const double tickSubtree = measureChange([&] { selectAllDepartments(nodes, false); },
-                                             [&] { nodes.userCheck(1, true); });
+    const double tickAll = measureChange([&] { selectAll(false); }, [&] { selectAll(true); });
+    const double untickAll = measureChange([&] { selectAll(true); }, [&] { selectAll(false); });
+    const double tickSubtree =
+        measureChange([&] { selectAll(false); },
+                      [&] { model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole); });
 
     // Typing into the search box, one keystroke at a time, each until the
     // filtered tree is painted: a code, a name part every department has
     // (the whole tree shows, expanded), a rare name part, and clearing the
     // box after a search that showed everything.
-    DeptSearchBox search(&nodes, nullptr);
+    DeptSearchBox search(&model, &view, nullptr);
     const QStringList typed[] = {{QString(), u"0"_s, u"01"_s, u"010"_s, u"0105"_s, u"010503"_s},
                                  {QString(), u"部"_s, u"部门"_s, u"部门0"_s, u"部门04"_s},
                                  {QString(), u"门"_s, u"门4"_s, u"门49"_s, u"门491"_s, u"门4910"_s},
@@ -150,14 +151,14 @@ int main(int argc, char* argv[]) {
             worstKeystroke = std::max(worstKeystroke, times[3]);
         }
 
-    std::printf("departments            %d (nodes %d)\n", departments, nodes.count());
+    std::printf("departments            %d (in the tree %d)\n", departments, model.tree().size());
     std::printf("tree query alone       %8.2f ms  (load figures: best of %d runs)\n", query, runs);
     std::printf("whole load             %8.2f ms  (%.2f x the query; goal <= 2 x)\n", load,
                 load / query);
     std::printf("  beyond the query:\n");
     std::printf("  department rows      %8.2f ms\n", queryAndRows - query);
-    std::printf("  nodes                %8.2f ms\n", modelOnly - queryAndRows);
-    std::printf("  view reset           %8.2f ms\n", withView - modelOnly);
+    std::printf("  tree                 %8.2f ms\n", treeOnly - queryAndRows);
+    std::printf("  view reset           %8.2f ms\n", withView - treeOnly);
     std::printf("  view layout, paint   %8.2f ms\n", load - withView);
     std::printf("tick all (全选)         %8.2f ms  (goal <= 50 ms)\n", tickAll);
     std::printf("untick all             %8.2f ms\n", untickAll);

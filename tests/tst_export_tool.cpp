@@ -11,7 +11,7 @@
 #include "TestContext.h"
 #include "Version.h"
 #include "platform/LoginName.h"
-#include "report/models/FlexGridModel.h"
+#include "report/models/ReportGridModel.h"
 #include "report/ui/ReportWindow.h"
 
 #include <QCheckBox>
@@ -91,15 +91,15 @@ private slots:
         if (windowTicks.isEmpty()) {
             QTest::mouseClick(w.findChild<QCheckBox*>(u"selectAllBox"_s), Qt::LeftButton);
             QTest::mouseClick(button(w, u"runButton"_s), Qt::LeftButton);
-            for (int r = 1; r < w.summaryGrid().rows(); ++r)
-                QVERIFY(!w.summaryGrid().textMatrix(r, 1).contains(u"Tervo"_s));
+            for (int r = 0; r < w.summaryGrid().rowCount(); ++r)
+                QVERIFY(!w.summaryGrid().text(r, 1).contains(u"Tervo"_s));
             // A department whose name holds "小计" has its figures, exported as
             // a data row.
-            QCOMPARE(w.summaryGrid().textMatrix(6, 1), u"审计小计组"_s);
-            QCOMPARE(w.summaryGrid().textMatrix(6, 6), u"12.00"_s);
+            QCOMPARE(w.summaryGrid().text(5, 1), u"审计小计组"_s);
+            QCOMPARE(w.summaryGrid().text(5, 6), u"12.00"_s);
         }
-        QVERIFY(w.summaryGrid().rows() > 2);
-        openListing(w, 1, 6);
+        QVERIFY(w.summaryGrid().rowCount() > 1);
+        openListing(w, 0, 6);
         QTemporaryDir out;
         const QString summary = out.filePath(u"月报.xlsx"_s);
         const QString detail = out.filePath(u"明细.xlsx"_s);
@@ -109,7 +109,7 @@ private slots:
                                 u"0012"_s + padding, month, detail});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
-        QJsonObject expectation = summaryExpectation(w.summaryGrid(), u"2026"_s);
+        QJsonObject expectation = summaryExpectation(*w.summary(), w.summaryGrid().columnWidths());
         QVERIFY(!loginName().isEmpty());
         expectation[u"properties"_s] = QJsonObject{
             {u"title"_s, u"2026年非预算报销月报"_s},
@@ -121,7 +121,8 @@ private slots:
         QString failure = checkWorkbook(summary, expectation);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
-        failure = checkWorkbook(detail, detailExpectation(w.detailGrid(), caption));
+        failure = checkWorkbook(
+            detail, detailExpectation(*w.listing(), w.detailGrid().columnWidths(), caption));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
@@ -204,19 +205,18 @@ private slots:
             << QStringList{u"--year"_s, u"2026"_s, u"--all"_s, u"--summary"_s, u"--quiet"_s} << 1
             << u"参数 --summary 缺少取值"_s;
         QTest::newRow("an option where the settings file belongs")
-            << QStringList{u"--settings"_s, u"--all"_s, u"--year"_s, u"2026"_s, u"--summary"_s,
-                           out}
+            << QStringList{u"--settings"_s, u"--all"_s, u"--year"_s, u"2026"_s, u"--summary"_s, out}
             << 1 << u"参数 --settings 缺少取值"_s;
         // Only regular files are replaced, whatever the rights: a device
         // node (root only), a named pipe, also at the end of a link.
-        const QStringList toNode{u"--settings"_s, u"INI"_s, u"--year"_s, u"2026"_s,
-                                 u"--all"_s,      u"--summary"_s};
-        QTest::newRow("a named pipe") << toNode + QStringList{u"OUT/pipe.xlsx"_s} << 4
-                                      << u"不是普通文件："_s;
+        const QStringList toNode{u"--settings"_s, u"INI"_s,   u"--year"_s,
+                                 u"2026"_s,       u"--all"_s, u"--summary"_s};
+        QTest::newRow("a named pipe")
+            << toNode + QStringList{u"OUT/pipe.xlsx"_s} << 4 << u"不是普通文件："_s;
         QTest::newRow("a link to a named pipe")
             << toNode + QStringList{u"OUT/pipelink.xlsx"_s} << 4 << u"不是普通文件："_s;
-        QTest::newRow("a device node") << toNode + QStringList{u"OUT/devnull.xlsx"_s} << 4
-                                       << u"不是普通文件："_s;
+        QTest::newRow("a device node")
+            << toNode + QStringList{u"OUT/devnull.xlsx"_s} << 4 << u"不是普通文件："_s;
         QTest::newRow("a link to a device node")
             << toNode + QStringList{u"OUT/devlink.xlsx"_s} << 4 << u"不是普通文件："_s;
         QTest::newRow("unwritable path") << QStringList{u"--settings"_s,
@@ -455,8 +455,8 @@ private slots:
             for (const QString& name : lookAlikes)
                 writeFile(out.filePath(name), "someone else's");
             for (const QString& name : left.filter(u".tmp"_s) + lookAlikes)
-                QCOMPARE(QProcess::execute(u"touch"_s, {u"-d"_s, u"5 minutes ago"_s,
-                                                         out.filePath(name)}),
+                QCOMPARE(QProcess::execute(u"touch"_s,
+                                           {u"-d"_s, u"5 minutes ago"_s, out.filePath(name)}),
                          0);
             QCOMPARE(runTool({u"--settings"_s, m_ini, u"--year"_s, u"2026"_s, u"--all"_s,
                               u"--summary"_s, target})

@@ -11,9 +11,8 @@
 #include "TestContext.h"
 #include "platform/FileError.h"
 #include "report/DetailListing.h"
-#include "report/ReportGrids.h"
+#include "report/ReportRows.h"
 #include "report/WorkbookExport.h"
-#include "report/models/FlexGridModel.h"
 #include "workbook/WorkbookCheck.h"
 
 #include <QDir>
@@ -31,8 +30,8 @@ using namespace nbr::test;
 
 namespace {
 // 财务部's March travel in the export database: two lines.
-const ListingRequest kTravelInMarch{u"0102"_s,   u"财务部"_s, u"0012"_s,
-                                    u"差旅费"_s, u"2026"_s,   u"03"_s};
+const ListingRequest kTravelInMarch{u"0102"_s, u"财务部"_s, u"0012"_s, u"差旅费"_s, 2026, 3};
+
 } // namespace
 
 class TestExportWorkbook : public QObject {
@@ -67,8 +66,7 @@ private slots:
         const QString folder = u"/mnt/reports"_s, old = folder + u"/old.xlsx"_s;
         QVERIFY(QDir().mkpath(folder));
         const SummaryTable table = largeSummary(2000);
-        FlexGridModel g;
-        showSummary(g, table);
+        const std::vector<int> widths = freshColumnWidths(summaryColumns(), summaryRows(table));
         std::optional<FileError> failure;
         QStringList left;
         QByteArray kept;
@@ -85,7 +83,7 @@ private slots:
             QVERIFY(QFile::link(u"old.xlsx"_s, folder + u"/keep.xlsx"_s));
             full.fill();
             try {
-                exportSummary(table, g.colWidths(), folder + u"/keep.xlsx"_s);
+                exportSummary(table, widths, folder + u"/keep.xlsx"_s);
             } catch (const FileError& e) {
                 failure = e;
             }
@@ -107,7 +105,7 @@ private slots:
             QVERIFY2(!failure, qPrintable(failure ? failure->description() : QString()));
             QCOMPARE(left, (QStringList{u"keep.xlsx"_s, u"old.xlsx"_s}));
             QVERIFY(QFileInfo(folder + u"/keep.xlsx"_s).isSymLink());
-            const QString failure = checkWorkbook(old, summaryExpectation(g, u"2026"_s));
+            const QString failure = checkWorkbook(old, summaryExpectation(table, widths));
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
         }
     }
@@ -159,40 +157,36 @@ private slots:
         QFETCH(QString, written);
         QFETCH(bool, truncated);
         Listing listing = loadListing(m_context.db(), kTravelInMarch);
-        FlexGridModel g;
-        showListing(g, listing);
+        const std::vector<int> widths = freshColumnWidths(listingColumns(), listingRows(listing));
         listing.lines[0].summary = memo;
         QTemporaryDir out;
         const QString path = out.filePath(u"明细.xlsx"_s);
         const QString caption = u"部门：财务部   2026年"_s + kMarch + u"【差旅费】报销明细"_s;
         ExportResult result;
-        QVERIFY_THROWS_NO_EXCEPTION(result = exportListing(listing, g.colWidths(), path));
+        QVERIFY_THROWS_NO_EXCEPTION(result = exportListing(listing, widths, path));
         QCOMPARE(result.textsTruncated, truncated);
-        g.setTextMatrix(1, 8, written);
-        const QString failure = checkWorkbook(path, detailExpectation(g, caption));
+        listing.lines[0].summary = written;
+        const QString failure = checkWorkbook(path, detailExpectation(listing, widths, caption));
         QVERIFY2(failure.isEmpty(), qPrintable(failure.left(2000)));
     }
 
     void emptyListingExportsItsTotalsRow() {
         ListingRequest july = kTravelInMarch;
-        july.month = u"07"_s;
+        july.month = 7;
         const Listing listing = loadListing(m_context.db(), july);
-        FlexGridModel g;
-        showListing(g, listing);
-        QCOMPARE(g.rows(), 2);
+        QVERIFY(listing.lines.empty());
+        const std::vector<int> widths = freshColumnWidths(listingColumns(), listingRows(listing));
         QTemporaryDir out;
-        const QString caption =
-            u"部门：财务部   2026年"_s + monthHeader(7) + u"【差旅费】报销明细"_s;
-        QVERIFY_THROWS_NO_EXCEPTION(
-            exportListing(listing, g.colWidths(), out.filePath(u"空.xls"_s)));
+        const QString caption = u"部门：财务部   2026年07月份          【差旅费】报销明细"_s;
+        QVERIFY_THROWS_NO_EXCEPTION(exportListing(listing, widths, out.filePath(u"空.xls"_s)));
         const QJsonObject cells{
             {u"B5"_s, spot(u"合计"_s, u"s"_s)},
             {u"J5"_s, spot(0, u"n"_s, u"#0.00"_s)},
             {u"K5"_s, spot(0, u"n"_s, u"#0.00"_s)},
             {u"L5"_s, spot(0, u"n"_s, u"#0.00"_s)},
         };
-        const QString failure =
-            checkWorkbook(out.filePath(u"空.xlsx"_s), detailExpectation(g, caption), cells);
+        const QString failure = checkWorkbook(out.filePath(u"空.xlsx"_s),
+                                              detailExpectation(listing, widths, caption), cells);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
@@ -208,8 +202,7 @@ private slots:
         const QString folder = u"/mnt/target"_s, kept = u"/mnt/kept"_s;
         QVERIFY(QDir().mkpath(folder) && QDir().mkpath(kept));
         const SummaryTable table = largeSummary(335);
-        const std::vector<int> widths =
-            freshColumnWidths(summaryFormatString(), summaryGridRows(table));
+        const std::vector<int> widths = freshColumnWidths(summaryColumns(), summaryRows(table));
         exportSummary(table, widths, kept + u"/reference.xlsx"_s);
         QStringList completes, failures;
         int inARow = 0;
@@ -253,16 +246,15 @@ private slots:
 
     void fortyThousandRowSummary() {
         const SummaryTable table = largeSummary(40000);
-        FlexGridModel g;
-        showSummary(g, table);
+        const std::vector<int> widths = freshColumnWidths(summaryColumns(), summaryRows(table));
         QTemporaryDir out;
         QList<int> progress;
         QElapsedTimer timer;
         timer.start();
-        QVERIFY_THROWS_NO_EXCEPTION(exportSummary(table, g.colWidths(), out.filePath(u"大.xlsx"_s),
+        QVERIFY_THROWS_NO_EXCEPTION(exportSummary(table, widths, out.filePath(u"大.xlsx"_s),
                                                   [&progress](int row) { progress << row; }));
         qInfo("40 000-row export: %lld ms", timer.elapsed());
-        QCOMPARE(progress.size(), g.rows());
+        QCOMPARE(progress.size(), qsizetype(table.rows.size()) + 1);
         QCOMPARE(progress.first(), 0);
         QCOMPARE(progress.last(), 40000);
         const QJsonObject cells{
@@ -271,7 +263,7 @@ private slots:
             {u"B40004"_s, QJsonObject{{u"value"_s, u"合计"_s}, {u"fill"_s, kTotalsFill}}},
         };
         const QString failure =
-            checkWorkbook(out.filePath(u"大.xlsx"_s), summaryExpectation(g, u"2026"_s), cells);
+            checkWorkbook(out.filePath(u"大.xlsx"_s), summaryExpectation(table, widths), cells);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 };

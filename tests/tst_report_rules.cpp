@@ -101,11 +101,10 @@ private slots:
 
     // Names from the database never make the proposal a path.
     void detailFileNameHoldsNoPathCharacters() {
-        ListingRequest cell{u"0102"_s, u"财务部"_s, u"6602"_s, u"差旅/交通"_s, u"2026"_s, u"03"_s};
-        QCOMPARE(detailFileName(cell), u"2026年03月份          【差旅_交通】报销明细_财务部"_s);
+        ListingRequest cell{u"0102"_s, u"财务部"_s, u"6602"_s, u"差旅/交通"_s, 2026, 3};
+        QCOMPARE(detailFileName(cell), u"2026年03月份【差旅_交通】报销明细_财务部"_s);
         cell.deptName = u"综合\\行政:部*?\"<>|\t"_s;
-        QCOMPARE(detailFileName(cell),
-                 u"2026年03月份          【差旅_交通】报销明细_综合_行政_部_______"_s);
+        QCOMPARE(detailFileName(cell), u"2026年03月份【差旅_交通】报销明细_综合_行政_部_______"_s);
     }
 
     // Lines by claim number 00010, 00002, 00100 as read; each row names the

@@ -1,13 +1,15 @@
 // The report window opened from the main window's menu: load sequence,
-// grids, year list, department tree and its ticking rules, the department
-// search, node clicks, layout, closing and reopening.
+// grids, year list, the department tree as the user ticks and searches it
+// (the tree's rules themselves are tst_report_results'), department clicks,
+// layout, closing and reopening.
 
 #include "FixtureDb.h"
+#include "ModelDumps.h"
 #include "TestContext.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/TreeNodesModel.h"
-#include "report/ui/FlexGridView.h"
-#include "report/ui/NodeTreeView.h"
+#include "report/models/DeptTreeModel.h"
+#include "report/models/ReportGridModel.h"
+#include "report/ui/DeptTreeView.h"
+#include "report/ui/ReportGridView.h"
 #include "report/ui/ReportWindow.h"
 #include "session/SessionState.h"
 #include "shell/ui/MainWindow.h"
@@ -26,6 +28,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace nbr;
+using test::tickDepartments;
 
 class TestReportWindow : public QObject {
     Q_OBJECT
@@ -44,15 +47,18 @@ class TestReportWindow : public QObject {
         m_context.prompts = {};
         return m_context.prompts;
     }
-    static QStringList texts(const TreeNodesModel& nodes) {
+    // The departments shown, depth-first, and the expanded ones among them.
+    static QStringList shown(const DeptTreeModel& m, const QTreeView& view,
+                             const QModelIndex& parent = {}) {
         QStringList t;
-        for (int i = 1; i <= nodes.count(); ++i)
-            t << nodes.text(i);
+        for (int r = 0; r < m.rowCount(parent); ++r) {
+            const QModelIndex index = m.index(r, 0, parent);
+            t << index.data().toString() + (view.isExpanded(index) ? u" +"_s : QString());
+            t += shown(m, view, index);
+        }
         return t;
     }
-    static int node(const TreeNodesModel& nodes, const QString& code) {
-        return nodes.indexOfKey(u'$' + code);
-    }
+    static QString ticked(const DeptTreeModel& m) { return m.selection().tickedCodes().join(u' '); }
 
 private slots:
     void initTestCase() {
@@ -97,26 +103,25 @@ private slots:
         QCOMPARE(w->statusPanelText(4), u"财务部"_s);
         QCOMPARE(w->statusPanelText(6), u"会计"_s);
 
-        FlexGridModel& g1 = w->summaryGrid();
-        QCOMPARE(g1.rows(), 1);
-        QCOMPARE(g1.cols(), 18);
-        QCOMPARE(g1.textMatrix(0, 0), u"序  "_s);
-        QCOMPARE(g1.textMatrix(0, 16), u"合计          "_s);
-        QCOMPARE(g1.colWidth(17), 0);
+        ReportGridModel& g1 = w->summaryGrid();
+        QCOMPARE(g1.rowCount(), 0);
+        QCOMPARE(g1.columnCount(), 17);
+        QCOMPARE(g1.headerData(0, Qt::Horizontal).toString(), u"序"_s);
+        QCOMPARE(g1.headerData(16, Qt::Horizontal).toString(), u"合计"_s);
         for (int c = 0; c < 17; ++c) {
-            QVERIFY(g1.colWidth(c) > 0);
-            QCOMPARE(g1.fixedAlignment(c), 4);
+            QVERIFY(g1.columnWidth(c) > 0);
+            QCOMPARE(g1.headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).toInt(),
+                     int(Qt::AlignCenter));
         }
-        QCOMPARE(w->detailGrid().cols(), 13);
-        QCOMPARE(w->detailGrid().rows(), 1);
-        QCOMPARE(w->detailGrid().colWidth(12), 0);
+        QCOMPARE(w->detailGrid().columnCount(), 12);
+        QCOMPARE(w->detailGrid().rowCount(), 0);
 
         auto* combo = w->findChild<QComboBox*>(u"yearBox"_s);
         QCOMPARE(combo->count(), 80);
         QCOMPARE(combo->itemText(0), u"2000年"_s);
         QCOMPARE(combo->itemText(79), u"2079年"_s);
         QCOMPARE(combo->currentText(), u"%1年"_s.arg(QDate::currentDate().year()));
-        QCOMPARE(w->yearText(), QString::number(QDate::currentDate().year()));
+        QCOMPARE(w->selectedYear(), QDate::currentDate().year());
         QVERIFY(prompts.recorded.isEmpty());
     }
 
@@ -135,10 +140,10 @@ private slots:
         row("yearBox", "QComboBox", "leftPanel", "");
         row("treeLabel", "QLabel", "leftPanel", "选择部门");
         row("selectAllBox", "QCheckBox", "leftPanel", "全选");
-        row("deptTree", "nbr::NodeTreeView", "leftPanel", "");
+        row("deptTree", "nbr::DeptTreeView", "leftPanel", "");
         row("deptLabel", "QLabel", "mainPanel", "部门");
         row("summaryTitle", "QLabel", "mainPanel", "部门非预算报销月报");
-        row("summaryGrid", "nbr::FlexGridView", "mainPanel", "");
+        row("summaryGrid", "nbr::ReportGridView", "mainPanel", "");
         row("drillDownButton", "QPushButton", "mainPanel", "");
         row("waitBox", "nbr::PictureBox", "mainPanel", "");
         row("waitLabel", "QLabel", "waitBox", "正在进行数据统计，请稍等......");
@@ -150,7 +155,7 @@ private slots:
         row("detailTitle", "QLabel", "detailPanel", "部门非预算科目销明细月报");
         row("detailDeptLabel", "QLabel", "detailPanel", "部门");
         row("closeDetailImage", "nbr::ClickableImage", "detailPanel", "");
-        row("detailGrid", "nbr::FlexGridView", "detailPanel", "");
+        row("detailGrid", "nbr::ReportGridView", "detailPanel", "");
         row("detailBottomBar", "nbr::PictureBox", "detailPanel", "");
         row("exportDetailButton", "QPushButton", "detailBottomBar", "导出明细");
         row("closeDetailButton", "QPushButton", "detailBottomBar", "关闭");
@@ -202,60 +207,30 @@ private slots:
         QCOMPARE(w.font().pointSize(), 9);
     }
 
-    void treeFollowsTheDepartmentRules() {
+    // The departments as "code name", the first opened; a tick on a box
+    // takes the subtree along; 全选 leaves Tervo中心 as it was.
+    void treeShowsAndTicksTheDepartments() {
         ReportWindow* w = open();
-        const TreeNodesModel& n = w->nodes();
-        QCOMPARE(texts(n),
-                 (QStringList{u"01 总部"_s, u"0101 办公室"_s, u"0102 财务部"_s, u"0103 Tervo中心"_s,
-                              u"010301 一组"_s, u"010302 二组"_s, u"0204 双上级部门"_s,
-                              u"020401 双上级下属"_s, u"02 生产部"_s, u"0201 车间"_s,
-                              u"0205 仓库"_s, u"03 后勤中心"_s, u"0301 食堂\n二楼"_s}));
-        QCOMPARE(n.key(1), u"$01"_s);
-        QCOMPARE(n.image(1), 1);
-        QCOMPARE(n.image(2), 2);
-        QCOMPARE(n.parent(node(n, u"0204"_s)), node(n, u"01"_s));
-        QVERIFY(n.expanded(1));
-        for (int i = 2; i <= n.count(); ++i)
-            QVERIFY(!n.expanded(i));
-        // The rows behind it: the department under two parents is returned twice.
-        int twice = 0;
-        for (const DeptRow& r : w->deptRows())
-            twice += r.code == u"0204"_s;
-        QCOMPARE(twice, 2);
-    }
-
-    void selectAllSkipsTervoAndTicksItsChildren() {
-        ReportWindow* w = open();
-        TreeNodesModel& n = w->nodes();
+        DeptTreeModel& m = w->departments();
+        auto* tree = w->findChild<DeptTreeView*>(u"deptTree"_s);
+        QCOMPARE(shown(m, *tree).mid(0, 4), (QStringList{u"01 总部 +"_s, u"0101 办公室"_s,
+                                                         u"0102 财务部"_s, u"0103 Tervo中心"_s}));
+        QCOMPARE(shown(m, *tree).filter(u" +"_s).size(), 1);
+        QVERIFY(m.index(0, 0).data(Qt::DecorationRole).isValid());
+        const QModelIndex tervo = m.indexOf(m.tree().indexOf(u"0103"_s));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->checkBoxRect(tervo).center());
+        QCOMPARE(ticked(m), u"0103 010301 010302"_s);
+        QCOMPARE(tervo.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
         auto* check = w->findChild<QCheckBox*>(u"selectAllBox"_s);
         QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
         QVERIFY(check->isChecked());
-        for (int i = 1; i <= n.count(); ++i)
-            QCOMPARE(n.checked(i), !n.text(i).contains(u"Tervo中心"_s));
-        // Ticking Tervo by hand, then clearing 全选 clears everything.
-        n.userCheck(node(n, u"0103"_s), true);
+        QCOMPARE(m.selection().tickedCount(), m.tree().size());
         QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
-        for (int i = 1; i <= n.count(); ++i)
-            QVERIFY(!n.checked(i));
-    }
-
-    void tickingFollowsTheSubtreeOnly() {
-        ReportWindow* w = open();
-        TreeNodesModel& n = w->nodes();
-        n.userCheck(node(n, u"01"_s), true);
-        for (const char* code :
-             {"01", "0101", "0102", "0103", "010301", "010302", "0204", "020401"})
-            QVERIFY2(n.checked(node(n, QString::fromLatin1(code))), code);
-        QVERIFY(!n.checked(node(n, u"02"_s)));
-        // Clearing a child leaves its parent ticked; ticking the parent again ticks all.
-        n.userCheck(node(n, u"0103"_s), false);
-        QVERIFY(n.checked(node(n, u"01"_s)));
-        QVERIFY(!n.checked(node(n, u"010301"_s)));
-        n.userCheck(node(n, u"01"_s), true);
-        QVERIFY(n.checked(node(n, u"010302"_s)));
-        n.userCheck(node(n, u"01"_s), false);
-        for (int i = 1; i <= n.count(); ++i)
-            QVERIFY(!n.checked(i));
+        QCOMPARE(ticked(m), QString());
+        QCOMPARE(tervo.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+        QCOMPARE(tervo.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
     }
 
     // Each row: what is typed, the tree then shown (matches with their
@@ -287,24 +262,24 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(QString, ticked);
         ReportWindow* w = open();
-        TreeNodesModel& n = w->nodes();
-        auto* tree = w->findChild<NodeTreeView*>(u"deptTree"_s);
+        DeptTreeModel& m = w->departments();
+        auto* tree = w->findChild<DeptTreeView*>(u"deptTree"_s);
         auto* search = w->findChild<QLineEdit*>(u"deptSearch"_s);
         m_frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
         QTest::keyClick(w, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(search->hasFocus());
-        if (n.selectedItem())
-            n.setSelected(n.selectedItem(), false);
+        tree->setCurrentIndex({});
         QInputMethodEvent typing; // as an input method hands over Chinese text
         typing.setCommitString(typed);
         QApplication::sendEvent(search, &typing);
+        // The matches with their parents, all of them opened.
         QStringList seen;
         const std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
-            for (int r = 0; r < n.rowCount(parent); ++r) {
-                const QModelIndex index = n.index(r, 0, parent);
-                seen << n.text(n.nodeAt(index));
-                QVERIFY(n.rowCount(index) == 0 || tree->isExpanded(index));
+            for (int r = 0; r < m.rowCount(parent); ++r) {
+                const QModelIndex index = m.index(r, 0, parent);
+                seen << index.data().toString();
+                QVERIFY(m.rowCount(index) == 0 || tree->isExpanded(index));
                 walk(index);
             }
         };
@@ -313,61 +288,61 @@ private slots:
         // Enter goes to the first match in the tree.
         QTest::keyClick(search, Qt::Key_Return);
         if (!shown.isEmpty()) {
-            QCOMPARE(n.text(n.selectedItem()), shown.at(1));
-            n.setSelected(n.selectedItem(), false); // else the tree opens to show it
+            QCOMPARE(tree->currentIndex().data().toString(), shown.at(1));
+            tree->setCurrentIndex({}); // else the tree opens to show it
         }
-        const auto tickedNodes = [&] {
-            QList<int> t;
-            for (int i = 1; i <= n.count(); ++i)
-                if (n.checked(i))
-                    t << i;
-            return t;
-        };
         if (!ticked.isEmpty())
-            n.userCheck(node(n, ticked), true);
-        const QList<int> underSearch = tickedNodes();
+            tickDepartments(m, {ticked});
+        const QString underSearch = this->ticked(m);
         QTest::keyClick(search, Qt::Key_Escape);
         QVERIFY(search->text().isEmpty());
-        QCOMPARE(n.rowCount({}), 3);
-        // The tree comes back opened as it was: only node 1.
-        for (int i = 1; i <= n.count(); ++i)
-            QCOMPARE(tree->isExpanded(n.indexOfNode(i)), i == 1);
-        for (int i = 1; i <= n.count(); ++i)
-            n.setChecked(i, false);
+        QCOMPARE(m.rowCount({}), 3);
+        // The tree comes back opened as it was: only the first department.
+        QCOMPARE(this->shown(m, *tree).filter(u" +"_s), QStringList{u"01 总部 +"_s});
+        m.selection().selectAll(false);
         if (!ticked.isEmpty())
-            n.userCheck(node(n, ticked), true);
-        QCOMPARE(underSearch, tickedNodes());
-        for (int i = 1; i <= n.count(); ++i)
-            n.setChecked(i, false);
+            tickDepartments(m, {ticked});
+        QCOMPARE(underSearch, this->ticked(m));
+        m.selection().selectAll(false);
+        m.selectionChanged();
     }
 
-    void nodeClickMakesTheDepartmentCurrent() {
+    void departmentClickMakesTheDepartmentCurrent() {
         test::FakePrompts& prompts = freshPrompts();
         ReportWindow* w = open();
-        TreeNodesModel& n = w->nodes();
-        w->summaryGrid().setRows(3);
-        const int finance = node(n, u"0102"_s);
-        n.userClick(finance);
-        QCOMPARE(w->currentDeptCode(), u"0102"_s);
-        QCOMPARE(w->currentDeptName(), u"财务部"_s);
+        DeptTreeModel& m = w->departments();
+        auto* tree = w->findChild<DeptTreeView*>(u"deptTree"_s);
+        const auto clickOn = [&](const QString& code) {
+            const QRect row = tree->visualRect(m.indexOf(m.tree().indexOf(code)));
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              QPoint(row.right() - 5, row.center().y()));
+        };
+        tickDepartments(m, {u"0102"_s});
+        w->runSummary();
+        clickOn(u"0102"_s);
         QCOMPARE(w->findChild<QLabel*>(u"deptLabel"_s)->text(), u"部门：财务部"_s);
-        QCOMPARE(w->summaryGrid().rows(), 1);
+        QCOMPARE(w->summaryGrid().rowCount(), 0);
+        QVERIFY(!w->summary());
         QVERIFY(!w->findChild<QPushButton*>(u"drillDownButton"_s)->isVisible());
-        QCOMPARE(n.backColor(finance), QColor(0, 192, 192));
-        n.userClick(1);
-        QCOMPARE(n.backColor(finance), QColor());
-        QCOMPARE(n.backColor(1), QColor(0, 192, 192));
+        const QModelIndex finance = m.indexOf(m.tree().indexOf(u"0102"_s));
+        QCOMPARE(finance.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(0, 192, 192));
+        clickOn(u"01"_s);
+        QVERIFY(!finance.data(Qt::BackgroundRole).isValid());
+        QCOMPARE(m.index(0, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+                 QColor(0, 192, 192));
+        QCOMPARE(ticked(m), u"0102"_s); // a click is no tick
         QVERIFY(prompts.recorded.isEmpty());
+        m.selection().selectAll(false);
     }
 
     void closingAndReopeningLoadsAfresh() {
         ReportWindow* w = open();
-        w->nodes().userCheck(1, true);
+        tickDepartments(w->departments(), {u"01"_s});
         QTest::mouseClick(w->findChild<QPushButton*>(u"exitButton"_s), Qt::LeftButton);
         QVERIFY(!m_frame->reportWindow());
         ReportWindow* again = open();
         QVERIFY(again);
-        QVERIFY(!again->nodes().checked(1));
+        QCOMPARE(ticked(again->departments()), QString());
         QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 1);
         // Enter on the focused 退出 presses it.
         auto* exit = again->findChild<QPushButton*>(u"exitButton"_s);
@@ -442,7 +417,7 @@ private slots:
         QVERIFY(m_context.connectToFile(broken));
         ReportWindow* w = open();
         QVERIFY(m_context.connectToFile(m_dir.filePath(u"tree.db"_s)));
-        QVERIFY(w->isVisible() && w->nodes().count() == 0);
+        QVERIFY(w->isVisible() && w->departments().tree().isEmpty());
         QCOMPARE(prompts.messageTexts(),
                  QStringList{u"错误码: 1 错误描述: no such table: 上级部门new (1)"_s});
         QCOMPARE(prompts.recorded[0].title, u"系统提示"_s);

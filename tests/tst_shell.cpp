@@ -11,7 +11,7 @@
 #include "platform/ui/ChineseFileListModel.h"
 #include "platform/ui/ProgramIcon.h"
 #include "platform/ui/WindowActivation.h"
-#include "report/ui/FlexGridView.h"
+#include "report/ui/ReportGridView.h"
 #include "report/ui/ReportWindow.h"
 #include "session/ProjectAudit.h"
 #include "session/SessionState.h"

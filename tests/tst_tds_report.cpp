@@ -13,8 +13,9 @@
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/TreeNodesModel.h"
+#include "report/ReportRows.h"
+#include "report/models/DeptTreeModel.h"
+#include "report/models/ReportGridModel.h"
 #include "report/ui/ReportWindow.h"
 #include "session/ProjectAudit.h"
 #include "session/SessionState.h"
@@ -46,18 +47,12 @@ private slots:
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
         QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
-        TreeNodesModel nodes;
-        std::vector<DeptRow> rows;
-        QVERIFY_THROWS_NO_EXCEPTION(rows = loadDeptTree(t.db(), nodes));
-        QCOMPARE(test::nodeList(nodes),
-                 (QStringList{u"$01|01 总部|1|"_s, u"$0101|0101 财务部|2|$01"_s,
-                              u"$010101|010101 出纳组|2|$0101"_s, u"$0102|0102 人事部|2|$01"_s,
-                              u"$02|02 分公司|1|"_s, u"$0201|0201 销售部|2|$02"_s}));
-        QVERIFY(nodes.expanded(1));
-        QCOMPARE(rows.size(), size_t(6));
-        QCOMPARE(rows[1].name, u"分公司"_s);
-        QCOMPARE(rows[1].parentCode, QString()); // NULL: a top-level department
-        QCOMPARE(rows[5].parentCode, u"0101"_s);
+        DeptTree tree;
+        QVERIFY_THROWS_NO_EXCEPTION(tree = loadDeptTree(t.db()));
+        // NULL parents: top-level departments; codes without their padding.
+        QCOMPARE(test::treeList(tree),
+                 (QStringList{u"01|总部|0|"_s, u"0101|财务部|1|01"_s, u"010101|出纳组|2|0101"_s,
+                              u"0102|人事部|1|01"_s, u"02|分公司|0|"_s, u"0201|销售部|1|02"_s}));
         // Without values the driver sends the text as a plain batch.
         QVERIFY(server.requests(u"rpc"_s).isEmpty());
         QVERIFY(server.statements().contains(withFreeTdsMarkers(deptTreeSql(kSqlServer))));
@@ -80,42 +75,40 @@ private slots:
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
         QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
-        TreeNodesModel nodes;
-        for (const QString& text : {u"财'01 财务部"_s, u"0103 空部门"_s, u"02 人事部"_s})
-            nodes.add({}, 0, u'$' + text.section(u' ', 0, 0), text, 1);
-        for (int i = 1; i <= nodes.count(); ++i)
-            nodes.setChecked(i, true);
-        FlexGridModel grid;
+        SummaryTable table;
         try {
-            showSummary(grid, runSummary(t.db(), tickedDepartments(nodes), u"2026"_s));
+            table = runSummary(
+                t.db(),
+                {{{finance, u"财务部"_s}, {u"0103"_s, u"空部门"_s}, {u"02"_s, u"人事部"_s}}, 2026});
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
-
-        QCOMPARE(grid.rows(), 1 + 2 + 1 + 1 + 1 + 1);
-        QCOMPARE(gridRow(grid, 1, 0, 3),
+        const ReportRows rows = summaryRows(table);
+        QCOMPARE(rows.size(), size_t(2 + 1 + 1 + 1 + 1));
+        QCOMPARE(rows[0].cells.mid(0, 4),
                  (QStringList{u"1"_s, u"财务部"_s, u"6602"_s, u"管理费用"_s}));
-        QCOMPARE(months(grid, 1), monthsWith({{1, u"1.01"_s}, {2, u"-2.68"_s}}, u"-1.67"_s));
-        QCOMPARE(gridRow(grid, 2, 0, 3),
+        QCOMPARE(months(table.rows[0]), monthsWith({{1, u"1.01"_s}, {2, u"-2.68"_s}}, u"-1.67"_s));
+        QCOMPARE(rows[1].cells.mid(0, 4),
                  (QStringList{u"2"_s, u"财务部"_s, u"660201"_s, u"办公费"_s}));
-        QCOMPARE(months(grid, 2), monthsWith({{3, u"100.00"_s}}, u"100.00"_s));
-        QCOMPARE(gridRow(grid, 3, 0, 1), (QStringList{u"3"_s, u"财务部小计"_s}));
-        QCOMPARE(months(grid, 3), monthsWith({{1, u"1.01"_s}, {2, u"-2.68"_s}, {3, u"100.00"_s}},
-                                             u"98.33"_s, u"0.00"_s));
-        QCOMPARE(grid.textMatrix(3, 17), finance);
-        QCOMPARE(gridRow(grid, 4, 0, 3),
+        QCOMPARE(months(table.rows[1]), monthsWith({{3, u"100.00"_s}}, u"100.00"_s));
+        QCOMPARE(rows[2].cells.mid(0, 2), (QStringList{u"3"_s, u"财务部小计"_s}));
+        QCOMPARE(
+            months(table.rows[2]),
+            monthsWith({{1, u"1.01"_s}, {2, u"-2.68"_s}, {3, u"100.00"_s}}, u"98.33"_s, u"0.00"_s));
+        QCOMPARE(table.rows[2].deptCode, finance);
+        QCOMPARE(rows[3].cells.mid(0, 4),
                  (QStringList{u"4"_s, u"人事部"_s, u"6602"_s, u"管理费用"_s}));
-        QCOMPARE(months(grid, 4),
+        QCOMPARE(months(table.rows[3]),
                  monthsWith({{5, u"2.01"_s}, {12, u"1234567.89"_s}}, u"1234569.90"_s));
-        QCOMPARE(months(grid, 5),
+        QCOMPARE(months(table.rows[4]),
                  monthsWith({{5, u"2.01"_s}, {12, u"1234567.89"_s}}, u"1234569.90"_s, u"0.00"_s));
-        QCOMPARE(gridRow(grid, 6, 0, 1), (QStringList{QString(), u"合计"_s}));
-        QCOMPARE(months(grid, 6), monthsWith({{1, u"1.01"_s},
-                                              {2, u"-2.68"_s},
-                                              {3, u"100.00"_s},
-                                              {5, u"2.01"_s},
-                                              {12, u"1234567.89"_s}},
-                                             u"1234668.23"_s, u"0.00"_s));
+        QCOMPARE(rows[5].cells.mid(0, 2), (QStringList{QString(), u"合计"_s}));
+        QCOMPARE(months(table.rows[5]), monthsWith({{1, u"1.01"_s},
+                                                    {2, u"-2.68"_s},
+                                                    {3, u"100.00"_s},
+                                                    {5, u"2.01"_s},
+                                                    {12, u"1234567.89"_s}},
+                                                   u"1234668.23"_s, u"0.00"_s));
 
         // One statement for the three departments, every value bound.
         QCOMPARE(
@@ -161,30 +154,27 @@ private slots:
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         test::TestContext t;
         QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
-        FlexGridModel grid;
+        ReportRows grid;
         try {
-            showListing(grid,
-                        loadListing(t.db(), {u"财'01"_s, {}, subject, {}, u"2026"_s, u"03"_s}));
+            grid = listingRows(loadListing(t.db(), {u"财'01"_s, {}, subject, {}, 2026, 3}));
         } catch (const DbError& e) {
             QFAIL(qPrintable(e.description()));
         }
-        QCOMPARE(grid.rows(), 1 + 3 + 1);
+        QCOMPARE(grid.size(), size_t(3 + 1));
         const QString subjectText = subject + u" 管理费用"_s;
-        QCOMPARE(gridRow(grid, 1, 0, 11),
+        QCOMPARE(grid[0].cells,
                  (QStringList{u"1"_s, u"BX'001"_s, u"2026-03-05"_s, u"张三"_s, u"2026-03-06"_s,
                               u"是"_s, u"2026-03-10"_s, subjectText, u"差旅费 '北京'"_s,
                               u"1234.50"_s, u"6.00"_s, u"1240.50"_s}));
-        QCOMPARE(gridRow(grid, 2, 0, 11),
+        QCOMPARE(grid[1].cells,
                  (QStringList{u"2"_s, u"BX002"_s, u"2026-03-15"_s, u"李四"_s, QString(), u"否"_s,
                               QString(), subjectText, QString(), u"0.01"_s, QString(), u"0.01"_s}));
-        QCOMPARE(
-            gridRow(grid, 3, 0, 11),
-            (QStringList{u"3"_s, u"BX003"_s, u"2026-03-31"_s, u"王五"_s, u"2026-04-01"_s, u"是"_s,
-                         QString(), subjectText, u"冲销"_s, u"-2.68"_s, u"-0.50"_s, u"-3.18"_s}));
-        QCOMPARE(
-            gridRow(grid, 4, 0, 11),
-            (QStringList{u"4"_s, u"合计"_s, QString(), QString(), QString(), QString(), QString(),
-                         QString(), QString(), u"1231.83"_s, u"5.50"_s, u"1237.33"_s}));
+        QCOMPARE(grid[2].cells, (QStringList{u"3"_s, u"BX003"_s, u"2026-03-31"_s, u"王五"_s,
+                                             u"2026-04-01"_s, u"是"_s, QString(), subjectText,
+                                             u"冲销"_s, u"-2.68"_s, u"-0.50"_s, u"-3.18"_s}));
+        QCOMPARE(grid[3].cells, (QStringList{u"4"_s, u"合计"_s, QString(), QString(), QString(),
+                                             QString(), QString(), QString(), QString(),
+                                             u"1231.83"_s, u"5.50"_s, u"1237.33"_s}));
         QCOMPARE(boundValues(server, withFreeTdsMarkers(detailListSql(kSqlServer))),
                  (QList<QStringList>{{u"财'01"_s, u"202603"_s, subject}}));
         verifyEveryCallBindsUnicodeValues(server);
@@ -204,7 +194,7 @@ private slots:
         test::TestContext t;
         QVERIFY2(connectTo(t.app, server), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
         QVERIFY_THROWS_EXCEPTION(
-            DbError, (void)loadListing(t.db(), {u"0102"_s, {}, u"6602"_s, {}, u"2026"_s, u"03"_s}));
+            DbError, (void)loadListing(t.db(), {u"0102"_s, {}, u"6602"_s, {}, 2026, 3}));
     }
 
     // A run that cannot be read whole leaves no figures: the statement fails
@@ -244,15 +234,13 @@ private slots:
         ReportWindow report(t.app);
         report.show();
         report.load();
-        report.nodes().userCheck(1, true);
-        report.nodes().userCheck(2, true);
+        tickDepartments(report.departments(), {u"0102"_s, u"0103"_s});
         report.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
         QTest::mouseClick(report.findChild<QPushButton*>(u"runButton"_s), Qt::LeftButton);
         QCOMPARE(t.prompts.recorded.size(), 1);
         QCOMPARE(t.prompts.recorded[0].text, message);
         QCOMPARE(t.prompts.recorded[0].title, u"系统提示"_s);
-        QCOMPARE(report.summaryGrid().rows(), 1);
-        QVERIFY(report.summaryGrid().redraw());
+        QCOMPARE(report.summaryGrid().rowCount(), 0);
         QVERIFY(!report.findChild<QWidget*>(u"waitBox"_s)->isVisible());
         QCOMPARE(boundValues(server, withFreeTdsMarkers(MonthlySummary::summarySql(kSqlServer, 2))),
                  (QList<QStringList>{values}));

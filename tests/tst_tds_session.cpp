@@ -12,8 +12,8 @@
 #include "platform/MousePointer.h"
 #include "platform/ui/QtPrompts.h"
 #include "report/MonthlySummary.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/TreeNodesModel.h"
+#include "report/models/DeptTreeModel.h"
+#include "report/models/ReportGridModel.h"
 #include "report/ui/ReportWindow.h"
 #include "session/LoginQueries.h"
 #include "session/ProjectAudit.h"
@@ -185,21 +185,24 @@ private slots:
         ReportWindow report(t.app);
         report.show();
         report.load();
-        QCOMPARE(report.nodes().count(), 3);
-        report.nodes().userCheck(report.nodes().indexOfKey(u"$0102"_s), true);
+        QCOMPARE(report.departments().tree().size(), 3);
+        tickDepartments(report.departments(), {u"0102"_s});
         report.findChild<QComboBox*>(u"yearBox"_s)->setCurrentText(u"2026年"_s);
         QTest::mouseClick(report.findChild<QPushButton*>(u"runButton"_s), Qt::LeftButton);
-        const FlexGridModel& g = report.summaryGrid();
-        QCOMPARE(g.rows(), 1 + 2 + 1 + 1);
-        QCOMPARE(gridRow(g, 1, 1, 3), (QStringList{u"财务部"_s, u"6602"_s, u"管理费用"_s}));
-        QCOMPARE(months(g, 1), monthsWith({{1, u"1500.00"_s}, {7, u"-20.13"_s}}, u"1479.87"_s));
-        QCOMPARE(months(g, 2), monthsWith({{12, u"0.34"_s}}, u"0.34"_s));
+        QVERIFY(report.summary());
+        const std::vector<SummaryRow>& rows = report.summary()->rows;
+        QCOMPARE(rows.size(), size_t(2 + 1 + 1));
+        QCOMPARE((QStringList{rows[0].deptName, rows[0].subjectCode, rows[0].subjectName}),
+                 (QStringList{u"财务部"_s, u"6602"_s, u"管理费用"_s}));
+        QCOMPARE(months(rows[0]), monthsWith({{1, u"1500.00"_s}, {7, u"-20.13"_s}}, u"1479.87"_s));
+        QCOMPARE(months(rows[1]), monthsWith({{12, u"0.34"_s}}, u"0.34"_s));
         const QStringList total = monthsWith({{1, u"1500.00"_s}, {7, u"-20.13"_s}, {12, u"0.34"_s}},
                                              u"1480.21"_s, u"0.00"_s);
-        QCOMPARE(g.textMatrix(3, 1), u"财务部小计"_s);
-        QCOMPARE(months(g, 3), total);
-        QCOMPARE(g.textMatrix(4, 1), u"合计"_s);
-        QCOMPARE(months(g, 4), total);
+        QCOMPARE(rows[2].deptName, u"财务部小计"_s);
+        QCOMPARE(months(rows[2]), total);
+        QCOMPARE(rows[3].deptName, u"合计"_s);
+        QCOMPARE(months(rows[3]), total);
+        QCOMPARE(report.summaryGrid().rowCount(), 4);
         QVERIFY2(t.prompts.recorded.isEmpty(), qPrintable(t.prompts.messageTexts().join(u" | "_s)));
 
         // Every statement, in the order the program ran it; the driver adds none.

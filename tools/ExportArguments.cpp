@@ -62,6 +62,8 @@ std::variant<ExportArguments, QString> checkOutputPaths(const ExportArguments& a
 
 std::variant<ExportArguments, QString> parseExportArguments(const QStringList& args) {
     ExportArguments result;
+    QString yearText;
+    QString monthText;
     QStringList seen;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& option = args[i];
@@ -98,7 +100,7 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
             if (!v)
                 return missing;
             if (option == u"--year"_s)
-                result.year = v->front();
+                yearText = v->front();
             else if (option == u"--dept"_s)
                 // A code copied from a char(n) column keeps its padding; the
                 // database matches it without, and so does the tool.
@@ -115,17 +117,19 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
                 return u"参数 --detail 需要部门代号、科目代号、月份和文件名"_s;
             // The codes as for --dept.
             result.detail = DetailRequest{withoutTrailingBlanks(v->at(0)),
-                                          withoutTrailingBlanks(v->at(1)), v->at(2), v->at(3)};
+                                          withoutTrailingBlanks(v->at(1)), 0, v->at(3)};
+            monthText = v->at(2);
         } else {
             return u"无法识别的参数："_s + option;
         }
     }
     // Anchored at the very end: "$" alone would also accept a final newline.
     static const QRegularExpression yearPattern(QRegularExpression::anchoredPattern(u"[0-9]{4}"_s));
-    if (result.year.isEmpty())
+    if (yearText.isEmpty())
         return u"缺少统计年度 --year"_s;
-    if (!yearPattern.match(result.year).hasMatch())
-        return u"统计年度应为四位数字："_s + result.year;
+    if (!yearPattern.match(yearText).hasMatch())
+        return u"统计年度应为四位数字："_s + yearText;
+    result.year = yearText.toInt();
     if (result.summaryPath.isEmpty() && !result.detail && result.linesPath.isEmpty())
         return u"未指定要导出的文件（--summary、--detail 或 --lines）"_s;
     if (result.ticksDepartments() && result.deptCodes.isEmpty() && !result.allDepartments)
@@ -135,10 +139,9 @@ std::variant<ExportArguments, QString> parseExportArguments(const QStringList& a
     if (result.detail) {
         static const QRegularExpression monthPattern(
             QRegularExpression::anchoredPattern(u"0?[1-9]|1[0-2]"_s));
-        QString& month = result.detail->month;
-        if (!monthPattern.match(month).hasMatch())
-            return u"月份应为 1 到 12（或 01 到 12）："_s + month;
-        month = month.rightJustified(2, u'0');
+        if (!monthPattern.match(monthText).hasMatch())
+            return u"月份应为 1 到 12（或 01 到 12）："_s + monthText;
+        result.detail->month = monthText.toInt();
     }
     return checkOutputPaths(result);
 }

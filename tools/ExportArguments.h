@@ -13,7 +13,7 @@ namespace nbr {
 struct DetailRequest {
     QString deptCode;
     QString subjectCode;
-    QString month; // "01".."12"
+    int month = 0; // 1 … 12
     QString path;
 };
 
@@ -22,7 +22,7 @@ enum class ExportRequest { Export, Help, Version };
 
 struct ExportArguments {
     ExportRequest request = ExportRequest::Export;
-    QString year; // "2026"
+    int year = 0;
     QStringList deptCodes;
     bool allDepartments = false;
     QString summaryPath;

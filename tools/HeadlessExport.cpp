@@ -5,14 +5,14 @@
 #include "platform/FileError.h"
 #include "platform/LoginName.h"
 #include "platform/StderrPrompts.h"
+#include "report/DeptSelection.h"
 #include "report/DeptTree.h"
 #include "report/DetailListing.h"
 #include "report/MonthlySummary.h"
 #include "report/ReportCaptions.h"
-#include "report/ReportGrids.h"
+#include "report/ReportRows.h"
 #include "report/SubjectNameLookup.h"
 #include "report/WorkbookExport.h"
-#include "report/models/TreeNodesModel.h"
 #include "session/DatabaseConnect.h"
 
 #include <QDir>
@@ -59,33 +59,35 @@ void exportAndTell(const std::function<ExportResult()>& write, const QString& pa
         printOutput(note);
 }
 
-int nodeOf(const TreeNodesModel& nodes, const QString& deptCode) {
-    const int node = nodes.indexOfKey(u'$' + deptCode);
-    if (node == 0)
+int departmentOf(const DeptTree& tree, const QString& deptCode) {
+    const int department = tree.indexOf(deptCode);
+    if (department < 0)
         fail(ExitBadData, u"未知部门："_s + deptCode);
-    return node;
+    return department;
 }
 
-void tickDepartments(TreeNodesModel& nodes, const ExportArguments& a) {
-    if (a.allDepartments) {
-        selectAllDepartments(nodes, true);
-        return;
-    }
-    // The summary walks the nodes in tree order, whatever the argument order.
+// The summary and the lines cover the departments in tree order, whatever
+// the argument order.
+SummaryRequest requestOf(const DeptTree& tree, const ExportArguments& a) {
+    DeptSelection ticks(tree);
+    if (a.allDepartments)
+        ticks.selectAll(true);
     for (const QString& code : a.deptCodes)
-        nodes.setChecked(nodeOf(nodes, code), true);
+        ticks.setTicked(departmentOf(tree, code), true);
+    return {ticks.tickedDepartments(), a.year};
 }
 
-SummaryTable loadSummary(Database& db, const TreeNodesModel& nodes, const ExportArguments& a) {
-    SummaryTable table = runSummary(db, tickedDepartments(nodes), a.year);
+SummaryTable loadSummary(Database& db, const SummaryRequest& request) {
+    SummaryTable table = runSummary(db, request);
     if (table.rows.empty())
-        fail(ExitBadData, u"所选部门在 "_s + yearCaption(a.year) + u" 没有非预算报销，未导出"_s);
+        fail(ExitBadData,
+             u"所选部门在 "_s + yearCaption(request.year) + u" 没有非预算报销，未导出"_s);
     return table;
 }
 
-Listing loadCellListing(Database& db, const TreeNodesModel& nodes, const ExportArguments& a) {
+Listing loadCellListing(Database& db, const DeptTree& tree, const ExportArguments& a) {
     const DetailRequest& d = *a.detail;
-    const QString deptName = splitNodeText(nodes.text(nodeOf(nodes, d.deptCode))).name;
+    const QString deptName = tree.department(departmentOf(tree, d.deptCode)).name;
     const std::optional<QString> subjectName = lookUpSubjectName(db, d.subjectCode);
     if (!subjectName)
         fail(ExitBadData, u"未知科目："_s + d.subjectCode);
@@ -99,19 +101,16 @@ Listing loadCellListing(Database& db, const TreeNodesModel& nodes, const ExportA
 // Every claim line of the ticked departments, read from the database while
 // the workbook is written, so it comes last; the number of lines is only
 // known at the end.
-void exportClaimLinesAndTell(Database& db, const TreeNodesModel& nodes, const ExportArguments& a) {
+void exportClaimLinesAndTell(Database& db, const SummaryRequest& request,
+                             const ExportArguments& a) {
     ExportProgress progress;
     if (!a.quiet)
         progress = [](int row) {
             if (row > 0 && row % 10000 == 0)
                 printError(u"全部明细：已写 %1 行"_s.arg(row));
         };
-    exportAndTell(
-        [&] {
-            return exportClaimLines(db, tickedDepartments(nodes), a.year, a.linesPath, progress,
-                                    loginName());
-        },
-        a.linesPath);
+    exportAndTell([&] { return exportClaimLines(db, request, a.linesPath, progress, loginName()); },
+                  a.linesPath);
 }
 
 } // namespace
@@ -133,21 +132,21 @@ int runHeadlessExport(const ExportArguments& a) {
         }
 
         Database& db = context.db();
-        TreeNodesModel nodes;
-        (void)loadDeptTree(db, nodes);
-        std::optional<SummaryTable> summary;
+        const DeptTree tree = loadDeptTree(db);
+        std::optional<SummaryRequest> request;
         if (a.ticksDepartments())
-            tickDepartments(nodes, a);
+            request = requestOf(tree, a);
+        std::optional<SummaryTable> summary;
         if (!a.summaryPath.isEmpty())
-            summary = loadSummary(db, nodes, a);
+            summary = loadSummary(db, *request);
         std::optional<Listing> listing;
         if (a.detail)
-            listing = loadCellListing(db, nodes, a);
+            listing = loadCellListing(db, tree, a);
         // Files are written only once every requested result is there, so a
         // request that cannot be met leaves no workbook behind. Columns are
         // as wide as a fresh window's grids would make them.
         if (summary) {
-            const auto widths = freshColumnWidths(summaryFormatString(), summaryGridRows(*summary));
+            const auto widths = freshColumnWidths(summaryColumns(), summaryRows(*summary));
             exportAndTell(
                 [&] {
                     return exportSummary(*summary, widths, a.summaryPath,
@@ -157,7 +156,7 @@ int runHeadlessExport(const ExportArguments& a) {
                 a.summaryPath);
         }
         if (listing) {
-            const auto widths = freshColumnWidths(detailFormatString(), listingGridRows(*listing));
+            const auto widths = freshColumnWidths(listingColumns(), listingRows(*listing));
             exportAndTell(
                 [&] {
                     return exportListing(
@@ -167,7 +166,7 @@ int runHeadlessExport(const ExportArguments& a) {
                 a.detail->path);
         }
         if (!a.linesPath.isEmpty())
-            exportClaimLinesAndTell(db, nodes, a);
+            exportClaimLinesAndTell(db, *request, a);
     } catch (const Failure& f) {
         exitCode = f.exitCode;
     } catch (const DbError& e) {

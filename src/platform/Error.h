@@ -3,7 +3,7 @@
 //
 // A core function that fails throws an Error of this small hierarchy:
 // DbError from the database layer, SettingsError for unusable settings,
-// TreeError from the tree model, FileError when a file cannot be written. It
+// FileError when a file cannot be written. It
 // carries the number and the description the user is shown. No core
 // function returns an error code, fills an error out-parameter or swallows a
 // failure; what has to be undone on the way out is undone by a guard

@@ -3,8 +3,9 @@
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/DbSchema.h"
-#include "report/DetailListing.h"
+#include "report/ClaimQueries.h"
 #include "report/MonthlySummary.h"
+#include "report/ReportPeriod.h"
 
 #include <algorithm>
 
@@ -17,21 +18,15 @@ QString ClaimLines::claimLinesSql(const SqlDialect& dialect, int departments) {
     // listing's columns and order: the lines add up to the summary's cells.
     const SqlDialect::BoundRows ticked =
         dialect.boundRows(u"t"_s, {u"code"_s, u"ord"_s}, departments);
-    return ticked.prefix +
-           u"select t.ord, 报销单表.报销单编号 , 报销单表.报批日期 , 报销单表.报销人 ,"_s
-           u" 报销单表.审批日期, 报销单表.审批通过, 报销单表.财务支付确认日期 ,"_s
-           u" 报销单明细.摘要 , 报销单明细.金额, 税额, 财务科目.科目代号, 财务科目.科目名称"_s
-           u" From 报销单表"_s
-           u" Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"_s
-           u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"_s
-           u" inner join "_s +
-           ticked.source + u" On 部门代号 = t.code"_s + u" where 报销类型='非预算'"_s + u" And "_s +
-           dialect.yearMonth(u"报批日期"_s) + u" between ? and ?"_s + u" order by t.ord, "_s +
-           listingLineOrder();
+    return ticked.prefix + u"select t.ord, "_s + listingSelectList() + claimTablesJoin() +
+           u" inner join "_s + ticked.source + u" On 部门代号 = t.code"_s +
+           u" where 报销类型='非预算'"_s + u" And "_s + dialect.yearMonth(u"报批日期"_s) +
+           u" between ? and ?"_s + u" order by t.ord, "_s + listingLineOrder();
 }
 
-void forEachClaimLine(Database& db, const std::vector<NodeDepartment>& ticked, const QString& year,
+void forEachClaimLine(Database& db, const SummaryRequest& request,
                       const std::function<void(const ClaimLine& line)>& onLine) {
+    const std::vector<Department>& ticked = request.departments;
     // As many departments per statement as the summary binds.
     constexpr size_t perStatement = MonthlySummary::kDepartmentsPerStatement;
     ClaimLine claim;
@@ -41,7 +36,7 @@ void forEachClaimLine(Database& db, const std::vector<NodeDepartment>& ticked, c
         // Places of equal length: bound as text, they sort as text.
         for (size_t k = 0; k < count; ++k)
             values << ticked[first + k].code << u"%1"_s.arg(k, 4, 10, QChar(u'0'));
-        values << year + u"01"_s << year + u"12"_s;
+        values << ReportPeriod::wholeYear(request.year).bounds();
         db.forEachRecord(ClaimLines::claimLinesSql(db.dialect(), int(count)), values,
                          [&](const Recordset& record) {
                              bool ok = false;

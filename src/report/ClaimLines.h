@@ -5,12 +5,11 @@
 // organisation has hundreds of thousands of them, so they are handed on one
 // at a time as the database delivers them, never held together.
 
-#include "report/DeptTree.h"
 #include "report/Listing.h"
+#include "report/SummaryTable.h"
 
 #include <QString>
 #include <functional>
-#include <vector>
 
 namespace nbr {
 
@@ -18,7 +17,7 @@ class Database;
 class SqlDialect;
 
 struct ClaimLine {
-    const NodeDepartment* department = nullptr; // one of the ticked departments
+    const Department* department = nullptr; // one of the requested departments
     QString subjectCode;
     QString subjectName;
     ListingLine line; // the texts the listing shows
@@ -32,9 +31,10 @@ QString claimLinesSql(const SqlDialect& dialect, int departments);
 
 } // namespace ClaimLines
 
-// Calls onLine with each line in turn (the line is reused for the next one).
-// Throws DbError, or what onLine throws, which ends the query.
-void forEachClaimLine(Database& db, const std::vector<NodeDepartment>& ticked, const QString& year,
+// Calls onLine with each line of the requested departments and year in turn
+// (the line is reused for the next one). Throws DbError, or what onLine
+// throws, which ends the query.
+void forEachClaimLine(Database& db, const SummaryRequest& request,
                       const std::function<void(const ClaimLine& line)>& onLine);
 
 } // namespace nbr

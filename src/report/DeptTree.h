@@ -1,62 +1,71 @@
 #pragma once
-// The department tree of the report window: loading the active departments
-// with their hierarchy, keeping a subtree's check boxes in step with its
-// root, and "全选". Works on the tree model only, so the window, the
-// headless export and the tests share it.
+// The organisation's active departments in their hierarchy, as plain data:
+// each top-level department followed depth-first by its subtree, siblings in
+// the order the database gives them (shorter codes first, equal lengths by
+// code). A department reached a second time (one listed under two parents)
+// stays where it was placed first; one whose parent is not in the tree is
+// left out with its subtree.
 
+#include "report/Department.h"
+
+#include <QHash>
 #include <QString>
 #include <vector>
 
 namespace nbr {
 
 class Database;
-class TreeNodesModel;
 class SqlDialect;
 
 // One department as the tree query returns it.
 struct DeptRow {
     QString code;
-    QString name;       // carriage-return line-feed pairs removed
+    QString name;
     QString parentCode; // empty when the department has no parent
 };
 
-// The text before and after the first blank of a node's text ("0102 财务部").
-// A text without a blank is code and name at once.
-struct NodeDepartment {
-    QString code;
-    QString name;
+class DeptTree {
+public:
+    struct Node {
+        Department department;
+        int parent = -1;    // index of the parent, -1 at the top
+        int level = 0;      // 0 at the top
+        int subtreeEnd = 0; // one past the last index of its subtree
+    };
+
+    DeptTree() = default;
+    // The tree of these rows, in the query's order.
+    static DeptTree fromRows(const std::vector<DeptRow>& rows);
+
+    int size() const { return int(m_nodes.size()); }
+    bool isEmpty() const { return m_nodes.empty(); }
+    const Node& node(int i) const { return m_nodes[size_t(i)]; }
+    const Department& department(int i) const { return node(i).department; }
+    // The departments below i (the top level for -1), in tree order.
+    const std::vector<int>& children(int i) const;
+    bool hasChildren(int i) const { return node(i).subtreeEnd > i + 1; }
+    // -1 when no department has the code.
+    int indexOf(const QString& code) const { return m_byCode.value(code, -1); }
+
+    // The departments a search finds, in tree order: those whose code starts
+    // with the text or whose name contains it (or whose "code name" starts
+    // with it), letters in either case. An empty text finds nothing.
+    std::vector<int> find(const QString& text) const;
+
+private:
+    void add(const DeptRow& row, int parent, int level,
+             const QHash<QString, std::vector<size_t>>& childRows,
+             const std::vector<DeptRow>& rows);
+
+    std::vector<Node> m_nodes;
+    std::vector<std::vector<int>> m_children; // by index; the top level last
+    QHash<QString, int> m_byCode;
 };
-NodeDepartment splitNodeText(const QString& text);
 
 QString deptTreeSql(const SqlDialect& dialect);
 
-// LoadDeptTree: reads the departments and builds the nodes, and returns the
-// rows read. Each top-level department is followed depth-first by its
-// subtree, siblings in query order; keys "$" + code, text "code name", image
-// 1 at the top and 2 below; node 1 expanded when there are two or more
-// nodes. A node that cannot be added (its key exists already, e.g. a
-// department under two parents) is skipped with the subtree it would carry
-// there; the rest of the branch is still built. When the query fails the
-// tree still gets what was read before the failure (usually nothing), then
-// DbError is thrown, so the caller can say why departments are missing.
-std::vector<DeptRow> loadDeptTree(Database& db, TreeNodesModel& nodes);
-
-// PropagateCheck: copies a node's check state to all its descendants.
-void propagateCheck(TreeNodesModel& nodes, int node);
-
-// The user ticked or cleared a node's box (NodeCheck): its subtree follows.
-void followCheck(TreeNodesModel& nodes, int node);
-
-// The departments of the ticked nodes, in node order: a run's departments.
-std::vector<NodeDepartment> tickedDepartments(const TreeNodesModel& nodes);
-
-// The nodes of the departments a search finds, in node order: those whose
-// code starts with the text or whose name contains it (or whose node text
-// starts with it), letters in either case. An empty text finds nothing.
-std::vector<int> findDepartments(const TreeNodesModel& nodes, const QString& text);
-
-// "全选": ticking ticks every node whose text does not contain "Tervo中心";
-// clearing clears every node.
-void selectAllDepartments(TreeNodesModel& nodes, bool ticked);
+// Reads the active departments and builds their tree. Throws DbError when
+// they cannot be read whole.
+[[nodiscard]] DeptTree loadDeptTree(Database& db);
 
 } // namespace nbr

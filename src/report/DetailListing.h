@@ -9,16 +9,10 @@
 namespace nbr {
 
 class Database;
-class Recordset;
 class SqlDialect;
 
+// Bound to the department, the month ("yyyymm") and the subject.
 QString detailListSql(const SqlDialect& dialect);
-// The columns the listing's lines are ordered by after their department,
-// subject and month: date, then claim, then the line's own columns.
-QString listingLineOrder();
-// One line as the listing shows it, from the current record of a query with
-// the listing's columns.
-ListingLine listingLineOf(const Recordset& record);
 
 // The lines of the requested cell. Throws DbError when they cannot be read
 // whole: a part of a listing must never pass for all of it.

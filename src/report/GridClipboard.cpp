@@ -1,7 +1,5 @@
 #include "report/GridClipboard.h"
 
-#include "report/models/FlexGridModel.h"
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -77,10 +75,8 @@ ClipboardTable clipboardTable(const SheetDescription& sheet, CellRange range, bo
     return table;
 }
 
-void copySelection(const FlexGridModel& grid, const SheetDescription& sheet, bool withHeader) {
-    const CellRange s = grid.selection();
-    const ClipboardTable table =
-        clipboardTable(sheet, {s.top - 1, s.left, s.bottom - 1, s.right}, withHeader);
+void copyToClipboard(const SheetDescription& sheet, CellRange range, bool withHeader) {
+    const ClipboardTable table = clipboardTable(sheet, range, withHeader);
     if (table.text.isEmpty())
         return;
     auto* mime = new QMimeData;

@@ -13,8 +13,6 @@
 
 namespace nbr {
 
-class FlexGridModel;
-
 struct ClipboardTable {
     QString text; // rows of tab-separated cells, each row ended by "\n"
     QString html; // a table of the same cells
@@ -25,8 +23,7 @@ struct ClipboardTable {
 // when asked. Nothing (both texts empty) when no body row is in the range.
 ClipboardTable clipboardTable(const SheetDescription& sheet, CellRange range, bool withHeader);
 
-// Puts the cells selected in a grid on the clipboard, from the sheet of the
-// result the grid shows (grid row r is the sheet's body row r - 1).
-void copySelection(const FlexGridModel& grid, const SheetDescription& sheet, bool withHeader);
+// Puts those cells on the clipboard; nothing when no body row is in the range.
+void copyToClipboard(const SheetDescription& sheet, CellRange range, bool withHeader);
 
 } // namespace nbr

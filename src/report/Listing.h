@@ -17,8 +17,8 @@ struct ListingRequest {
     QString deptName;
     QString subjectCode;
     QString subjectName;
-    QString year;  // "2026"
-    QString month; // "01" … "12"
+    int year = 0;
+    int month = 0; // 1 … 12
 };
 
 struct ListingLine {

@@ -1,8 +1,7 @@
 #include "report/ListingSort.h"
 
 #include "report/AmountText.h"
-#include "report/ReportColumns.h"
-#include "report/ReportGrids.h"
+#include "report/ReportRows.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -17,7 +16,7 @@ void sortListing(Listing& listing, int column, Qt::SortOrder order) {
     // The texts the detail grid shows in that column, line by line.
     std::vector<QString> cells;
     cells.reserve(lines);
-    for (FlexGridModel::BodyRow& row : listingGridRows(listing)) {
+    for (ReportRow& row : listingRows(listing)) {
         if (cells.size() == lines)
             break; // the totals row
         cells.push_back(row.cells.value(column));
@@ -26,20 +25,16 @@ void sortListing(Listing& listing, int column, Qt::SortOrder order) {
     std::function<int(size_t, size_t)> compare;
     std::vector<double> values;
     std::vector<QCollatorSortKey> keys;
-    switch (column) {
-    case DetailCol::RowNumber:
-    case DetailCol::Amount:
-    case DetailCol::Tax:
-    case DetailCol::LineTotal:
+    switch (listingColumns().at(size_t(column)).kind) {
+    case ColumnKind::RowNumber:
+    case ColumnKind::Amount:
         for (const QString& cell : cells)
             values.push_back(amountValue(cell));
         compare = [&](size_t a, size_t b) {
             return (values[a] > values[b]) - (values[a] < values[b]);
         };
         break;
-    case DetailCol::SubmitDate:
-    case DetailCol::ApprovalDate:
-    case DetailCol::PaymentDate:
+    case ColumnKind::Date:
         compare = [&](size_t a, size_t b) { return cells[a].compare(cells[b]); };
         break;
     default: {

@@ -4,6 +4,8 @@
 #include "db/DbError.h"
 #include "db/DbSchema.h"
 #include "report/AmountText.h"
+#include "report/ClaimQueries.h"
+#include "report/ReportPeriod.h"
 
 #include <algorithm>
 
@@ -12,12 +14,6 @@ using namespace Qt::StringLiterals;
 namespace nbr {
 
 namespace {
-
-QString joins() {
-    return u" From 报销单表"_s
-           u" Inner join  报销单明细 On 报销单表.报销单ID = 报销单明细.报销单ID"_s
-           u" inner join 财务科目 On 报销单明细.科目代号 = 财务科目.科目代号"_s;
-}
 
 // One subject row of a department: the subject and the database's sum text
 // of each month, null where the month has no claim line.
@@ -29,12 +25,11 @@ struct SubjectMonths {
 
 // The subject rows of each of these departments, in the database's order.
 std::vector<std::vector<SubjectMonths>>
-loadSubjectMonths(Database& db, const std::vector<NodeDepartment>& departments,
-                  const QString& year) {
+loadSubjectMonths(Database& db, const std::vector<Department>& departments, int year) {
     QStringList values;
     for (size_t k = 0; k < departments.size(); ++k)
         values << departments[k].code << QString::number(k);
-    values << year + u"01"_s << year + u"12"_s;
+    values << ReportPeriod::wholeYear(year).bounds();
     std::vector<std::vector<SubjectMonths>> result(departments.size());
     Recordset rs =
         db.query(MonthlySummary::summarySql(db.dialect(), int(departments.size())), values);
@@ -53,7 +48,7 @@ loadSubjectMonths(Database& db, const std::vector<NodeDepartment>& departments,
             subjects.push_back({code, name, {}});
         const QString yearMonth = rs.field(u"年月"_s).text();
         const int month = yearMonth.size() == 6 ? yearMonth.mid(4, 2).toInt() : 0;
-        if (yearMonth.left(4) != year || month < 1 || month > 12)
+        if (yearMonth.left(4).toInt() != year || month < 1 || month > 12)
             throw DbError(kUnreadableValue, u"统计结果中的年月无法读取："_s + yearMonth);
         const DbValue& sum = rs.field(u"月合计"_s);
         if (!sum.isNull())
@@ -80,7 +75,7 @@ void setTotals(SummaryRow& row, const Totals& totals) {
 
 // One department's subject rows and its subtotal row (none at all without
 // subjects).
-void appendDepartment(std::vector<SummaryRow>& rows, const NodeDepartment& dept,
+void appendDepartment(std::vector<SummaryRow>& rows, const Department& dept,
                       const std::vector<SubjectMonths>& subjects) {
     if (subjects.empty())
         return;
@@ -116,32 +111,28 @@ QString MonthlySummary::summarySql(const SqlDialect& dialect, int departments) {
     return ticked.prefix + u"select t.ord, 财务科目.科目代号, 财务科目.科目名称, "_s + month +
            u" As 年月,"_s +
            u" sum (COALESCE(报销单明细.金额,0) + COALESCE(报销单明细.税额,0)) As 月合计"_s +
-           joins() + u" inner join "_s + ticked.source + u" On 部门代号 = t.code"_s +
+           claimTablesJoin() + u" inner join "_s + ticked.source + u" On 部门代号 = t.code"_s +
            u" where 报销类型='非预算'"_s + u" And "_s + month + u" between ? and ?"_s +
            u" GROUP BY t.ord, 财务科目.科目代号, 财务科目.科目名称, "_s + month + u" order by "_s +
            dialect.len(u"财务科目.科目代号"_s) + u", 财务科目.科目代号, 财务科目.科目名称"_s;
 }
 
-SummaryTable runSummary(Database& db, const std::vector<NodeDepartment>& ticked,
-                        const QString& year, const SummaryProgress& progress) {
-    SummaryTable table;
-    table.year = year;
-    table.departments = ticked;
-    if (!ticked.empty()) {
-        table.lastDeptCode = ticked.back().code;
-        table.lastDeptName = ticked.back().name;
-    }
+SummaryTable runSummary(Database& db, const SummaryRequest& request,
+                        const SummaryProgress& progress) {
+    const std::vector<Department>& ticked = request.departments;
+    SummaryTable table{request.year, ticked, {}};
     const auto tell = [&](const QString& phase) {
         if (progress)
             progress(phase);
     };
     constexpr size_t perStatement = MonthlySummary::kDepartmentsPerStatement;
     for (size_t first = 0; first < ticked.size(); first += perStatement) {
-        const std::vector<NodeDepartment> chunk(
+        const std::vector<Department> chunk(
             ticked.begin() + qsizetype(first),
             ticked.begin() + qsizetype(std::min(ticked.size(), first + perStatement)));
         tell(u"正在查询科目及月份合计……"_s);
-        const std::vector<std::vector<SubjectMonths>> subjects = loadSubjectMonths(db, chunk, year);
+        const std::vector<std::vector<SubjectMonths>> subjects =
+            loadSubjectMonths(db, chunk, request.year);
         for (size_t k = 0; k < chunk.size(); ++k) {
             tell(u"第 %1 / %2 个部门"_s.arg(first + k + 1).arg(ticked.size()));
             appendDepartment(table.rows, chunk[k], subjects[k]);

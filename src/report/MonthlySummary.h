@@ -10,12 +10,10 @@
 // bound list, so the database's own comparison rules decide which claims
 // belong to which department.
 
-#include "report/DeptTree.h"
 #include "report/SummaryTable.h"
 
 #include <QString>
 #include <functional>
-#include <vector>
 
 namespace nbr {
 
@@ -37,11 +35,11 @@ inline constexpr int kDepartmentsPerStatement = 1000;
 // Told what the run is doing now ("第 i / n 个部门"), for the wait box.
 using SummaryProgress = std::function<void(const QString& phase)>;
 
-// The summary of these departments (in this order) for the year "2026".
-// A department without claim lines adds no row; the grand total comes only
+// The summary of the requested departments (in their order) and year. A
+// department without claim lines adds no row; the grand total comes only
 // after some row. Throws DbError, also for a result row that cannot be
 // placed: a run either gives every figure or none.
-[[nodiscard]] SummaryTable runSummary(Database& db, const std::vector<NodeDepartment>& ticked,
-                                      const QString& year, const SummaryProgress& progress = {});
+[[nodiscard]] SummaryTable runSummary(Database& db, const SummaryRequest& request,
+                                      const SummaryProgress& progress = {});
 
 } // namespace nbr

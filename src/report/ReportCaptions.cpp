@@ -1,10 +1,22 @@
 #include "report/ReportCaptions.h"
 
-#include "report/ReportGrids.h"
+#include "report/ReportColumns.h"
 
 using namespace Qt::StringLiterals;
 
 namespace nbr {
+
+namespace {
+
+const ReportColumn& monthColumn(int month) {
+    return summaryColumns().at(size_t(SummaryCol::FirstMonth + month - 1));
+}
+
+QString subjectCaption(const ListingRequest& listing) {
+    return u"【"_s + listing.subjectName + u"】报销明细"_s;
+}
+
+} // namespace
 
 QString summaryTitle() {
     return u"部门非预算报销月报"_s;
@@ -18,8 +30,8 @@ QString claimLinesTitle() {
     return u"部门非预算报销明细"_s;
 }
 
-QString yearCaption(const QString& year) {
-    return year + u'年';
+QString yearCaption(int year) {
+    return QString::number(year) + u'年';
 }
 
 QString deptCaption(const QString& deptName) {
@@ -27,7 +39,7 @@ QString deptCaption(const QString& deptName) {
 }
 
 QString listingCaption(const ListingRequest& listing) {
-    return monthHeader(listing.month.toInt()) + u"【"_s + listing.subjectName + u"】报销明细"_s;
+    return monthColumn(listing.month).paddedHeading() + subjectCaption(listing);
 }
 
 QString listingCaptionLine(const ListingRequest& listing) {
@@ -35,7 +47,7 @@ QString listingCaptionLine(const ListingRequest& listing) {
            listingCaption(listing);
 }
 
-QString runCaption(const SummaryTable& run, const QString& selectedYear) {
+QString runCaption(const SummaryTable& run, int selectedYear) {
     QString caption = yearCaption(run.year) + u" · %1 个部门"_s.arg(run.departments.size());
     if (run.rows.empty())
         caption += u" · 无非预算报销"_s;
@@ -44,11 +56,11 @@ QString runCaption(const SummaryTable& run, const QString& selectedYear) {
     return caption;
 }
 
-QString summaryFileName(const QString& year) {
+QString summaryFileName(int year) {
     return u"非预算报销月报_"_s + yearCaption(year);
 }
 
-QString claimLinesFileName(const QString& year) {
+QString claimLinesFileName(int year) {
     return yearCaption(year) + u"非预算报销明细"_s;
 }
 
@@ -57,7 +69,8 @@ QString claimLinesFileName(const QString& year) {
 // that does not exist, so it becomes "_". The set is Windows', the strictest
 // of the systems whose shared folders the workbooks end up in.
 QString detailFileName(const ListingRequest& listing) {
-    QString name = yearCaption(listing.year) + listingCaption(listing) + u'_' + listing.deptName;
+    QString name = yearCaption(listing.year) + monthColumn(listing.month).heading +
+                   subjectCaption(listing) + u'_' + listing.deptName;
     for (QChar& c : name)
         if (c.unicode() < 0x20 || u"/\\:*?\"<>|"_s.contains(c))
             c = u'_';

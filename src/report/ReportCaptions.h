@@ -14,11 +14,12 @@ QString summaryTitle(); // over the summary grid
 QString detailTitle();  // over the detail grid
 // Over the workbook of every claim line behind a summary.
 QString claimLinesTitle();
-// The year as the captions show it: "2026" gives "2026年".
-QString yearCaption(const QString& year);
+// The year as the captions show it: 2026 gives "2026年".
+QString yearCaption(int year);
 // The listing's department: "部门：" + the department's name.
 QString deptCaption(const QString& deptName);
-// The listing's caption: the month header ("03月份          ") and the subject.
+// The listing's caption: the month's heading as the summary grid shows it
+// ("03月份          ", with the blanks that widen the column) and the subject.
 QString listingCaption(const ListingRequest& listing);
 // The listing workbook's caption line: department, three blanks, the year
 // and the listing's caption.
@@ -28,12 +29,12 @@ QString listingCaptionLine(const ListingRequest& listing);
 // number of its departments ("2026年 · 321 个部门"), whether it found claims,
 // and, once the year box shows another year, that these figures are still
 // the run's year's.
-QString runCaption(const SummaryTable& run, const QString& selectedYear);
+QString runCaption(const SummaryTable& run, int selectedYear);
 
-QString summaryFileName(const QString& year);
-QString claimLinesFileName(const QString& year);
-// Year, listing caption, "_", department; a character no file name may hold
-// becomes "_".
+QString summaryFileName(int year);
+QString claimLinesFileName(int year);
+// Year, month, subject, "_", department, without the heading's blanks; a
+// character no file name may hold becomes "_".
 QString detailFileName(const ListingRequest& listing);
 
 } // namespace nbr

@@ -6,7 +6,7 @@
 // shows ("1234.50", or empty for a month without claim lines); every total
 // is the sum of the shown texts it adds up.
 
-#include "report/DeptTree.h"
+#include "report/Department.h"
 
 #include <QString>
 #include <array>
@@ -28,14 +28,16 @@ struct SummaryRow {
     QString total;                  // the row's year total
 };
 
+// Which departments, in this order, and which year.
+struct SummaryRequest {
+    std::vector<Department> departments;
+    int year = 0;
+};
+
 struct SummaryTable {
-    QString year;                            // "2026"
-    std::vector<NodeDepartment> departments; // ticked for the run, in node order
+    int year = 0;
+    std::vector<Department> departments; // ticked for the run, in tree order
     std::vector<SummaryRow> rows;
-    // The last ticked department of the run, which becomes the window's
-    // current department (empty when nothing was ticked).
-    QString lastDeptCode;
-    QString lastDeptName;
 };
 
 } // namespace nbr

@@ -6,7 +6,7 @@
 #include "report/ReportCaptions.h"
 #include "report/ReportColours.h"
 #include "report/ReportColumns.h"
-#include "report/ReportGrids.h"
+#include "report/ReportRows.h"
 #include "workbook/WorkbookWriter.h"
 
 using namespace Qt::StringLiterals;
@@ -28,41 +28,51 @@ std::uint32_t fillOf(const QColor& colour) {
     return colour.isValid() ? colour.rgb() & 0xFFFFFF : SheetRow::kNoFill;
 }
 
-// The grid's columns without the hidden key (the last one): header, widths,
-// body rows; the totals row (the last) in the workbook's totals fill, a
-// subtotal row in its grid colour.
-SheetDescription gridSheet(const QString& formatString, std::vector<FlexGridModel::BodyRow> rows,
-                           const std::vector<int>& gridWidths) {
-    SheetDescription sheet;
-    const QStringList fields = formatString.split(u'|');
-    const int columns = int(fields.size()) - 1;
-    for (int c = 0; c < columns; ++c) {
-        const QString& field = fields[c];
-        const bool aligned =
-            field.startsWith(u'^') || field.startsWith(u'<') || field.startsWith(u'>');
-        sheet.header << (aligned ? field.mid(1) : field);
-        sheet.widths.push_back(
-            size_t(c) < gridWidths.size() ? gridWidths[size_t(c)] / kTwipsPerCharacter : 0.0);
-        sheet.kinds.push_back(c == 0 ? SheetColumnKind::WholeNumber : SheetColumnKind::Text);
+SheetColumnKind sheetKind(ColumnKind kind) {
+    switch (kind) {
+    case ColumnKind::RowNumber:
+        return SheetColumnKind::WholeNumber;
+    case ColumnKind::Amount:
+        return SheetColumnKind::Amount;
+    case ColumnKind::Text:
+    case ColumnKind::Code:
+    case ColumnKind::Date:
+        break;
     }
+    return SheetColumnKind::Text;
+}
+
+// A result's columns, headed as its grid heads them and as wide (twips, or
+// the columns' own widths in characters without a grid), its rows with the
+// totals row (the last) in the workbook's totals fill and a subtotal row in
+// its grid colour.
+SheetDescription tableSheet(const ReportColumns& columns, ReportRows rows,
+                            const std::vector<int>& gridWidths) {
+    SheetDescription sheet;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        sheet.header << columns[c].paddedHeading();
+        sheet.widths.push_back(gridWidths.empty() ? columns[c].characters
+                                                  : gridWidths.at(c) / kTwipsPerCharacter);
+        sheet.kinds.push_back(sheetKind(columns[c].kind));
+    }
+    sheet.frozenColumns = frozenColumnCount(columns);
     sheet.headerFill = fillOf(ReportColour::kWorkbookTotals);
     sheet.rows.reserve(rows.size());
     for (size_t r = 0; r < rows.size(); ++r) {
-        FlexGridModel::BodyRow& row = rows[r];
-        row.cells = row.cells.mid(0, columns);
-        const std::uint32_t fill = r + 1 == rows.size()            ? sheet.headerFill
-                                   : row.kind == RowKind::Subtotal ? fillOf(row.fill)
-                                                                   : SheetRow::kNoFill;
-        sheet.rows.push_back({std::move(row.cells), fill});
+        const std::uint32_t fill = r + 1 == rows.size() ? sheet.headerFill
+                                   : rows[r].kind == RowKind::Subtotal
+                                       ? fillOf(ReportColour::kSubtotal)
+                                       : SheetRow::kNoFill;
+        sheet.rows.push_back({std::move(rows[r].cells), fill});
     }
     return sheet;
 }
 
 // The year and the departments' codes, cut after the last whole code that
 // fits, with the number of departments then.
-QString departmentKeywords(const QString& year, const std::vector<NodeDepartment>& departments) {
+QString departmentKeywords(int year, const std::vector<Department>& departments) {
     QString keywords = yearCaption(year);
-    for (const NodeDepartment& department : departments)
+    for (const Department& department : departments)
         keywords += u' ' + department.code;
     if (keywords.size() > kKeywordsLength) {
         const QString more = u" …（共 %1 个部门）"_s.arg(departments.size());
@@ -107,28 +117,6 @@ std::vector<ChartSheetDescription> trendCharts(const SummaryTable& table) {
     return charts;
 }
 
-// The columns of the claim-lines workbook: the listing's, its subject told
-// by code and name, each line's department and month in front.
-struct LineColumn {
-    QString header;
-    double width; // in characters
-    SheetColumnKind kind;
-};
-
-const std::vector<LineColumn>& lineColumns() {
-    static const std::vector<LineColumn> columns{
-        {u"序"_s, 8, SheetColumnKind::WholeNumber},   {u"部门代号"_s, 10, SheetColumnKind::Text},
-        {u"部门名称"_s, 18, SheetColumnKind::Text},   {u"科目代号"_s, 10, SheetColumnKind::Text},
-        {u"科目名称"_s, 16, SheetColumnKind::Text},   {u"月份"_s, 6, SheetColumnKind::Text},
-        {u"报销单编号"_s, 14, SheetColumnKind::Text}, {u"报批日期"_s, 11, SheetColumnKind::Text},
-        {u"报销人"_s, 10, SheetColumnKind::Text},     {u"审批日期"_s, 11, SheetColumnKind::Text},
-        {u"审批通过"_s, 9, SheetColumnKind::Text},    {u"支付日期"_s, 11, SheetColumnKind::Text},
-        {u"摘要"_s, 30, SheetColumnKind::Text},       {u"金额"_s, 12, SheetColumnKind::Amount},
-        {u"税额"_s, 12, SheetColumnKind::Amount},     {u"合计"_s, 12, SheetColumnKind::Amount},
-    };
-    return columns;
-}
-
 } // namespace
 
 QString workbookPath(const QString& chosenPath) {
@@ -144,51 +132,37 @@ QString workbookPath(const QString& chosenPath) {
 }
 
 SheetDescription summarySheet(const SummaryTable& table, const std::vector<int>& gridWidths) {
-    SheetDescription sheet = gridSheet(summaryFormatString(), summaryGridRows(table), gridWidths);
+    SheetDescription sheet = tableSheet(summaryColumns(), summaryRows(table), gridWidths);
     sheet.sheetName = u"非预算报销月报"_s;
     sheet.title = summaryTitle();
     sheet.caption = u" 月报年度："_s + yearCaption(table.year) + u'度';
     sheet.captionColumns = 3;
-    for (int c = SummaryCol::FirstMonth; c <= SummaryCol::Total; ++c)
-        sheet.kinds[size_t(c)] = SheetColumnKind::Amount;
-    // Names and headings stay in view; a department's subject rows fold
-    // away under its subtotal row.
-    sheet.frozenColumns = SummaryCol::FirstMonth;
+    // A department's subject rows fold away under its subtotal row.
     for (size_t r = 0; r < table.rows.size(); ++r)
         sheet.rows[r].outlineLevel = table.rows[r].kind == RowKind::Data ? 1 : 0;
     return sheet;
 }
 
 SheetDescription listingSheet(const Listing& listing, const std::vector<int>& gridWidths) {
-    SheetDescription sheet = gridSheet(detailFormatString(), listingGridRows(listing), gridWidths);
+    SheetDescription sheet = tableSheet(listingColumns(), listingRows(listing), gridWidths);
     sheet.sheetName = u"非预算报销明细"_s;
     sheet.title = detailTitle();
     sheet.caption = listingCaptionLine(listing.request);
     sheet.captionColumns = 6;
-    for (int c : {DetailCol::Amount, DetailCol::Tax, DetailCol::LineTotal})
-        sheet.kinds[size_t(c)] = SheetColumnKind::Amount;
-    sheet.frozenColumns = DetailCol::SubmitDate; // 序 and the claim number
     return sheet;
 }
 
-SheetDescription claimLinesSheet(Database& db, const std::vector<NodeDepartment>& departments,
-                                 const QString& year) {
-    SheetDescription sheet;
+SheetDescription claimLinesSheet(Database& db, const SummaryRequest& request) {
+    SheetDescription sheet = tableSheet(claimLinesColumns(), {}, {});
     sheet.sheetName = u"非预算报销明细"_s;
     sheet.title = claimLinesTitle();
-    sheet.caption = u" 明细年度："_s + yearCaption(year) + u'度';
+    sheet.caption = u" 明细年度："_s + yearCaption(request.year) + u'度';
     sheet.captionColumns = 3;
-    for (const LineColumn& column : lineColumns()) {
-        sheet.header << column.header;
-        sheet.widths.push_back(column.width);
-        sheet.kinds.push_back(column.kind);
-    }
-    sheet.headerFill = fillOf(ReportColour::kWorkbookTotals);
     sheet.autoFilter = true;
-    sheet.streamedRows = [&db, &departments, year](const SheetRowWriter& writeRow) {
+    sheet.streamedRows = [&db, &request](const SheetRowWriter& writeRow) {
         SheetRow row;
         int written = 0;
-        forEachClaimLine(db, departments, year, [&](const ClaimLine& claim) {
+        forEachClaimLine(db, request, [&](const ClaimLine& claim) {
             const ListingLine& line = claim.line;
             row.cells = {QString::number(++written),
                          claim.department->code,
@@ -209,7 +183,8 @@ SheetDescription claimLinesSheet(Database& db, const std::vector<NodeDepartment>
             writeRow(row);
         });
         if (written == 0)
-            throw Error(0, u"所选部门在 "_s + yearCaption(year) + u" 没有非预算报销，未导出"_s);
+            throw Error(0, u"所选部门在 "_s + yearCaption(request.year) +
+                               u" 没有非预算报销，未导出"_s);
     };
     return sheet;
 }
@@ -229,7 +204,8 @@ ExportResult exportListing(const Listing& listing, const std::vector<int>& gridW
                            const QString& author) {
     const ListingRequest& r = listing.request;
     const WorkbookDescription workbook{
-        propertiesOf(yearCaption(r.year) + r.month + u"月【"_s + r.subjectName + u"】报销明细"_s,
+        propertiesOf(yearCaption(r.year) + u"%1月【"_s.arg(r.month, 2, 10, QChar(u'0')) +
+                         r.subjectName + u"】报销明细"_s,
                      detailTitle(), yearCaption(r.year) + u' ' + r.deptCode + u' ' + r.subjectCode,
                      author),
         listingSheet(listing, gridWidths),
@@ -237,13 +213,14 @@ ExportResult exportListing(const Listing& listing, const std::vector<int>& gridW
     return writeWorkbook(workbook, workbookPath(chosenPath), progress);
 }
 
-ExportResult exportClaimLines(Database& db, const std::vector<NodeDepartment>& departments,
-                              const QString& year, const QString& chosenPath,
-                              const ExportProgress& progress, const QString& author) {
-    const WorkbookDescription workbook{propertiesOf(claimLinesFileName(year), claimLinesTitle(),
-                                                    departmentKeywords(year, departments), author),
-                                       claimLinesSheet(db, departments, year),
-                                       {}};
+ExportResult exportClaimLines(Database& db, const SummaryRequest& request,
+                              const QString& chosenPath, const ExportProgress& progress,
+                              const QString& author) {
+    const WorkbookDescription workbook{
+        propertiesOf(claimLinesFileName(request.year), claimLinesTitle(),
+                     departmentKeywords(request.year, request.departments), author),
+        claimLinesSheet(db, request),
+        {}};
     return writeWorkbook(workbook, workbookPath(chosenPath), progress);
 }
 

@@ -26,14 +26,13 @@ QString workbookPath(const QString& chosenPath);
 
 // The sheets as the workbooks lay them out: sheet "非预算报销月报" with the
 // year line, sheet "非预算报销明细" with the department, year and listing
-// line; the grid's columns but the hidden key, each as wide as in the grid.
+// line; the result's columns, each as wide as in its grid (twips).
 SheetDescription summarySheet(const SummaryTable& table, const std::vector<int>& gridWidths);
 SheetDescription listingSheet(const Listing& listing, const std::vector<int>& gridWidths);
-// Sheet "非预算报销明细" of every claim line of these departments and year,
-// its rows read from the database as they are written (the database and the
-// departments must outlive the description).
-SheetDescription claimLinesSheet(Database& db, const std::vector<NodeDepartment>& departments,
-                                 const QString& year);
+// Sheet "非预算报销明细" of every claim line of the requested departments and
+// year, its rows read from the database as they are written (the database
+// and the request must outlive the description).
+SheetDescription claimLinesSheet(Database& db, const SummaryRequest& request);
 
 // The summary workbook has chart sheets after its table: "月度趋势", the
 // grand total per month as columns, and with 2 to 10 ticked departments
@@ -44,12 +43,12 @@ ExportResult exportSummary(const SummaryTable& table, const std::vector<int>& gr
 ExportResult exportListing(const Listing& listing, const std::vector<int>& gridWidths,
                            const QString& chosenPath, const ExportProgress& progress = {},
                            const QString& author = {});
-// Every non-budget claim line of these departments and year, read from the
+// Every non-budget claim line of the requested departments and year, read from the
 // database as the workbook is written; progress counts the lines, whose
 // number is not known before. Throws DbError when the lines cannot be read
 // and Error when there are none; the file is then as it was.
-ExportResult exportClaimLines(Database& db, const std::vector<NodeDepartment>& departments,
-                              const QString& year, const QString& chosenPath,
-                              const ExportProgress& progress = {}, const QString& author = {});
+ExportResult exportClaimLines(Database& db, const SummaryRequest& request,
+                              const QString& chosenPath, const ExportProgress& progress = {},
+                              const QString& author = {});
 
 } // namespace nbr

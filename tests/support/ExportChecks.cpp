@@ -1,6 +1,6 @@
 #include "ExportChecks.h"
 
-#include "report/models/FlexGridModel.h"
+#include "report/ReportRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -16,33 +15,30 @@ namespace nbr::test {
 
 namespace {
 
-// What the checker expects of a workbook made from a grid: the grid's texts
-// without the hidden key column, its widths in characters, each body row's
-// fill as the report colours it.
-QJsonObject expectationFor(const FlexGridModel& g, const QString& sheet, const QString& title,
-                           const QString& caption, int captionColumns,
-                           const QList<int>& amountColumns,
-                           const std::function<QJsonValue(int row)>& fill) {
-    const int columns = g.cols() - 1;
-    const auto texts = [&](int r) {
-        QJsonArray a;
-        for (int c = 0; c < columns; ++c)
-            a.append(g.textMatrix(r, c));
-        return a;
-    };
-    QJsonArray rows, fills, widths, amounts;
-    for (int r = 1; r < g.rows(); ++r) {
-        rows.append(texts(r));
-        fills.append(r == g.rows() - 1 ? QJsonValue(kTotalsFill) : fill(r));
+// What the checker expects of a workbook of a result shown with these
+// column widths: the headings with their blanks and the texts, the widths in
+// characters, each body row's fill as the report colours it, the amount
+// columns.
+QJsonObject expectationFor(const ReportColumns& columns, const ReportRows& rows,
+                           const std::vector<int>& widths, const QString& sheet,
+                           const QString& title, const QString& caption, int captionColumns) {
+    QJsonArray header, texts, fills, characters, amounts;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        header.append(columns[c].paddedHeading());
+        characters.append(widths.at(c) / 110.0);
+        if (columns[c].kind == ColumnKind::Amount)
+            amounts.append(int(c));
     }
-    for (int c = 0; c < columns; ++c)
-        widths.append(g.colWidth(c) / 110.0);
-    for (int c : amountColumns)
-        amounts.append(c);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        texts.append(QJsonArray::fromStringList(rows[r].cells));
+        fills.append(r + 1 == rows.size()                ? QJsonValue(kTotalsFill)
+                     : rows[r].kind == RowKind::Subtotal ? QJsonValue(kSubtotalFill)
+                                                         : QJsonValue());
+    }
     return {{u"sheet"_s, sheet},          {u"title"_s, title},
             {u"caption"_s, caption},      {u"captionColumns"_s, captionColumns},
-            {u"header"_s, texts(0)},      {u"rows"_s, rows},
-            {u"fills"_s, fills},          {u"widths"_s, widths},
+            {u"header"_s, header},        {u"rows"_s, texts},
+            {u"fills"_s, fills},          {u"widths"_s, characters},
             {u"amountColumns"_s, amounts}};
 }
 
@@ -63,21 +59,15 @@ QString runChecker(const QStringList& arguments) {
 
 } // namespace
 
-QJsonObject summaryExpectation(const FlexGridModel& g, const QString& year) {
-    QList<int> amounts;
-    for (int c = 4; c <= 16; ++c)
-        amounts << c;
-    return expectationFor(g, u"非预算报销月报"_s, u"部门非预算报销月报"_s,
-                          u" 月报年度："_s + year + u"年度"_s, 3, amounts, [&g](int r) {
-                              return g.rowKind(r) == FlexGridModel::RowKind::Subtotal
-                                         ? QJsonValue(kSubtotalFill)
-                                         : QJsonValue();
-                          });
+QJsonObject summaryExpectation(const SummaryTable& table, const std::vector<int>& widths) {
+    return expectationFor(summaryColumns(), summaryRows(table), widths, u"非预算报销月报"_s,
+                          u"部门非预算报销月报"_s, u" 月报年度：%1年度"_s.arg(table.year), 3);
 }
 
-QJsonObject detailExpectation(const FlexGridModel& g, const QString& caption) {
-    return expectationFor(g, u"非预算报销明细"_s, u"部门非预算科目销明细月报"_s, caption, 6,
-                          {9, 10, 11}, [](int) { return QJsonValue(); });
+QJsonObject detailExpectation(const Listing& listing, const std::vector<int>& widths,
+                              const QString& caption) {
+    return expectationFor(listingColumns(), listingRows(listing), widths, u"非预算报销明细"_s,
+                          u"部门非预算科目销明细月报"_s, caption, 6);
 }
 
 QString checkWorkbook(const QString& workbook, QJsonObject expectation, const QJsonObject& cells) {

@@ -1,16 +1,16 @@
 #pragma once
 // Reading exported workbooks back: what tests/check_workbook.py (openpyxl)
-// is to find in a workbook made from a grid, the checker's run, and small
+// is to find in a workbook made from a result, the checker's run, and small
 // file helpers of the export tests.
+
+#include "report/Listing.h"
+#include "report/SummaryTable.h"
 
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
-
-namespace nbr {
-class FlexGridModel;
-} // namespace nbr
+#include <vector>
 
 namespace nbr::test {
 
@@ -18,10 +18,12 @@ namespace nbr::test {
 inline const QString kTotalsFill = QStringLiteral("C0C0FF");
 inline const QString kSubtotalFill = QStringLiteral("C0FFFF");
 
-// A summary workbook of the year "2026" from this grid, cell by cell.
-QJsonObject summaryExpectation(const FlexGridModel& g, const QString& year);
-// A listing workbook from this grid under this caption line.
-QJsonObject detailExpectation(const FlexGridModel& g, const QString& caption);
+// A summary workbook of the result shown with these column widths (twips),
+// cell by cell.
+QJsonObject summaryExpectation(const SummaryTable& table, const std::vector<int>& widths);
+// A listing workbook of the result under this caption line.
+QJsonObject detailExpectation(const Listing& listing, const std::vector<int>& widths,
+                              const QString& caption);
 
 // Runs the checker; empty when the workbook is as expected (with the given
 // cells checked one by one too), else its report.

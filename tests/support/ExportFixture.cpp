@@ -2,9 +2,8 @@
 
 #include "FakePrompts.h"
 #include "FixtureDb.h"
-#include "report/MonthlySummary.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/TreeNodesModel.h"
+#include "ModelDumps.h"
+#include "ReportWindowDriver.h"
 #include "report/ui/ReportWindow.h"
 
 #include <QComboBox>
@@ -30,13 +29,12 @@ void runSummary(ReportWindow& w, const QStringList& deptCodes) {
     w.show();
     auto* year = w.findChild<QComboBox*>(u"yearBox"_s);
     year->setCurrentIndex(year->findText(u"2026年"_s));
-    for (const QString& code : deptCodes)
-        w.nodes().userCheck(w.nodes().indexOfKey(u'$' + code), true);
+    tickDepartments(w.departments(), deptCodes);
     QTest::mouseClick(button(w, u"runButton"_s), Qt::LeftButton);
 }
 
 void openListing(ReportWindow& w, int row, int col) {
-    w.summaryGrid().userClick(row, col);
+    clickCell(w.summaryView(), {row, col});
     QTest::mouseClick(button(w, u"drillDownButton"_s), Qt::LeftButton);
 }
 

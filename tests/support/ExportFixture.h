@@ -10,7 +10,6 @@ class QProgressBar;
 class QPushButton;
 
 namespace nbr {
-class FlexGridModel;
 class ReportWindow;
 } // namespace nbr
 
@@ -23,7 +22,8 @@ QProgressBar* progressBar(ReportWindow& w, const QString& name);
 // A shown, loaded window with the given departments ticked and the 2026
 // summary run.
 void runSummary(ReportWindow& w, const QStringList& deptCodes);
-// Opens the listing of a summary cell through the drill-down button.
+// Opens the listing of a summary cell (row 0: the first) through the
+// drill-down button.
 void openListing(ReportWindow& w, int row, int col);
 // Presses an export button, the save dialog answered with this path.
 void exportFrom(ReportWindow& w, FakePrompts& prompts, const QString& buttonName,

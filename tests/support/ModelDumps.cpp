@@ -1,54 +1,42 @@
 #include "ModelDumps.h"
 
-#include "report/ReportGrids.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/TreeNodesModel.h"
+#include "report/DeptTree.h"
+#include "report/models/DeptTreeModel.h"
+#include "report/models/ReportGridModel.h"
+
+#include <QtTest>
 
 using namespace Qt::StringLiterals;
 
 namespace nbr::test {
 
-void showSummary(FlexGridModel& grid, const SummaryTable& table) {
-    setUpReportGrid(grid, summaryFormatString());
-    grid.setBody(summaryGridRows(table));
-}
-
-void showListing(FlexGridModel& grid, const Listing& listing) {
-    setUpReportGrid(grid, detailFormatString());
-    grid.setBody(listingGridRows(listing));
-}
-
-QStringList nodeList(const TreeNodesModel& nodes) {
+QStringList treeList(const DeptTree& tree) {
     QStringList list;
-    for (int i = 1; i <= nodes.count(); ++i)
-        list << nodes.key(i) + u'|' + nodes.text(i) + u'|' + QString::number(nodes.image(i)) +
-                    u'|' + (nodes.parent(i) ? nodes.key(nodes.parent(i)) : QString());
+    for (int i = 0; i < tree.size(); ++i) {
+        const DeptTree::Node& n = tree.node(i);
+        list << n.department.code + u'|' + n.department.name + u'|' + QString::number(n.level) +
+                    u'|' + (n.parent < 0 ? QString() : tree.department(n.parent).code);
+    }
     return list;
 }
 
-QStringList gridDump(const FlexGridModel& grid) {
+QStringList gridDump(const ReportGridModel& grid) {
     QStringList dump;
-    for (int r = 0; r < grid.rows(); ++r) {
+    for (int r = 0; r < grid.rowCount(); ++r) {
         QStringList cells;
-        for (int c = 0; c < grid.cols(); ++c)
-            cells << grid.textMatrix(r, c) + u'/' + grid.backColor(r, c).name();
+        for (int c = 0; c < grid.columnCount(); ++c)
+            cells << grid.text(r, c) + u'/' +
+                         grid.index(r, c).data(Qt::BackgroundRole).value<QColor>().name();
         dump << cells.join(u'|');
     }
     QStringList widths;
-    for (int c = 0; c < grid.cols(); ++c)
-        widths << QString::number(grid.colWidth(c));
+    for (int width : grid.columnWidths())
+        widths << QString::number(width);
     return dump << widths.join(u' ');
 }
 
-QStringList gridRow(const FlexGridModel& grid, int row, int first, int last) {
-    QStringList texts;
-    for (int c = first; c <= last; ++c)
-        texts << grid.textMatrix(row, c);
-    return texts;
-}
-
-QStringList months(const FlexGridModel& grid, int row) {
-    return gridRow(grid, row, 4, 16);
+QStringList months(const SummaryRow& row) {
+    return QStringList(row.months.begin(), row.months.end()) << row.total;
 }
 
 QStringList monthsWith(std::initializer_list<std::pair<int, QString>> values, const QString& total,
@@ -57,6 +45,14 @@ QStringList monthsWith(std::initializer_list<std::pair<int, QString>> values, co
     for (const auto& [month, text] : values)
         texts[month - 1] = text;
     return texts << total;
+}
+
+void tickDepartments(DeptTreeModel& departments, const QStringList& codes) {
+    for (const QString& code : codes) {
+        const QModelIndex index = departments.indexOf(departments.tree().indexOf(code));
+        QVERIFY2(index.isValid(), qPrintable(code));
+        departments.setData(index, Qt::Checked, Qt::CheckStateRole);
+    }
 }
 
 } // namespace nbr::test

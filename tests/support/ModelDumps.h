@@ -1,8 +1,8 @@
 #pragma once
-// The tree and grid models as lines of text, so that a test compares a whole
-// tree, grid or row in one QCOMPARE and sees the first line that differs.
+// Results and grids as lines of text, so that a test compares a whole tree,
+// grid or row in one QCOMPARE and sees the first line that differs; and the
+// user's ticks in the tree.
 
-#include "report/Listing.h"
 #include "report/SummaryTable.h"
 
 #include <QStringList>
@@ -10,30 +10,28 @@
 #include <utility>
 
 namespace nbr {
-class FlexGridModel;
-class TreeNodesModel;
+class DeptTree;
+class DeptTreeModel;
+class ReportGridModel;
 } // namespace nbr
 
 namespace nbr::test {
 
-// What a fresh window's grid shows of a summary or a listing.
-void showSummary(FlexGridModel& grid, const SummaryTable& table);
-void showListing(FlexGridModel& grid, const Listing& listing);
-
-// Key, text, image and parent key of every node, in node order.
-QStringList nodeList(const TreeNodesModel& nodes);
+// Code, name, level and parent code of every department, in tree order.
+QStringList treeList(const DeptTree& tree);
 
 // Every row of a grid, each cell's text with its back colour, then the
 // column widths.
-QStringList gridDump(const FlexGridModel& grid);
+QStringList gridDump(const ReportGridModel& grid);
 
-// The texts of cells first … last of one grid row.
-QStringList gridRow(const FlexGridModel& grid, int row, int first = 0, int last = 17);
-// The twelve month cells and the total of a summary row.
-QStringList months(const FlexGridModel& grid, int row);
+// The twelve month texts and the total of a summary row.
+QStringList months(const SummaryRow& row);
 // What months() gives for a row with these month texts and this total, the
 // other months holding `otherwise`.
 QStringList monthsWith(std::initializer_list<std::pair<int, QString>> values, const QString& total,
                        const QString& otherwise = {});
+
+// The user ticks the departments with these codes in the tree.
+void tickDepartments(DeptTreeModel& departments, const QStringList& codes);
 
 } // namespace nbr::test

@@ -89,7 +89,7 @@ void writeExportDatabase(const QString& path) {
 }
 
 SummaryTable largeSummary(int bodyRows) {
-    SummaryTable table{u"2026"_s, {}, {}, {}, {}};
+    SummaryTable table{2026, {}, {}};
     for (int r = 1; r <= bodyRows; ++r) {
         const bool subtotal = r % 10 == 0;
         SummaryRow row{subtotal ? RowKind::Subtotal : RowKind::Data,

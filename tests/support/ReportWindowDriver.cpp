@@ -1,7 +1,7 @@
 #include "ReportWindowDriver.h"
 
-#include "report/models/FlexGridModel.h"
-#include "report/models/TreeNodesModel.h"
+#include "ModelDumps.h"
+#include "report/ui/ReportGridView.h"
 #include "report/ui/ReportWindow.h"
 
 #include <QComboBox>
@@ -10,6 +10,14 @@
 using namespace Qt::StringLiterals;
 
 namespace nbr::test {
+
+void clickCell(ReportGridView& view, GridCell cell, Qt::KeyboardModifiers modifiers) {
+    view.ensureCellVisible(cell);
+    const QPoint at = view.cellRect(cell).center();
+    QWidget* target = view.childAt(at);
+    QVERIFY2(target, "the cell is not shown");
+    QTest::mouseClick(target, Qt::LeftButton, modifiers, target->mapFrom(&view, at));
+}
 
 ReportWindowDriver::ReportWindowDriver() = default;
 ReportWindowDriver::~ReportWindowDriver() = default;
@@ -30,10 +38,8 @@ void ReportWindowDriver::closeWindow() {
     m_context.reset();
 }
 
-void ReportWindowDriver::tick(std::initializer_list<const char*> codes) {
-    TreeNodesModel& n = window().nodes();
-    for (const char* code : codes)
-        n.userCheck(n.indexOfKey(u'$' + QString::fromUtf8(code)), true);
+void ReportWindowDriver::tick(const QStringList& codes) {
+    tickDepartments(window().departments(), codes);
 }
 
 void ReportWindowDriver::run() {
@@ -41,7 +47,7 @@ void ReportWindowDriver::run() {
 }
 
 void ReportWindowDriver::click(int row, int col) {
-    window().summaryGrid().userClick(row, col);
+    clickCell(window().summaryView(), {row, col});
 }
 
 QPushButton* ReportWindowDriver::btnB() {

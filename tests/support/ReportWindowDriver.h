@@ -1,20 +1,26 @@
 #pragma once
 // Drives a report window as a user would: opens it on a fresh application
 // context connected to the test's database, shown and loaded on the year
-// 2026, ticks departments, runs the summary and clicks summary cells. Test
+// 2026, ticks departments, runs the summary and clicks grid cells. Test
 // classes inherit it beside QObject.
 
 #include "TestContext.h"
+#include "report/models/GridCell.h"
 
 #include <QPushButton>
-#include <initializer_list>
+#include <QStringList>
 #include <memory>
 
 namespace nbr {
+class ReportGridView;
 class ReportWindow;
 } // namespace nbr
 
 namespace nbr::test {
+
+// A mouse click on a cell of a grid (row -1: a heading), scrolled into view
+// first.
+void clickCell(ReportGridView& view, GridCell cell, Qt::KeyboardModifiers modifiers = {});
 
 class ReportWindowDriver {
 protected:
@@ -28,9 +34,10 @@ protected:
     // of the current ones; what loading the window told is forgotten.
     void openWindow(const QString& dbPath);
     void closeWindow();
-    void tick(std::initializer_list<const char*> codes);
+    void tick(const QStringList& codes);
     // Presses 开始统计.
     void run();
+    // Clicks a cell of the summary grid.
     void click(int row, int col);
     QPushButton* btnB();
 

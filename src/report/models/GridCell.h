@@ -1,6 +1,7 @@
 #pragma once
-// A cell of a report grid, and a rectangle of cells, by row and column
-// numbers as the grid counts them (row 0 the heading row, column 0 序).
+// A cell of a report grid, and a rectangle of cells, by the row and column
+// of the result it shows: row 0 is the first body row, row -1 the headings;
+// column 0 is 序.
 
 namespace nbr {
 

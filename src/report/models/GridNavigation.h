@@ -2,8 +2,7 @@
 // Where the keyboard moves within a report grid: the arrows one cell, Home
 // and End to the first and last column, Ctrl+Home and Ctrl+End to the first
 // and last cell, PgUp and PgDn a page of rows. Keys reach the body only: the
-// heading row and the fixed column (序) are for the mouse, and hidden
-// columns are skipped.
+// headings and 序 are for the mouse, and hidden columns are skipped.
 
 #include "report/models/GridCell.h"
 
@@ -14,7 +13,7 @@
 namespace nbr {
 
 struct GridShape {
-    int rows = 1;             // heading row included
+    int rows = 0;             // body rows
     std::vector<int> columns; // the body columns keys reach, left to right
     int pageRows = 1;         // rows PgUp and PgDn move
 };

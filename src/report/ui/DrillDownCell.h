@@ -1,28 +1,28 @@
 #pragma once
 // The drill-down button (btnB) of the summary grid and the cell it stands
 // on. It follows the grid's current cell, whether a click or a key put it
-// there: it stands while that cell is a month with an amount in a data row
-// of the summary shown, on the cell's top-left corner, 200 twips wide and as
-// tall as the cell, and shows while all of it lies in the grid's body (it
-// moves with the cell when the grid scrolls).
+// there: it stands while that cell has claim lines behind it (the window
+// says which), on the cell's top-left corner, 200 twips wide and as tall as
+// the cell, and shows while all of it lies in the grid's body (it moves with
+// the cell when the grid scrolls).
 
-#include "report/SummaryTable.h"
 #include "report/models/GridCell.h"
 
 #include <QObject>
+#include <functional>
 #include <optional>
 
 class QPushButton;
 
 namespace nbr {
 
-class FlexGridView;
+class ReportGridView;
 
 class DrillDownCell : public QObject {
     Q_OBJECT
 public:
-    DrillDownCell(QPushButton* button, FlexGridView* view,
-                  const std::optional<SummaryTable>& summary);
+    using Drillable = std::function<bool(GridCell cell)>;
+    DrillDownCell(QPushButton* button, ReportGridView* view, Drillable drillable);
 
     // The cell the button stands on.
     const std::optional<GridCell>& cell() const { return m_cell; }
@@ -34,8 +34,8 @@ private:
     void place();
 
     QPushButton* m_button;
-    FlexGridView* m_view;
-    const std::optional<SummaryTable>& m_summary;
+    ReportGridView* m_view;
+    Drillable m_drillable;
     std::optional<GridCell> m_cell;
 };
 

@@ -6,13 +6,13 @@
 #include "report/ReportCaptions.h"
 #include "report/ReportColours.h"
 #include "report/ReportLayout.h"
-#include "report/models/FlexGridModel.h"
-#include "report/models/TreeNodesModel.h"
+#include "report/models/DeptTreeModel.h"
+#include "report/models/ReportGridModel.h"
 #include "report/ui/ClickableImage.h"
 #include "report/ui/DeptSearchBox.h"
-#include "report/ui/FlexGridView.h"
-#include "report/ui/NodeTreeView.h"
+#include "report/ui/DeptTreeView.h"
 #include "report/ui/PictureBox.h"
+#include "report/ui/ReportGridView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -135,8 +135,8 @@ QProgressBar* progressBar(const QString& name, QWidget* parent) {
 
 } // namespace
 
-ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridModel* summary,
-                               FlexGridModel* detail) {
+ReportControls::ReportControls(QWidget* window, DeptTreeModel* departments,
+                               ReportGridModel* summary, ReportGridModel* detail) {
     using namespace ReportColour;
     const MainGeometry mainDesign;
     const DetailGeometry detailDesign;
@@ -159,10 +159,10 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     selectAllBox = new QCheckBox(u"全选"_s, leftPanel);
     selectAllBox->setObjectName(u"selectAllBox"_s);
     selectAllBox->setGeometry(pixelRect({3165, 600, 705, 255}));
-    deptTree = new NodeTreeView(leftPanel);
+    deptTree = new DeptTreeView(leftPanel);
     deptTree->setObjectName(u"deptTree"_s);
-    deptTree->setModel(nodes);
-    deptSearch = new DeptSearchBox(nodes, leftPanel);
+    deptTree->setModel(departments);
+    deptSearch = new DeptSearchBox(departments, deptTree, leftPanel);
     deptSearch->setObjectName(u"deptSearch"_s);
     deptSearch->setAccessibleName(u"查找部门"_s);
     deptSearch->setGeometry(pixelRect(mainDesign.deptSearch));
@@ -174,15 +174,13 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     summaryTitle = label(u"summaryTitle"_s, nbr::summaryTitle(), kGridTitleText, mainPanel, 0, 90);
     summaryTitle->setAlignment(Qt::AlignCenter);
     runLabel = label(u"runLabel"_s, QString(), kCaptionText, mainPanel, 0, 90);
-    summaryGrid = new FlexGridView(mainPanel);
+    summaryGrid = new ReportGridView(mainPanel);
     summaryGrid->setObjectName(u"summaryGrid"_s);
     summaryGrid->setModel(summary);
     // The grid's context menu lists its own actions after the copy entries.
     exportLinesAction = new QAction(u"导出全部明细…"_s, summaryGrid);
     exportLinesAction->setObjectName(u"exportLinesAction"_s);
     summaryGrid->addAction(exportLinesAction);
-    // 部门名称, 科目代号 and 科目名称 stay beside 序 when the months scroll.
-    summaryGrid->setFrozenColumns(3);
     drillDownButton = makeDrillDownButton(mainPanel);
     waitBox = panel(u"waitBox"_s, mainPanel, kWaitBox);
     waitBox->resize(twipsToPixels(5805), twipsToPixels(885));
@@ -207,7 +205,7 @@ ReportControls::ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridM
     closeDetailImage = new ClickableImage(0, detailPanel);
     closeDetailImage->setObjectName(u"closeDetailImage"_s);
     closeDetailImage->setIcon(closePicture(), kClosePictureSize);
-    detailGrid = new FlexGridView(detailPanel);
+    detailGrid = new ReportGridView(detailPanel);
     detailGrid->setObjectName(u"detailGrid"_s);
     detailGrid->setModel(detail);
     detailBottomBar = panel(u"detailBottomBar"_s, detailPanel, kPanel);

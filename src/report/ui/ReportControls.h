@@ -23,15 +23,15 @@ struct DetailGeometry;
 struct MainGeometry;
 class ClickableImage;
 class DeptSearchBox;
-class FlexGridModel;
-class FlexGridView;
-class NodeTreeView;
+class DeptTreeModel;
+class DeptTreeView;
 class PictureBox;
-class TreeNodesModel;
+class ReportGridModel;
+class ReportGridView;
 
 struct ReportControls {
-    ReportControls(QWidget* window, TreeNodesModel* nodes, FlexGridModel* summary,
-                   FlexGridModel* detail);
+    ReportControls(QWidget* window, DeptTreeModel* departments, ReportGridModel* summary,
+                   ReportGridModel* detail);
 
     // Moves the controls the main layout or the detail panel's layout places.
     void place(const MainGeometry& g);
@@ -52,7 +52,7 @@ struct ReportControls {
     QComboBox* yearBox;      // Combo1: 2000年 … 2079年, the year of a run
     QLabel* treeLabel;       // Label1(3) "选择部门", caption of the tree
     QCheckBox* selectAllBox; // Check1 "全选": ticks every department, or none
-    NodeTreeView* deptTree;  // TreeView1: the department tree with its check boxes
+    DeptTreeView* deptTree;  // TreeView1: the department tree with its check boxes
 
     // Above the tree: finds departments by code or name.
     DeptSearchBox* deptSearch;
@@ -62,7 +62,7 @@ struct ReportControls {
     QLabel* deptLabel;            // Label1(0) "部门": the department of the last node click
     QLabel* summaryTitle;         // Label1(2) "部门非预算报销月报", kept centred
     QLabel* runLabel;             // after the title: the year and departments of the run
-    FlexGridView* summaryGrid;    // MSFlexGrid1: the monthly summary
+    ReportGridView* summaryGrid;  // MSFlexGrid1: the monthly summary
     QAction* exportLinesAction;   // its context menu: "导出全部明细…", every claim line
     QPushButton* drillDownButton; // btnB: on a month cell, opens its listing
     PictureBox* waitBox;          // Picture6: the wait box of a summary run
@@ -82,7 +82,7 @@ struct ReportControls {
     QLabel* detailTitle;     // Label1(4) "部门非预算科目销明细月报", kept centred
     QLabel* detailDeptLabel; // Label1(5) "部门": the listing's department
     ClickableImage* closeDetailImage;   // Image1(0): a small cross, closes the panel
-    FlexGridView* detailGrid;           // MSFlexGrid2: the detail listing
+    ReportGridView* detailGrid;         // MSFlexGrid2: the detail listing
     PictureBox* detailBottomBar;        // Picture5
     QPushButton* exportDetailButton;    // Command5 "导出明细": exports the listing
     QPushButton* closeDetailButton;     // Command4 "关闭": closes the panel

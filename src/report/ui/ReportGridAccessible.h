@@ -1,12 +1,10 @@
 #pragma once
-// What a screen reader is told of a FlexGridView: a table of the rows and
-// columns the grid shows. The grid's row 0 (its headings, which the view
-// shows as its header) becomes the column headers, not a row of data, and
-// its hidden columns (such as the department code behind each summary row)
-// are left out; the fixed column (序) is the first column.
+// What a screen reader is told of a ReportGridView: a table of the result's
+// rows and columns, with the headings as column headers and 序 as the first
+// column (the view shows it as a header, and hides its body column).
 //
-// Qt's own table interface exposes every row and column of the model, so the
-// grid installs this one instead, and announces its current cell and its
+// Qt's own table interface leaves out the hidden column, so the grid
+// installs this one instead, and announces its current cell and its
 // selection in this interface's numbering of cells.
 
 #include <QAccessibleWidget>
@@ -17,19 +15,19 @@
 
 namespace nbr {
 
-class FlexGridModel;
-class FlexGridView;
+class ReportGridModel;
+class ReportGridView;
 
-class FlexGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
+class ReportGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
-    explicit FlexGridAccessible(FlexGridView* view);
-    ~FlexGridAccessible() override;
+    explicit ReportGridAccessible(ReportGridView* view);
+    ~ReportGridAccessible() override;
 
-    // Makes every FlexGridView use this interface; once per program.
+    // Makes every ReportGridView use this interface; once per program.
     static void install();
     // The accessibility events of the view's current cell and selection.
-    static void announceCurrent(FlexGridView* view, const QModelIndex& current);
-    static void announceSelection(FlexGridView* view, const QItemSelection& selected,
+    static void announceCurrent(ReportGridView* view, const QModelIndex& current);
+    static void announceSelection(ReportGridView* view, const QItemSelection& selected,
                                   const QItemSelection& deselected);
 
     // QAccessibleInterface
@@ -62,16 +60,13 @@ public:
     bool unselectColumn(int) override { return false; }
     void modelChange(QAccessibleTableModelChangeEvent* event) override;
 
-    FlexGridView* view() const;
-    // The model's columns that are shown, in order; the model's row r is
-    // shown as row r - 1, its row 0 as the column headers.
-    std::vector<int> shownColumns() const;
-    // The cell of the model's row and column (row 0: a column header), or
-    // nullptr when it is not shown.
-    QAccessibleInterface* cellOf(int modelRow, int modelCol) const;
+    ReportGridView* view() const;
+    // The cell of the result's row and column (row -1: a heading), or
+    // nullptr when there is none.
+    QAccessibleInterface* cellOf(int row, int col) const;
 
 private:
-    const FlexGridModel* grid() const;
+    const ReportGridModel* grid() const;
     void forgetCells();
 
     mutable std::map<std::pair<int, int>, QAccessible::Id> m_cells;

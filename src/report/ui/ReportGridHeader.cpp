@@ -1,15 +1,15 @@
-#include "report/ui/FlexGridHeader.h"
+#include "report/ui/ReportGridHeader.h"
 
 #include "platform/Twips.h"
-#include "report/models/FlexGridModel.h"
-#include "report/ui/FlexGridDelegate.h"
+#include "report/models/ReportGridModel.h"
+#include "report/ui/ReportGridDelegate.h"
 
 #include <QPainter>
 #include <QTableView>
 
 namespace nbr {
 
-FlexGridHeader::FlexGridHeader(Qt::Orientation orientation, QWidget* parent)
+ReportGridHeader::ReportGridHeader(Qt::Orientation orientation, QWidget* parent)
     : QHeaderView(orientation, parent) {
     // Fixed sections: widths come from the grid, and uniform row heights
     // keep scrolling through tens of thousands of rows cheap.
@@ -20,7 +20,7 @@ FlexGridHeader::FlexGridHeader(Qt::Orientation orientation, QWidget* parent)
     setSortIndicatorShown(false);
 }
 
-void FlexGridHeader::setThickness(int pixels) {
+void ReportGridHeader::setThickness(int pixels) {
     if (orientation() == Qt::Horizontal)
         setFixedHeight(pixels);
     else
@@ -31,47 +31,46 @@ void FlexGridHeader::setThickness(int pixels) {
 
 // The table view makes room for its headers by their size hints: exactly
 // the thickness the grid gives them, whatever their texts.
-QSize FlexGridHeader::sizeHint() const {
+QSize ReportGridHeader::sizeHint() const {
     return orientation() == Qt::Horizontal ? QSize(length(), minimumHeight())
                                            : QSize(minimumWidth(), length());
 }
 
-void FlexGridHeader::setFrozenColumns(int count) {
+void ReportGridHeader::setFrozenColumns(int count) {
     if (count == m_frozen)
         return;
     m_frozen = count;
     viewport()->update();
 }
 
-FlexGridModel* FlexGridHeader::grid() const {
-    return qobject_cast<FlexGridModel*>(model());
+ReportGridModel* ReportGridHeader::grid() const {
+    return qobject_cast<ReportGridModel*>(model());
 }
 
-std::vector<FlexGridHeader::Span> FlexGridHeader::spans() const {
+std::vector<ReportGridHeader::Span> ReportGridHeader::spans() const {
     std::vector<Span> spans;
-    const FlexGridModel* g = grid();
+    const ReportGridModel* g = grid();
     if (!g)
         return spans;
     int left = 0;
-    for (int c = 0; c <= m_frozen && c < g->cols(); ++c) {
-        const int width = twipsToPixels(g->colWidth(c));
-        if (width > 0)
-            spans.push_back({c, left, width});
+    for (int c = 0; c <= m_frozen && c < g->columnCount(); ++c) {
+        const int width = twipsToPixels(g->columnWidth(c));
+        spans.push_back({c, left, width});
         left += width;
     }
     return spans;
 }
 
-void FlexGridHeader::paintCell(QPainter* painter, QStyleOptionHeaderV2& option,
+void ReportGridHeader::paintCell(QPainter* painter, QStyleOptionHeaderV2& option,
                                const QWidget* widget) {
     option.textElideMode =
-        FlexGridDelegate::fits(option.fontMetrics, option.text, option.rect.width())
+        ReportGridDelegate::fits(option.fontMetrics, option.text, option.rect.width())
             ? Qt::ElideNone
             : Qt::ElideRight;
     widget->style()->drawControl(QStyle::CE_Header, &option, painter, widget);
 }
 
-void FlexGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+void ReportGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     if (!rect.isValid())
         return;
     if (orientation() == Qt::Horizontal || m_frozen == 0) {
@@ -87,7 +86,7 @@ void FlexGridHeader::paintSection(QPainter* painter, const QRect& rect, int logi
     }
 }
 
-void FlexGridHeader::paintFixedCell(QPainter* painter, const QRect& rect, int logicalIndex) const {
+void ReportGridHeader::paintFixedCell(QPainter* painter, const QRect& rect, int logicalIndex) const {
     QStyleOptionHeaderV2 option;
     initStyleOption(&option);
     initStyleOptionForIndex(&option, logicalIndex);
@@ -104,7 +103,7 @@ void FlexGridHeader::paintFixedCell(QPainter* painter, const QRect& rect, int lo
 // A frozen cell as the table view paints its body cells: the delegate on
 // the cell less its grid lines, selected and focused as the body shows them,
 // then the grid lines at its right and bottom edges.
-void FlexGridHeader::paintFrozenCell(QPainter* painter, const QRect& rect, int row, int col) const {
+void ReportGridHeader::paintFrozenCell(QPainter* painter, const QRect& rect, int row, int col) const {
     const auto* view = qobject_cast<const QTableView*>(parentWidget());
     if (!view)
         return;
@@ -134,7 +133,7 @@ void FlexGridHeader::paintFrozenCell(QPainter* painter, const QRect& rect, int r
     painter->restore();
 }
 
-void FlexGridHeader::paintEvent(QPaintEvent* event) {
+void ReportGridHeader::paintEvent(QPaintEvent* event) {
     QHeaderView::paintEvent(event);
     // Beyond the last section the grid is empty, and white.
     const int end = length() - offset();

@@ -1,13 +1,12 @@
 #pragma once
-// The mouse on a FlexGridView, alike on its body, its fixed row, its fixed
-// column (with the frozen cells) and its corner, as a spreadsheet user
-// expects: a press makes the cell current; dragging, or a press with Shift,
-// stretches the selection to the cell under the mouse, scrolling on past the
-// body's edges; a release on the pressed cell is the model's click. Pressing
-// 序 selects whole rows, a heading whole columns, the corner everything, and
-// their clicks are still the clicks of those fixed cells. A right press
-// outside the selection moves the selection there first, for the context
-// menu.
+// The mouse on a ReportGridView, alike on its body, its headings, 序 (with
+// the frozen cells) and its corner, as a spreadsheet user expects: a press
+// makes the cell current; dragging, or a press with Shift, stretches the
+// selection to the cell under the mouse, scrolling on past the body's edges;
+// a release without a drag is the view's cellClicked. Pressing 序
+// selects whole rows, a heading whole columns, the corner everything. A
+// right press outside the selection moves the selection there first, for
+// the context menu.
 
 #include "report/models/GridCell.h"
 
@@ -17,12 +16,12 @@
 
 namespace nbr {
 
-class FlexGridView;
+class ReportGridView;
 
-class FlexGridMouse : public QObject {
+class ReportGridMouse : public QObject {
     Q_OBJECT
 public:
-    explicit FlexGridMouse(FlexGridView* view);
+    explicit ReportGridMouse(ReportGridView* view);
 
     // Takes the mouse events of one part of the view.
     void watch(QWidget* part);
@@ -36,11 +35,11 @@ private:
 
     void press(QPoint pos, Qt::MouseButton button, bool stretch);
     void drag(QPoint pos);
-    void release(QPoint pos);
+    void release();
     void select(GridCell from, GridCell to);
     GridCell dragTarget(QPoint pos) const;
 
-    FlexGridView* m_view;
+    ReportGridView* m_view;
     Span m_span = Span::Cells;
     GridCell m_anchor;
     std::optional<GridCell> m_pressed; // while the left button is down

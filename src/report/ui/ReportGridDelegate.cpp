@@ -1,12 +1,12 @@
-#include "report/ui/FlexGridDelegate.h"
+#include "report/ui/ReportGridDelegate.h"
 
 namespace nbr {
 
-bool FlexGridDelegate::fits(const QFontMetrics& metrics, const QString& text, int cellWidth) {
+bool ReportGridDelegate::fits(const QFontMetrics& metrics, const QString& text, int cellWidth) {
     return metrics.horizontalAdvance(text) <= cellWidth - 2;
 }
 
-void FlexGridDelegate::initStyleOption(QStyleOptionViewItem* option,
+void ReportGridDelegate::initStyleOption(QStyleOptionViewItem* option,
                                        const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     option->textElideMode = fits(option->fontMetrics, option->text, option->rect.width())

@@ -1,21 +1,21 @@
-#include "report/ui/FlexGridMouse.h"
+#include "report/ui/ReportGridMouse.h"
 
-#include "report/models/FlexGridModel.h"
 #include "report/models/GridNavigation.h"
-#include "report/ui/FlexGridView.h"
+#include "report/models/ReportGridModel.h"
+#include "report/ui/ReportGridView.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>
 
 namespace nbr {
 
-FlexGridMouse::FlexGridMouse(FlexGridView* view) : QObject(view), m_view(view) {}
+ReportGridMouse::ReportGridMouse(ReportGridView* view) : QObject(view), m_view(view) {}
 
-void FlexGridMouse::watch(QWidget* part) {
+void ReportGridMouse::watch(QWidget* part) {
     part->installEventFilter(this);
 }
 
-bool FlexGridMouse::eventFilter(QObject* watched, QEvent* event) {
+bool ReportGridMouse::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
         type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
@@ -27,23 +27,22 @@ bool FlexGridMouse::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseMove)
         drag(pos);
     else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton)
-        release(pos);
+        release();
     else if (type != QEvent::MouseButtonRelease)
         press(pos, mouse->button(), mouse->modifiers() & Qt::ShiftModifier);
     return true;
 }
 
-void FlexGridMouse::press(QPoint pos, Qt::MouseButton button, bool stretch) {
-    FlexGridModel& grid = *m_view->grid();
+void ReportGridMouse::press(QPoint pos, Qt::MouseButton button, bool stretch) {
     const GridCell cell = m_view->cellAt(pos);
-    if (cell.row < 0 || cell.col < 0)
+    if (cell.row == ReportGridView::kNowhere || cell.col == ReportGridView::kNowhere)
         return;
     m_view->setFocus(Qt::MouseFocusReason);
-    const Span span = cell.row == 0   ? (cell.col == 0 ? Span::All : Span::Columns)
+    const Span span = cell.row < 0   ? (cell.col == 0 ? Span::All : Span::Columns)
                       : cell.col == 0 ? Span::Rows
                                       : Span::Cells;
     if (button == Qt::RightButton) {
-        if (!grid.selection().contains(cell)) {
+        if (!m_view->selection().contains(cell)) {
             m_span = span;
             select(cell, cell);
         }
@@ -52,13 +51,13 @@ void FlexGridMouse::press(QPoint pos, Qt::MouseButton button, bool stretch) {
     if (button != Qt::LeftButton)
         return;
     m_span = span;
-    m_anchor = stretch ? GridCell{grid.row(), grid.col()} : cell;
+    m_anchor = stretch ? m_view->currentCell() : cell;
     m_pressed = cell;
     m_click = !stretch;
     select(m_anchor, cell);
 }
 
-void FlexGridMouse::drag(QPoint pos) {
+void ReportGridMouse::drag(QPoint pos) {
     const GridCell to = dragTarget(pos);
     if (to == *m_pressed && m_click)
         return;
@@ -67,32 +66,32 @@ void FlexGridMouse::drag(QPoint pos) {
     m_view->ensureCellVisible(to);
 }
 
-void FlexGridMouse::release(QPoint pos) {
+// A release with no drag is a click on the pressed cell, even when making
+// it current scrolled it under the mouse.
+void ReportGridMouse::release() {
     const std::optional<GridCell> pressed = std::exchange(m_pressed, std::nullopt);
-    if (!pressed || !m_click || m_view->cellAt(pos) != *pressed)
-        return;
-    m_view->grid()->userClick(pressed->row, pressed->col);
-    // The click made the fixed cell current; its rows or columns stay selected.
-    if (m_span != Span::Cells)
-        select(m_anchor, m_anchor);
+    if (pressed && m_click)
+        emit m_view->cellClicked(*pressed);
 }
 
-void FlexGridMouse::select(GridCell from, GridCell to) {
-    FlexGridModel& grid = *m_view->grid();
-    const int lastRow = grid.rows() - 1;
-    const int lastCol = grid.cols() - 1;
+// Rows, columns or the whole grid take every column or row; a heading's
+// column is selected down its body.
+void ReportGridMouse::select(GridCell from, GridCell to) {
+    const ReportGridModel& grid = *m_view->grid();
+    const int lastRow = grid.rowCount() - 1;
+    const int lastCol = grid.columnCount() - 1;
     switch (m_span) {
     case Span::Cells:
-        grid.setSelection(from, to);
+        m_view->setSelection(from, to);
         break;
     case Span::Rows:
-        grid.setSelection({from.row, 0}, {to.row, lastCol});
+        m_view->setSelection({from.row, 0}, {to.row, lastCol});
         break;
     case Span::Columns:
-        grid.setSelection({0, from.col}, {lastRow, to.col});
+        m_view->setSelection({0, from.col}, {lastRow, to.col});
         break;
     case Span::All:
-        grid.setSelection({0, 0}, {lastRow, lastCol});
+        m_view->setSelection({0, 0}, {lastRow, lastCol});
         break;
     }
 }
@@ -100,17 +99,17 @@ void FlexGridMouse::select(GridCell from, GridCell to) {
 // The cell a drag reaches: the one under the mouse, or past the body's
 // edges the next one out of view, so the body scrolls on. Left of the body,
 // the frozen cells are reached once the body shows its left end.
-GridCell FlexGridMouse::dragTarget(QPoint pos) const {
+GridCell ReportGridMouse::dragTarget(QPoint pos) const {
     if (m_span == Span::All)
-        return {0, 0};
+        return {-1, 0};
     const QRect body = m_view->viewport()->geometry();
     const QPoint inside(std::clamp(pos.x(), body.left(), body.right()),
                         std::clamp(pos.y(), body.top(), body.bottom()));
     const GridShape shape = m_view->shape();
     GridCell cell = m_view->cellAt(inside);
-    if (cell.row < 0)
+    if (cell.row == ReportGridView::kNowhere)
         cell.row = shape.rows - 1;
-    if (cell.col < 0)
+    if (cell.col == ReportGridView::kNowhere)
         cell.col = shape.columns.empty() ? m_pressed->col : shape.columns.back();
     const auto step = [&](int key) {
         cell = navigationTarget(cell, key, {}, shape).value_or(cell);
@@ -131,7 +130,7 @@ GridCell FlexGridMouse::dragTarget(QPoint pos) const {
     if (m_span == Span::Rows)
         cell.col = 0;
     if (m_span == Span::Columns)
-        cell.row = 0;
+        cell.row = -1;
     return cell;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Paints the cells of a FlexGridView. Columns are as wide as the widening
+// Paints the cells of a ReportGridView. Columns are as wide as the widening
 // rule makes them (text width plus 90 twips), which the style's text margins
 // use up to a fraction of a pixel; so a text is shown whole while it fits its
 // cell, and elided with "…" only when it truly does not: a cut-off amount
@@ -9,7 +9,7 @@
 
 namespace nbr {
 
-class FlexGridDelegate : public QStyledItemDelegate {
+class ReportGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
