@@ -54,11 +54,18 @@ double TextMeasure::widest(const std::vector<const QString*>& texts) const {
     }
     // Kerning and positioning move a whole text by less than a pixel either
     // way: a text estimated more than two pixels short of the widest
-    // estimate cannot be the widest.
+    // estimate cannot be the widest. Texts of one estimate (a column of
+    // amounts of one length, tens of thousands of them) are made of the same
+    // advances, so one of them is measured for all.
     const double margin = 2 * m_twipsPerPixel;
-    for (const auto& [guess, text] : estimated)
-        if (guess >= widestEstimate - margin)
-            widest = std::max(widest, width(*text));
+    std::vector<double> measured;
+    for (const auto& [guess, text] : estimated) {
+        if (guess < widestEstimate - margin ||
+            std::find(measured.begin(), measured.end(), guess) != measured.end())
+            continue;
+        measured.push_back(guess);
+        widest = std::max(widest, width(*text));
+    }
     return widest;
 }
 

@@ -22,11 +22,12 @@ public:
     // The font's line height, in twips.
     double lineHeight() const;
 
-    // The width of the widest of these texts, exactly as width() gives it.
-    // A column of a large report holds tens of thousands of distinct amounts:
-    // a short ASCII text is first estimated from its characters' advances
-    // (which is how digits, points and signs lay out, give or take a pixel),
-    // and only those that could be the widest are measured whole.
+    // The width of the widest of these texts, as width() gives it (to within
+    // the kerning of texts made of the same characters' advances). A column
+    // of a large report holds tens of thousands of distinct amounts: a short
+    // ASCII text is first estimated from its characters' advances (which is
+    // how digits, points and signs lay out, give or take a pixel), and only
+    // those that could be the widest are measured whole, one per estimate.
     double widest(const std::vector<const QString*>& texts) const;
 
 private:
